@@ -1,0 +1,7 @@
+#include "app/app.h"
+
+namespace spanwright {
+
+void createBatch(int) {}
+
+}  // namespace spanwright

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace spanwright {
+
+/// Cell value of an island that needs no bridge; an island needing n bridges holds
+/// ISLAND_BASE + n. The solver uses the same encoding for the bridges still missing.
+inline constexpr std::uint8_t ISLAND_BASE = 5;
+
+/// Widest and tallest board the tool takes: the solver adds a one-cell border and keeps
+/// its bordered sides in signed 8 bits.
+inline constexpr int MAX_BOARD_SIDE = 125;
+
+/// One problem: islands and water, no border, no bridges.
+/// `cells` holds width x height values row by row: 0 for water, ISLAND_BASE + n (6 to 13)
+/// for an island that needs n bridges.
+struct Puzzle {
+    std::int8_t width = 0;
+    std::int8_t height = 0;
+    std::int8_t difficulty = 0;
+    std::unique_ptr<std::uint8_t[]> cells;
+
+    int cellCount() const { return int(width) * int(height); }
+    /// Replaces the cell array by a zeroed one of width x height values.
+    void allocateCells();
+};
+
+}  // namespace spanwright

@@ -1,0 +1,79 @@
+#include "tests/support/run_command.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace spanwright::testing {
+
+CommandResult runCommand(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& workDir) {
+    TempDir capture;
+    const std::string outPath = capture.path() + "/out";
+    const std::string errPath = capture.path() + "/err";
+
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+
+    const pid_t child = fork();
+    if (child == 0) {
+        const int in = open("/dev/null", O_RDONLY);
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0) _exit(126);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    CommandResult result;
+    int status = 0;
+    if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status))
+        result.status = WEXITSTATUS(status);
+    result.out = readFile(outPath);
+    result.err = readFile(errPath);
+    return result;
+}
+
+CommandResult runSpanwright(const std::vector<std::string>& args, const std::string& workDir) {
+    return runCommand(SPANWRIGHT_EXE, args, workDir);
+}
+
+TempDir::TempDir() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "spanwright-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) std::abort();
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    // Restore permissions first, in case a test made the directory unwritable.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempDir::write(const std::string& name, const std::string& contents) const {
+    const std::string file = path_ + "/" + name;
+    std::ofstream(file, std::ios::binary) << contents;
+    return file;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace spanwright::testing
