@@ -1,0 +1,112 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "puzzle/puzzle.h"
+
+namespace spanwright {
+
+// Cell codes of the solver's board. An island holds ISLAND_BASE + the bridges it still
+// needs, so code 5 is a complete island; every code other than WATER ends a line.
+inline constexpr std::uint8_t WATER = 0;
+inline constexpr std::uint8_t H_SINGLE = 1;
+inline constexpr std::uint8_t H_DOUBLE = 2;
+inline constexpr std::uint8_t V_SINGLE = 3;
+inline constexpr std::uint8_t V_DOUBLE = 4;
+
+// Line states: how many bridges a line may still take. A LineMask holds the state of the
+// horizontal line through a water cell in bits 0-1 and of the vertical one in bits 2-3.
+inline constexpr std::uint8_t LINE_CLOSED = 0;
+inline constexpr std::uint8_t LINE_ONE_OR_TWO = 1;
+inline constexpr std::uint8_t LINE_ZERO_OR_ONE = 2;
+inline constexpr std::uint8_t LINE_OPEN = 3;
+inline constexpr std::uint8_t H_LINE_BITS = 0x03;
+inline constexpr std::uint8_t V_LINE_BITS = 0x0C;
+
+inline std::uint8_t horizontalState(std::uint8_t mask) { return mask & H_LINE_BITS; }
+inline std::uint8_t verticalState(std::uint8_t mask) { return (mask & V_LINE_BITS) >> 2; }
+
+/// Group id that names no group.
+inline constexpr std::uint16_t NO_GROUP = 0xFFFF;
+
+/// Islands joined by laid bridges.
+struct IslandGroup {
+    std::int16_t demand = 0;       ///< bridge ends still missing at the group's islands
+    std::int16_t openIslands = 0;  ///< islands of the group that still need bridges
+};
+
+/// The solver's whole state for one puzzle: the puzzle with a one-cell water border, the
+/// line state of every water cell, the group of every island and the group records. All
+/// planes are flat and row-major; cell (r, c) is r * width + c.
+struct SolverBoard {
+    std::int8_t width = 0;   ///< bordered width W
+    std::int8_t height = 0;  ///< bordered height H
+    std::uint8_t contradiction = 0;
+    std::vector<std::uint8_t> cells;
+    std::vector<std::uint8_t> masks;
+    std::vector<std::uint16_t> groupIds;
+    std::vector<IslandGroup> groups;
+    std::uint16_t liveGroups = 0;
+
+    int stride() const { return width; }
+    int cellCount() const { return int(width) * int(height); }
+
+    /// Sizes the board to W x H and zero-fills all planes.
+    void allocate(int borderedWidth, int borderedHeight);
+    /// Builds the board from a puzzle of 1 to 125 columns and rows.
+    void loadPuzzle(const Puzzle& puzzle);
+    /// Loads a bordered plane of W x H codes into a board already allocated at that size.
+    void loadPlane(const std::uint8_t* plane);
+    /// Copies every plane and flag of a board of the same size, without allocating.
+    void copyFrom(const SolverBoard& other);
+    /// Opens every line between two islands and gives each island a group of its own.
+    void scanLines();
+    /// Lays n bridges between the islands at posA and posB and merges their groups.
+    void layBridges(int posA, int posB, int n);
+    /// Sets the state of the whole horizontal line through water cell pos; with state
+    /// LINE_CLOSED and a count, lays that many bridges along it.
+    void setHorizontalLine(int pos, std::uint8_t state, int count);
+    /// The same for the vertical line through pos.
+    void setVerticalLine(int pos, std::uint8_t state, int count);
+    /// Every island complete and all of them one group.
+    bool isSolved() const;
+    /// The board can no longer lead to a solution.
+    bool isRefuted() const;
+    /// Frees the planes.
+    void release();
+
+    /// Clears the horizontal state of the run of water cells through pos (cells stay water).
+    void clearHorizontalRun(int pos);
+    /// Clears the vertical state of the run of water cells through pos.
+    void clearVerticalRun(int pos);
+
+    /// Cell step of direction dir: 0 left, 1 right, 2 up, 3 down.
+    int step(int dir) const {
+        const int w = stride();
+        return dir == 0 ? -1 : dir == 1 ? 1 : dir == 2 ? -w : w;
+    }
+    /// State of the line that leaves the island at pos in direction dir, read from the
+    /// neighbour cell: horizontal bits for left and right, vertical bits for up and down.
+    std::uint8_t lineState(int pos, int dir) const {
+        const std::uint8_t mask = masks[pos + step(dir)];
+        return dir < 2 ? horizontalState(mask) : verticalState(mask);
+    }
+    /// Sets the line that leaves the island at pos in direction dir.
+    void setLine(int pos, int dir, std::uint8_t state, int count) {
+        if (dir < 2)
+            setHorizontalLine(pos + step(dir), state, count);
+        else
+            setVerticalLine(pos + step(dir), state, count);
+    }
+
+    /// Visits the interior cells row by row from the top, each row from the left.
+    template <typename Visit>
+    void forEachInterior(Visit&& visit) const {
+        const int w = width;
+        for (int r = 1; r < height - 1; ++r)
+            for (int pos = r * w + 1, end = r * w + w - 1; pos < end; ++pos) visit(pos);
+    }
+};
+
+}  // namespace spanwright

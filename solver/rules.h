@@ -1,0 +1,40 @@
+#pragma once
+
+#include "solver/board.h"
+
+namespace spanwright {
+
+/// Narrows the four lines of the island at pos by one lookup in ISLAND_RULE_TABLE, laying
+/// the bridges that are certain; closes every line left at a complete island. Raises the
+/// board's contradiction when no assignment fits. Returns the number of lines changed.
+int applyIslandRule(SolverBoard& board, int pos);
+
+/// Keeps two islands that are each the last open island of their group, and need the same
+/// one or two bridges, from spending them on each other and sealing both groups off.
+/// Returns the number of lines changed.
+int applyPairRule(SolverBoard& board, int pos);
+
+/// The pair rule for the line above (step -W) or below (step +W) the island.
+bool applyVerticalPairRule(SolverBoard& board, int pos, int step, int demand);
+
+/// Keeps the last open island of a nearly finished group from closing its group and two
+/// neighbouring groups into one finished part while other groups are left outside.
+/// Returns 1 when it changed a line, else 0.
+int applyIsolationRule(SolverBoard& board, int pos);
+
+/// The isolation rule for an island whose closed line is horizontal: the straight line is
+/// horizontal (step +1 or -1), the sides are up and down.
+bool applyIsolationRuleH(SolverBoard& board, int pos, int step, std::uint8_t straight,
+                         std::uint8_t firstSide, std::uint8_t secondSide, int demand);
+
+/// The isolation rule for an island whose closed line is vertical: the straight line is
+/// vertical (step +W or -W), the sides are left and right.
+bool applyIsolationRuleV(SolverBoard& board, int pos, int step, std::uint8_t straight,
+                         std::uint8_t firstSide, std::uint8_t secondSide, int demand);
+
+/// What the island at the far end of the line from pos in direction dir (0 left, 1 right,
+/// 2 up, 3 down) can still take: its group's demand when it is the group's only open
+/// island, otherwise 4, a value that never completes a sum.
+int neighbourValue(const SolverBoard& board, int pos, int dir);
+
+}  // namespace spanwright

@@ -1,0 +1,31 @@
+#include "solver/solve.h"
+
+#include "solver/propagation.h"
+#include "solver/trial_search.h"
+
+namespace spanwright {
+
+// Deduction first, a one-level trial only when deduction is stuck, and back to deduction
+// after every settled trial. Each settled trial lays a bridge, so the loop ends.
+bool solveBoard(SolveStats& stats, SolverBoard& board, bool draw, std::FILE* out) {
+    stats = SolveStats{};
+    stats.interiorCells = (board.width - 2) * (board.height - 2);
+    board.scanLines();
+    std::int32_t scanPosition = 0;
+
+    bool solved = false;
+    if (propagateExtended(stats, board)) {
+        for (;;) {
+            if (board.isSolved()) {
+                solved = true;
+                break;
+            }
+            if (!trialSearch(stats, board, scanPosition)) break;
+            if (!propagateExtended(stats, board)) break;
+        }
+    }
+    if (draw) drawBoard(board, out);
+    return solved && board.isSolved();
+}
+
+}  // namespace spanwright

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "solver/board.h"
+#include "solver/solve_stats.h"
+
+namespace spanwright {
+
+/// Solves a board fresh from loadPuzzle by deduction alone, counting the work in `stats`.
+/// With `draw`, writes the final board to `out` before returning. True when solved.
+bool solveBoard(SolveStats& stats, SolverBoard& board, bool draw, std::FILE* out = stdout);
+
+/// The board's interior in code page 932 full-width glyphs, one text line per row and an
+/// empty line at the end.
+std::string renderBoard(const SolverBoard& board);
+
+/// Writes renderBoard to `out`.
+void drawBoard(const SolverBoard& board, std::FILE* out = stdout);
+
+}  // namespace spanwright
