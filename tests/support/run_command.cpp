@@ -1,9 +1,11 @@
 #include "tests/support/run_command.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,7 +14,7 @@
 namespace spanwright::testing {
 
 CommandResult runCommand(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& workDir) {
+                         const RunOptions& options) {
     TempDir capture;
     const std::string outPath = capture.path() + "/out";
     const std::string errPath = capture.path() + "/err";
@@ -31,7 +33,13 @@ CommandResult runCommand(const std::string& program, const std::vector<std::stri
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
-        if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
+        if (!options.workDir.empty() && chdir(options.workDir.c_str()) != 0) _exit(126);
+        if (options.fileSizeLimit >= 0) {
+            // Writes past the limit then fail with EFBIG instead of killing the program.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+        }
         execv(program.c_str(), argv.data());
         _exit(127);
     }
@@ -45,7 +53,13 @@ CommandResult runCommand(const std::string& program, const std::vector<std::stri
 }
 
 CommandResult runSpanwright(const std::vector<std::string>& args, const std::string& workDir) {
-    return runCommand(SPANWRIGHT_EXE, args, workDir);
+    RunOptions options;
+    options.workDir = workDir;
+    return runCommand(SPANWRIGHT_EXE, args, options);
+}
+
+CommandResult runSpanwright(const std::vector<std::string>& args, const RunOptions& options) {
+    return runCommand(SPANWRIGHT_EXE, args, options);
 }
 
 TempDir::TempDir() {

@@ -12,13 +12,19 @@ struct CommandResult {
     std::string err;  ///< everything written to standard error
 };
 
-/// Runs `program` with `args` in `workDir` (the current directory when empty), standard
-/// input from /dev/null, and collects its output.
+/// How to run a program.
+struct RunOptions {
+    std::string workDir;          ///< the current directory when empty
+    long fileSizeLimit = -1;      ///< bytes a file may grow to (writes beyond fail), or -1
+};
+
+/// Runs `program` with `args`, standard input from /dev/null, and collects its output.
 CommandResult runCommand(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& workDir = "");
+                         const RunOptions& options = {});
 
 /// Runs the built spanwright executable.
 CommandResult runSpanwright(const std::vector<std::string>& args, const std::string& workDir = "");
+CommandResult runSpanwright(const std::vector<std::string>& args, const RunOptions& options);
 
 /// A fresh empty directory under the system's temporary folder, removed with its contents
 /// when the object goes.

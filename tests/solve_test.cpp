@@ -1,0 +1,221 @@
+// The solve driver on whole puzzles, its counters, and the drawing of a board in
+// full-width code page 932 glyphs.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "solver/board.h"
+#include "solver/solve.h"
+#include "tests/support/board_picture.h"
+#include "tests/support/solution_check.h"
+
+namespace spanwright {
+namespace {
+
+using testing::boardDifference;
+using testing::boardOf;
+using testing::cellAt;
+using testing::checkSolution;
+using testing::countersOf;
+using testing::glyphDrawing;
+using testing::puzzleFromLine;
+using testing::puzzleOf;
+
+std::vector<std::string> linesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::string contentsOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(SolveBoard, ReferenceProblems) {
+    const std::string data = SPANWRIGHT_TEST_DATA;
+    const std::vector<std::string> problems = linesOf(data + "/problems.txt");
+    const std::vector<std::string> statistics = linesOf(data + "/problems.d.out");
+    ASSERT_EQ(problems.size(), 25u);
+    ASSERT_EQ(statistics.size(), problems.size());
+
+    std::string drawings;
+    int finished = 0;
+    for (std::size_t i = 0; i < problems.size(); ++i) {
+        SCOPED_TRACE("problem line " + std::to_string(i + 1) + ": " + problems[i]);
+        const Puzzle puzzle = puzzleFromLine(problems[i]);
+        SolverBoard board = boardOf(puzzle, false);
+        SolveStats stats;
+
+        const bool solved = solveBoard(stats, board, false);
+
+        EXPECT_EQ(solved, board.isSolved());
+        EXPECT_EQ(solved ? countersOf(stats) : "failed.", statistics[i]);
+        if (solved) {
+            ++finished;
+            EXPECT_EQ(checkSolution(puzzle, board.cells.data()), "");
+        }
+        drawings += renderBoard(board) + (solved ? "finished.\n" : "failed.\n");
+    }
+    EXPECT_EQ(finished, 22);
+    EXPECT_TRUE(drawings == contentsOf(data + "/problems.s.bin"))
+        << "the drawings differ from problems.s.bin";
+}
+
+TEST(SolveBoard, SameCountersAndDrawingEveryTime) {
+    // A problem that needs several trials, so that the trial scan position matters.
+    const Puzzle puzzle = puzzleFromLine(
+        "4/10/10/3...2..3.3/........../3.1......2/........../..2.3..2.2/"
+        "........../4..2.2.3../..2.3.2..2/...1....../3.3.2..4.3/");
+    SolverBoard first = boardOf(puzzle, false);
+    SolverBoard second = boardOf(puzzle, false);
+    SolveStats firstStats;
+    SolveStats secondStats;
+
+    ASSERT_TRUE(solveBoard(firstStats, first, false));
+    ASSERT_TRUE(solveBoard(secondStats, second, false));
+
+    EXPECT_EQ(countersOf(firstStats), "251,9,0,3,4,100");
+    EXPECT_EQ(countersOf(secondStats), countersOf(firstStats));
+    EXPECT_EQ(renderBoard(second), renderBoard(first));
+    EXPECT_EQ(boardDifference(second, first), "");
+}
+
+TEST(SolveBoard, CountsThePuzzleCellsWhateverTheOutcome) {
+    struct Case {
+        const char* line;
+        bool solved;
+        int interiorCells;
+    };
+    const Case cases[] = {
+        {"1/1/3/2.2/", true, 3},
+        {"2/4/5/2.3.1/...../2.4.2/1...1/", false, 20},
+        {"1/2/7/1.....1/......./", true, 14},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        SolverBoard board = boardOf(puzzleFromLine(c.line), false);
+        SolveStats stats;
+        stats.tableSteps = 99;
+        stats.trialSecondRefuted = 99;
+
+        EXPECT_EQ(solveBoard(stats, board, false), c.solved);
+
+        EXPECT_EQ(stats.interiorCells, c.interiorCells);
+        EXPECT_LT(stats.tableSteps, 99);
+        EXPECT_EQ(stats.trialSecondRefuted, 0);
+    }
+}
+
+TEST(SolveBoard, DrawsTheBoardWhenAsked) {
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    SolverBoard board = boardOf(puzzleOf("1.2"), false);
+    SolveStats stats;
+
+    EXPECT_FALSE(solveBoard(stats, board, true, out));
+
+    std::string written(64, '\0');
+    std::rewind(out);
+    written.resize(std::fread(written.data(), 1, written.size(), out));
+    std::fclose(out);
+    EXPECT_EQ(written, renderBoard(board));
+    // The island of two shows its number although it still misses a bridge.
+    EXPECT_EQ(written, glyphDrawing("1-2"));
+}
+
+TEST(RenderBoard, DrawsAnUnsolvedBoardAsFarAsItGot) {
+    // Two solutions: the solver stops with four lines known to carry one or two bridges,
+    // drawn as single bridges.
+    const Puzzle puzzle = puzzleOf(R"(
+        3.3
+        ...
+        3.3
+    )");
+    SolverBoard board = boardOf(puzzle, false);
+    SolveStats stats;
+    ASSERT_FALSE(solveBoard(stats, board, false));
+
+    EXPECT_EQ(renderBoard(board), glyphDrawing(R"(
+        3-3
+        |.|
+        3-3
+    )"));
+}
+
+TEST(RenderBoard, IslandsShowTheirNumberOnceComplete) {
+    const Puzzle puzzle = puzzleOf(R"(
+        ..2..
+        .....
+        2.8.2
+        .....
+        ..2..
+    )");
+    SolverBoard board = boardOf(puzzle, false);
+    SolveStats stats;
+    ASSERT_TRUE(solveBoard(stats, board, false));
+
+    EXPECT_EQ(renderBoard(board), glyphDrawing(R"(
+        ..2..
+        ..H..
+        2=8=2
+        ..H..
+        ..2..
+    )"));
+}
+
+TEST(RenderBoard, GlyphBytes) {
+    // Row 1: islands with nothing laid, codes 5 to 13. Row 2: water under every line
+    // state pair: only a lone one-or-two line shows, as a single bridge. Row 3: the four
+    // bridge codes.
+    const Puzzle puzzle = puzzleOf(R"(
+        .........
+        .........
+        .........
+    )");
+    SolverBoard board = boardOf(puzzle, false);
+    const std::uint8_t masks[9] = {0x0, 0x1, 0x4, 0x2, 0x3, 0x5, 0x8, 0xC, 0x6};
+    for (int column = 0; column < 9; ++column) {
+        board.cells[cellAt(board, 0, column)] = std::uint8_t(ISLAND_BASE + column);
+        board.masks[cellAt(board, 1, column)] = masks[column];
+    }
+    for (int code = 1; code <= 4; ++code)
+        board.cells[cellAt(board, 2, code - 1)] = code;
+
+    EXPECT_EQ(renderBoard(board),
+              "\x82\x4F\x82\x50\x82\x51\x82\x52\x82\x53\x82\x54\x82\x55\x82\x56\x82\x57\n"
+              "\x81\x40\x81\x7C\x81\x62\x81\x40\x81\x40\x81\x40\x81\x40\x81\x40\x81\x40\n"
+              "\x81\x7C\x81\x81\x81\x62\x81\x61\x81\x40\x81\x40\x81\x40\x81\x40\x81\x40\n"
+              "\n");
+}
+
+TEST(RenderBoard, KeepsWithinTheGlyphsNextToOverBridgedIslands) {
+    // Islands that received too many bridges on a failed board read as bridge codes. An
+    // eight surrounded by them would add up to far more than eight; it is drawn as an
+    // eight.
+    const Puzzle puzzle = puzzleOf(R"(
+        .1.
+        181
+        .1.
+    )");
+    SolverBoard board = boardOf(puzzle, false);
+    board.cells[cellAt(board, 1, 0)] = H_DOUBLE;
+    board.cells[cellAt(board, 1, 2)] = H_DOUBLE;
+    board.cells[cellAt(board, 0, 1)] = V_DOUBLE;
+    board.cells[cellAt(board, 2, 1)] = V_DOUBLE;
+
+    EXPECT_EQ(renderBoard(board), glyphDrawing(R"(
+        .H.
+        =8=
+        .H.
+    )"));
+}
+
+}  // namespace
+}  // namespace spanwright
