@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <filesystem>
+#include <sstream>
+
+#include "puzzle/problem_line.h"
+#include "tests/support/run_command.h"
+
+namespace spanwright::testing {
+namespace {
+
+const std::string CONSOLE = "creating problems...\n"
+                            "+----------------------------+\n"
+                            "oooooooooooooooooooooooooooooo\n";
+
+std::string todaysName(int runningNumber, int sizeIndex) {
+    const std::time_t now = std::time(nullptr);
+    std::tm date{};
+    localtime_r(&now, &date);
+    char name[64];
+    std::snprintf(name, sizeof name, "%04d%02d%02d_%02d(size%d).dat", date.tm_year + 1900,
+                  date.tm_mon + 1, date.tm_mday, runningNumber, sizeIndex);
+    return name;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+void expectBatch(const std::string& path, int side) {
+    const std::string text = readFile(path);
+    ASSERT_FALSE(text.empty()) << path;
+    EXPECT_EQ(text.back(), '\n');
+    const auto lines = linesOf(text);
+    ASSERT_EQ(lines.size(), 30u);
+    for (const std::string& line : lines) {
+        Puzzle puzzle;
+        ASSERT_TRUE(parseProblemLine(puzzle, line)) << line;
+        EXPECT_EQ(puzzle.width, side);
+        EXPECT_EQ(puzzle.height, side);
+        EXPECT_GE(puzzle.difficulty, 1);
+        EXPECT_LE(puzzle.difficulty, 5);
+        EXPECT_EQ(formatProblemLine(puzzle), line + "\n");
+    }
+}
+
+TEST(CreateMode, WritesThirtyProblemsUnderTheDaysFirstFreeName) {
+    TempDir dir;
+    CommandResult result = runSpanwright({"c1"}, dir.path());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, CONSOLE + "finished.\n");
+    EXPECT_EQ(result.err, "");
+    expectBatch(dir.path() + "/" + todaysName(1, 1), 10);
+
+    // The same size again takes the next number; another size starts at 01. Only the first
+    // letter and digit count.
+    EXPECT_EQ(runSpanwright({"C12"}, dir.path()).out, CONSOLE + "finished.\n");
+    expectBatch(dir.path() + "/" + todaysName(2, 1), 10);
+    EXPECT_EQ(runSpanwright({"c2"}, dir.path()).out, CONSOLE + "finished.\n");
+    expectBatch(dir.path() + "/" + todaysName(1, 2), 15);
+
+    // A removed 01 is taken again while 02 stays.
+    const std::string first = dir.path() + "/" + todaysName(1, 1);
+    const std::string firstText = readFile(first);
+    std::filesystem::remove(first);
+    EXPECT_EQ(runSpanwright({"c1"}, dir.path()).out, CONSOLE + "finished.\n");
+    expectBatch(first, 10);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "/" + todaysName(3, 1)));
+}
+
+TEST(CreateMode, NeverTouchesAnExistingFileOrDirectory) {
+    TempDir dir;
+    const std::string kept = dir.write(todaysName(1, 1), "keep me\n");
+    std::filesystem::create_directory(dir.path() + "/" + todaysName(2, 1));
+    EXPECT_EQ(runSpanwright({"c1"}, dir.path()).out, CONSOLE + "finished.\n");
+    EXPECT_EQ(readFile(kept), "keep me\n");
+    expectBatch(dir.path() + "/" + todaysName(3, 1), 10);
+}
+
+TEST(CreateMode, ReportsAFolderThatTakesNoFile) {
+    TempDir dir;
+    std::string folder = dir.path() + "/locked";
+    std::filesystem::create_directory(folder);
+    chmod(folder.c_str(), 0555);
+    // Permissions do not stop root; a folder of the proc file system stops everyone.
+    if (geteuid() == 0) folder = "/proc";
+    const CommandResult result = runSpanwright({"c1"}, folder);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "failed to open: " + todaysName(1, 1) + "\n");
+}
+
+TEST(CreateMode, ReportsAFailedWriteInsteadOfFinishing) {
+    TempDir dir;
+    RunOptions options;
+    options.workDir = dir.path();
+    options.fileSizeLimit = 1000;  // room for the console output, not for thirty problems
+    const CommandResult result = runSpanwright({"c1"}, options);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, CONSOLE + "failed to write: " + todaysName(1, 1) + "\n");
+}
+
+TEST(SeededGeneration, ReproducesTheReferenceBatches) {
+    for (const char* name : {"seeded-4242-10-12", "seeded-4343-15-6", "seeded-4444-20-3"}) {
+        std::string seed, side, count;
+        std::istringstream parts(std::string(name).substr(7));
+        std::getline(parts, seed, '-');
+        std::getline(parts, side, '-');
+        std::getline(parts, count, '-');
+        const CommandResult result = runCommand(SPANWRIGHT_SEEDED_EXE, {seed, side, count});
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out, readFile(std::string(SPANWRIGHT_TEST_DATA) + "/" + name + ".txt"))
+            << name;
+    }
+}
+
+TEST(SeededGeneration, RefusesBadArguments) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{}, {"1", "10"}, {"x", "10", "1"}, {"1", "0", "1"},
+                                               {"1", "26", "1"}, {"1", "10", "-1"}}) {
+        const CommandResult result = runCommand(SPANWRIGHT_SEEDED_EXE, args);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find("usage"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace spanwright::testing
