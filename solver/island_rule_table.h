@@ -26,19 +26,23 @@ constexpr std::uint32_t deriveIslandRuleEntry(int remaining, int lineIndex) {
 
     int seen[4] = {};
     bool any = false;
-    for (int a = 0; a <= 2; ++a)
-        for (int b = 0; b <= 2; ++b)
-            for (int c = 0; c <= 2; ++c)
-                for (int d = 0; d <= 2; ++d) {
-                    const int counts[4] = {a, b, c, d};
-                    if (a + b + c + d != remaining) continue;
-                    bool fits = true;
-                    for (int dir = 0; dir < 4; ++dir)
-                        if (!(domain[dir] & (1 << counts[dir]))) fits = false;
-                    if (!fits) continue;
-                    any = true;
-                    for (int dir = 0; dir < 4; ++dir) seen[dir] |= 1 << counts[dir];
-                }
+    // The fourth count follows from the other three, which keeps this cheap enough for
+    // every compiler's limit on compile-time evaluation.
+    for (int a = 0; a <= 2; ++a) {
+        if (!(domain[0] >> a & 1)) continue;
+        for (int b = 0; b <= 2; ++b) {
+            if (!(domain[1] >> b & 1)) continue;
+            for (int c = 0; c <= 2; ++c) {
+                const int d = remaining - a - b - c;
+                if (!(domain[2] >> c & 1) || d < 0 || d > 2 || !(domain[3] >> d & 1)) continue;
+                any = true;
+                seen[0] |= 1 << a;
+                seen[1] |= 1 << b;
+                seen[2] |= 1 << c;
+                seen[3] |= 1 << d;
+            }
+        }
+    }
     if (!any) return RULE_CONTRADICTION;
 
     std::uint32_t entry = 0;
