@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string_view>
+#include <system_error>
 
 #include "app/app.h"
 #include "puzzle/problem_line.h"
@@ -17,8 +17,14 @@ namespace {
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
-struct BufferFree {
-    void operator()(char* buffer) const { std::free(buffer); }
+/// The growing buffer that getline reads into and reallocates as lines get longer.
+struct LineBuffer {
+    char* text = nullptr;
+    std::size_t capacity = 0;
+    LineBuffer() = default;
+    LineBuffer(const LineBuffer&) = delete;
+    LineBuffer& operator=(const LineBuffer&) = delete;
+    ~LineBuffer() { std::free(text); }
 };
 
 bool isBlankLine(std::string_view line) {
@@ -27,11 +33,11 @@ bool isBlankLine(std::string_view line) {
 
 /// Tells the user on standard error why the reading stopped; standard output carries only
 /// the results. A blank line ends the file quietly, as it always has.
-void reportRefusedLine(const char* path, long lineNumber, std::string_view line,
-                       LineFault fault) {
+void reportRefusedLine(const char* path, long lineNumber, std::string_view line, LineFault fault) {
     if (isBlankLine(line) && fault != LineFault::BoardSize) return;
     std::fflush(stdout);
-    std::fprintf(stderr, "spanwright: %s:%ld: not a problem line: %s; the rest of the file is not read\n",
+    std::fprintf(stderr,
+                 "spanwright: %s:%ld: not a problem line: %s; the rest of the file is not read\n",
                  path, lineNumber, describeLineFault(fault));
 }
 
@@ -39,9 +45,8 @@ void reportOutcome(bool solved, bool showStatistics, const SolveStats& stats) {
     if (!solved)
         std::printf("failed.\n");
     else if (showStatistics)
-        std::printf("%d,%d,%d,%d,%d,%d\n", stats.tableSteps, stats.pairSteps,
-                    stats.isolationSteps, stats.trialFirstRefuted, stats.trialSecondRefuted,
-                    stats.interiorCells);
+        std::printf("%d,%d,%d,%d,%d,%d\n", stats.tableSteps, stats.pairSteps, stats.isolationSteps,
+                    stats.trialFirstRefuted, stats.trialSecondRefuted, stats.interiorCells);
     else
         std::printf("finished.\n");
 }
@@ -59,23 +64,19 @@ void solveFile(const char* path, bool showStatistics) {
     }
 
     // Lines are read whole, however long: a 125 x 125 problem takes about 16,000 characters.
-    char* raw = nullptr;
-    std::size_t capacity = 0;
-    std::unique_ptr<char, BufferFree> buffer;
+    LineBuffer buffer;
     for (long lineNumber = 1;; ++lineNumber) {
         errno = 0;
-        const ssize_t length = getline(&raw, &capacity, file.get());
-        buffer.release();
-        buffer.reset(raw);
+        const ssize_t length = getline(&buffer.text, &buffer.capacity, file.get());
         if (length < 0) {
             if (std::ferror(file.get())) {
                 std::fflush(stdout);
                 std::fprintf(stderr, "spanwright: %s:%ld: read error: %s\n", path, lineNumber,
-                             std::strerror(errno));
+                             std::generic_category().message(errno).c_str());
             }
             return;
         }
-        const std::string_view line(raw, std::size_t(length));
+        const std::string_view line(buffer.text, std::size_t(length));
 
         Puzzle puzzle;
         LineFault fault = LineFault::None;

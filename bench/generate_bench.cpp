@@ -12,7 +12,7 @@ namespace {
 void BM_GenerateOneThread(benchmark::State& state) {
     const int side = int(state.range(0));
     RandomSource random{4242};
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         Puzzle puzzle;
         generateProblem(random, side, side, puzzle);
         benchmark::DoNotOptimize(puzzle.cells.get());
@@ -25,16 +25,22 @@ BENCHMARK(BM_GenerateOneThread)->Arg(10)->Arg(15)->Arg(20)->Unit(benchmark::kMil
 void BM_GenerateBatch(benchmark::State& state) {
     const int side = int(state.range(0));
     RandomSource random{4242};
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         std::vector<Puzzle> puzzles(30);
-#pragma omp parallel for schedule(static)
-        for (int i = 0; i < 30; ++i) generateProblem(random, side, side, puzzles[i]);
+#pragma omp parallel for schedule(static) default(none) shared(random, side, puzzles)
+        for (int i = 0; i < 30; ++i)
+            generateProblem(random, side, side, puzzles[i]);
         benchmark::DoNotOptimize(puzzles.data());
     }
     state.counters["problems/s"] =
         benchmark::Counter(30.0 * double(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_GenerateBatch)->Arg(10)->Arg(15)->Arg(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GenerateBatch)
+    ->Arg(10)
+    ->Arg(15)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace spanwright

@@ -16,7 +16,8 @@ const std::vector<Puzzle>& problemsOfSide(int side) {
     if (set.empty()) {
         RandomSource random{20261207 + side};
         set.resize(40);
-        for (Puzzle& puzzle : set) generateProblem(random, side, side, puzzle);
+        for (Puzzle& puzzle : set)
+            generateProblem(random, side, side, puzzle);
     }
     return set;
 }
@@ -24,7 +25,7 @@ const std::vector<Puzzle>& problemsOfSide(int side) {
 void BM_SolveProblems(benchmark::State& state) {
     const std::vector<Puzzle>& problems = problemsOfSide(int(state.range(0)));
     std::size_t next = 0;
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         SolverBoard board;
         board.loadPuzzle(problems[next]);
         SolveStats stats;

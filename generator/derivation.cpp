@@ -81,8 +81,8 @@ bool deriveProblem(GeneratorBoard& board, Puzzle& puzzle) {
     const int w = board.size;
     const int bridges = collectRuns(board);
     // Keep the islands with their single-bridge clues, nothing else.
-    for (std::uint8_t& cell : board.layout)
-        if (cell < ISLAND_BASE) cell = 0;
+    const auto notIsland = [](std::uint8_t cell) { return cell < ISLAND_BASE; };
+    std::replace_if(board.layout.begin(), board.layout.end(), notIsland, std::uint8_t{0});
 
     const int firstDoubles = 3 * bridges / 10;
     const int doubleLimit = 4 * bridges / 10;
@@ -91,8 +91,10 @@ bool deriveProblem(GeneratorBoard& board, Puzzle& puzzle) {
     bool accepted = false;
     for (int pass = 0; pass < SHUFFLE_PASSES && !accepted; ++pass) {
         std::copy(board.layout.begin(), board.layout.end(), board.derived.begin());
-        for (int k = bridges - 1; k >= 1; --k) std::swap(runs[k], runs[board.random->drawBelow(k + 1)]);
-        for (int m = 0; m < firstDoubles; ++m) doubleBridge(board, runs[m]);
+        for (int k = bridges - 1; k >= 1; --k)
+            std::swap(runs[k], runs[board.random->drawBelow(k + 1)]);
+        for (int m = 0; m < firstDoubles; ++m)
+            doubleBridge(board, runs[m]);
 
         // One more double bridge after each failure; the last one doubled is never tried.
         for (int tried = firstDoubles; tried < doubleLimit; ++tried) {

@@ -34,10 +34,11 @@ void GeneratorBoard::resetLayout() {
         layout[(w - 1) * w + c] = GEN_H_BRIDGE;
     }
     for (int r = 1; r < w - 1; ++r) {
-        layout[r * w] = GEN_V_BRIDGE;
+        const int rowStart = r * w;
+        layout[rowStart] = GEN_V_BRIDGE;
         for (int c = 1; c < w - 1; ++c)
-            layout[r * w + c] = GEN_EMPTY;
-        layout[r * w + w - 1] = GEN_V_BRIDGE;
+            layout[rowStart + c] = GEN_EMPTY;
+        layout[rowStart + w - 1] = GEN_V_BRIDGE;
     }
 }
 

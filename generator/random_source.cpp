@@ -5,7 +5,7 @@
 namespace spanwright {
 
 std::int32_t RandomSource::drawBelow(std::int32_t n) {
-    std::uint32_t v;
+    std::uint32_t v = 0;
     {
         std::lock_guard<std::mutex> guard(lock);
         // 12345 - 1043968403 * state equals 12345 + 1103515245 * state modulo 2^31, since

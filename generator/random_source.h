@@ -19,6 +19,7 @@ class RandomSource {
 
     RandomSource(const RandomSource&) = delete;
     RandomSource& operator=(const RandomSource&) = delete;
+    ~RandomSource() = default;
 
     /// Steps the state once and maps the new state to 0 .. n - 1 (n >= 1).
     std::int32_t drawBelow(std::int32_t n);

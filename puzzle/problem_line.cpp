@@ -15,7 +15,8 @@ bool isBlank(char c) {
 /// value beyond 32 bits is clamped, so that a huge width is refused rather than wrapped.
 std::int32_t convertField(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && isBlank(text[i])) ++i;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -32,7 +33,9 @@ std::int32_t convertField(std::string_view text) {
 }
 
 /// The low 8 bits of a header value, read as signed.
-std::int8_t lowByte(std::int32_t value) { return std::int8_t(std::uint8_t(value & 0xFF)); }
+std::int8_t lowByte(std::int32_t value) {
+    return std::int8_t(std::uint8_t(value & 0xFF));
+}
 
 bool fail(LineFault* fault, LineFault why) {
     if (fault) *fault = why;

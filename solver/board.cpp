@@ -55,15 +55,19 @@ void SolverBoard::scanLines() {
             if (code < ISLAND_BASE + 1) continue;
 
             int right = pos + 1;
-            while (right < r * w + w - 1 && cells[right] < ISLAND_BASE + 1) ++right;
+            while (right < r * w + w - 1 && cells[right] < ISLAND_BASE + 1)
+                ++right;
             if (right < r * w + w - 1)
-                for (int x = pos + 1; x < right; ++x) masks[x] |= LINE_OPEN;
+                for (int x = pos + 1; x < right; ++x)
+                    masks[x] |= LINE_OPEN;
 
             int below = pos + w;
             const int bottom = (height - 1) * w;
-            while (below < bottom && cells[below] < ISLAND_BASE + 1) below += w;
+            while (below < bottom && cells[below] < ISLAND_BASE + 1)
+                below += w;
             if (below < bottom)
-                for (int x = pos + w; x < below; x += w) masks[x] |= LINE_OPEN << 2;
+                for (int x = pos + w; x < below; x += w)
+                    masks[x] |= LINE_OPEN << 2;
 
             groupIds[pos] = liveGroups;
             groups[liveGroups] = IslandGroup{std::int16_t(code - ISLAND_BASE), 1};
@@ -107,14 +111,18 @@ void SolverBoard::layBridges(int posA, int posB, int n) {
 }
 
 void SolverBoard::clearHorizontalRun(int pos) {
-    for (int x = pos; cells[x] == WATER; --x) masks[x] &= std::uint8_t(~H_LINE_BITS);
-    for (int x = pos + 1; cells[x] == WATER; ++x) masks[x] &= std::uint8_t(~H_LINE_BITS);
+    for (int x = pos; cells[x] == WATER; --x)
+        masks[x] &= std::uint8_t(~H_LINE_BITS);
+    for (int x = pos + 1; cells[x] == WATER; ++x)
+        masks[x] &= std::uint8_t(~H_LINE_BITS);
 }
 
 void SolverBoard::clearVerticalRun(int pos) {
     const int w = stride();
-    for (int x = pos; cells[x] == WATER; x -= w) masks[x] &= std::uint8_t(~V_LINE_BITS);
-    for (int x = pos + w; cells[x] == WATER; x += w) masks[x] &= std::uint8_t(~V_LINE_BITS);
+    for (int x = pos; cells[x] == WATER; x -= w)
+        masks[x] &= std::uint8_t(~V_LINE_BITS);
+    for (int x = pos + w; cells[x] == WATER; x += w)
+        masks[x] &= std::uint8_t(~V_LINE_BITS);
 }
 
 // A line known to carry a bridge (a count, or LINE_ONE_OR_TWO) closes every line that
@@ -128,9 +136,11 @@ void SolverBoard::setHorizontalLine(int pos, std::uint8_t state, int count) {
         if (state == LINE_CLOSED) cells[x] = code;
     };
     int left = pos;
-    for (; cells[left] == WATER; --left) visit(left);
+    for (; cells[left] == WATER; --left)
+        visit(left);
     int right = pos + 1;
-    for (; cells[right] == WATER; ++right) visit(right);
+    for (; cells[right] == WATER; ++right)
+        visit(right);
     if (state == LINE_CLOSED && count != 0) layBridges(left, right, count);
 }
 
@@ -144,9 +154,11 @@ void SolverBoard::setVerticalLine(int pos, std::uint8_t state, int count) {
         if (state == LINE_CLOSED) cells[x] = code;
     };
     int upper = pos;
-    for (; cells[upper] == WATER; upper -= w) visit(upper);
+    for (; cells[upper] == WATER; upper -= w)
+        visit(upper);
     int lower = pos + w;
-    for (; cells[lower] == WATER; lower += w) visit(lower);
+    for (; cells[lower] == WATER; lower += w)
+        visit(lower);
     if (state == LINE_CLOSED && count != 0) layBridges(upper, lower, count);
 }
 
@@ -191,13 +203,6 @@ bool SolverBoard::isRefuted() const {
         sum += group.demand;
     }
     return sum != total;
-}
-
-void SolverBoard::release() {
-    cells = {};
-    masks = {};
-    groupIds = {};
-    groups = {};
 }
 
 }  // namespace spanwright

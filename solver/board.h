@@ -24,8 +24,12 @@ inline constexpr std::uint8_t LINE_OPEN = 3;
 inline constexpr std::uint8_t H_LINE_BITS = 0x03;
 inline constexpr std::uint8_t V_LINE_BITS = 0x0C;
 
-inline std::uint8_t horizontalState(std::uint8_t mask) { return mask & H_LINE_BITS; }
-inline std::uint8_t verticalState(std::uint8_t mask) { return (mask & V_LINE_BITS) >> 2; }
+inline std::uint8_t horizontalState(std::uint8_t mask) {
+    return mask & H_LINE_BITS;
+}
+inline std::uint8_t verticalState(std::uint8_t mask) {
+    return (mask & V_LINE_BITS) >> 2;
+}
 
 /// Group id that names no group.
 inline constexpr std::uint16_t NO_GROUP = 0xFFFF;
@@ -38,7 +42,8 @@ struct IslandGroup {
 
 /// The solver's whole state for one puzzle: the puzzle with a one-cell water border, the
 /// line state of every water cell, the group of every island and the group records. All
-/// planes are flat and row-major; cell (r, c) is r * width + c.
+/// planes are flat and row-major; cell (r, c) is r * width + c. The board owns its planes
+/// and frees them when it goes; it is never copied by value, only with copyFrom.
 struct SolverBoard {
     std::int8_t width = 0;   ///< bordered width W
     std::int8_t height = 0;  ///< bordered height H
@@ -73,8 +78,6 @@ struct SolverBoard {
     bool isSolved() const;
     /// The board can no longer lead to a solution.
     bool isRefuted() const;
-    /// Frees the planes.
-    void release();
 
     /// Clears the horizontal state of the run of water cells through pos (cells stay water).
     void clearHorizontalRun(int pos);
@@ -105,7 +108,8 @@ struct SolverBoard {
     void forEachInterior(Visit&& visit) const {
         const int w = width;
         for (int r = 1; r < height - 1; ++r)
-            for (int pos = r * w + 1, end = r * w + w - 1; pos < end; ++pos) visit(pos);
+            for (int pos = r * w + 1, end = r * w + w - 1; pos < end; ++pos)
+                visit(pos);
     }
 };
 

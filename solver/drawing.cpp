@@ -22,7 +22,9 @@ constexpr int H_CONTRIBUTION[5] = {0, 1, 2, 0, 0};
 /// Bridges a neighbour's code brings to an island from above or below.
 constexpr int V_CONTRIBUTION[5] = {0, 0, 0, 1, 2};
 
-int contribution(const int (&table)[5], std::uint8_t code) { return code < 5 ? table[code] : 0; }
+int contribution(const int (&table)[5], std::uint8_t code) {
+    return code < 5 ? table[code] : 0;
+}
 
 int glyphIndex(const SolverBoard& board, int pos) {
     const std::uint8_t code = board.cells[pos];
@@ -51,7 +53,8 @@ std::string renderBoard(const SolverBoard& board) {
     text.reserve(std::size_t(board.height) * (2 * std::size_t(board.width) + 1) + 1);
     const int w = board.stride();
     for (int r = 1; r < board.height - 1; ++r) {
-        for (int c = 1; c < w - 1; ++c) text += CELL_GLYPHS[glyphIndex(board, r * w + c)];
+        for (int c = 1; c < w - 1; ++c)
+            text += CELL_GLYPHS[glyphIndex(board, r * w + c)];
         text += '\n';
     }
     text += '\n';

@@ -5,7 +5,8 @@ namespace spanwright {
 
 int applyIslandRule(SolverBoard& board, int pos) {
     std::uint8_t old[4];
-    for (int dir = 0; dir < 4; ++dir) old[dir] = board.lineState(pos, dir);
+    for (int dir = 0; dir < 4; ++dir)
+        old[dir] = board.lineState(pos, dir);
     const std::uint32_t lineIndex = std::uint32_t(old[0] << 6 | old[1] << 4 | old[2] << 2 | old[3]);
     const std::uint8_t code = board.cells[pos];
 

@@ -14,7 +14,6 @@ constexpr std::array<std::array<std::uint32_t, 256>, 8> buildIslandRuleTable() {
 }  // namespace
 
 // Built by the compiler, so the table cannot drift from the rule that defines it.
-constexpr std::array<std::array<std::uint32_t, 256>, 8> ISLAND_RULE_TABLE =
-    buildIslandRuleTable();
+constexpr std::array<std::array<std::uint32_t, 256>, 8> ISLAND_RULE_TABLE = buildIslandRuleTable();
 
 }  // namespace spanwright

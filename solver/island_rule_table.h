@@ -22,7 +22,8 @@ constexpr std::uint32_t deriveIslandRuleEntry(int remaining, int lineIndex) {
     // closed {0}, one or two {1, 2}, zero or one {0, 1}, open {0, 1, 2}.
     constexpr int allowed[4] = {0b001, 0b110, 0b011, 0b111};
     int domain[4] = {};
-    for (int dir = 0; dir < 4; ++dir) domain[dir] = allowed[(lineIndex >> (6 - 2 * dir)) & 3];
+    for (int dir = 0; dir < 4; ++dir)
+        domain[dir] = allowed[(lineIndex >> (6 - 2 * dir)) & 3];
 
     int seen[4] = {};
     bool any = false;
@@ -50,12 +51,24 @@ constexpr std::uint32_t deriveIslandRuleEntry(int remaining, int lineIndex) {
         int state = 0;
         int count = 0;
         switch (seen[dir]) {
-            case 0b001: count = 0; break;
-            case 0b010: count = 1; break;
-            case 0b100: count = 2; break;
-            case 0b110: state = 1; break;  // one or two
-            case 0b011: state = 2; break;  // zero or one
-            default: state = 3; break;     // open; {0, 2} cannot arise
+            case 0b001:
+                count = 0;
+                break;
+            case 0b010:
+                count = 1;
+                break;
+            case 0b100:
+                count = 2;
+                break;
+            case 0b110:
+                state = 1;
+                break;  // one or two
+            case 0b011:
+                state = 2;
+                break;  // zero or one
+            default:
+                state = 3;
+                break;  // open; {0, 2} cannot arise
         }
         entry |= std::uint32_t(state) << (6 - 2 * dir);
         entry |= std::uint32_t(count) << (14 - 2 * dir);

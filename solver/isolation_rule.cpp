@@ -37,7 +37,8 @@ bool applyIsolationPairs(SolverBoard& board, int pos, const int dirs[3],
 int neighbourValue(const SolverBoard& board, int pos, int dir) {
     const int step = board.step(dir);
     int far = pos + step;
-    while (board.cells[far] == WATER) far += step;
+    while (board.cells[far] == WATER)
+        far += step;
     const IslandGroup& group = board.groups[board.groupIds[far]];
     return group.openIslands == 1 ? group.demand : 4;
 }
@@ -70,7 +71,7 @@ int applyIsolationRule(SolverBoard& board, int pos) {
     if (closed != 1) return 0;
 
     const int w = board.stride();
-    bool changed;
+    bool changed = false;
     if (s[0] == LINE_CLOSED)
         changed = applyIsolationRuleH(board, pos, 1, s[1], s[2], s[3], demand);
     else if (s[1] == LINE_CLOSED)

@@ -6,7 +6,8 @@ namespace {
 /// The island at the far end of the line that leaves pos with the given step.
 int farIsland(const SolverBoard& board, int pos, int step) {
     int x = pos + step;
-    while (board.cells[x] == WATER) x += step;
+    while (board.cells[x] == WATER)
+        x += step;
     return x;
 }
 
@@ -22,7 +23,9 @@ bool worthTrying(std::uint8_t state, int demand) {
     return state != LINE_CLOSED && !(demand != 1 && state == LINE_ZERO_OR_ONE);
 }
 
-std::uint8_t pairState(int demand) { return demand == 1 ? LINE_CLOSED : LINE_ZERO_OR_ONE; }
+std::uint8_t pairState(int demand) {
+    return demand == 1 ? LINE_CLOSED : LINE_ZERO_OR_ONE;
+}
 
 }  // namespace
 

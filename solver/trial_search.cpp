@@ -8,7 +8,8 @@ namespace {
 bool isCandidate(const SolverBoard& board, int pos, Alternatives& alternatives) {
     if (board.cells[pos] <= ISLAND_BASE) return false;
     int weight = 0;
-    for (int dir = 0; dir < 4; ++dir) weight += TRIAL_LINE_WEIGHT[board.lineState(pos, dir)];
+    for (int dir = 0; dir < 4; ++dir)
+        weight += TRIAL_LINE_WEIGHT[board.lineState(pos, dir)];
     if (weight != 2) return false;
     int found = 0;
     for (int dir = 0; dir < 4; ++dir)

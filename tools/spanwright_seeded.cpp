@@ -30,8 +30,7 @@ int main(int argc, char** argv) {
     long side = 0;
     long count = 0;
     if (argc != 4 || !readNumber(argv[1], -2147483648L, 4294967295L, seed) ||
-        !readNumber(argv[2], MIN_SIDE, MAX_SIDE, side) ||
-        !readNumber(argv[3], 0, 1000000, count)) {
+        !readNumber(argv[2], MIN_SIDE, MAX_SIDE, side) || !readNumber(argv[3], 0, 1000000, count)) {
         std::fprintf(stderr,
                      "usage: spanwright-seeded SEED SIZE COUNT\n"
                      "  SEED   initial state of the random source (a 32-bit number)\n"
