@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 
 #include "puzzle/problem_line.h"
@@ -13,9 +15,10 @@
 namespace spanwright::testing {
 namespace {
 
-const std::string CONSOLE = "creating problems...\n"
-                            "+----------------------------+\n"
-                            "oooooooooooooooooooooooooooooo\n";
+const std::string CONSOLE =
+    "creating problems...\n"
+    "+----------------------------+\n"
+    "oooooooooooooooooooooooooooooo\n";
 
 std::string todaysName(int runningNumber, int sizeIndex) {
     const std::time_t now = std::time(nullptr);
@@ -30,7 +33,8 @@ std::string todaysName(int runningNumber, int sizeIndex) {
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
 
@@ -122,12 +126,50 @@ TEST(SeededGeneration, ReproducesTheReferenceBatches) {
 
 TEST(SeededGeneration, RefusesBadArguments) {
     for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{}, {"1", "10"}, {"x", "10", "1"}, {"1", "0", "1"},
-                                               {"1", "26", "1"}, {"1", "10", "-1"}}) {
+         std::vector<std::vector<std::string>>{{},
+                                               {"1", "10"},
+                                               {"x", "10", "1"},
+                                               {"1", "0", "1"},
+                                               {"1", "26", "1"},
+                                               {"1", "10", "-1"}}) {
         const CommandResult result = runCommand(SPANWRIGHT_SEEDED_EXE, args);
         EXPECT_EQ(result.status, 2);
         EXPECT_EQ(result.out, "");
         EXPECT_NE(result.err.find("usage"), std::string::npos);
+    }
+}
+
+TEST(CreateMode, BatchesStartedTogetherTakeOneNameEach) {
+    // Four batches held at a gate and let go together look for a free name at the same
+    // moment: each must still get a number of its own, and a complete file under it. A name
+    // checked first and created after is caught in about half of the rounds, hence three.
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        TempDir dir;
+        StartGate gate;
+        RunOptions options;
+        options.workDir = dir.path();
+        options.gate = &gate;
+        std::vector<std::unique_ptr<StartedCommand>> runs;
+        for (int i = 0; i < 4; ++i)
+            runs.push_back(std::make_unique<StartedCommand>(
+                SPANWRIGHT_EXE, std::vector<std::string>{"c1"}, options));
+        gate.open();
+        for (const auto& run : runs) {
+            const CommandResult result = run->wait();
+            EXPECT_EQ(result.status, 0);
+            EXPECT_EQ(result.out, CONSOLE + "finished.\n");
+            EXPECT_EQ(result.err, "");
+        }
+
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        ASSERT_EQ(names, (std::vector<std::string>{todaysName(1, 1), todaysName(2, 1),
+                                                   todaysName(3, 1), todaysName(4, 1)}));
+        for (const std::string& name : names)
+            expectBatch(dir.path() + "/" + name, 10);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -15,13 +16,18 @@ namespace spanwright::testing {
 
 CommandResult runCommand(const std::string& program, const std::vector<std::string>& args,
                          const RunOptions& options) {
-    TempDir capture;
-    const std::string outPath = capture.path() + "/out";
-    const std::string errPath = capture.path() + "/err";
+    return StartedCommand(program, args, options).wait();
+}
+
+StartedCommand::StartedCommand(const std::string& program, const std::vector<std::string>& args,
+                               const RunOptions& options) {
+    const std::string outPath = capture_.path() + "/out";
+    const std::string errPath = capture_.path() + "/err";
 
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
 
     const pid_t child = fork();
@@ -40,15 +46,25 @@ CommandResult runCommand(const std::string& program, const std::vector<std::stri
             const rlimit limit{rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
             if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
         }
+        if (options.gate) options.gate->pass();
         execv(program.c_str(), argv.data());
         _exit(127);
     }
+    child_ = child > 0 ? child : -1;
+}
+
+StartedCommand::~StartedCommand() {
+    if (child_ > 0) wait();
+}
+
+CommandResult StartedCommand::wait() {
     CommandResult result;
     int status = 0;
-    if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status))
+    if (child_ > 0 && waitpid(child_, &status, 0) == child_ && WIFEXITED(status))
         result.status = WEXITSTATUS(status);
-    result.out = readFile(outPath);
-    result.err = readFile(errPath);
+    child_ = -1;
+    result.out = readFile(capture_.path() + "/out");
+    result.err = readFile(capture_.path() + "/err");
     return result;
 }
 
@@ -60,6 +76,33 @@ CommandResult runSpanwright(const std::vector<std::string>& args, const std::str
 
 CommandResult runSpanwright(const std::vector<std::string>& args, const RunOptions& options) {
     return runCommand(SPANWRIGHT_EXE, args, options);
+}
+
+StartGate::StartGate() {
+    int ends[2];
+    // Close-on-exec: the programs themselves never hold the gate.
+    if (pipe2(ends, O_CLOEXEC) != 0) std::abort();
+    readEnd_ = ends[0];
+    writeEnd_ = ends[1];
+}
+
+StartGate::~StartGate() {
+    open();
+    close(readEnd_);
+}
+
+void StartGate::open() {
+    // Every waiting child reads the end of the pipe once the last write end is gone; each
+    // child closed its own copy in pass().
+    if (writeEnd_ >= 0) close(writeEnd_);
+    writeEnd_ = -1;
+}
+
+void StartGate::pass() const {
+    if (writeEnd_ >= 0) close(writeEnd_);
+    char byte;
+    while (read(readEnd_, &byte, 1) < 0 && errno == EINTR) {
+    }
 }
 
 TempDir::TempDir() {
