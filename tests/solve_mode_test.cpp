@@ -178,6 +178,14 @@ TEST(SolveMode, FileThatCannotBeOpened) {
     EXPECT_EQ(directory.status, 0);
 }
 
+TEST(SolveMode, ReadErrorIsReportedNotTakenForTheEnd) {
+    // Reading this file fails at once with an input/output error.
+    const CommandResult result = runSpanwright({"s", "/proc/self/mem"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "spanwright: /proc/self/mem:1: read error: Input/output error\n");
+}
+
 TEST(SolveMode, ReadsTheLongestLineWhole) {
     // The largest board, 125 x 125, in about 16,000 characters: a chain of islands along
     // the top row and down the left column, with one solution.

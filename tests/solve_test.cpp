@@ -113,6 +113,20 @@ TEST(SolveBoard, CountsThePuzzleCellsWhateverTheOutcome) {
     }
 }
 
+TEST(SolveBoard, FailsWhenASettledTrialLeadsToAContradiction) {
+    // No solution exists, but deduction only finds out after settling a trial.
+    const Puzzle puzzle = puzzleFromLine(
+        "2/10/10/2.3..3.3.2/...2....2./2........./..1..1..3./...4...3.3/3...4.3.2./"
+        "...1....../..1.2..1.4/2........./...2..3..2/");
+    ASSERT_EQ(testing::countSolutions(puzzle, 1), 0);
+    SolverBoard board = boardOf(puzzle, false);
+    SolveStats stats;
+
+    EXPECT_FALSE(solveBoard(stats, board, false));
+    EXPECT_GT(stats.trialFirstRefuted + stats.trialSecondRefuted, 0);
+    EXPECT_TRUE(board.contradiction);
+}
+
 TEST(SolveBoard, DrawsTheBoardWhenAsked) {
     std::FILE* out = std::tmpfile();
     ASSERT_NE(out, nullptr);
