@@ -13,8 +13,8 @@ const char* const USAGE =
 
 TEST(CommandLine, PrintsTheUsageTextForEveryOtherCommandLine) {
     const std::vector<std::vector<std::string>> commandLines = {
-        {}, {"s"}, {"d"}, {"c2", "x"}, {"s", "a", "b"}, {"c"}, {"c0"}, {"c4"}, {"cx"}, {"x1"},
-        {"x", "file"}, {"c", "file"}, {""}, {"", ""},
+        {},     {"s"},  {"d"},  {"c2", "x"},   {"s", "a", "b"}, {"c"}, {"c0"},
+        {"c4"}, {"cx"}, {"x1"}, {"x", "file"}, {"c", "file"},   {""},  {"", ""},
     };
     TempDir dir;
     for (const auto& args : commandLines) {

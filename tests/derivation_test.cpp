@@ -88,7 +88,9 @@ TEST(Generation, MiddleBoardsAreSoundAndASampleIsUnique) {
     expectSoundProblems(99, 15, 6, false);
 }
 
-TEST(Generation, LargeBoardsAreSound) { expectSoundProblems(4444, 20, 3, false); }
+TEST(Generation, LargeBoardsAreSound) {
+    expectSoundProblems(4444, 20, 3, false);
+}
 
 TEST(Derivation, ALayoutOfFourBridgesIsDroppedAfterTenShuffles) {
     const std::int32_t seed = 12345;
@@ -99,9 +101,12 @@ TEST(Derivation, ALayoutOfFourBridgesIsDroppedAfterTenShuffles) {
     // A rectangle of four islands with two bridge ends each: D = E = 1, so no pass solves.
     const int w = board.size;
     const int corners[4] = {2 * w + 2, 2 * w + 5, 6 * w + 2, 6 * w + 5};
-    for (int corner : corners) board.layout[corner] = ISLAND_BASE + 2;
-    for (int c = 3; c <= 4; ++c) board.layout[2 * w + c] = board.layout[6 * w + c] = GEN_H_BRIDGE;
-    for (int r = 3; r <= 5; ++r) board.layout[r * w + 2] = board.layout[r * w + 5] = GEN_V_BRIDGE;
+    for (int corner : corners)
+        board.layout[corner] = ISLAND_BASE + 2;
+    for (int c = 3; c <= 4; ++c)
+        board.layout[2 * w + c] = board.layout[6 * w + c] = GEN_H_BRIDGE;
+    for (int r = 3; r <= 5; ++r)
+        board.layout[r * w + 2] = board.layout[r * w + 5] = GEN_V_BRIDGE;
 
     Puzzle puzzle;
     puzzle.width = puzzle.height = 10;
@@ -110,7 +115,8 @@ TEST(Derivation, ALayoutOfFourBridgesIsDroppedAfterTenShuffles) {
 
     // Each of the ten passes shuffles four bridges with three draws, and draws nothing else.
     RandomSource reference{seed};
-    for (int i = 0; i < 30; ++i) reference.drawBelow(2);
+    for (int i = 0; i < 30; ++i)
+        reference.drawBelow(2);
     EXPECT_EQ(random.drawBelow(1 << 30), reference.drawBelow(1 << 30));
 }
 

@@ -78,9 +78,8 @@ TEST(ProblemLine, ConvertsHeaderFieldsLikeTheCLibrary) {
 }
 
 TEST(ProblemLine, RefusesBoardSizesOutsideOneTo125) {
-    const char* refused[] = {"1/0/3/2.2/",   "1/1/0//",     "1/-1/3/2.2/",
-                             "1/1/126/2.2/", "1/126/1/2/",  "1/1/259/2.2/",
-                             "1/1/-253/2/",  "1/1/4294967299/2.2/"};
+    const char* refused[] = {"1/0/3/2.2/", "1/1/0//",      "1/-1/3/2.2/", "1/1/126/2.2/",
+                             "1/126/1/2/", "1/1/259/2.2/", "1/1/-253/2/", "1/1/4294967299/2.2/"};
     for (const char* line : refused) {
         Puzzle puzzle;
         LineFault fault = LineFault::None;
@@ -95,7 +94,10 @@ TEST(ProblemLine, RefusesBoardSizesOutsideOneTo125) {
 
 TEST(ProblemLine, StopsAtANulByte) {
     Puzzle puzzle;
-    const std::string line("1/1/3/2.\0" "2/", 11);
+    const std::string line(
+        "1/1/3/2.\0"
+        "2/",
+        11);
     LineFault fault = LineFault::None;
     EXPECT_FALSE(parseProblemLine(puzzle, line, &fault));
     EXPECT_EQ(fault, LineFault::MissingCells);
