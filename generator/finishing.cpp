@@ -2,20 +2,6 @@
 
 namespace spanwright {
 
-namespace {
-
-/// Visits the interior cells of a W x W plane row by row from the top, each row from the
-/// left.
-template <typename Visit>
-void forEachInterior(int w, Visit&& visit) {
-    for (int r = 1; r < w - 1; ++r) {
-        for (int p = r * w + 1, end = r * w + w - 1; p < end; ++p)
-            visit(p);
-    }
-}
-
-}  // namespace
-
 int GeneratorBoard::walkBridge(int x, int d) const {
     const int s = steps[d];
     const std::uint8_t code = BRIDGE_CODE_BY_DIRECTION[d];
@@ -116,7 +102,7 @@ bool GeneratorBoard::finishLayout() {
 
     // One more round of growth, from every island in turn. An island created ahead of the
     // visit gets its own round; one created behind it does not.
-    forEachInterior(w, [this](int p) {
+    forEachInteriorCell(w, w, [this](int p) {
         if (layout[p] != GEN_ISLAND) return;
         bool tried[4] = {false, false, false, false};
         for (int i = 0; i < 4; ++i) {
@@ -128,12 +114,12 @@ bool GeneratorBoard::finishLayout() {
     });
 
     // Small loops give a problem more than one solution; break most of them.
-    forEachInterior(w, [this](int p) {
+    forEachInteriorCell(w, w, [this](int p) {
         if (layout[p] == GEN_ISLAND) breakLoop(p);
     });
 
     int loops = 0;
-    forEachInterior(w, [this, &loops](int p) {
+    forEachInteriorCell(w, w, [this, &loops](int p) {
         LoopPath path;
         if (layout[p] == GEN_ISLAND && findLoop(p, path) != 0) ++loops;
     });

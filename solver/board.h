@@ -31,6 +31,15 @@ inline std::uint8_t verticalState(std::uint8_t mask) {
     return (mask & V_LINE_BITS) >> 2;
 }
 
+/// Visits the interior cells of a bordered plane of width x height cells row by row from
+/// the top, each row from the left: the order every sweep and scan of this system uses.
+template <typename Visit>
+void forEachInteriorCell(int width, int height, Visit&& visit) {
+    for (int r = 1; r < height - 1; ++r)
+        for (int pos = r * width + 1, end = r * width + width - 1; pos < end; ++pos)
+            visit(pos);
+}
+
 /// Group id that names no group.
 inline constexpr std::uint16_t NO_GROUP = 0xFFFF;
 
@@ -95,6 +104,14 @@ struct SolverBoard {
         const std::uint8_t mask = masks[pos + step(dir)];
         return dir < 2 ? horizontalState(mask) : verticalState(mask);
     }
+    /// The first cell that is not water from pos in steps of `step`: for a line that is
+    /// not closed, the island at its other end.
+    int farCell(int pos, int step) const {
+        int x = pos + step;
+        while (cells[x] == WATER)
+            x += step;
+        return x;
+    }
     /// Sets the line that leaves the island at pos in direction dir.
     void setLine(int pos, int dir, std::uint8_t state, int count) {
         if (dir < 2)
@@ -106,10 +123,7 @@ struct SolverBoard {
     /// Visits the interior cells row by row from the top, each row from the left.
     template <typename Visit>
     void forEachInterior(Visit&& visit) const {
-        const int w = width;
-        for (int r = 1; r < height - 1; ++r)
-            for (int pos = r * w + 1, end = r * w + w - 1; pos < end; ++pos)
-                visit(pos);
+        forEachInteriorCell(width, height, visit);
     }
 };
 

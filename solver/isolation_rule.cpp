@@ -35,10 +35,7 @@ bool applyIsolationPairs(SolverBoard& board, int pos, const int dirs[3],
 }  // namespace
 
 int neighbourValue(const SolverBoard& board, int pos, int dir) {
-    const int step = board.step(dir);
-    int far = pos + step;
-    while (board.cells[far] == WATER)
-        far += step;
+    const int far = board.farCell(pos, board.step(dir));
     const IslandGroup& group = board.groups[board.groupIds[far]];
     return group.openIslands == 1 ? group.demand : 4;
 }

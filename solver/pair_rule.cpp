@@ -3,14 +3,6 @@
 namespace spanwright {
 namespace {
 
-/// The island at the far end of the line that leaves pos with the given step.
-int farIsland(const SolverBoard& board, int pos, int step) {
-    int x = pos + step;
-    while (board.cells[x] == WATER)
-        x += step;
-    return x;
-}
-
 bool isLoneOpenIsland(const SolverBoard& board, int pos, int demand) {
     const IslandGroup& group = board.groups[board.groupIds[pos]];
     return group.demand == demand && group.openIslands == 1;
@@ -38,7 +30,7 @@ int applyPairRule(SolverBoard& board, int pos) {
     for (int dir = 0; dir < 2; ++dir) {
         const int step = board.step(dir);
         if (!worthTrying(horizontalState(board.masks[pos + step]), demand)) continue;
-        if (!isLoneOpenIsland(board, farIsland(board, pos, step), demand)) continue;
+        if (!isLoneOpenIsland(board, board.farCell(pos, step), demand)) continue;
         board.setHorizontalLine(pos + step, pairState(demand), 0);
         ++changed;
     }
@@ -50,7 +42,7 @@ int applyPairRule(SolverBoard& board, int pos) {
 bool applyVerticalPairRule(SolverBoard& board, int pos, int step, int demand) {
     const int first = pos + step;
     if (!worthTrying(verticalState(board.masks[first]), demand)) return false;
-    if (!isLoneOpenIsland(board, farIsland(board, pos, step), demand)) return false;
+    if (!isLoneOpenIsland(board, board.farCell(pos, step), demand)) return false;
     board.setVerticalLine(first, pairState(demand), 0);
     return true;
 }

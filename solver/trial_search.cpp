@@ -7,13 +7,13 @@ namespace {
 
 bool isCandidate(const SolverBoard& board, int pos, Alternatives& alternatives) {
     if (board.cells[pos] <= ISLAND_BASE) return false;
-    int weight = 0;
+    std::int32_t weights[4] = {};
     for (int dir = 0; dir < 4; ++dir)
-        weight += TRIAL_LINE_WEIGHT[board.lineState(pos, dir)];
-    if (weight != 2) return false;
+        weights[dir] = TRIAL_LINE_WEIGHT[board.lineState(pos, dir)];
+    if (weights[0] + weights[1] + weights[2] + weights[3] != 2) return false;
     int found = 0;
     for (int dir = 0; dir < 4; ++dir)
-        if (TRIAL_LINE_WEIGHT[board.lineState(pos, dir)] == 1) alternatives[found++] = dir;
+        if (weights[dir] == 1) alternatives[found++] = dir;
     return true;
 }
 
