@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/app.h"
+#include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
 #include "solver/solve.h"
 
@@ -17,15 +18,6 @@ namespace {
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
-/// The growing buffer that getline reads into and reallocates as lines get longer.
-struct LineBuffer {
-    char* text = nullptr;
-    std::size_t capacity = 0;
-    LineBuffer() = default;
-    LineBuffer(const LineBuffer&) = delete;
-    LineBuffer& operator=(const LineBuffer&) = delete;
-    ~LineBuffer() { std::free(text); }
-};
 
 bool isBlankLine(std::string_view line) {
     return line.find_first_not_of(" \t\r\n\v\f") == std::string_view::npos;
@@ -34,7 +26,7 @@ bool isBlankLine(std::string_view line) {
 /// Tells the user on standard error why the reading stopped; standard output carries only
 /// the results. A blank line ends the file quietly, as it always has.
 void reportRefusedLine(const char* path, long lineNumber, std::string_view line, LineFault fault) {
-    if (isBlankLine(line) && fault != LineFault::BoardSize) return;
+    if (isBlankLine(line) && fault != LineFault::BoardSize && fault != LineFault::TooLong) return;
     std::fflush(stdout);
     std::fprintf(stderr,
                  "spanwright: %s:%ld: not a problem line: %s; the rest of the file is not read\n",
@@ -63,21 +55,24 @@ void solveFile(const char* path, bool showStatistics) {
         return;
     }
 
-    // Lines are read whole, however long: a 125 x 125 problem takes about 16,000 characters.
-    LineBuffer buffer;
+    // A 125 x 125 problem takes about 16,000 characters; a line past the reader's bound
+    // is refused like any other line that is not a problem.
+    LineReader reader(file.get());
     for (long lineNumber = 1;; ++lineNumber) {
-        errno = 0;
-        const ssize_t length = getline(&buffer.text, &buffer.capacity, file.get());
-        if (length < 0) {
-            if (std::ferror(file.get())) {
-                std::fflush(stdout);
-                std::fprintf(stderr, "spanwright: %s:%ld: read error: %s\n", path, lineNumber,
-                             std::generic_category().message(errno).c_str());
-            }
+        std::string_view line;
+        const LineReader::Status status = reader.next(line);
+        if (status == LineReader::Status::End) return;
+        if (status == LineReader::Status::ReadError) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "spanwright: %s:%ld: read error: %s\n", path, lineNumber,
+                         std::generic_category().message(reader.error()).c_str());
             return;
         }
-        const std::string_view line(buffer.text, std::size_t(length));
 
+        if (status == LineReader::Status::TooLong) {
+            reportRefusedLine(path, lineNumber, "", LineFault::TooLong);
+            return;
+        }
         Puzzle puzzle;
         LineFault fault = LineFault::None;
         if (!parseProblemLine(puzzle, line, &fault)) {

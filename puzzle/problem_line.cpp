@@ -54,6 +54,8 @@ const char* describeLineFault(LineFault fault) {
             return "the board size is outside 1 to 125";
         case LineFault::MissingCells:
             return "the line ends before all its cells";
+        case LineFault::TooLong:
+            return "the line is longer than 1 MiB";
     }
     return "unknown fault";
 }

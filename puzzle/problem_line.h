@@ -14,6 +14,7 @@ enum class LineFault {
     MissingHeader,  ///< the line ends before the third "/" of its header
     BoardSize,      ///< width or height outside 1 to MAX_BOARD_SIDE
     MissingCells,   ///< the line ends before width x height cell symbols
+    TooLong,        ///< the line is longer than any problem line can be (LineReader)
 };
 
 /// A sentence that tells a user what is wrong with a refused line.

@@ -1,0 +1,37 @@
+#include "puzzle/line_reader.h"
+
+#include <cerrno>
+#include <new>
+
+namespace spanwright {
+
+LineReader::LineReader(std::FILE* file, std::size_t maxLength)
+    : file_(file), maxLength_(maxLength) {}
+
+LineReader::Status LineReader::next(std::string_view& line) {
+    buffer_.clear();
+    try {
+        for (;;) {
+            errno = 0;
+            const int c = std::getc(file_);
+            if (c == EOF) {
+                if (std::ferror(file_)) {
+                    error_ = errno != 0 ? errno : EIO;
+                    return Status::ReadError;
+                }
+                if (buffer_.empty()) return Status::End;
+                break;
+            }
+            if (buffer_.size() == maxLength_) return Status::TooLong;
+            buffer_.push_back(char(c));
+            if (c == '\n') break;
+        }
+    } catch (const std::bad_alloc&) {
+        error_ = ENOMEM;
+        return Status::ReadError;
+    }
+    line = std::string_view(buffer_.data(), buffer_.size());
+    return Status::Line;
+}
+
+}  // namespace spanwright
