@@ -9,6 +9,35 @@ void printVersion(const char* program) {
     std::printf("%s %s\n", program, VERSION);
 }
 
+std::string printableName(std::string_view name) {
+    const auto isControl = [](unsigned char c) { return c < 0x20 || c == 0x7F; };
+    bool needsEscape = false;
+    for (const char c : name)
+        needsEscape = needsEscape || isControl(static_cast<unsigned char>(c));
+    if (!needsEscape) return std::string(name);
+
+    std::string shown;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            shown += "\\\\";
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (c == '\r') {
+            shown += "\\r";
+        } else if (isControl(byte)) {
+            char octal[8];
+            std::snprintf(octal, sizeof octal, "\\%03o", unsigned(byte));
+            shown += octal;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 int usageError(const char* program, const char* format, ...) {
     std::fflush(stdout);
     std::fprintf(stderr, "%s: ", program);

@@ -4,6 +4,9 @@
 // conventions, and how a message names a file. The `spanwright` command line keeps its own
 // conventions and uses none of this but the safe descriptors.
 
+#include <string>
+#include <string_view>
+
 namespace spanwright {
 
 /// The release of this tool, the same for every program.
@@ -20,5 +23,11 @@ void printVersion(const char* program);
 ///   Try 'PROGRAM --help' for more information.
 /// Returns USAGE_STATUS, for `return usageError(...)`.
 int usageError(const char* program, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+/// A file name as messages show it: control characters (bytes 0x00 to 0x1F and 0x7F)
+/// escaped as \n, \t, \r or \ooo in octal, so that a name cannot drive the terminal or
+/// split a message; a backslash is doubled only when the name needs escaping at all, so
+/// every ordinary name prints exactly as it is.
+std::string printableName(std::string_view name);
 
 }  // namespace spanwright
