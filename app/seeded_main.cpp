@@ -8,9 +8,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <optional>
+#include <string>
+
 #include "app/program.h"
 #include "generator/derivation.h"
+#include "generator/technique.h"
 #include "puzzle/problem_line.h"
+#include "solver/solve.h"
 
 namespace {
 
@@ -21,21 +26,57 @@ constexpr const char* PROGRAM = "spanwright-seeded";
 constexpr long MIN_SIDE = 3;
 constexpr long MAX_SIDE = 25;
 constexpr long MAX_COUNT = 1000000;
+/// A request for a grade or technique gives up after this many problems in a row that do
+/// not match: what turns up less than about once in a thousand problems (or never, like
+/// grade 1 at side 20) is not worth the wait.
+constexpr long MAX_MISSES_IN_A_ROW = 1000;
+
+/// What the printed problems must be, when asked; the others are made and passed over.
+struct Request {
+    std::optional<spanwright::Technique> technique;
+    std::optional<int> grade;
+
+    bool any() const { return technique || grade; }
+
+    bool matches(const spanwright::Puzzle& puzzle) const {
+        if (grade && puzzle.difficulty != *grade) return false;
+        if (!technique) return true;
+        spanwright::SolverBoard board;
+        board.loadPuzzle(puzzle);
+        spanwright::SolveStats stats;
+        spanwright::solveBoard(stats, board, false);
+        return spanwright::techniqueOf(stats) == *technique;
+    }
+
+    /// "grade 3 and technique pair", for messages.
+    std::string describe() const {
+        std::string text;
+        if (grade) text = "grade " + std::to_string(*grade);
+        if (grade && technique) text += " and ";
+        if (technique) text += "technique " + std::string(spanwright::techniqueName(*technique));
+        return text;
+    }
+};
 
 void printHelp() {
     std::printf(
         "Usage: %s [OPTION]... SEED SIZE COUNT\n"
         "Print COUNT problem lines of side SIZE, made one after another on one thread from\n"
         "the random state SEED: the same arguments always give the same problems.\n"
+        "With --grade or --technique, problems that do not match are made and passed over\n"
+        "until COUNT match; after %ld misses in a row the program gives up (status 1).\n"
         "\n"
         "  SEED   initial state of the random source, a 32-bit number\n"
         "         (-2147483648 to 4294967295)\n"
         "  SIZE   board side, %ld to %ld (the create mode uses 10, 15 and 20)\n"
         "  COUNT  number of problems, 0 to %ld\n"
         "\n"
-        "  -h, --help     show this help and exit\n"
-        "  -V, --version  show the version and exit\n",
-        PROGRAM, MIN_SIDE, MAX_SIDE, MAX_COUNT);
+        "  -g, --grade G            print only problems of grade G (1 to 5)\n"
+        "  -t, --technique LEVEL    print only problems whose solve needs LEVEL: basic,\n"
+        "                           pair, isolation or trial\n"
+        "  -h, --help               show this help and exit\n"
+        "  -V, --version            show the version and exit\n",
+        PROGRAM, MAX_MISSES_IN_A_ROW, MIN_SIDE, MAX_SIDE, MAX_COUNT);
 }
 
 bool readNumber(const char* text, long low, long high, long& value) {
@@ -54,21 +95,41 @@ bool isNegativeNumber(const char* text) {
 
 int main(int argc, char** argv) {
     static const option options[] = {
+        {"grade", required_argument, nullptr, 'g'},
+        {"technique", required_argument, nullptr, 't'},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
     };
     opterr = 0;
+    Request request;
     while (optind < argc && !isNegativeNumber(argv[optind])) {
-        const int choice = getopt_long(argc, argv, "+hV", options, nullptr);
+        const int choice = getopt_long(argc, argv, "+:g:t:hV", options, nullptr);
         if (choice == -1) break;
+        long grade = 0;
         switch (choice) {
+            case 'g':
+                if (!readNumber(optarg, 1, 5, grade))
+                    return spanwright::usageError(
+                        PROGRAM, "--grade '%s' is not a grade from 1 to 5", optarg);
+                request.grade = int(grade);
+                break;
+            case 't':
+                request.technique = spanwright::parseTechnique(optarg);
+                if (!request.technique)
+                    return spanwright::usageError(
+                        PROGRAM, "--technique '%s' is none of basic, pair, isolation, trial",
+                        optarg);
+                break;
             case 'h':
                 printHelp();
                 return 0;
             case 'V':
                 spanwright::printVersion(PROGRAM);
                 return 0;
+            case ':':
+                return spanwright::usageError(PROGRAM, "option '%s' needs a value",
+                                              argv[optind - 1]);
             default:
                 return spanwright::usageError(PROGRAM, "unknown option '%s'", argv[optind - 1]);
         }
@@ -89,14 +150,31 @@ int main(int argc, char** argv) {
         return spanwright::usageError(PROGRAM, "COUNT '%s' is not a number from 0 to %ld",
                                       operands[2], MAX_COUNT);
 
+    // Without a request every problem made is printed, so the output is the plain seeded
+    // sequence; with one, the same sequence is filtered, so it is just as reproducible.
     spanwright::RandomSource random{std::int32_t(std::uint32_t(seed))};
-    for (long i = 0; i < count; ++i) {
+    long attempts = 0;
+    long missesInARow = 0;
+    for (long printed = 0; printed < count;) {
         spanwright::Puzzle puzzle;
         spanwright::generateProblem(random, int(side), int(side), puzzle);
+        ++attempts;
+        if (request.any() && !request.matches(puzzle)) {
+            if (++missesInARow < MAX_MISSES_IN_A_ROW) continue;
+            std::fflush(stdout);
+            std::fprintf(stderr,
+                         "%s: gave up: no problem of side %ld with %s in %ld attempts in a row "
+                         "(%ld of %ld printed after %ld attempts)\n",
+                         PROGRAM, side, request.describe().c_str(), missesInARow, printed, count,
+                         attempts);
+            return 1;
+        }
+        missesInARow = 0;
         if (!spanwright::writeProblemLine(stdout, puzzle) || std::fflush(stdout) != 0) {
             std::fprintf(stderr, "%s: failed to write to standard output\n", PROGRAM);
             return 1;
         }
+        ++printed;
     }
     return 0;
 }

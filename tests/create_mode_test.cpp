@@ -144,6 +144,43 @@ TEST(SeededGeneration, RefusesBadArguments) {
     EXPECT_EQ(runCommand(SPANWRIGHT_SEEDED_EXE, {"-7", "5", "1"}).status, 0);
 }
 
+// A request filters the seeded sequence: what is printed matches it, and the same
+// arguments print the same problems. The solve mode's counters tell the technique.
+TEST(SeededGeneration, PrintsOnlyProblemsThatMatchTheRequest) {
+    TempDir dir;
+    const CommandResult trials =
+        runCommand(SPANWRIGHT_SEEDED_EXE, {"--technique", "trial", "5", "10", "3"});
+    ASSERT_EQ(trials.status, 0) << trials.err;
+    EXPECT_EQ(runCommand(SPANWRIGHT_SEEDED_EXE, {"-t", "trial", "5", "10", "3"}).out, trials.out);
+    const CommandResult counters = runSpanwright({"d", dir.write("trials.txt", trials.out)});
+    std::istringstream lines(counters.out);
+    int solved = 0;
+    for (std::string line; std::getline(lines, line); ++solved) {
+        int steps[6] = {};
+        ASSERT_EQ(std::sscanf(line.c_str(), "%d,%d,%d,%d,%d,%d", &steps[0], &steps[1], &steps[2],
+                              &steps[3], &steps[4], &steps[5]),
+                  6)
+            << line;
+        EXPECT_GT(steps[3] + steps[4], 0) << line;
+    }
+    EXPECT_EQ(solved, 3);
+
+    const CommandResult grade3 =
+        runCommand(SPANWRIGHT_SEEDED_EXE, {"--grade", "3", "5", "10", "4"});
+    ASSERT_EQ(grade3.status, 0) << grade3.err;
+    std::istringstream problems(grade3.out);
+    int printed = 0;
+    for (std::string line; std::getline(problems, line); ++printed)
+        EXPECT_EQ(line.substr(0, 2), "3/") << line;
+    EXPECT_EQ(printed, 4);
+
+    // Side 5 never reaches grade 5: the program gives up after its bound and says so.
+    const CommandResult never = runCommand(SPANWRIGHT_SEEDED_EXE, {"-g", "5", "5", "5", "1"});
+    EXPECT_EQ(never.status, 1);
+    EXPECT_EQ(never.out, "");
+    EXPECT_NE(never.err.find("grade 5 in 1000 attempts"), std::string::npos) << never.err;
+}
+
 TEST(CreateMode, BatchesStartedTogetherTakeOneNameEach) {
     // Four batches held at a gate and let go together look for a free name at the same
     // moment: each must still get a number of its own, and a complete file under it. A name

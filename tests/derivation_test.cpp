@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "generator/derivation.h"
+#include "generator/technique.h"
 #include "puzzle/problem_line.h"
 #include "solver/solve.h"
 #include "tests/support/solution_check.h"
@@ -75,6 +76,25 @@ void expectSoundProblems(std::int32_t seed, int side, int count, bool checkUniqu
             EXPECT_EQ(countSolutions(puzzle, 2), 1);
         }
     }
+}
+
+// Statistics lines of the reference problems, one of each level, plus the edge cases: the
+// strongest layer used decides, however little it was used.
+TEST(Technique, IsTheStrongestRuleLayerTheSolveNeeded) {
+    struct Case {
+        SolveStats stats;
+        Technique technique;
+    };
+    const Case cases[] = {
+        {{62, 0, 0, 0, 0, 100}, Technique::Basic},     {{56, 6, 0, 0, 0, 100}, Technique::Pair},
+        {{65, 0, 4, 0, 0, 100}, Technique::Isolation}, {{73, 2, 0, 1, 0, 100}, Technique::Trial},
+        {{0, 0, 0, 0, 1, 9}, Technique::Trial},        {{1, 1, 1, 0, 0, 9}, Technique::Isolation},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(techniqueOf(c.stats), c.technique) << c.stats.tableSteps;
+        EXPECT_EQ(parseTechnique(techniqueName(c.technique)), c.technique);
+    }
+    EXPECT_EQ(parseTechnique("Trial"), std::nullopt);
 }
 
 TEST(Generation, SmallBoardsAreSoundAndUnique) {
