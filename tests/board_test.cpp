@@ -352,7 +352,7 @@ TEST(IsRefuted, FreshAndConsistentBoardsAreNot) {
     EXPECT_FALSE(chain.isRefuted());
 }
 
-TEST(IsRefuted, SeesContradictionClosedGroupsAndOverBridgedIslands) {
+TEST(IsRefuted, SeesContradictionsClosedGroupsOverBridging) {
     SolverBoard flagged = boardOf("1.1");
     flagged.contradiction = 1;
     EXPECT_TRUE(flagged.isRefuted());

@@ -47,7 +47,7 @@ std::vector<Draw> blockedExtension(int islands) {
 
 const char* const SQUARE = "O--O,. |..|.. |..|.. O--O,. ,..,.. ......";
 
-TEST(FindLoopTest, FindsTheFirstRectangleWithTheIslandAtItsTopLeft) {
+TEST(FindLoopTest, FindsFirstRectangleFromItsTopLeft) {
     struct Case {
         const char* name;
         const char* plane;
@@ -95,7 +95,7 @@ TEST(FindLoopTest, FindsTheFirstRectangleWithTheIslandAtItsTopLeft) {
 const char* const WIDE_SQUARE = "O---O, |...|. |...|. |...|. O---O, ,...,.";
 const char* const TOP_CUT = "O,.,O, |...|. |...|. |...|. O---O, ,...,.";
 
-TEST(CutLoopBridgeTest, EmptiesTheDrawnBridgeAndReservesNextToItsEnds) {
+TEST(CutLoopBridgeTest, EmptiesTheBridgeAndReservesItsEnds) {
     const char* const afterCut[] = {
         TOP_CUT,                                      // rightwards
         "O---O, |...,. |..... |...,. O---O, ,...,.",  // downwards
@@ -116,7 +116,7 @@ TEST(CutLoopBridgeTest, EmptiesTheDrawnBridgeAndReservesNextToItsEnds) {
     }
 }
 
-TEST(BreakLoopTest, CutsWithTheTwoChancesAndDrawsNothingWithoutALoop) {
+TEST(BreakLoopTest, CutsWithTwoChancesAndNothingWithoutALoop) {
     struct Case {
         const char* name;
         int column;  // in the top row
@@ -146,7 +146,7 @@ TEST(BreakLoopTest, CutsWithTheTwoChancesAndDrawsNothingWithoutALoop) {
     }
 }
 
-TEST(MarkConnectedTest, MarksExactlyTheIslandsReachableOverBridges) {
+TEST(MarkConnectedTest, MarksExactlyTheReachableIslands) {
     RandomSource source(1);
     GeneratorBoard board;
     loadPicture(board, source, "O---O, |.,.|. O,O-O, ,.|.,. .,O,O, ..,.,.");
@@ -212,7 +212,7 @@ TEST(FinishLayoutTest, RejectsOrAcceptsByTheLoopsLeft) {
     }
 }
 
-TEST(FinishLayoutTest, AcceptedLayoutsAreConnectedWithTrueClues) {
+TEST(FinishLayoutTest, AcceptedLayoutsAreConnectedAndTrue) {
     int accepted = 0;
     for (const int side : {10, 15, 20}) {
         RandomSource source(side * 1000 + 7);
@@ -232,7 +232,7 @@ TEST(FinishLayoutTest, AcceptedLayoutsAreConnectedWithTrueClues) {
 // The seeded batches were made one problem after another on one thread from a fixed seed.
 // Doubling bridges keeps the islands in place and at most doubles a clue, so the first
 // problem of a batch shows where the first accepted layout has its islands.
-TEST(FinishLayoutTest, FirstAcceptedLayoutOfASeededBatchHasTheIslandsOfItsFirstProblem) {
+TEST(FinishLayoutTest, SeededBatchFirstLayoutHasItsIslands) {
     for (const auto& [file, seed, side] : {std::tuple{"seeded-4242-10-12.txt", 4242, 10},
                                            std::tuple{"seeded-4343-15-6.txt", 4343, 15}}) {
         SCOPED_TRACE(file);

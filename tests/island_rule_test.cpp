@@ -73,7 +73,7 @@ TEST(IslandRuleTable, AgreesWithEveryAssignmentListed) {
                 << "island of " << row + 1 << ", lineIndex " << index;
 }
 
-TEST(IslandRuleTable, CountsContradictionsAndEntriesThatTellNothing) {
+TEST(IslandRuleTable, CountsContradictionsAndEmptyEntries) {
     int contradictions = 0;
     int unchanged = 0;
     for (int row = 0; row < 8; ++row) {
@@ -128,7 +128,7 @@ TEST(ApplyIslandRule, LaysTheBridgeOfAnIslandWithOneLine) {
     EXPECT_EQ(board.groups[0].openIslands, 1);
 }
 
-TEST(ApplyIslandRule, FillsBothLinesOfAFourAndClosesWhatCrossesThem) {
+TEST(ApplyIslandRule, FillsBothLinesOfAFourAndClosesCrossings) {
     SolverBoard board = boardOf(R"(
         ...1..
         .4...2

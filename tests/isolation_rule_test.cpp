@@ -89,7 +89,7 @@ TEST(IsolationRule, ZeroOrOneTargetLineGetsItsBridge) {
     )"));
 }
 
-TEST(IsolationRule, TargetAlreadyCarryingABridgePassesToTheNextPair) {
+TEST(IsolationRule, BridgedTargetPassesToTheNextPair) {
     // Pairs in order: up + right (target down), up + down (target right), right + down
     // (target up). All three values are 1, so every pair adds up to the two needed.
     SolverBoard downSettled = boardOf(kFork);
@@ -193,7 +193,7 @@ SolverBoard latticeReadyForTwoFirings() {
     return board;
 }
 
-TEST(PropagateExtended, RunsNoIsolationPassWithThreeGroupsOrFewer) {
+TEST(PropagateExtended, NoIsolationPassWithThreeGroups) {
     // The guard reads the number of live groups alone; it is lowered by hand here.
     SolverBoard board = latticeReadyForTwoFirings();
     board.liveGroups = 3;
@@ -225,7 +225,7 @@ TEST(PropagateExtended, PassThatMergesGroupsStillVisitsTheRest) {
     EXPECT_EQ(board.cells[cellAt(board, 1, 2)], V_SINGLE);
 }
 
-TEST(PropagateExtended, FinishesPuzzlesThatNeedTheIsolationRule) {
+TEST(PropagateExtended, FinishesPuzzlesNeedingIsolation) {
     const char* const puzzles[] = {
         R"(
             .....2..

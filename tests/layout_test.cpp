@@ -117,7 +117,7 @@ TEST(IslandQueueTest, PushUniqueKeepsOutItemsAlreadyTaken) {
     EXPECT_TRUE(queue.empty());
 }
 
-TEST(GrowLayoutTest, KeepsTheLayoutInvariantsAndStartsAtTheDrawnCorners) {
+TEST(GrowLayoutTest, KeepsInvariantsAndStartsAtDrawnCorners) {
     for (const int n : {10, 15, 20}) {
         for (std::int32_t seed = 1; seed <= 150; ++seed) {
             SCOPED_TRACE(testing::Message() << "side " << n << " seed " << seed);

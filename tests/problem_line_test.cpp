@@ -49,7 +49,7 @@ TEST(ProblemLine, RefusesTooFewCellsAndIgnoresExtraOnes) {
     EXPECT_EQ(cellsOf(puzzle), (std::vector<int>{7, 0, 7}));
 }
 
-TEST(ProblemLine, PassesOverEverythingButDotsAndDigitsOneToEight) {
+TEST(ProblemLine, PassesOverAllButDotsAndDigitsOneToEight) {
     Puzzle puzzle;
     // "0", "9", letters, blanks, slashes and line ends store nothing; the row structure is
     // not checked.

@@ -32,7 +32,7 @@ void settleIslandRule(SolverBoard& board) {
     }
 }
 
-TEST(PropagateBasic, LaysCertainBridgesAndCountsEveryLineChanged) {
+TEST(PropagateBasic, LaysCertainBridgesAndCountsChanges) {
     SolverBoard board = boardOf(R"(
         2.3
         ...
@@ -163,7 +163,7 @@ TEST(ApplyPairRule, WorksUpAndDownAlike) {
     )"));
 }
 
-TEST(ApplyPairRule, NeedsTheSameDemandAndOneOpenIslandAtTheFarEnd) {
+TEST(ApplyPairRule, NeedsSameDemandAndOneOpenFarIsland) {
     SolverBoard unequal = boardOf("2.3");
     EXPECT_EQ(applyPairRule(unequal, cellAt(unequal, 0, 0)), 0);
     EXPECT_EQ(horizontalPicture(unequal), picture("#o#"));
@@ -225,7 +225,7 @@ TEST(ApplyPairRule, PassesOverSettledLinesOfAnOverBridgedGroup) {
     propagateBasic(stats, board);  // returns at all
 }
 
-TEST(PropagateBasic, SolvesSmallPuzzlesWithTheIslandAndPairRules) {
+TEST(PropagateBasic, SolvesSmallPuzzlesWithIslandAndPair) {
     const char* const puzzles[] = {
         R"(
             1.1

@@ -40,7 +40,7 @@ SolverBoard narrowedSquare() {
     return board;
 }
 
-TEST(FindTrialCandidate, VisitsCellsInRowOrderFromTheStartAndWrapsAround) {
+TEST(FindTrialCandidate, VisitsInRowOrderAndWrapsAround) {
     const SolverBoard board = narrowedSquare();
     const int topLeft = cellAt(board, 0, 0);
     const int topRight = cellAt(board, 0, 2);
@@ -71,7 +71,7 @@ TEST(FindTrialCandidate, PassesOverIslandsWithAnOpenLine) {
               cellAt(board, 0, 0));
 }
 
-TEST(FindTrialCandidate, ReturnsZeroAndLeavesTheAlternativesWhenThereIsNone) {
+TEST(FindTrialCandidate, ReturnsZeroWhenThereIsNone) {
     const SolverBoard board = boardOf(kSquare);
     Alternatives alternatives{7, 9};
 
