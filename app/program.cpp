@@ -1,12 +1,28 @@
 #include "app/program.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 
 namespace spanwright {
 
 void printVersion(const char* program) {
     std::printf("%s %s\n", program, VERSION);
+}
+
+void secureStandardDescriptors() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lower descriptors are open by now, so this one is the lowest free one.
+        const int opened = open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+        if (opened == fd) continue;
+        if (opened < 0 || dup2(opened, fd) != fd) std::_Exit(127);
+        close(opened);
+    }
 }
 
 std::string printableName(std::string_view name) {

@@ -2,7 +2,7 @@
 
 // What every companion program shares with the others: its version, the help and usage
 // conventions, and how a message names a file. The `spanwright` command line keeps its own
-// conventions and uses none of this but the safe descriptors.
+// conventions and uses none of this but the safe descriptors and the printable names.
 
 #include <string>
 #include <string_view>
@@ -23,6 +23,16 @@ void printVersion(const char* program);
 ///   Try 'PROGRAM --help' for more information.
 /// Returns USAGE_STATUS, for `return usageError(...)`.
 int usageError(const char* program, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+/// Occupies each of the standard descriptors 0, 1 and 2 that the program was started without,
+/// so that no file it opens later lands on one of them and receives what is meant for the
+/// console (`spanwright c1 >&-` would write its ruler into the batch). Each gap is filled
+/// with /dev/null opened the wrong way round (standard input for writing, the outputs for
+/// reading), so that using it fails just as using the closed descriptor did: output to a
+/// closed standard output is still reported as failed, never silently thrown away. Every
+/// program calls this first in main(); it ends the program with status 127 when /dev/null
+/// cannot be opened, as nothing it could open afterwards would be safe.
+void secureStandardDescriptors();
 
 /// A file name as messages show it: control characters (bytes 0x00 to 0x1F and 0x7F)
 /// escaped as \n, \t, \r or \ooo in octal, so that a name cannot drive the terminal or

@@ -94,6 +94,7 @@ bool isNegativeNumber(const char* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    spanwright::secureStandardDescriptors();
     static const option options[] = {
         {"grade", required_argument, nullptr, 'g'},
         {"technique", required_argument, nullptr, 't'},
