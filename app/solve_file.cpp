@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/app.h"
+#include "app/program.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
 #include "solver/solve.h"
@@ -30,7 +31,7 @@ void reportRefusedLine(const char* path, long lineNumber, std::string_view line,
     std::fflush(stdout);
     std::fprintf(stderr,
                  "spanwright: %s:%ld: not a problem line: %s; the rest of the file is not read\n",
-                 path, lineNumber, describeLineFault(fault));
+                 printableName(path).c_str(), lineNumber, describeLineFault(fault));
 }
 
 void reportOutcome(bool solved, bool showStatistics, const SolveStats& stats) {
@@ -51,7 +52,7 @@ void solveFile(const char* path, bool showStatistics) {
     // A directory opens on this platform but has no lines; it is no more a problem file
     // than a missing one.
     if (!file || (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode))) {
-        std::printf("failed to open: %s\n", path);
+        std::printf("failed to open: %s\n", printableName(path).c_str());
         return;
     }
 
@@ -64,7 +65,8 @@ void solveFile(const char* path, bool showStatistics) {
         if (status == LineReader::Status::End) return;
         if (status == LineReader::Status::ReadError) {
             std::fflush(stdout);
-            std::fprintf(stderr, "spanwright: %s:%ld: read error: %s\n", path, lineNumber,
+            std::fprintf(stderr, "spanwright: %s:%ld: read error: %s\n",
+                         printableName(path).c_str(), lineNumber,
                          std::generic_category().message(reader.error()).c_str());
             return;
         }
