@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <memory>
@@ -36,6 +38,15 @@ std::vector<std::string> linesOf(const std::string& text) {
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
+}
+
+/// Every name in a folder, hidden ones included, in order.
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void expectBatch(const std::string& path, int side) {
@@ -108,6 +119,33 @@ TEST(CreateMode, ReportsAFailedWriteInsteadOfFinishing) {
     const CommandResult result = runSpanwright({"c1"}, options);
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, CONSOLE + "failed to write: " + todaysName(1, 1) + "\n");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{}) << "no cut batch is left";
+}
+
+TEST(CreateMode, ClosedStdoutKeepsTheConsoleOutOfTheBatch) {
+    TempDir dir;
+    RunOptions options;
+    options.workDir = dir.path();
+    options.closeStdout = true;
+    EXPECT_EQ(runSpanwright({"c1"}, options).status, 0);
+    expectBatch(dir.path() + "/" + todaysName(1, 1), 10);
+}
+
+TEST(CreateMode, StoppedBatchLeavesNoFile) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        TempDir dir;
+        RunOptions options;
+        options.workDir = dir.path();
+        StartedCommand run(SPANWRIGHT_EXE, {"c3"}, options);
+        // The ruler goes out once the batch's file is open and the problems are being made;
+        // thirty of side 20 take seconds.
+        for (int wait = 0; wait < 10000 && run.outputSoFar().find('+') == std::string::npos; ++wait)
+            usleep(1000);
+        run.send(signal);
+        EXPECT_EQ(run.wait().signal, signal);
+        EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{});
+    }
 }
 
 TEST(SeededGeneration, ReproducesTheReferenceBatches) {
@@ -204,10 +242,7 @@ TEST(CreateMode, BatchesStartedTogetherTakeOneNameEach) {
             EXPECT_EQ(result.err, "");
         }
 
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
+        const std::vector<std::string> names = namesIn(dir.path());
         ASSERT_EQ(names, (std::vector<std::string>{todaysName(1, 1), todaysName(2, 1),
                                                    todaysName(3, 1), todaysName(4, 1)}));
         for (const std::string& name : names)

@@ -186,6 +186,36 @@ TEST(SolveMode, ReadErrorIsReportedNotTakenForTheEnd) {
     EXPECT_EQ(result.err, "spanwright: /proc/self/mem:1: read error: Input/output error\n");
 }
 
+TEST(SolveMode, EndlessLineEndsTheReadingWithAMessage) {
+    // A valid problem, then a line that never ends, through a pipe. Under the memory limit a
+    // reader holding the whole line would soon fail rather than take the machine's memory;
+    // AddressSanitizer reserves more address space than any such limit, so it runs without.
+    testing::RunOptions options;
+#ifndef __SANITIZE_ADDRESS__
+    options.memoryLimit = 256L << 20;
+#endif
+    const CommandResult result = testing::runCommand(
+        "/bin/sh",
+        {"-c", "{ printf '1/1/3/2.2/\\n'; exec cat /dev/zero; } | exec \"$0\" s /dev/stdin",
+         SPANWRIGHT_EXE},
+        options);
+
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, glyphDrawing("2=2") + "finished.\n");
+    expectStopMessage(result.err, "/dev/stdin", 2);
+}
+
+TEST(SolveMode, ControlCharactersInNamesAreShownEscaped) {
+    TempDir dir;
+    dir.write("\033[31mbad\n.txt", "1/2/3/2.2/\n");
+
+    const CommandResult missing = runSpanwright({"s", "\033[31mmissing"}, dir.path());
+    const CommandResult refused = runSpanwright({"d", "\033[31mbad\n.txt"}, dir.path());
+
+    EXPECT_EQ(missing.out, "failed to open: \\033[31mmissing\n");
+    expectStopMessage(refused.err, "\\033[31mbad\\n.txt", 1);
+}
+
 TEST(SolveMode, ReadsTheLongestLineWhole) {
     // The largest board, 125 x 125, in about 16,000 characters: a chain of islands along
     // the top row and down the left column, with one solution.

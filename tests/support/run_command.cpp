@@ -39,12 +39,23 @@ StartedCommand::StartedCommand(const std::string& program, const std::vector<std
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
+        if (options.closeStdout) close(1);
+        // A test runner may ignore or block signals; the program gets what a shell gives it.
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+            std::signal(signal, SIG_DFL);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
         if (!options.workDir.empty() && chdir(options.workDir.c_str()) != 0) _exit(126);
         if (options.fileSizeLimit >= 0) {
             // Writes past the limit then fail with EFBIG instead of killing the program.
             std::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
             if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+        }
+        if (options.memoryLimit >= 0) {
+            const rlimit limit{rlim_t(options.memoryLimit), rlim_t(options.memoryLimit)};
+            if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
         }
         if (options.gate) options.gate->pass();
         execv(program.c_str(), argv.data());
@@ -60,12 +71,22 @@ StartedCommand::~StartedCommand() {
 CommandResult StartedCommand::wait() {
     CommandResult result;
     int status = 0;
-    if (child_ > 0 && waitpid(child_, &status, 0) == child_ && WIFEXITED(status))
-        result.status = WEXITSTATUS(status);
+    if (child_ > 0 && waitpid(child_, &status, 0) == child_) {
+        if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+        if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+    }
     child_ = -1;
     result.out = readFile(capture_.path() + "/out");
     result.err = readFile(capture_.path() + "/err");
     return result;
+}
+
+std::string StartedCommand::outputSoFar() const {
+    return readFile(capture_.path() + "/out");
+}
+
+void StartedCommand::send(int signal) const {
+    if (child_ > 0) kill(child_, signal);
 }
 
 CommandResult runSpanwright(const std::vector<std::string>& args, const std::string& workDir) {

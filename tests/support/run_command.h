@@ -8,6 +8,7 @@ namespace spanwright::testing {
 /// What a run of a program left behind.
 struct CommandResult {
     int status = -1;  ///< exit status, or -1 when the program did not exit normally
+    int signal = 0;   ///< the signal that ended the program, or 0
     std::string out;  ///< everything written to standard output
     std::string err;  ///< everything written to standard error
 };
@@ -34,10 +35,13 @@ class StartGate {
 struct RunOptions {
     std::string workDir;              ///< the current directory when empty
     long fileSizeLimit = -1;          ///< bytes a file may grow to (writes beyond fail), or -1
+    long memoryLimit = -1;            ///< bytes of address space the program may use, or -1
+    bool closeStdout = false;         ///< start the program with descriptor 1 closed
     const StartGate* gate = nullptr;  ///< when set, the program waits for it to open
 };
 
-/// Runs `program` with `args`, standard input from /dev/null, and collects its output.
+/// Runs `program` with `args`, standard input from /dev/null and default signal
+/// dispositions, and collects its output.
 CommandResult runCommand(const std::string& program, const std::vector<std::string>& args,
                          const RunOptions& options = {});
 
@@ -72,6 +76,10 @@ class StartedCommand {
     StartedCommand& operator=(const StartedCommand&) = delete;
     /// Waits for the program to end and collects its output; once only.
     CommandResult wait();
+    /// What the program has written to standard output so far.
+    std::string outputSoFar() const;
+    /// Sends `signal` to the program.
+    void send(int signal) const;
 
   private:
     TempDir capture_;
