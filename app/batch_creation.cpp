@@ -34,12 +34,12 @@ constexpr int BATCH_COUNT = 30;
 /// closed terminal, and a console pipe whose reader has gone.
 constexpr std::array<int, 4> ENDING_SIGNALS = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
-/// The temporary file, named in the current directory. The name is filled in while
-/// `temporaryExists` is false, and the flag is set only once the file is there, so the
-/// signal handler never removes a file that is not this batch's.
-/// Hidden, and nothing like a batch name, so it never takes a number of the series.
+/// The temporary file's name in the current directory: hidden, and nothing like a batch
+/// name, so it never takes a number of the series.
 constexpr char TEMPORARY_PATTERN[] = ".spanwright-XXXXXX.tmp";
 constexpr int TEMPORARY_SUFFIX = 4;  // ".tmp", after the six characters mkstemps fills in
+/// The name is filled in while `temporaryExists` is false, and the flag is set only once the
+/// file is there, so the signal handler never removes a file that is not this batch's.
 char temporaryName[sizeof TEMPORARY_PATTERN] = {};
 std::atomic<bool> temporaryExists{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "read in a signal handler");
@@ -166,27 +166,6 @@ class TemporaryBatch {
         return writeWholeAndClose(fd, text);
     }
 
-    /// Gives the written batch the first free name of its series. A hard link never
-    /// replaces a file, so a batch finished at the same moment in the same folder, or a file
-    /// the user put there, moves this one on to the next number. Where the file system has
-    /// no hard links, `text` is written again into a file created exclusively under the name.
-    bool publish(const BatchSeries& series, const std::string& text) const {
-        const EndingSignalsHeld held;
-        for (int runningNumber = 1;; ++runningNumber) {
-            const std::string name = series.name(runningNumber);
-            if (link(temporaryName, name.c_str()) == 0) return true;
-            if (errno == EEXIST) continue;
-            if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != ENOSYS)
-                return false;
-            const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd < 0 && errno == EEXIST) continue;
-            if (fd < 0) return false;
-            if (writeWholeAndClose(fd, text)) return true;
-            unlink(name.c_str());
-            return false;
-        }
-    }
-
     TemporaryBatch() = default;
     TemporaryBatch(const TemporaryBatch&) = delete;
     TemporaryBatch& operator=(const TemporaryBatch&) = delete;
@@ -201,6 +180,26 @@ class TemporaryBatch {
   private:
     int fd_ = -1;
 };
+
+/// Gives the written temporary file the first free name of its series. A hard link never
+/// replaces a file, so a batch finished at the same moment in the same folder, or a file
+/// the user put there, moves this one on to the next number. Where the file system has
+/// no hard links, `text` is written again into a file created exclusively under the name.
+bool publishBatch(const BatchSeries& series, const std::string& text) {
+    const EndingSignalsHeld held;
+    for (int runningNumber = 1;; ++runningNumber) {
+        const std::string name = series.name(runningNumber);
+        if (link(temporaryName, name.c_str()) == 0) return true;
+        if (errno == EEXIST) continue;
+        if (errno != EPERM && errno != ENOTSUP && errno != ENOSYS) return false;
+        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd < 0) return false;
+        if (writeWholeAndClose(fd, text)) return true;
+        unlink(name.c_str());
+        return false;
+    }
+}
 
 /// One mark of the progress ruler, shown at once.
 void printProgressMark() {
@@ -226,7 +225,6 @@ void generateBatch(int side, std::vector<Puzzle>& puzzles) {
             generateProblem(random, side, side, puzzles[i]);
             // The ruler has thirty columns whatever the batch size; with a batch of thirty
             // the step is 1 and every problem makes its mark.
-            // cppcheck-suppress moduloofone
             if (i % progressStep == progressStep - 1) printProgressMark();
         }
     }
@@ -253,7 +251,7 @@ void createBatch(int sizeIndex) {
     std::string text;
     for (const Puzzle& puzzle : puzzles)
         text += formatProblemLine(puzzle);
-    if (batch.write(text) && batch.publish(series, text))
+    if (batch.write(text) && publishBatch(series, text))
         std::printf("finished.\n");
     else
         std::printf("failed to write: %s\n", printableName(series.firstFreeName()).c_str());
