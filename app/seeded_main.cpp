@@ -105,7 +105,9 @@ int main(int argc, char** argv) {
     opterr = 0;
     Request request;
     while (optind < argc && !isNegativeNumber(argv[optind])) {
-        const int choice = getopt_long(argc, argv, "+:g:t:hV", options, nullptr);
+        // The command line is read before any thread starts.
+        const int choice =
+            getopt_long(argc, argv, "+:g:t:hV", options, nullptr);  // NOLINT(concurrency-mt-unsafe)
         if (choice == -1) break;
         long grade = 0;
         switch (choice) {
