@@ -1,0 +1,114 @@
+#include "render/book_writer.h"
+
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
+#include <cairo.h>
+#include <fontconfig/fontconfig.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "render/page_drawing.h"
+
+namespace spanwright {
+namespace {
+
+/// Where cairo's stream surfaces write, and the first write error met.
+struct Sink {
+    std::FILE* file = nullptr;
+    int error = 0;
+};
+
+cairo_status_t writeToSink(void* closure, const unsigned char* data, unsigned int length) {
+    auto* sink = static_cast<Sink*>(closure);
+    if (sink->error != 0) return CAIRO_STATUS_WRITE_ERROR;
+    errno = 0;
+    if (std::fwrite(data, 1, length, sink->file) != length) {
+        sink->error = errno != 0 ? errno : EIO;
+        return CAIRO_STATUS_WRITE_ERROR;
+    }
+    return CAIRO_STATUS_SUCCESS;
+}
+
+struct SurfaceRelease {
+    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+};
+struct ContextRelease {
+    void operator()(cairo_t* cr) const { cairo_destroy(cr); }
+};
+using Surface = std::unique_ptr<cairo_surface_t, SurfaceRelease>;
+using Context = std::unique_ptr<cairo_t, ContextRelease>;
+
+/// True when nothing failed; otherwise the reason in `error`, a write error first.
+bool succeeded(cairo_status_t status, const Sink& sink, std::string& error) {
+    if (sink.error != 0) {
+        error = std::strerror(sink.error);
+        return false;
+    }
+    if (status != CAIRO_STATUS_SUCCESS) {
+        error = cairo_status_to_string(status);
+        return false;
+    }
+    return true;
+}
+
+/// Draws the pages onto a vector surface, one surface page each, and finishes it.
+bool drawVector(Surface surface, const Book& book, const BookPlan& plan, int first, int last,
+                const Sink& sink, std::string& error) {
+    {
+        const Context cr(cairo_create(surface.get()));
+        for (int page = first; page < last; ++page) {
+            drawPage(cr.get(), book, plan, page);
+            cairo_show_page(cr.get());
+        }
+        if (!succeeded(cairo_status(cr.get()), sink, error)) return false;
+    }
+    cairo_surface_finish(surface.get());
+    return succeeded(cairo_surface_status(surface.get()), sink, error);
+}
+
+}  // namespace
+
+bool writePdf(std::FILE* out, const Book& book, const BookPlan& plan, std::string& error) {
+    Sink sink{out};
+    Surface surface(cairo_pdf_surface_create_for_stream(writeToSink, &sink, plan.paper.width,
+                                                        plan.paper.height));
+    return drawVector(std::move(surface), book, plan, 0, int(plan.pages.size()), sink, error);
+}
+
+bool writeSvgPage(std::FILE* out, const Book& book, const BookPlan& plan, int page,
+                  std::string& error) {
+    Sink sink{out};
+    Surface surface(cairo_svg_surface_create_for_stream(writeToSink, &sink, plan.paper.width,
+                                                        plan.paper.height));
+    // Sizes in points, so that the image prints at the size of the sheet.
+    cairo_svg_surface_set_document_unit(surface.get(), CAIRO_SVG_UNIT_PT);
+    return drawVector(std::move(surface), book, plan, page, page + 1, sink, error);
+}
+
+bool writePngPage(std::FILE* out, const Book& book, const BookPlan& plan, int page, int dpi,
+                  std::string& error) {
+    Sink sink{out};
+    const double scale = dpi / 72.0;
+    const Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24,
+                                                     int(std::lround(plan.paper.width * scale)),
+                                                     int(std::lround(plan.paper.height * scale))));
+    {
+        const Context cr(cairo_create(surface.get()));
+        cairo_scale(cr.get(), scale, scale);
+        drawPage(cr.get(), book, plan, page);
+        if (!succeeded(cairo_status(cr.get()), sink, error)) return false;
+    }
+    cairo_surface_flush(surface.get());
+    return succeeded(cairo_surface_write_to_png_stream(surface.get(), writeToSink, &sink), sink,
+                     error);
+}
+
+void releaseDrawingCaches() {
+    cairo_debug_reset_static_data();
+    FcFini();
+}
+
+}  // namespace spanwright

@@ -1,0 +1,209 @@
+#include "render/page_drawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
+namespace spanwright {
+namespace {
+
+constexpr const char* FONT = "DejaVu Sans";
+constexpr double PI = 3.14159265358979323846;
+
+// Sizes in points, or as fractions of a cell where they grow with the board.
+constexpr double HEADING_FONT = 16.0;
+constexpr double FOOTER_FONT = 10.0;
+constexpr double PUZZLE_CAPTION_FONT = 10.0;
+constexpr double KEY_CAPTION_FONT = 9.0;
+constexpr double SMALLEST_FONT = 5.0;
+constexpr double ISLAND_RADIUS = 0.40;  // of a cell: a gap between neighbouring circles
+constexpr double NUMBER_FONT = 0.56;    // of a cell
+constexpr double RING_WIDTH = 0.065;    // of a cell, within the limits below
+constexpr double RING_MIN = 0.75;
+constexpr double RING_MAX = 1.8;
+constexpr double BRIDGE_WIDTH = 0.07;  // of a cell
+constexpr double BRIDGE_MIN = 0.6;
+constexpr double BRIDGE_MAX = 1.6;
+constexpr double DOUBLE_GAP = 0.13;  // of a cell, between the centre and each line of a pair
+constexpr double DOT_RADIUS = 0.05;  // of a cell
+constexpr double DOT_GREY = 0.62;
+constexpr double CAPTION_GREY = 0.25;
+
+struct Point {
+    double x;
+    double y;
+};
+
+Point cellCentre(const TilePlan& tile, int row, int column) {
+    return {tile.board.x + (column + 0.5) * tile.cell, tile.board.y + (row + 0.5) * tile.cell};
+}
+
+void selectFont(cairo_t* cr, bool bold, double size) {
+    cairo_select_font_face(cr, FONT, CAIRO_FONT_SLANT_NORMAL,
+                           bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, size);
+}
+
+/// Shows one line of text centred on `centreX` with its baseline at `baseline`; a line
+/// wider than `maxWidth` is set smaller, down to a readable least size, and clipped past
+/// that rather than run into its neighbours.
+void showCentred(cairo_t* cr, const std::string& text, bool bold, double size, double centreX,
+                 double baseline, double maxWidth) {
+    selectFont(cr, bold, size);
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, text.c_str(), &extents);
+    if (extents.x_advance > maxWidth && extents.x_advance > 0) {
+        selectFont(cr, bold, std::max(SMALLEST_FONT, size * maxWidth / extents.x_advance));
+        cairo_text_extents(cr, text.c_str(), &extents);
+    }
+    cairo_save(cr);
+    cairo_rectangle(cr, centreX - maxWidth / 2, baseline - 2 * size, maxWidth, 3 * size);
+    cairo_clip(cr);
+    cairo_move_to(cr, centreX - std::min(extents.x_advance, maxWidth) / 2, baseline);
+    cairo_show_text(cr, text.c_str());
+    cairo_restore(cr);
+}
+
+/// Shows text with the middle of its ink on the point: digits sit in the optical centre
+/// of their circle whatever their bearings.
+void showInkCentred(cairo_t* cr, const char* text, Point centre) {
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, text, &extents);
+    cairo_move_to(cr, centre.x - extents.x_bearing - extents.width / 2,
+                  centre.y - extents.y_bearing - extents.height / 2);
+    cairo_show_text(cr, text);
+}
+
+void drawDots(cairo_t* cr, const TilePlan& tile, const Puzzle& puzzle) {
+    cairo_set_source_rgb(cr, DOT_GREY, DOT_GREY, DOT_GREY);
+    const double radius = std::max(0.5, DOT_RADIUS * tile.cell);
+    for (int r = 0; r < puzzle.height; ++r)
+        for (int c = 0; c < puzzle.width; ++c) {
+            if (puzzle.cells[r * puzzle.width + c] != 0) continue;
+            const Point centre = cellCentre(tile, r, c);
+            cairo_new_sub_path(cr);
+            cairo_arc(cr, centre.x, centre.y, radius, 0, 2 * PI);
+        }
+    cairo_fill(cr);
+}
+
+void drawBridges(cairo_t* cr, const TilePlan& tile, const std::vector<KeyBridge>& bridges) {
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_set_line_width(cr, std::clamp(BRIDGE_WIDTH * tile.cell, BRIDGE_MIN, BRIDGE_MAX));
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+    for (const KeyBridge& bridge : bridges) {
+        const Point from = cellCentre(tile, bridge.r1, bridge.c1);
+        const Point to = cellCentre(tile, bridge.r2, bridge.c2);
+        // The pair of a double bridge lies either side of the line between the centres,
+        // across the direction of the bridge.
+        const bool across = bridge.r1 == bridge.r2;
+        const double gap = DOUBLE_GAP * tile.cell;
+        for (const double offset :
+             bridge.count == 2 ? std::vector<double>{-gap, gap} : std::vector<double>{0.0}) {
+            const double dx = across ? 0 : offset;
+            const double dy = across ? offset : 0;
+            cairo_move_to(cr, from.x + dx, from.y + dy);
+            cairo_line_to(cr, to.x + dx, to.y + dy);
+        }
+    }
+    cairo_stroke(cr);
+}
+
+/// Circles with their numbers; `grey` for the board of a key tile that has no answer.
+void drawIslands(cairo_t* cr, const TilePlan& tile, const Puzzle& puzzle, double grey) {
+    const double radius = ISLAND_RADIUS * tile.cell;
+    selectFont(cr, true, NUMBER_FONT * tile.cell);
+    cairo_set_line_width(cr, std::clamp(RING_WIDTH * tile.cell, RING_MIN, RING_MAX));
+    for (int r = 0; r < puzzle.height; ++r)
+        for (int c = 0; c < puzzle.width; ++c) {
+            const int code = puzzle.cells[r * puzzle.width + c];
+            if (code == 0) continue;
+            const Point centre = cellCentre(tile, r, c);
+            cairo_new_path(cr);
+            cairo_arc(cr, centre.x, centre.y, radius, 0, 2 * PI);
+            cairo_set_source_rgb(cr, 1, 1, 1);
+            cairo_fill_preserve(cr);
+            cairo_set_source_rgb(cr, grey, grey, grey);
+            cairo_stroke(cr);
+            const char digit[2] = {char('0' + code - ISLAND_BASE), '\0'};
+            showInkCentred(cr, digit, centre);
+        }
+}
+
+/// A label across the middle of a key board that has no solution to show.
+void drawNoAnswer(cairo_t* cr, const TilePlan& tile, KeyVerdict verdict) {
+    const std::string text =
+        verdict == KeyVerdict::Unknown ? "no solution found" : "no unique solution";
+    const double width = std::max(tile.board.width, 60.0);
+    const double size = std::clamp(tile.board.width / 10, 7.0, 12.0);
+    const double height = 2 * size;
+    const double x = tile.board.x + (tile.board.width - width) / 2;
+    const double y = tile.board.y + (tile.board.height - height) / 2;
+    cairo_rectangle(cr, x, y, width, height);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_fill_preserve(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_set_line_width(cr, 1.0);
+    cairo_stroke(cr);
+    showCentred(cr, text, true, size, x + width / 2, y + height / 2 + 0.36 * size, width - 4);
+}
+
+void drawTile(cairo_t* cr, const Book& book, const TilePlan& tile, PageKind kind) {
+    const SheetPuzzle& entry = book.puzzles[tile.puzzle];
+    const Puzzle& puzzle = entry.puzzle;
+    cairo_save(cr);
+    if (kind == PageKind::Puzzles) {
+        if (book.dots) drawDots(cr, tile, puzzle);
+        drawIslands(cr, tile, puzzle, 0.0);
+    } else if (entry.key.verdict == KeyVerdict::Unique) {
+        drawBridges(cr, tile, entry.key.bridges);
+        drawIslands(cr, tile, puzzle, 0.0);
+    } else {
+        drawIslands(cr, tile, puzzle, 0.6);
+        drawNoAnswer(cr, tile, entry.key.verdict);
+    }
+    cairo_set_source_rgb(cr, CAPTION_GREY, CAPTION_GREY, CAPTION_GREY);
+    const double size = kind == PageKind::Key ? KEY_CAPTION_FONT : PUZZLE_CAPTION_FONT;
+    showCentred(cr, captionOf(entry), false, size, tile.caption.x + tile.caption.width / 2,
+                tile.caption.y + tile.caption.height - 5, tile.caption.width);
+    cairo_restore(cr);
+}
+
+}  // namespace
+
+std::string captionOf(const SheetPuzzle& entry) {
+    // U+00B7 MIDDLE DOT and U+00D7 MULTIPLICATION SIGN, both in every DejaVu face.
+    const std::string dot = " \u00B7 ";
+    std::string caption = std::to_string(entry.number) + dot + std::to_string(entry.puzzle.width) +
+                          " \u00D7 " + std::to_string(entry.puzzle.height);
+    if (entry.puzzle.difficulty > 0)
+        caption += dot + "grade " + std::to_string(entry.puzzle.difficulty);
+    return caption;
+}
+
+std::string headingOf(const Book& book, PageKind kind) {
+    if (kind == PageKind::Puzzles) return book.title;
+    return book.title.empty() ? "Solutions" : book.title + " \u2014 Solutions";
+}
+
+void drawPage(cairo_t* cr, const Book& book, const BookPlan& plan, int index) {
+    const PagePlan& page = plan.pages[index];
+    cairo_save(cr);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    const std::string heading = headingOf(book, page.kind);
+    if (page.heading && !heading.empty())
+        showCentred(cr, heading, true, HEADING_FONT, plan.heading.x + plan.heading.width / 2,
+                    plan.heading.y + HEADING_FONT, plan.heading.width);
+    showCentred(cr, std::to_string(page.number), false, FOOTER_FONT,
+                plan.footer.x + plan.footer.width / 2, plan.footer.y + plan.footer.height - 2,
+                plan.footer.width);
+
+    for (const TilePlan& tile : page.tiles)
+        drawTile(cr, book, tile, page.kind);
+    cairo_restore(cr);
+}
+
+}  // namespace spanwright

@@ -1,0 +1,26 @@
+#pragma once
+
+// The one drawing routine of the book: a page of the plan onto any cairo surface. The
+// PDF, SVG and PNG writers (book_writer.h) only choose the surface.
+
+#include <cairo.h>
+
+#include <string>
+
+#include "render/page_layout.h"
+#include "render/sheet.h"
+
+namespace spanwright {
+
+/// The caption under a board: "7 · 15 × 15 · grade 3", without the grade when the
+/// problem line gave none (a difficulty of 0 or less).
+std::string captionOf(const SheetPuzzle& puzzle);
+
+/// The heading of a page of the given kind, or "" for none.
+std::string headingOf(const Book& book, PageKind kind);
+
+/// Draws page `index` of `plan`. The user space of `cr` is in points with the origin at
+/// the top left corner of the sheet.
+void drawPage(cairo_t* cr, const Book& book, const BookPlan& plan, int index);
+
+}  // namespace spanwright

@@ -1,0 +1,52 @@
+#pragma once
+
+// What a printed book holds: the puzzles in their running order and, for the answer key,
+// each one's solution as a list of bridges. The layout (page_layout.h) decides where
+// things go; the drawing (page_drawing.h) reads both.
+
+#include <string>
+#include <vector>
+
+#include "puzzle/puzzle.h"
+
+namespace spanwright {
+
+/// Bridges between two islands, in puzzle rows and columns counted from 0. The islands
+/// share a row or a column; (r1, c1) is the upper or left one.
+struct KeyBridge {
+    int r1 = 0;
+    int c1 = 0;
+    int r2 = 0;
+    int c2 = 0;
+    int count = 1;  ///< 1 or 2
+};
+
+/// What is known about a puzzle's solutions.
+enum class KeyVerdict {
+    Unique,   ///< exactly one solution, given in the bridges
+    None,     ///< no solution
+    Several,  ///< more than one solution
+    Unknown,  ///< deduction stalled and nothing decided it
+};
+
+/// The answer key entry of one puzzle.
+struct KeySolution {
+    KeyVerdict verdict = KeyVerdict::Unknown;
+    std::vector<KeyBridge> bridges;  ///< only with KeyVerdict::Unique
+};
+
+/// One puzzle of the book.
+struct SheetPuzzle {
+    Puzzle puzzle;
+    int number = 0;   ///< running number, from 1, the same on the puzzle and in the key
+    KeySolution key;  ///< read only when the book has a key
+};
+
+/// Everything the pages show besides the layout.
+struct Book {
+    std::vector<SheetPuzzle> puzzles;
+    std::string title;  ///< heading of every page; empty for none
+    bool dots = true;   ///< a faint dot at each water cell, to help count cells
+};
+
+}  // namespace spanwright
