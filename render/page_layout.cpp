@@ -42,28 +42,28 @@ double cellIn(const Rect& tile, BoardSize board) {
     return std::max(0.0, std::min({MAX_CELL, across, down}));
 }
 
-/// The smallest cell any of `members` gets in the tiles of `grid`.
-double smallestCell(const Rect& area, Grid grid, const std::vector<BoardSize>& boards,
-                    const std::vector<int>& members) {
-    const Rect tile = tileRect(area, grid, 0);
-    double smallest = MAX_CELL;
-    for (const int member : members)
-        smallest = std::min(smallest, cellIn(tile, boards[member]));
-    return smallest;
+/// The largest width and height among the boards of a page: the smallest cell any of
+/// them gets in a tile is the one of a board of this size.
+BoardSize extentOf(const std::vector<BoardSize>& boards, const std::vector<int>& members) {
+    BoardSize extent{1, 1};
+    for (const int member : members) {
+        extent.width = std::max(extent.width, boards[member].width);
+        extent.height = std::max(extent.height, boards[member].height);
+    }
+    return extent;
 }
 
-/// The arrangement of `capacity` tiles that gives the members the largest cells; among
-/// equals, the one with fewest empty tiles, then the one with the roomiest tiles.
-Grid bestGrid(const Rect& area, int capacity, const std::vector<BoardSize>& boards,
-              const std::vector<int>& members) {
+/// The arrangement of `capacity` tiles that gives a board of `extent` the largest cell;
+/// among equals, the one with fewest empty tiles, then the one with the roomiest tiles.
+Grid bestGrid(const Rect& area, int capacity, BoardSize extent) {
     Grid best;
     double bestCell = -1;
     int bestSlots = 0;
     double bestRoom = 0;
     for (int columns = 1; columns <= capacity; ++columns) {
         const Grid grid{columns, (capacity + columns - 1) / columns};
-        const double cell = smallestCell(area, grid, boards, members);
         const Rect tile = tileRect(area, grid, 0);
+        const double cell = cellIn(tile, extent);
         const double room = std::min(tile.width, tile.height);
         const int slots = grid.columns * grid.rows;
         const bool better =
@@ -80,10 +80,6 @@ Grid bestGrid(const Rect& area, int capacity, const std::vector<BoardSize>& boar
     return best;
 }
 
-int longerSide(BoardSize board) {
-    return std::max(board.width, board.height);
-}
-
 /// Lays out pages of one kind: puzzles or key.
 class PageFiller {
   public:
@@ -95,48 +91,42 @@ class PageFiller {
           area_(contentArea(paper, kind == PageKind::Key || options.titled)),
           minimum_(kind == PageKind::Key ? MIN_KEY_CELL : MIN_PUZZLE_CELL) {}
 
+    /// Boards join the current page in order for as long as they fit; a page's tiles
+    /// are all of one size, set by its largest board.
     void fill(std::vector<PagePlan>& pages) {
         std::vector<int> current;
         for (int index = 0; index < int(boards_.size()); ++index) {
-            std::vector<int> candidate = current;
-            candidate.push_back(index);
-            if (fits(candidate, capacityOf(candidate))) {
-                current = std::move(candidate);
-                continue;
-            }
-            if (!current.empty()) addPage(pages, current, capacityOf(current));
+            current.push_back(index);
+            if (capacityOf(current) >= int(current.size())) continue;
+            current.pop_back();
+            if (!current.empty()) addPage(pages, current);
             current = {index};
-            // Too large for a tile of a shared page: it gets a page of its own.
-            if (!fits(current, capacityOf(current))) {
-                addPage(pages, current, 1);
-                current.clear();
-            }
         }
-        if (!current.empty()) addPage(pages, current, capacityOf(current));
+        if (!current.empty()) addPage(pages, current);
     }
 
   private:
+    /// How many tiles a page of these boards has: as many as asked for, or as the
+    /// default for their size gives, but fewer where that would draw them smaller than
+    /// the minimum, down to a page of their own. Key pages take twice as many.
     int capacityOf(const std::vector<int>& members) const {
-        int side = 0;
-        for (const int member : members)
-            side = std::max(side, longerSide(boards_[member]));
+        const BoardSize extent = extentOf(boards_, members);
+        const int side = std::max(extent.width, extent.height);
         const int puzzles = options_.perPage > 0 ? options_.perPage : defaultPerPage(side);
-        return kind_ == PageKind::Key ? 2 * puzzles : puzzles;
+        int capacity = kind_ == PageKind::Key ? 2 * puzzles : puzzles;
+        for (; capacity > 1; --capacity) {
+            const Grid grid = bestGrid(area_, capacity, extent);
+            if (cellIn(tileRect(area_, grid, 0), extent) >= minimum_ - CELL_TOLERANCE) break;
+        }
+        return capacity;
     }
 
-    bool fits(const std::vector<int>& members, int capacity) const {
-        if (int(members.size()) > capacity) return false;
-        const Grid grid = bestGrid(area_, capacity, boards_, members);
-        return smallestCell(area_, grid, boards_, members) >= minimum_ - CELL_TOLERANCE;
-    }
-
-    void addPage(std::vector<PagePlan>& pages, const std::vector<int>& members,
-                 int capacity) const {
+    void addPage(std::vector<PagePlan>& pages, const std::vector<int>& members) const {
         PagePlan page;
         page.kind = kind_;
         page.number = int(pages.size()) + 1;
         page.heading = kind_ == PageKind::Key || options_.titled;
-        const Grid grid = bestGrid(area_, capacity, boards_, members);
+        const Grid grid = bestGrid(area_, capacityOf(members), extentOf(boards_, members));
         for (int slot = 0; slot < int(members.size()); ++slot) {
             const Rect tile = tileRect(area_, grid, slot);
             const BoardSize board = boards_[members[slot]];

@@ -66,7 +66,7 @@ struct BookPlan {
 
 struct LayoutOptions {
     Paper paper = Paper::A4;
-    int perPage = 0;      ///< puzzles a page; 0 chooses by board size
+    int perPage = 0;      ///< most puzzles a page; 0 chooses by board size
     bool key = false;     ///< add answer key pages
     bool titled = false;  ///< puzzle pages carry a heading (key pages always do)
 };
@@ -76,9 +76,10 @@ int defaultPerPage(int side);
 
 /// Lays out the boards, in order, on puzzle pages and, with a key, on key pages. A page
 /// holds as many boards as `perPage` (or the default for its largest board) allows, all
-/// in equal tiles; a board that would get less than the minimum cell in such a tile gets
-/// a page of its own, and where even that is too small it is scaled below the minimum
-/// and marked. Key pages hold twice as many boards a page in smaller tiles.
+/// in equal tiles, but fewer where their cells would fall below the minimum: a board too
+/// large for a tile of a shared page gets larger tiles or a page of its own, and where
+/// even a page of its own is too small, it is scaled below the minimum and marked. Key
+/// pages hold twice as many boards a page in smaller tiles.
 BookPlan layOutBook(const std::vector<BoardSize>& boards, const LayoutOptions& options);
 
 }  // namespace spanwright
