@@ -1,0 +1,203 @@
+// The drawing, checked on pixels of a PNG page: island rings dark, numbers inked, and in
+// the key ink exactly where bridges run. Also the key's bridges against the independent
+// checker.
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "puzzle/problem_line.h"
+#include "render/answer_key.h"
+#include "render/book_writer.h"
+#include "render/page_layout.h"
+#include "tests/support/solution_check.h"
+
+namespace spanwright {
+namespace {
+
+constexpr int DPI = 144;
+constexpr double SCALE = DPI / 72.0;
+// The first problem of a reference batch: it has single and double bridges and islands
+// that face each other across water without a bridge.
+constexpr const char* PROBLEM =
+    "2/10/10/3...4.4..3/.......1../4..1....1./..3.4.1..3/...1....../....4..3.2/2..3..4.3./"
+    "..4..1...2/........1./1.2.1.3..3/";
+
+/// Gives cairo's font caches back at the end, so that the leak checker sees real leaks only.
+class DrawingCaches : public ::testing::Environment {
+  public:
+    void TearDown() override { releaseDrawingCaches(); }
+};
+const auto* const caches = ::testing::AddGlobalTestEnvironment(new DrawingCaches);
+
+struct SurfaceRelease {
+    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+};
+
+cairo_status_t readFrom(void* closure, unsigned char* data, unsigned int length) {
+    return std::fread(data, 1, length, static_cast<std::FILE*>(closure)) == length
+               ? CAIRO_STATUS_SUCCESS
+               : CAIRO_STATUS_READ_ERROR;
+}
+
+/// One page as written to PNG and read back.
+class Page {
+  public:
+    Page(const Book& book, const BookPlan& plan, int index) {
+        std::FILE* file = std::tmpfile();
+        std::string error;
+        EXPECT_TRUE(writePngPage(file, book, plan, index, DPI, error)) << error;
+        std::rewind(file);
+        image_.reset(cairo_image_surface_create_from_png_stream(readFrom, file));
+        std::fclose(file);
+        EXPECT_EQ(cairo_surface_status(image_.get()), CAIRO_STATUS_SUCCESS);
+    }
+
+    /// True when the pixel at (x, y) points is darker than mid grey.
+    bool dark(double x, double y) const {
+        const int px = int(x * SCALE);
+        const int py = int(y * SCALE);
+        const unsigned char* row = cairo_image_surface_get_data(image_.get()) +
+                                   py * cairo_image_surface_get_stride(image_.get());
+        const auto pixel = *reinterpret_cast<const std::uint32_t*>(row + 4 * px);
+        return (pixel & 0xFFu) + ((pixel >> 8) & 0xFFu) + ((pixel >> 16) & 0xFFu) < 3 * 128;
+    }
+
+  private:
+    std::unique_ptr<cairo_surface_t, SurfaceRelease> image_;
+};
+
+struct Centre {
+    double x;
+    double y;
+};
+Centre centreOf(const TilePlan& tile, int row, int column) {
+    return {tile.board.x + (column + 0.5) * tile.cell, tile.board.y + (row + 0.5) * tile.cell};
+}
+
+class PageDrawing : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SheetPuzzle entry;
+        ASSERT_TRUE(parseProblemLine(entry.puzzle, PROBLEM));
+        entry.number = 1;
+        entry.key = solveByDeduction(entry.puzzle);
+        ASSERT_EQ(entry.key.verdict, KeyVerdict::Unique);
+        book_.puzzles.push_back(std::move(entry));
+        plan_ = layOutBook({{10, 10}}, LayoutOptions{Paper::A4, 0, true, false});
+        ASSERT_EQ(plan_.pages.size(), 2u);
+    }
+    const Puzzle& puzzle() const { return book_.puzzles[0].puzzle; }
+    bool isIsland(int r, int c) const { return puzzle().cells[r * puzzle().width + c] != 0; }
+
+    Book book_;
+    BookPlan plan_;
+};
+
+TEST_F(PageDrawing, IslandsHaveDarkRingsAndInkedNumbers) {
+    const Page page(book_, plan_, 0);
+    const TilePlan& tile = plan_.pages[0].tiles[0];
+    const double radius = 0.40 * tile.cell;
+    for (int r = 0; r < 10; ++r)
+        for (int c = 0; c < 10; ++c) {
+            if (!isIsland(r, c)) continue;
+            const Centre at = centreOf(tile, r, c);
+            EXPECT_TRUE(page.dark(at.x + radius, at.y) && page.dark(at.x - radius, at.y) &&
+                        page.dark(at.x, at.y + radius) && page.dark(at.x, at.y - radius))
+                << "ring of the island in row " << r << ", column " << c;
+            int ink = 0;
+            for (double dx = -0.2; dx <= 0.2; dx += 0.05)
+                for (double dy = -0.2; dy <= 0.2; dy += 0.05)
+                    ink += page.dark(at.x + dx * tile.cell, at.y + dy * tile.cell);
+            EXPECT_GT(ink, 3) << "number of the island in row " << r << ", column " << c;
+        }
+}
+
+TEST_F(PageDrawing, KeyHasInkAtBridgesAndNoneBetweenIslandsWithout) {
+    const Page page(book_, plan_, 1);
+    const TilePlan& tile = plan_.pages[1].tiles[0];
+    std::vector<bool> crossed(100, false);  // water under a bridge
+    bool sawDouble = false;
+    for (const KeyBridge& bridge : book_.puzzles[0].key.bridges) {
+        for (int r = bridge.r1; r <= bridge.r2; ++r)
+            for (int c = bridge.c1; c <= bridge.c2; ++c)
+                crossed[r * 10 + c] = crossed[r * 10 + c] || !isIsland(r, c);
+        const Centre a = centreOf(tile, bridge.r1, bridge.c1);
+        const Centre b = centreOf(tile, bridge.r2, bridge.c2);
+        const Centre mid{(a.x + b.x) / 2, (a.y + b.y) / 2};
+        if (bridge.count == 1) {
+            EXPECT_TRUE(page.dark(mid.x, mid.y));
+            continue;
+        }
+        // A double bridge: two lines either side of the centre line, nothing on it.
+        sawDouble = true;
+        const double gap = 0.13 * tile.cell;
+        const bool across = bridge.r1 == bridge.r2;
+        EXPECT_FALSE(page.dark(mid.x, mid.y));
+        EXPECT_TRUE(page.dark(mid.x + (across ? 0 : gap), mid.y + (across ? gap : 0)));
+        EXPECT_TRUE(page.dark(mid.x - (across ? 0 : gap), mid.y - (across ? gap : 0)));
+    }
+    EXPECT_TRUE(sawDouble);
+
+    // Islands facing each other along a row, with no bridge between or across: white
+    // between them.
+    int unbridged = 0;
+    for (int r = 0; r < 10; ++r)
+        for (int c = 0; c < 10; ++c) {
+            if (!isIsland(r, c)) continue;
+            int next = c + 1;
+            while (next < 10 && !isIsland(r, next))
+                ++next;
+            bool clear = next < 10 && next > c + 1;
+            for (int k = c + 1; k < next && clear; ++k)
+                clear = !crossed[r * 10 + k];
+            if (!clear) continue;
+            ++unbridged;
+            const Centre a = centreOf(tile, r, c);
+            const Centre b = centreOf(tile, r, next);
+            EXPECT_FALSE(page.dark((a.x + b.x) / 2, a.y)) << "row " << r << ", column " << c;
+        }
+    EXPECT_GT(unbridged, 0);
+}
+
+TEST(AnswerKey, BridgesOfASolvedBoardAreASolution) {
+    Puzzle puzzle;
+    ASSERT_TRUE(parseProblemLine(puzzle, PROBLEM));
+    const KeySolution key = solveByDeduction(puzzle);
+    ASSERT_EQ(key.verdict, KeyVerdict::Unique);
+    // The solution as a bordered plane of bridge codes, for the checker.
+    const int w = puzzle.width + 2;
+    std::vector<std::uint8_t> plane(std::size_t(w * (puzzle.height + 2)), 0);
+    for (int r = 0; r < puzzle.height; ++r)
+        for (int c = 0; c < puzzle.width; ++c)
+            if (puzzle.cells[r * puzzle.width + c] != 0) plane[(r + 1) * w + c + 1] = ISLAND_BASE;
+    for (const KeyBridge& b : key.bridges) {
+        const bool across = b.r1 == b.r2;
+        const std::uint8_t code = across ? (b.count == 1 ? 1 : 2) : (b.count == 1 ? 3 : 4);
+        for (int r = b.r1, c = b.c1;;) {
+            (across ? c : r) += 1;
+            if (r == b.r2 && c == b.c2) break;
+            plane[(r + 1) * w + c + 1] = code;
+        }
+    }
+    EXPECT_EQ(testing::checkSolution(puzzle, plane.data()), "");
+
+    // A puzzle deduction leaves open goes to the fallback, and only then.
+    Puzzle open;
+    ASSERT_TRUE(parseProblemLine(open, "1/3/3/3.3/.../3.3/"));
+    int asked = 0;
+    const SolutionSource fallback = [&asked](const Puzzle&) {
+        ++asked;
+        return KeySolution{KeyVerdict::Several, {}};
+    };
+    EXPECT_EQ(findKeySolution(open, nullptr).verdict, KeyVerdict::Unknown);
+    EXPECT_EQ(findKeySolution(open, fallback).verdict, KeyVerdict::Several);
+    EXPECT_EQ(findKeySolution(puzzle, fallback).verdict, KeyVerdict::Unique);
+    EXPECT_EQ(asked, 1);
+}
+
+}  // namespace
+}  // namespace spanwright

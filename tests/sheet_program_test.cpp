@@ -1,0 +1,118 @@
+// spanwright-sheet end to end: the files it writes, and what it leaves when it cannot.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/run_command.h"
+
+namespace spanwright {
+namespace {
+
+using testing::CommandResult;
+using testing::runCommand;
+using testing::TempDir;
+
+const std::string kData = SPANWRIGHT_TEST_DATA;
+const std::string kTens = kData + "/seeded-4242-10-12.txt";  // twelve 10 x 10 problems
+
+CommandResult runSheet(const std::vector<std::string>& args) {
+    return runCommand(SPANWRIGHT_SHEET_EXE, args);
+}
+
+/// The names in a directory, sorted.
+std::vector<std::string> listing(const std::string& directory) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool haveTool(const std::string& name) {
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+TEST(SheetProgram, PdfHasEveryPageAndTheKey) {
+    if (!haveTool("pdfinfo")) GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+    const TempDir dir;
+    const std::string pdf = dir.path() + "/book.pdf";
+    const CommandResult result = runSheet({"--solutions", "--title", "Brücken", "-o", pdf, kTens});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const CommandResult info = runCommand("/usr/bin/pdfinfo", {pdf});
+    EXPECT_NE(info.out.find("Pages:           3\n"), std::string::npos) << info.out;
+    EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"book.pdf"});
+}
+
+TEST(SheetProgram, SvgPagesAreNumberedFilesOfWellFormedXml) {
+    if (!haveTool("xmllint")) GTEST_SKIP() << "xmllint (libxml2-utils) is not installed";
+    const TempDir dir;
+    ASSERT_EQ(runSheet({"--paper", "letter", "--per-page", "5", "-o", dir.path() + "/b.svg", kTens})
+                  .status,
+              0);
+    ASSERT_EQ(runSheet({"--no-dots", "-o", dir.path() + "/one.SVG", kTens, "-n", "30"}).status, 0);
+    const std::vector<std::string> expected{"b-1.svg", "b-2.svg", "b-3.svg", "one.SVG"};
+    ASSERT_EQ(listing(dir.path()), expected);
+    for (const std::string& name : expected)
+        EXPECT_EQ(runCommand("/usr/bin/xmllint", {"--noout", dir.path() + "/" + name}).status, 0)
+            << name;
+}
+
+TEST(SheetProgram, AnUnsolvedPuzzleIsMarkedAndTheBookStillMade) {
+    const TempDir dir;
+    const std::string problems = dir.write("p.txt", "1/1/3/1.2/\n\n1/1/3/1.1/\n");
+    const CommandResult result = runSheet({"-s", "-o", dir.path() + "/k.png", problems});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.err.find("p.txt:1: warning: puzzle 1 "), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("puzzle 2"), std::string::npos) << result.err;
+    EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"k-1.png", "k-2.png", "p.txt"}));
+}
+
+TEST(SheetProgram, FailuresSayWhyAndLeaveNoFile) {
+    const TempDir dir;
+    const std::string good = dir.write("good.txt", "1/1/3/1.1/\n");
+    const std::string bad = dir.write("bad.txt", "1/1/3/1.1/\n2/x\n");
+    const std::string out = dir.path() + "/out.pdf";
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"-o", out, dir.path() + "/missing.txt"}, 1, "cannot open " + dir.path() + "/missing.txt"},
+        {{"-o", out, dir.path()}, 1, "it is a directory"},
+        {{"-o", out, good, bad}, 1, "bad.txt:2: not a problem line"},
+        {{"-o", dir.path() + "/no/such/dir.pdf", good}, 1, "cannot write"},
+        {{"-o", dir.path() + "/out.ps", good}, 2, "cannot tell the format"},
+        {{"-o", out, "--dpi", "10", good}, 2, "--dpi '10'"},
+        {{"-o", out, "--per-page", "0", good}, 2, "--per-page '0'"},
+        {{"-o", out, "--paper", "a5", good}, 2, "--paper 'a5'"},
+        {{"-o", out, "--title", "a\nb", good}, 2, "--title"},
+        {{"-o", out, "--frobnicate", good}, 2, "unknown option '--frobnicate'"},
+        {{good}, 2, "no output file"},
+        {{"-o", out}, 2, "no problem file"},
+    };
+    for (const Case& c : cases) {
+        const CommandResult result = runSheet(c.args);
+        EXPECT_EQ(result.status, c.status) << c.message;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"bad.txt", "good.txt"}));
+    }
+}
+
+TEST(SheetProgram, HelpAndVersion) {
+    const CommandResult help = runSheet({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: spanwright-sheet"), std::string::npos);
+    const CommandResult version = runSheet({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("spanwright-sheet ") + SPANWRIGHT_VERSION + "\n");
+}
+
+}  // namespace
+}  // namespace spanwright
