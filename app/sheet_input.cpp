@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string_view>
 #include <system_error>
@@ -34,7 +33,7 @@ File openProblemFile(const char* program, const std::string& path, const std::st
     File file(std::fopen(path.c_str(), "rb"));
     if (!file) {
         std::fprintf(stderr, "%s: cannot open %s: %s\n", program, shown.c_str(),
-                     std::strerror(errno));
+                     std::generic_category().message(errno).c_str());
         return nullptr;
     }
     // A directory opens here but is no problem file; reading it would fail obscurely.

@@ -1,11 +1,12 @@
 // Printable puzzle pages: the problems of one or more files laid out a few to a page,
 // numbered, sized and graded, with an optional answer key, as PDF, SVG or PNG.
 #include <getopt.h>
+#include <strings.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
+#include <system_error>
 
 #include "app/program.h"
 #include "render/book_writer.h"
@@ -68,7 +68,7 @@ class StagedFiles {
         std::string temporary = directory + "/." + name + ".XXXXXX";
         const int fd = mkstemp(temporary.data());
         if (fd < 0) {
-            error = std::strerror(errno);
+            error = std::generic_category().message(errno);
             return nullptr;
         }
         staged_.push_back({temporary, target});
@@ -79,7 +79,7 @@ class StagedFiles {
         fchmod(fd, 0666 & ~mask);
         open_ = fdopen(fd, "wb");
         if (!open_) {
-            error = std::strerror(errno);
+            error = std::generic_category().message(errno);
             close(fd);
         }
         return open_;
@@ -92,7 +92,8 @@ class StagedFiles {
         const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
         const int flushError = errno;
         const bool closed = std::fclose(file) == 0;
-        if (!flushed || !closed) error = std::strerror(flushed ? errno : flushError);
+        if (!flushed || !closed)
+            error = std::generic_category().message(flushed ? errno : flushError);
         return flushed && closed;
     }
 
@@ -101,7 +102,7 @@ class StagedFiles {
         for (; committed_ < staged_.size(); ++committed_) {
             const Staged& file = staged_[committed_];
             if (std::rename(file.temporary.c_str(), file.target.c_str()) != 0) {
-                error = std::strerror(errno);
+                error = std::generic_category().message(errno);
                 failed = file.target;
                 return false;
             }

@@ -7,8 +7,8 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <memory>
+#include <system_error>
 
 #include "render/page_drawing.h"
 
@@ -44,7 +44,7 @@ using Context = std::unique_ptr<cairo_t, ContextRelease>;
 /// True when nothing failed; otherwise the reason in `error`, a write error first.
 bool succeeded(cairo_status_t status, const Sink& sink, std::string& error) {
     if (sink.error != 0) {
-        error = std::strerror(sink.error);
+        error = std::generic_category().message(sink.error);
         return false;
     }
     if (status != CAIRO_STATUS_SUCCESS) {

@@ -105,6 +105,32 @@ TEST(SheetProgram, FailuresSayWhyAndLeaveNoFile) {
     }
 }
 
+TEST(SheetProgram, AFailedWriteLeavesNoPartOfTheBook) {
+    const TempDir dir;
+    // Two PNG pages: a nearly empty one that fits under the limit, then a full one that
+    // does not; the first must go too.
+    const std::string row = "1.2.3.4.5.6.7.8.1.2.3.4.5/";
+    std::string full = "1/25/25/";
+    for (int r = 0; r < 25; ++r)
+        full += row;
+    const std::string problems = dir.write("p.txt", "1/1/3/1.1/\n" + full + "\n");
+    struct Case {
+        std::string out;
+        std::string input;
+        long limit;
+    };
+    for (const Case& c : {Case{"/b.png", problems, 60000}, Case{"/b.pdf", kTens, 20000}}) {
+        testing::RunOptions options;
+        options.fileSizeLimit = c.limit;
+        const CommandResult result =
+            runCommand(SPANWRIGHT_SHEET_EXE, {"-o", dir.path() + c.out, c.input}, options);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find("cannot write " + dir.path() + "/b"), std::string::npos)
+            << result.err;
+        EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"p.txt"});
+    }
+}
+
 TEST(SheetProgram, HelpAndVersion) {
     const CommandResult help = runSheet({"--help"});
     EXPECT_EQ(help.status, 0);
