@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -81,9 +82,9 @@ bool readFile(const char* program, const std::string& path, Book& book,
 
 bool readPuzzles(const char* program, const std::vector<std::string>& paths, Book& book,
                  std::vector<PuzzleOrigin>& origins) {
-    for (const std::string& path : paths)
-        if (!readFile(program, path, book, origins)) return false;
-    return true;
+    return std::all_of(paths.begin(), paths.end(), [&](const std::string& path) {
+        return readFile(program, path, book, origins);
+    });
 }
 
 }  // namespace spanwright

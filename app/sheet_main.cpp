@@ -3,6 +3,7 @@
 #include <getopt.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -121,6 +122,8 @@ int parseOptions(int argc, char** argv, Options& options) {
     };
     opterr = 0;
     for (;;) {
+        // The front end runs on one thread; getopt's shared state is safe here.
+        // NOLINTNEXTLINE(concurrency-mt-unsafe)
         const int choice = getopt_long(argc, argv, ":o:sp:n:t:r:hV", longOptions, nullptr);
         if (choice == -1) break;
         switch (choice) {
@@ -244,9 +247,11 @@ int main(int argc, char** argv) {
     layout.perPage = int(options.perPage);
     layout.key = options.solutions;
     layout.titled = !options.title.empty();
-    std::vector<spanwright::BoardSize> sizes;
-    for (const spanwright::SheetPuzzle& entry : book.puzzles)
-        sizes.push_back({entry.puzzle.width, entry.puzzle.height});
+    std::vector<spanwright::BoardSize> sizes(book.puzzles.size());
+    std::transform(book.puzzles.begin(), book.puzzles.end(), sizes.begin(),
+                   [](const spanwright::SheetPuzzle& entry) {
+                       return spanwright::BoardSize{entry.puzzle.width, entry.puzzle.height};
+                   });
     const spanwright::BookPlan plan = spanwright::layOutBook(sizes, layout);
     warnAboutSmallBoards(book, plan, origins);
 

@@ -134,10 +134,9 @@ bool writeOne(std::FILE* out, SheetFormat format, const Book& book, const BookPl
 }
 
 /// Ends the program as the interrupt would have, once the staged files are gone.
-[[noreturn]] void endByInterrupt(int signal) {
+void endByInterrupt(int signal) {
     std::signal(signal, SIG_DFL);
     std::raise(signal);
-    std::_Exit(128 + signal);
 }
 
 }  // namespace
@@ -199,6 +198,7 @@ bool writeBook(const char* program, const std::string& path, SheetFormat format,
         }
     }
     endByInterrupt(signal);
+    return false;
 }
 
 }  // namespace spanwright

@@ -14,7 +14,7 @@ namespace spanwright {
 
 /// The caption under a board: "7 · 15 × 15 · grade 3", without the grade when the
 /// problem line gave none (a difficulty of 0 or less).
-std::string captionOf(const SheetPuzzle& puzzle);
+std::string captionOf(const SheetPuzzle& entry);
 
 /// The heading of a page of the given kind, or "" for none.
 std::string headingOf(const Book& book, PageKind kind);

@@ -93,7 +93,7 @@ class PageFiller {
 
     /// Boards join the current page in order for as long as they fit; a page's tiles
     /// are all of one size, set by its largest board.
-    void fill(std::vector<PagePlan>& pages) {
+    void fill(std::vector<PagePlan>& pages) const {
         std::vector<int> current;
         for (int index = 0; index < int(boards_.size()); ++index) {
             current.push_back(index);

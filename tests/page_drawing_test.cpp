@@ -116,7 +116,7 @@ TEST_F(PageDrawing, IslandsHaveDarkRingsAndInkedNumbers) {
         }
 }
 
-TEST_F(PageDrawing, KeyHasInkAtBridgesAndNoneBetweenIslandsWithout) {
+TEST_F(PageDrawing, KeyHasInkWhereBridgesRunOnly) {
     const Page page(book_, plan_, 1);
     const TilePlan& tile = plan_.pages[1].tiles[0];
     std::vector<bool> crossed(100, false);  // water under a bridge
