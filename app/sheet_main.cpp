@@ -223,6 +223,7 @@ void warnAboutSmallBoards(const spanwright::Book& book, const spanwright::BookPl
 }  // namespace
 
 int main(int argc, char** argv) {
+    spanwright::secureStandardDescriptors();
     Options options;
     const int status = parseOptions(argc, argv, options);
     if (status >= 0) return status;
