@@ -14,6 +14,11 @@ void SolverBoard::allocate(int borderedWidth, int borderedHeight) {
     masks.assign(n, 0);
     groupIds.assign(n, 0);
     groups.assign(n, IslandGroup{});
+    islandIndex.assign(n, NO_ISLAND);
+    nextMember.assign(n, 0);
+    islands.clear();
+    dirty.clear();
+    totals = IslandTotals{};
 }
 
 void SolverBoard::loadPuzzle(const Puzzle& puzzle) {
@@ -29,6 +34,10 @@ void SolverBoard::loadPlane(const std::uint8_t* plane) {
     std::fill(masks.begin(), masks.end(), 0);
     std::fill(groupIds.begin(), groupIds.end(), 0);
     std::fill(groups.begin(), groups.end(), IslandGroup{});
+    std::fill(islandIndex.begin(), islandIndex.end(), NO_ISLAND);
+    islands.clear();
+    dirty.clear();
+    totals = IslandTotals{};
     contradiction = 0;
     liveGroups = 0;
 }
@@ -36,10 +45,17 @@ void SolverBoard::loadPlane(const std::uint8_t* plane) {
 void SolverBoard::copyFrom(const SolverBoard& other) {
     contradiction = other.contradiction;
     liveGroups = other.liveGroups;
+    totals = other.totals;
     std::copy(other.cells.begin(), other.cells.end(), cells.begin());
     std::copy(other.masks.begin(), other.masks.end(), masks.begin());
     std::copy(other.groupIds.begin(), other.groupIds.end(), groupIds.begin());
     std::copy(other.groups.begin(), other.groups.end(), groups.begin());
+    std::copy(other.islandIndex.begin(), other.islandIndex.end(), islandIndex.begin());
+    std::copy(other.nextMember.begin(), other.nextMember.end(), nextMember.begin());
+    // The island list and flags are as long as the other board has islands; once the
+    // capacity is there, assigning them allocates nothing.
+    islands.assign(other.islands.begin(), other.islands.end());
+    dirty.assign(other.dirty.begin(), other.dirty.end());
 }
 
 // Each island looks only right and down, so every line is opened exactly once, by the
@@ -70,32 +86,97 @@ void SolverBoard::scanLines() {
                     masks[x] |= LINE_OPEN << 2;
 
             groupIds[pos] = liveGroups;
-            groups[liveGroups] = IslandGroup{std::int16_t(code - ISLAND_BASE), 1};
+            groups[liveGroups] = IslandGroup{std::int16_t(code - ISLAND_BASE), 1, 0};
             ++liveGroups;
         }
     }
+    listIslands();
+}
+
+// The list holds every cell that can ever reach a code of ISLAND_BASE or more: codes only
+// go down, and water and bridges stay below it. A cell already at ISLAND_BASE gets no line
+// and no group of its own, but the sweeps and totals still see it, as a scan would.
+void SolverBoard::listIslands() {
+    islands.clear();
+    totals = IslandTotals{};
+    std::fill(islandIndex.begin(), islandIndex.end(), NO_ISLAND);
+    forEachInterior([&](int pos) {
+        nextMember[pos] = std::uint16_t(pos);
+        if (cells[pos] < ISLAND_BASE) return;
+        islandIndex[pos] = std::uint16_t(islands.size());
+        islands.push_back(std::uint16_t(pos));
+        countIsland(pos, 1);
+    });
+    dirty.assign((islands.size() + 63) / 64, 0);
+    for (std::size_t i = 0; i < islands.size(); ++i)
+        dirty[i >> 6] |= std::uint64_t{1} << (i & 63);
+    const int used = std::max<int>(liveGroups, 1);
+    for (int id = 0; id < used; ++id) {
+        totals.demand += groups[id].demand;
+        countGroup(std::uint16_t(id), 1);
+    }
+}
+
+void SolverBoard::countIsland(int pos, int sign) {
+    const int code = cells[pos];
+    if (code < ISLAND_BASE) return;
+    totals.unfinished += sign * (code > ISLAND_BASE);
+    totals.complete += sign * (code == ISLAND_BASE);
+    totals.missing += sign * (code - ISLAND_BASE);
+    IslandGroup& group = groups[groupIds[pos]];
+    group.standingIslands = std::int16_t(group.standingIslands + sign);
+}
+
+void SolverBoard::countGroup(std::uint16_t id, int sign) {
+    const IslandGroup& group = groups[id];
+    const bool closed = group.standingIslands > 0 && (group.demand == 0 || group.openIslands == 0);
+    totals.closedGroups += sign * closed;
+    totals.negativeGroups += sign * (group.demand < 0);
+}
+
+int SolverBoard::nextDirtyIsland(int from) const {
+    std::size_t word = std::size_t(from) >> 6;
+    if (word >= dirty.size()) return -1;
+    std::uint64_t bits = dirty[word] & (~std::uint64_t{0} << (from & 63));
+    while (bits == 0) {
+        if (++word == dirty.size()) return -1;
+        bits = dirty[word];
+    }
+    return int(word * 64) + __builtin_ctzll(bits);
 }
 
 void SolverBoard::layBridges(int posA, int posB, int n) {
     const std::uint16_t a = groupIds[posA];
     const std::uint16_t b = groupIds[posB];
+    countIsland(posA, -1);
+    countIsland(posB, -1);
+    countGroup(a, -1);
+    if (b != a) countGroup(b, -1);
     std::uint16_t survivor = a;
     if (a != b) {
-        // Merges keep the smaller id and rewrite the other over the interior: boards are
-        // small, and a flat pass is cheaper than keeping member lists up to date.
+        // Merges keep the smaller id. Only the members of the other group carry the id
+        // that goes, so walking its member circle rewrites exactly what a pass over the
+        // whole board would; then the two circles are spliced into one.
         survivor = std::min(a, b);
         const std::uint16_t dropped = std::max(a, b);
-        forEachInterior([&](int pos) {
-            if (groupIds[pos] == dropped) groupIds[pos] = survivor;
-        });
-        groups[survivor].demand = std::int16_t(groups[survivor].demand + groups[dropped].demand);
-        groups[survivor].openIslands =
-            std::int16_t(groups[survivor].openIslands + groups[dropped].openIslands);
+        const int droppedMember = a == dropped ? posA : posB;
+        int member = droppedMember;
+        do {
+            groupIds[member] = survivor;
+            member = nextMember[member];
+        } while (member != droppedMember);
+        std::swap(nextMember[posA], nextMember[posB]);
+        IslandGroup& kept = groups[survivor];
+        const IslandGroup& gone = groups[dropped];
+        kept.demand = std::int16_t(kept.demand + gone.demand);
+        kept.openIslands = std::int16_t(kept.openIslands + gone.openIslands);
+        kept.standingIslands = std::int16_t(kept.standingIslands + gone.standingIslands);
         groups[dropped] = IslandGroup{};
         --liveGroups;
     }
     IslandGroup& group = groups[survivor];
     group.demand = std::int16_t(group.demand - 2 * n);
+    totals.demand -= 2 * n;
     // An island may receive more bridges than it needs on a trial's copy or on an
     // unsolvable board; its code then reads as a bridge code, which the refutation test
     // catches. A code that would reach WATER or wrap would let walks run through the
@@ -108,21 +189,34 @@ void SolverBoard::layBridges(int posA, int posB, int n) {
     }
     if (cells[posA] == ISLAND_BASE) --group.openIslands;
     if (cells[posB] == ISLAND_BASE) --group.openIslands;
+    countIsland(posA, 1);
+    countIsland(posB, 1);
+    countGroup(survivor, 1);
+    markDirty(posA);
+    markDirty(posB);
 }
 
+// Of the cells of a run, only its two ends can read its state as one of their lines, so
+// the ends are what a change to a run makes dirty.
 void SolverBoard::clearHorizontalRun(int pos) {
-    for (int x = pos; cells[x] == WATER; --x)
+    int x = pos;
+    for (; cells[x] == WATER; --x)
         masks[x] &= std::uint8_t(~H_LINE_BITS);
-    for (int x = pos + 1; cells[x] == WATER; ++x)
+    markDirty(x);
+    for (x = pos + 1; cells[x] == WATER; ++x)
         masks[x] &= std::uint8_t(~H_LINE_BITS);
+    markDirty(x);
 }
 
 void SolverBoard::clearVerticalRun(int pos) {
     const int w = stride();
-    for (int x = pos; cells[x] == WATER; x -= w)
+    int x = pos;
+    for (; cells[x] == WATER; x -= w)
         masks[x] &= std::uint8_t(~V_LINE_BITS);
-    for (int x = pos + w; cells[x] == WATER; x += w)
+    markDirty(x);
+    for (x = pos + w; cells[x] == WATER; x += w)
         masks[x] &= std::uint8_t(~V_LINE_BITS);
+    markDirty(x);
 }
 
 // A line known to carry a bridge (a count, or LINE_ONE_OR_TWO) closes every line that
@@ -141,6 +235,8 @@ void SolverBoard::setHorizontalLine(int pos, std::uint8_t state, int count) {
     int right = pos + 1;
     for (; cells[right] == WATER; ++right)
         visit(right);
+    markDirty(left);
+    markDirty(right);
     if (state == LINE_CLOSED && count != 0) layBridges(left, right, count);
 }
 
@@ -159,50 +255,25 @@ void SolverBoard::setVerticalLine(int pos, std::uint8_t state, int count) {
     int lower = pos + w;
     for (; cells[lower] == WATER; lower += w)
         visit(lower);
+    markDirty(upper);
+    markDirty(lower);
     if (state == LINE_CLOSED && count != 0) layBridges(upper, lower, count);
 }
 
 // A board without islands has no group to look at and is not counted as solved: there is
-// nothing for the solver to finish.
+// nothing for the solver to finish. With at most one group every island carries id 0 (a
+// merge keeps the smaller id, and the first island has 0), so the group to look at is 0.
 bool SolverBoard::isSolved() const {
-    if (liveGroups > 1) return false;
-    std::uint16_t remembered = NO_GROUP;
-    const int w = stride();
-    for (int r = 1; r < height - 1; ++r) {
-        for (int pos = r * w + 1, end = r * w + w - 1; pos < end; ++pos) {
-            const std::uint8_t code = cells[pos];
-            if (code > ISLAND_BASE) return false;
-            if (code != ISLAND_BASE) continue;
-            if (remembered == NO_GROUP)
-                remembered = groupIds[pos];
-            else if (groupIds[pos] != remembered)
-                return false;
-        }
-    }
-    if (remembered == NO_GROUP) return false;
-    return groups[remembered].demand == 0 && groups[remembered].openIslands == 0;
+    return liveGroups <= 1 && totals.unfinished == 0 && totals.complete > 0 &&
+           groups[0].demand == 0 && groups[0].openIslands == 0;
 }
 
 bool SolverBoard::isRefuted() const {
     if (contradiction) return true;
-    int total = 0;
-    bool closedGroup = false;
-    forEachInterior([&](int pos) {
-        const std::uint8_t code = cells[pos];
-        if (code < ISLAND_BASE) return;
-        total += code - ISLAND_BASE;
-        const IslandGroup& group = groups[groupIds[pos]];
-        if (group.demand == 0 || group.openIslands == 0) closedGroup = true;
-    });
-    if (liveGroups == 1) return groups[0].demand != total;
+    if (liveGroups == 1) return groups[0].demand != totals.missing;
     // A finished group can never be joined to the others.
-    if (closedGroup) return true;
-    int sum = 0;
-    for (const IslandGroup& group : groups) {
-        if (group.demand < 0) return true;
-        sum += group.demand;
-    }
-    return sum != total;
+    if (totals.closedGroups != 0) return true;
+    return totals.negativeGroups != 0 || totals.demand != totals.missing;
 }
 
 }  // namespace spanwright

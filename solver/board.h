@@ -43,16 +43,37 @@ void forEachInteriorCell(int width, int height, Visit&& visit) {
 /// Group id that names no group.
 inline constexpr std::uint16_t NO_GROUP = 0xFFFF;
 
+/// Island index that names no island.
+inline constexpr std::uint16_t NO_ISLAND = 0xFFFF;
+
 /// Islands joined by laid bridges.
 struct IslandGroup {
-    std::int16_t demand = 0;       ///< bridge ends still missing at the group's islands
-    std::int16_t openIslands = 0;  ///< islands of the group that still need bridges
+    std::int16_t demand = 0;           ///< bridge ends still missing at the group's islands
+    std::int16_t openIslands = 0;      ///< islands of the group that still need bridges
+    std::int16_t standingIslands = 0;  ///< islands of the group not over-bridged (code >= base)
+};
+
+/// Counts over the islands and groups, kept up to date by scanLines and layBridges (the
+/// only places that change a code or a group) so that isSolved and isRefuted need no scan.
+struct IslandTotals {
+    std::int32_t unfinished = 0;  ///< islands whose code is above ISLAND_BASE
+    std::int32_t complete = 0;    ///< islands whose code is exactly ISLAND_BASE
+    std::int32_t missing = 0;     ///< bridges still missing at islands not over-bridged
+    std::int32_t demand = 0;      ///< the demands of all groups added up
+    std::int32_t closedGroups =
+        0;  ///< groups with a standing island and no demand or no open island
+    std::int32_t negativeGroups = 0;  ///< groups with a demand below zero
 };
 
 /// The solver's whole state for one puzzle: the puzzle with a one-cell water border, the
 /// line state of every water cell, the group of every island and the group records. All
 /// planes are flat and row-major; cell (r, c) is r * width + c. The board owns its planes
 /// and frees them when it goes; it is never copied by value, only with copyFrom.
+///
+/// Beside the planes the board keeps what lets the rules skip work without changing a
+/// result: the list of islands in scan order, a dirty flag per island, a circular list of
+/// the members of each group and running totals. Only the primitives below change the
+/// board, and each of them keeps these up to date.
 struct SolverBoard {
     std::int8_t width = 0;   ///< bordered width W
     std::int8_t height = 0;  ///< bordered height H
@@ -62,6 +83,15 @@ struct SolverBoard {
     std::vector<std::uint16_t> groupIds;
     std::vector<IslandGroup> groups;
     std::uint16_t liveGroups = 0;
+
+    std::vector<std::uint16_t> islands;      ///< island cells in scan order, set by scanLines
+    std::vector<std::uint16_t> islandIndex;  ///< per cell: its place in `islands`, or NO_ISLAND
+    std::vector<std::uint16_t> nextMember;   ///< per island cell: the next island of its group
+    /// One bit per island index, set when its code or one of its four lines may have
+    /// changed since its rule last ran. The invariant the sweeps rely on: the rule of an
+    /// island whose bit is clear would find nothing, so skipping it changes nothing.
+    std::vector<std::uint64_t> dirty;
+    IslandTotals totals;
 
     int stride() const { return width; }
     int cellCount() const { return int(width) * int(height); }
@@ -125,6 +155,42 @@ struct SolverBoard {
     void forEachInterior(Visit&& visit) const {
         forEachInteriorCell(width, height, visit);
     }
+
+    /// Visits the islands in the interior's order: every cell that can hold a code of
+    /// ISLAND_BASE or more.
+    template <typename Visit>
+    void forEachIsland(Visit&& visit) const {
+        for (const std::uint16_t pos : islands)
+            visit(int(pos));
+    }
+
+    /// Visits the dirty islands in the interior's order, clearing each flag just before
+    /// the visit. An island made dirty during the walk is visited in it when it comes
+    /// later in the order, as a walk over every island would see it; one that comes
+    /// earlier waits for the next walk.
+    template <typename Visit>
+    void forEachDirtyIsland(Visit&& visit) {
+        for (int i = nextDirtyIsland(0); i >= 0; i = nextDirtyIsland(i + 1)) {
+            dirty[std::size_t(i) >> 6] &= ~(std::uint64_t{1} << (i & 63));
+            visit(int(islands[std::size_t(i)]));
+        }
+    }
+
+    /// Flags the island at pos, if pos is one, for the next island-rule walk.
+    void markDirty(int pos) {
+        const std::uint16_t index = islandIndex[std::size_t(pos)];
+        if (index != NO_ISLAND) dirty[index >> 6] |= std::uint64_t{1} << (index & 63);
+    }
+
+  private:
+    /// Builds the island list, the member circles, the flags (all set) and the totals.
+    void listIslands();
+    /// The first dirty island index from `from` on, or -1.
+    int nextDirtyIsland(int from) const;
+    /// Takes the island at pos out of the totals, or puts it back in.
+    void countIsland(int pos, int sign);
+    /// Takes group id out of the totals, or puts it back in.
+    void countGroup(std::uint16_t id, int sign);
 };
 
 }  // namespace spanwright

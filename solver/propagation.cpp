@@ -6,10 +6,11 @@ namespace spanwright {
 namespace {
 
 /// One island-rule sweep in row order; a change at one island is seen by the islands
-/// visited after it. The sweep runs to its end even after a contradiction.
+/// visited after it. Islands whose rule would find nothing are passed over. The sweep
+/// runs to its end even after a contradiction.
 int islandSweep(SolverBoard& board) {
     int total = 0;
-    board.forEachInterior([&](int pos) {
+    board.forEachDirtyIsland([&](int pos) {
         if (board.cells[pos] >= ISLAND_BASE) total += applyIslandRule(board, pos);
     });
     return total;
@@ -17,7 +18,7 @@ int islandSweep(SolverBoard& board) {
 
 int pairSweep(SolverBoard& board) {
     int total = 0;
-    board.forEachInterior([&](int pos) {
+    board.forEachIsland([&](int pos) {
         if (board.cells[pos] > ISLAND_BASE) total += applyPairRule(board, pos);
     });
     return total;
@@ -25,7 +26,7 @@ int pairSweep(SolverBoard& board) {
 
 int isolationPass(SolverBoard& board) {
     int total = 0;
-    board.forEachInterior([&](int pos) {
+    board.forEachIsland([&](int pos) {
         if (board.cells[pos] > ISLAND_BASE) total += applyIsolationRule(board, pos);
     });
     return total;

@@ -1,5 +1,7 @@
 #include "solver/trial_search.h"
 
+#include <algorithm>
+
 #include "solver/propagation.h"
 
 namespace spanwright {
@@ -28,13 +30,15 @@ bool refutes(SolveStats& stats, SolverBoard& copy, int pos, int dir) {
 
 // The scan is cyclic so that successive trial searches of one solve move on through the
 // board instead of starting at the top each time.
+// Only islands can be candidates, so the scan walks the island list from the first island
+// at or after `start`.
 int findTrialCandidate(const SolverBoard& board, int start, Alternatives& alternatives) {
-    const int n = board.cellCount();
-    if (start < 0) start = 0;
-    for (int pos = start; pos < n; ++pos)
-        if (isCandidate(board, pos, alternatives)) return pos;
-    for (int pos = 0; pos < start && pos < n; ++pos)
-        if (isCandidate(board, pos, alternatives)) return pos;
+    const auto& islands = board.islands;
+    const auto from = std::lower_bound(islands.begin(), islands.end(), std::max(start, 0));
+    for (auto it = from; it != islands.end(); ++it)
+        if (isCandidate(board, *it, alternatives)) return *it;
+    for (auto it = islands.begin(); it != from; ++it)
+        if (isCandidate(board, *it, alternatives)) return *it;
     return 0;
 }
 
