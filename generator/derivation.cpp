@@ -55,7 +55,7 @@ enum class Verdict { Accepted, TooEasy, Unsolved };
 
 Verdict tryDerived(GeneratorBoard& board, SolveStats& stats) {
     board.checker.loadPlane(board.derived.data());
-    if (!solveBoard(stats, board.checker, false)) return Verdict::Unsolved;
+    if (!solveBoard(stats, board.checker, board.checkerTrials, false)) return Verdict::Unsolved;
     if (stats.isolationSteps != 0 || stats.trialFirstRefuted != 0) return Verdict::Accepted;
     return board.random->drawBelow(20) == 0 ? Verdict::Accepted : Verdict::TooEasy;
 }

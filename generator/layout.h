@@ -64,6 +64,7 @@ struct GeneratorBoard {
     std::vector<BridgeRun> runs;        ///< the bridges of a finished layout, up to W x W
     IslandQueue queue;
     SolverBoard checker;             ///< W x W board that solves the derived problems
+    SolverBoard checkerTrials;       ///< the checker's working copy for its trial search
     RandomSource* random = nullptr;  ///< shared with every other generator; not owned
     std::array<int, 4> steps{};      ///< cell step of each direction: -1, +1, -W, +W
 

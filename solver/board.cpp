@@ -17,7 +17,8 @@ void SolverBoard::allocate(int borderedWidth, int borderedHeight) {
     islandIndex.assign(n, NO_ISLAND);
     nextMember.assign(n, 0);
     islands.clear();
-    dirty.clear();
+    dirty.words.clear();
+    unfinished.words.clear();
     totals = IslandTotals{};
 }
 
@@ -36,7 +37,8 @@ void SolverBoard::loadPlane(const std::uint8_t* plane) {
     std::fill(groups.begin(), groups.end(), IslandGroup{});
     std::fill(islandIndex.begin(), islandIndex.end(), NO_ISLAND);
     islands.clear();
-    dirty.clear();
+    dirty.words.clear();
+    unfinished.words.clear();
     totals = IslandTotals{};
     contradiction = 0;
     liveGroups = 0;
@@ -49,13 +51,17 @@ void SolverBoard::copyFrom(const SolverBoard& other) {
     std::copy(other.cells.begin(), other.cells.end(), cells.begin());
     std::copy(other.masks.begin(), other.masks.end(), masks.begin());
     std::copy(other.groupIds.begin(), other.groupIds.end(), groupIds.begin());
-    std::copy(other.groups.begin(), other.groups.end(), groups.begin());
+    // Group ids stay below the number of islands; the records past both boards' islands
+    // are empty in both.
+    const std::size_t used = std::max({islands.size(), other.islands.size(), std::size_t{1}});
+    std::copy(other.groups.begin(), other.groups.begin() + std::ptrdiff_t(used), groups.begin());
     std::copy(other.islandIndex.begin(), other.islandIndex.end(), islandIndex.begin());
     std::copy(other.nextMember.begin(), other.nextMember.end(), nextMember.begin());
     // The island list and flags are as long as the other board has islands; once the
     // capacity is there, assigning them allocates nothing.
     islands.assign(other.islands.begin(), other.islands.end());
-    dirty.assign(other.dirty.begin(), other.dirty.end());
+    dirty.words.assign(other.dirty.words.begin(), other.dirty.words.end());
+    unfinished.words.assign(other.unfinished.words.begin(), other.unfinished.words.end());
 }
 
 // Each island looks only right and down, so every line is opened exactly once, by the
@@ -105,11 +111,11 @@ void SolverBoard::listIslands() {
         if (cells[pos] < ISLAND_BASE) return;
         islandIndex[pos] = std::uint16_t(islands.size());
         islands.push_back(std::uint16_t(pos));
-        countIsland(pos, 1);
     });
-    dirty.assign((islands.size() + 63) / 64, 0);
-    for (std::size_t i = 0; i < islands.size(); ++i)
-        dirty[i >> 6] |= std::uint64_t{1} << (i & 63);
+    unfinished.reset(islands.size(), false);
+    for (const std::uint16_t pos : islands)
+        countIsland(pos);
+    dirty.reset(islands.size(), true);
     const int used = std::max<int>(liveGroups, 1);
     for (int id = 0; id < used; ++id) {
         totals.demand += groups[id].demand;
@@ -117,39 +123,28 @@ void SolverBoard::listIslands() {
     }
 }
 
-void SolverBoard::countIsland(int pos, int sign) {
+void SolverBoard::countIsland(int pos) {
     const int code = cells[pos];
     if (code < ISLAND_BASE) return;
-    totals.unfinished += sign * (code > ISLAND_BASE);
-    totals.complete += sign * (code == ISLAND_BASE);
-    totals.missing += sign * (code - ISLAND_BASE);
-    IslandGroup& group = groups[groupIds[pos]];
-    group.standingIslands = std::int16_t(group.standingIslands + sign);
-}
-
-void SolverBoard::countGroup(std::uint16_t id, int sign) {
-    const IslandGroup& group = groups[id];
-    const bool closed = group.standingIslands > 0 && (group.demand == 0 || group.openIslands == 0);
-    totals.closedGroups += sign * closed;
-    totals.negativeGroups += sign * (group.demand < 0);
-}
-
-int SolverBoard::nextDirtyIsland(int from) const {
-    std::size_t word = std::size_t(from) >> 6;
-    if (word >= dirty.size()) return -1;
-    std::uint64_t bits = dirty[word] & (~std::uint64_t{0} << (from & 63));
-    while (bits == 0) {
-        if (++word == dirty.size()) return -1;
-        bits = dirty[word];
+    if (code > ISLAND_BASE) {
+        ++totals.unfinished;
+        unfinished.insert(islandIndex[pos]);
     }
-    return int(word * 64) + __builtin_ctzll(bits);
+    totals.complete += code == ISLAND_BASE;
+    totals.missing += code - ISLAND_BASE;
+    ++groups[groupIds[pos]].standingIslands;
+}
+
+void IslandSet::reset(std::size_t count, bool full) {
+    words.assign((count + 63) / 64, 0);
+    if (full)
+        for (std::size_t i = 0; i < count; ++i)
+            insert(i);
 }
 
 void SolverBoard::layBridges(int posA, int posB, int n) {
     const std::uint16_t a = groupIds[posA];
     const std::uint16_t b = groupIds[posB];
-    countIsland(posA, -1);
-    countIsland(posB, -1);
     countGroup(a, -1);
     if (b != a) countGroup(b, -1);
     std::uint16_t survivor = a;
@@ -182,15 +177,15 @@ void SolverBoard::layBridges(int posA, int posB, int n) {
     // catches. A code that would reach WATER or wrap would let walks run through the
     // island, so such a board is marked contradictory instead.
     for (int pos : {posA, posB}) {
-        if (cells[pos] <= n)
+        const int before = cells[pos];
+        if (before <= n)
             contradiction = 1;
         else
-            cells[pos] = std::uint8_t(cells[pos] - n);
+            cells[pos] = std::uint8_t(before - n);
+        recountIsland(pos, before, group);
     }
     if (cells[posA] == ISLAND_BASE) --group.openIslands;
     if (cells[posB] == ISLAND_BASE) --group.openIslands;
-    countIsland(posA, 1);
-    countIsland(posB, 1);
     countGroup(survivor, 1);
     markDirty(posA);
     markDirty(posB);

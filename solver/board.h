@@ -53,6 +53,27 @@ struct IslandGroup {
     std::int16_t standingIslands = 0;  ///< islands of the group not over-bridged (code >= base)
 };
 
+/// A set of island indices, one bit each, read in index order.
+struct IslandSet {
+    std::vector<std::uint64_t> words;
+
+    /// Sizes the set for `count` islands, all of them in it or none.
+    void reset(std::size_t count, bool full);
+    void insert(std::size_t i) { words[i >> 6] |= std::uint64_t{1} << (i & 63); }
+    void erase(std::size_t i) { words[i >> 6] &= ~(std::uint64_t{1} << (i & 63)); }
+    /// The first member at `from` or after it, or -1 when there is none.
+    int next(int from) const {
+        std::size_t word = std::size_t(from) >> 6;
+        if (word >= words.size()) return -1;
+        std::uint64_t bits = words[word] & (~std::uint64_t{0} << (from & 63));
+        while (bits == 0) {
+            if (++word == words.size()) return -1;
+            bits = words[word];
+        }
+        return int(word * 64) + __builtin_ctzll(bits);
+    }
+};
+
 /// Counts over the islands and groups, kept up to date by scanLines and layBridges (the
 /// only places that change a code or a group) so that isSolved and isRefuted need no scan.
 struct IslandTotals {
@@ -87,10 +108,11 @@ struct SolverBoard {
     std::vector<std::uint16_t> islands;      ///< island cells in scan order, set by scanLines
     std::vector<std::uint16_t> islandIndex;  ///< per cell: its place in `islands`, or NO_ISLAND
     std::vector<std::uint16_t> nextMember;   ///< per island cell: the next island of its group
-    /// One bit per island index, set when its code or one of its four lines may have
-    /// changed since its rule last ran. The invariant the sweeps rely on: the rule of an
-    /// island whose bit is clear would find nothing, so skipping it changes nothing.
-    std::vector<std::uint64_t> dirty;
+    /// Islands whose code or one of whose four lines may have changed since their rule
+    /// last ran. The invariant the sweeps rely on: the island rule of an island outside
+    /// this set would find nothing, so passing it over changes nothing.
+    IslandSet dirty;
+    IslandSet unfinished;  ///< islands whose code is above ISLAND_BASE
     IslandTotals totals;
 
     int stride() const { return width; }
@@ -156,41 +178,68 @@ struct SolverBoard {
         forEachInteriorCell(width, height, visit);
     }
 
-    /// Visits the islands in the interior's order: every cell that can hold a code of
-    /// ISLAND_BASE or more.
+    /// Visits the members of `set` in the interior's order. A member that leaves the set
+    /// before its turn is passed over, one that joins it ahead of the walk is visited, as
+    /// a walk over every island testing the set's condition would find them.
     template <typename Visit>
-    void forEachIsland(Visit&& visit) const {
-        for (const std::uint16_t pos : islands)
-            visit(int(pos));
+    static void forEachIn(const IslandSet& set, const std::vector<std::uint16_t>& order,
+                          Visit&& visit) {
+        for (int i = set.next(0); i >= 0; i = set.next(i + 1))
+            visit(int(order[std::size_t(i)]));
     }
 
-    /// Visits the dirty islands in the interior's order, clearing each flag just before
-    /// the visit. An island made dirty during the walk is visited in it when it comes
-    /// later in the order, as a walk over every island would see it; one that comes
-    /// earlier waits for the next walk.
+    /// Visits the dirty islands in the interior's order for the island rule, taking each
+    /// out of the set after its visit. That keeps the invariant: the rule narrows its
+    /// island's lines to exactly what the table allows and lays exactly the bridges that
+    /// are certain, so run again it would find nothing, and what it changed at its own
+    /// island needs no second look. The far ends it changed are marked as usual.
     template <typename Visit>
     void forEachDirtyIsland(Visit&& visit) {
-        for (int i = nextDirtyIsland(0); i >= 0; i = nextDirtyIsland(i + 1)) {
-            dirty[std::size_t(i) >> 6] &= ~(std::uint64_t{1} << (i & 63));
-            visit(int(islands[std::size_t(i)]));
-        }
+        forEachIn(dirty, islands, [&](int pos) {
+            visit(pos);
+            dirty.erase(islandIndex[std::size_t(pos)]);
+        });
+    }
+
+    /// Visits the islands that still need bridges in the interior's order.
+    template <typename Visit>
+    void forEachUnfinishedIsland(Visit&& visit) const {
+        forEachIn(unfinished, islands, visit);
     }
 
     /// Flags the island at pos, if pos is one, for the next island-rule walk.
     void markDirty(int pos) {
         const std::uint16_t index = islandIndex[std::size_t(pos)];
-        if (index != NO_ISLAND) dirty[index >> 6] |= std::uint64_t{1} << (index & 63);
+        if (index != NO_ISLAND) dirty.insert(index);
     }
 
   private:
     /// Builds the island list, the member circles, the flags (all set) and the totals.
     void listIslands();
-    /// The first dirty island index from `from` on, or -1.
-    int nextDirtyIsland(int from) const;
-    /// Takes the island at pos out of the totals, or puts it back in.
-    void countIsland(int pos, int sign);
+    /// Adds the island at pos to the totals.
+    void countIsland(int pos);
+    /// Moves the island at pos, whose code went from `before` to its code now, in the
+    /// totals and in its group's count of standing islands. Called twice per bridge laid,
+    /// so kept inline.
+    void recountIsland(int pos, int before, IslandGroup& group) {
+        if (before < ISLAND_BASE) return;
+        const int after = cells[std::size_t(pos)];
+        if (after <= ISLAND_BASE && before > ISLAND_BASE) {
+            --totals.unfinished;
+            unfinished.erase(islandIndex[std::size_t(pos)]);
+        }
+        totals.complete += int(after == ISLAND_BASE) - int(before == ISLAND_BASE);
+        totals.missing -= before - (after < ISLAND_BASE ? ISLAND_BASE : after);
+        if (after < ISLAND_BASE) group.standingIslands = std::int16_t(group.standingIslands - 1);
+    }
     /// Takes group id out of the totals, or puts it back in.
-    void countGroup(std::uint16_t id, int sign);
+    void countGroup(std::uint16_t id, int sign) {
+        const IslandGroup& group = groups[id];
+        const bool closed =
+            group.standingIslands > 0 && (group.demand == 0 || group.openIslands == 0);
+        totals.closedGroups += sign * closed;
+        totals.negativeGroups += sign * (group.demand < 0);
+    }
 };
 
 }  // namespace spanwright

@@ -18,17 +18,13 @@ int islandSweep(SolverBoard& board) {
 
 int pairSweep(SolverBoard& board) {
     int total = 0;
-    board.forEachIsland([&](int pos) {
-        if (board.cells[pos] > ISLAND_BASE) total += applyPairRule(board, pos);
-    });
+    board.forEachUnfinishedIsland([&](int pos) { total += applyPairRule(board, pos); });
     return total;
 }
 
 int isolationPass(SolverBoard& board) {
     int total = 0;
-    board.forEachIsland([&](int pos) {
-        if (board.cells[pos] > ISLAND_BASE) total += applyIsolationRule(board, pos);
-    });
+    board.forEachUnfinishedIsland([&](int pos) { total += applyIsolationRule(board, pos); });
     return total;
 }
 

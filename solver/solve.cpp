@@ -8,6 +8,12 @@ namespace spanwright {
 // Deduction first, a one-level trial only when deduction is stuck, and back to deduction
 // after every settled trial. Each settled trial lays a bridge, so the loop ends.
 bool solveBoard(SolveStats& stats, SolverBoard& board, bool draw, std::FILE* out) {
+    SolverBoard workingCopy;
+    return solveBoard(stats, board, workingCopy, draw, out);
+}
+
+bool solveBoard(SolveStats& stats, SolverBoard& board, SolverBoard& workingCopy, bool draw,
+                std::FILE* out) {
     stats = SolveStats{};
     stats.interiorCells = (board.width - 2) * (board.height - 2);
     board.scanLines();
@@ -20,7 +26,7 @@ bool solveBoard(SolveStats& stats, SolverBoard& board, bool draw, std::FILE* out
                 solved = true;
                 break;
             }
-            if (!trialSearch(stats, board, scanPosition)) break;
+            if (!trialSearch(stats, board, workingCopy, scanPosition)) break;
             if (!propagateExtended(stats, board)) break;
         }
     }

@@ -12,6 +12,11 @@ namespace spanwright {
 /// With `draw`, writes the final board to `out` before returning. True when solved.
 bool solveBoard(SolveStats& stats, SolverBoard& board, bool draw, std::FILE* out = stdout);
 
+/// The same with the trial search's working copy kept by the caller, so that solving one
+/// board after another allocates nothing.
+bool solveBoard(SolveStats& stats, SolverBoard& board, SolverBoard& workingCopy, bool draw,
+                std::FILE* out = stdout);
+
 /// The board's interior in code page 932 full-width glyphs, one text line per row and an
 /// empty line at the end.
 std::string renderBoard(const SolverBoard& board);

@@ -48,9 +48,15 @@ void applyAlternative(SolverBoard& board, int pos, int dir) {
 }
 
 bool trialSearch(SolveStats& stats, SolverBoard& board, std::int32_t& scanPosition) {
-    // One working copy per call, brought back to the board's state between alternatives.
     SolverBoard copy;
-    copy.allocate(board.width, board.height);
+    return trialSearch(stats, board, copy, scanPosition);
+}
+
+bool trialSearch(SolveStats& stats, SolverBoard& board, SolverBoard& copy,
+                 std::int32_t& scanPosition) {
+    // The working copy is brought back to the board's state between alternatives.
+    if (copy.width != board.width || copy.height != board.height)
+        copy.allocate(board.width, board.height);
     copy.copyFrom(board);
 
     Alternatives alternatives{};
