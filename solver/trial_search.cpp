@@ -34,12 +34,12 @@ bool refutes(SolveStats& stats, SolverBoard& copy, int pos, int dir) {
 // at or after `start`.
 int findTrialCandidate(const SolverBoard& board, int start, Alternatives& alternatives) {
     const auto& islands = board.islands;
+    const auto candidate = [&](std::uint16_t pos) { return isCandidate(board, pos, alternatives); };
     const auto from = std::lower_bound(islands.begin(), islands.end(), std::max(start, 0));
-    for (auto it = from; it != islands.end(); ++it)
-        if (isCandidate(board, *it, alternatives)) return *it;
-    for (auto it = islands.begin(); it != from; ++it)
-        if (isCandidate(board, *it, alternatives)) return *it;
-    return 0;
+    auto found = std::find_if(from, islands.end(), candidate);
+    if (found != islands.end()) return *found;
+    found = std::find_if(islands.begin(), from, candidate);
+    return found != from ? *found : 0;
 }
 
 void applyAlternative(SolverBoard& board, int pos, int dir) {

@@ -25,9 +25,9 @@ void applyAlternative(SolverBoard& board, int pos, int dir);
 
 /// Settles one candidate island by refuting one of its two alternatives on a working copy
 /// and applying the other to the board. Returns false when no candidate can be settled.
-/// `workingCopy` is scratch space of any size and content; it is sized to the board only
+/// `copy` is scratch space of any size and content; it is sized to the board only
 /// when its size differs, so a caller that keeps it allocates nothing per call.
-bool trialSearch(SolveStats& stats, SolverBoard& board, SolverBoard& workingCopy,
+bool trialSearch(SolveStats& stats, SolverBoard& board, SolverBoard& copy,
                  std::int32_t& scanPosition);
 
 /// The same with a working copy of its own.
