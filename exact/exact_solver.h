@@ -1,0 +1,67 @@
+#pragma once
+
+// An exact verdict on a puzzle: does it have no solution, exactly one, or several? Found
+// with a SAT solver over the clauses of BridgeModel, connectivity added as cuts only
+// where a model breaks it.
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "puzzle/puzzle.h"
+
+namespace spanwright::exact {
+
+enum class Verdict {
+    None,      ///< no solution; also a board without islands, which is no puzzle
+    Unique,    ///< exactly one solution
+    Multiple,  ///< at least two solutions
+};
+
+/// "none", "unique" or "multiple".
+std::string_view verdictName(Verdict verdict);
+
+/// Bridges between two islands; cells are puzzle rows and columns counted from 0, the
+/// first island on the left of or above the second.
+struct Bridge {
+    int row1 = 0;
+    int column1 = 0;
+    int row2 = 0;
+    int column2 = 0;
+    int bridges = 0;  ///< 1 or 2
+
+    bool operator==(const Bridge& other) const {
+        return row1 == other.row1 && column1 == other.column1 && row2 == other.row2 &&
+               column2 == other.column2 && bridges == other.bridges;
+    }
+};
+
+/// A solution: every pair of islands that gets bridges, ordered by the first island (row
+/// by row from the top left), its link to the right before the one below.
+using Solution = std::vector<Bridge>;
+
+/// What a verdict cost.
+struct ExactCounters {
+    std::int64_t solverCalls = 0;  ///< SAT solver runs
+    std::int64_t cuts = 0;         ///< connectivity clauses added
+};
+
+struct ExactResult {
+    Verdict verdict = Verdict::None;
+    /// One solution for Unique, two that differ for Multiple, none for None.
+    std::vector<Solution> solutions;
+    ExactCounters counters;
+};
+
+/// Decides the puzzle: solves it, and when it has a solution looks for a second one.
+/// A single island has no solution (it cannot get its bridges); neither has a board
+/// without islands.
+ExactResult solveExactly(const Puzzle& puzzle);
+
+/// The first pair of islands, in the order of a Solution, that two solutions bridge
+/// differently: the pair as `a` bridges it and as `b` does (bridges 0 where one has none).
+std::optional<std::pair<Bridge, Bridge>> firstDifference(const Solution& a, const Solution& b);
+
+}  // namespace spanwright::exact

@@ -1,0 +1,61 @@
+#pragma once
+
+// The puzzle as propositional clauses, all but connectivity, which the cut loop adds
+// lazily (exact_solver.h): a clause set that demanded connectivity up front would need a
+// variable per island and path, where a handful of cuts usually settles it.
+
+#include <utility>
+#include <vector>
+
+#include "puzzle/puzzle.h"
+
+namespace spanwright::exact {
+
+/// An island of the puzzle, counted row by row from the top left.
+struct Island {
+    int row = 0;
+    int column = 0;
+    int need = 0;            ///< bridges it takes
+    std::vector<int> links;  ///< its candidate links, at most four
+};
+
+/// A place for bridges: two islands facing each other across water only. Islands that
+/// touch have no water between them and so no link.
+struct Link {
+    int first = 0;   ///< the island on the left or at the top
+    int second = 0;  ///< the island on the right or below
+    bool horizontal = false;
+};
+
+/// The clauses of a puzzle over two variables per link: ONE(l) "the link carries at least
+/// one bridge" and TWO(l) "it carries two". Variables are numbered from 1 as a SAT solver
+/// takes them; a literal is a variable or its negation.
+class BridgeModel {
+  public:
+    explicit BridgeModel(const Puzzle& puzzle);
+
+    static int one(int link) { return 2 * link + 1; }
+    static int two(int link) { return 2 * link + 2; }
+    int variableCount() const { return 2 * int(links_.size()); }
+
+    const std::vector<Island>& islands() const { return islands_; }
+    const std::vector<Link>& links() const { return links_; }
+    /// Pairs of links, one horizontal and one vertical, whose runs cross.
+    const std::vector<std::pair<int, int>>& crossings() const { return crossings_; }
+
+    /// Every clause as literals, each clause ended by 0 (the DIMACS convention):
+    /// TWO implies ONE, crossing links never both carry bridges, every island's bridges
+    /// add up to its number, and, on a board of more than two islands, no two islands
+    /// shut themselves off from the rest (two 1s never joined, two 2s never doubly).
+    /// An island that cannot reach its number gives the empty clause.
+    std::vector<int> clauses() const;
+
+  private:
+    void addSum(const Island& island, std::vector<int>& out) const;
+
+    std::vector<Island> islands_;
+    std::vector<Link> links_;
+    std::vector<std::pair<int, int>> crossings_;
+};
+
+}  // namespace spanwright::exact
