@@ -1,0 +1,50 @@
+#pragma once
+
+// The checking program's pieces below its command line: the check of one problem and the
+// ways of reporting it.
+
+#include <string>
+#include <string_view>
+
+#include "exact/exact_solver.h"
+#include "puzzle/puzzle.h"
+#include "solver/solve_stats.h"
+
+namespace spanwright {
+
+/// What the check of one problem found.
+struct ProblemCheck {
+    int islands = 0;
+    exact::ExactResult exact;
+    bool deduced = false;  ///< deduction solved it; `stats` are then its counters
+    SolveStats stats;
+    bool disagreement = false;  ///< deduction solved it but its solution is not the exact one
+    double milliseconds = 0;    ///< wall time of the whole check
+};
+
+/// Solves the puzzle by deduction and exactly, and compares the two.
+ProblemCheck checkProblem(const Puzzle& puzzle);
+
+/// What to report beyond the verdict.
+struct ReportOptions {
+    bool solutions = false;  ///< the solutions themselves
+    bool verbose = false;    ///< the exact search's counters and the time taken
+};
+
+/// The report for people: "PLACE: VERDICT, WxH, N islands, ..." and a line end, followed
+/// with `solutions` by a picture of each solution. PLACE is "FILE:LINE".
+std::string textReport(std::string_view place, const Puzzle& puzzle, const ProblemCheck& check,
+                       const ReportOptions& options);
+
+/// The report for programs: one JSON object and a line end. `file` is the name as given.
+std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
+                       const ProblemCheck& check, const ReportOptions& options);
+
+/// A solution in UTF-8 box-drawing characters, one text line per row: digits for islands,
+/// ─ ═ for horizontal single and double bridges, │ ║ for vertical ones, · for water.
+std::string drawSolution(const Puzzle& puzzle, const exact::Solution& solution);
+
+/// `text` as a JSON string, quotes included. Bytes that are not UTF-8 become U+FFFD.
+std::string jsonString(std::string_view text);
+
+}  // namespace spanwright

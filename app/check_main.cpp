@@ -1,0 +1,192 @@
+// Exact verdicts for problem files: for every problem, whether it has no solution, one or
+// several, and whether deduction finds the one. The solve mode's "failed." cannot tell
+// these apart; someone who draws or imports a puzzle needs to know which.
+#include <getopt.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "app/check.h"
+#include "app/program.h"
+#include "puzzle/line_reader.h"
+#include "puzzle/problem_line.h"
+
+namespace {
+
+constexpr const char* PROGRAM = "spanwright-check";
+
+// Exit statuses: every problem unique, some problem not, or something could not be done.
+constexpr int ALL_UNIQUE = 0;
+constexpr int NOT_UNIQUE = 1;
+constexpr int TROUBLE = 2;
+
+void printHelp() {
+    std::printf(
+        "Usage: %s [OPTION]... [FILE]...\n"
+        "Decide for every problem line of the FILEs whether the problem has exactly one\n"
+        "solution (unique), none or several (multiple), and whether deduction finds it.\n"
+        "With no FILE, or when FILE is -, read standard input.\n"
+        "\n"
+        "  -j, --json       one JSON object per problem and line instead of the text line\n"
+        "  -s, --solutions  add the solutions (both differing ones for multiple)\n"
+        "  -v, --verbose    add the exact search's solver calls, cuts and time\n"
+        "  -h, --help       show this help and exit\n"
+        "  -V, --version    show the version and exit\n"
+        "\n"
+        "Exit status: 0 when every problem is unique, 1 when some problem has no solution\n"
+        "or several, 2 for a usage error, a file that cannot be read, a line that is not\n"
+        "a problem, or a fault of the program itself.\n",
+        PROGRAM);
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const {
+        if (file != stdin) std::fclose(file);
+    }
+};
+
+bool isBlankLine(std::string_view line) {
+    return line.find_first_not_of(" \t\r\n\v\f") == std::string_view::npos;
+}
+
+class Checker {
+  public:
+    explicit Checker(bool json, const spanwright::ReportOptions& options)
+        : json_(json), options_(options) {}
+
+    int status() const { return status_; }
+    bool outputFailed() const { return outputFailed_; }
+
+    /// Checks every problem of one file; "-" is standard input.
+    void checkFile(const std::string& name) {
+        const bool standardInput = name == "-";
+        const std::string shown = spanwright::printableName(name);
+        errno = 0;
+        std::unique_ptr<std::FILE, FileCloser> file(standardInput ? stdin
+                                                                  : std::fopen(name.c_str(), "rb"));
+        if (!file)
+            return fail("%s: cannot open: %s", shown.c_str(),
+                        std::generic_category().message(errno).c_str());
+        struct stat info {};
+        if (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode))
+            return fail("%s: cannot read: it is a directory", shown.c_str());
+
+        // Reading goes on past a refused line, so that one run names every bad line of a
+        // file; only a line too long to read whole, or a read error, ends the file early.
+        spanwright::LineReader reader(file.get());
+        for (long lineNumber = 1;; ++lineNumber) {
+            std::string_view line;
+            const auto status = reader.next(line);
+            if (status == spanwright::LineReader::Status::End) return;
+            if (status == spanwright::LineReader::Status::ReadError)
+                return fail("%s:%ld: read error: %s", shown.c_str(), lineNumber,
+                            std::generic_category().message(reader.error()).c_str());
+            if (status == spanwright::LineReader::Status::TooLong)
+                return fail("%s:%ld: not a problem line: %s; the rest of the file is not read",
+                            shown.c_str(), lineNumber,
+                            spanwright::describeLineFault(spanwright::LineFault::TooLong));
+            if (isBlankLine(line)) continue;
+            spanwright::Puzzle puzzle;
+            spanwright::LineFault fault = spanwright::LineFault::None;
+            if (!spanwright::parseProblemLine(puzzle, line, &fault)) {
+                fail("%s:%ld: not a problem line: %s", shown.c_str(), lineNumber,
+                     spanwright::describeLineFault(fault));
+                continue;
+            }
+            checkPuzzle(name, shown, lineNumber, puzzle);
+        }
+    }
+
+  private:
+    void checkPuzzle(const std::string& name, const std::string& shown, long lineNumber,
+                     const spanwright::Puzzle& puzzle) {
+        const spanwright::ProblemCheck check = spanwright::checkProblem(puzzle);
+        if (check.exact.verdict != spanwright::exact::Verdict::Unique && status_ == ALL_UNIQUE)
+            status_ = NOT_UNIQUE;
+        const std::string report =
+            json_ ? spanwright::jsonReport(name, lineNumber, puzzle, check, options_)
+                  : spanwright::textReport(shown + ":" + std::to_string(lineNumber), puzzle, check,
+                                           options_);
+        if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
+            std::fflush(stdout) != 0)
+            outputFailed_ = true;
+        if (check.disagreement)
+            fail(
+                "%s:%ld: fault: deduction solved the problem, but the exact search finds %s; "
+                "please report this problem line",
+                shown.c_str(), lineNumber,
+                check.exact.verdict == spanwright::exact::Verdict::Unique
+                    ? "another solution"
+                    : std::string(spanwright::exact::verdictName(check.exact.verdict)).c_str());
+    }
+
+    void fail(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: ", PROGRAM);
+        va_list arguments;
+        va_start(arguments, format);
+        std::vfprintf(stderr, format, arguments);
+        va_end(arguments);
+        std::fputc('\n', stderr);
+        status_ = TROUBLE;
+    }
+
+    bool json_;
+    spanwright::ReportOptions options_;
+    int status_ = ALL_UNIQUE;
+    bool outputFailed_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    static const option options[] = {
+        {"json", no_argument, nullptr, 'j'},    {"solutions", no_argument, nullptr, 's'},
+        {"verbose", no_argument, nullptr, 'v'}, {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'}, {nullptr, 0, nullptr, 0},
+    };
+    bool json = false;
+    spanwright::ReportOptions report;
+    opterr = 0;
+    for (;;) {
+        const int choice = getopt_long(argc, argv, "jsvhV", options, nullptr);
+        if (choice == -1) break;
+        switch (choice) {
+            case 'j':
+                json = true;
+                break;
+            case 's':
+                report.solutions = true;
+                break;
+            case 'v':
+                report.verbose = true;
+                break;
+            case 'h':
+                printHelp();
+                return 0;
+            case 'V':
+                spanwright::printVersion(PROGRAM);
+                return 0;
+            default:
+                if (optopt != 0)
+                    return spanwright::usageError(PROGRAM, "unknown option '-%c'", optopt);
+                return spanwright::usageError(PROGRAM, "unknown option '%s'", argv[optind - 1]);
+        }
+    }
+
+    Checker checker(json, report);
+    if (optind == argc) checker.checkFile("-");
+    for (int i = optind; i < argc; ++i)
+        checker.checkFile(argv[i]);
+    if (checker.outputFailed()) {
+        std::fprintf(stderr, "%s: failed to write to standard output\n", PROGRAM);
+        return TROUBLE;
+    }
+    return checker.status();
+}

@@ -1,0 +1,191 @@
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/check.h"
+#include "generator/derivation.h"
+#include "generator/technique.h"
+
+namespace spanwright {
+namespace {
+
+std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+
+std::string format(const char* pattern, ...) {
+    va_list arguments;
+    va_start(arguments, pattern);
+    char buffer[256];
+    const int length = std::vsnprintf(buffer, sizeof buffer, pattern, arguments);
+    va_end(arguments);
+    return std::string(buffer, std::size_t(length < 0 ? 0 : length));
+}
+
+std::string cell(int row, int column) {
+    return format("(%d,%d)", row, column);
+}
+
+std::string bridgesText(int bridges) {
+    return bridges == 0 ? "none" : bridges == 1 ? "1 bridge" : format("%d bridges", bridges);
+}
+
+/// What the line says after the board's size, by verdict.
+std::string findings(const ProblemCheck& check) {
+    const exact::ExactResult& exact = check.exact;
+    switch (exact.verdict) {
+        case exact::Verdict::None:
+            return check.islands == 0 ? "no solution (a board without islands is no puzzle)"
+                                      : "no solution";
+        case exact::Verdict::Multiple: {
+            const auto difference = exact::firstDifference(exact.solutions[0], exact.solutions[1]);
+            if (!difference) return "several solutions";
+            const auto& [a, b] = *difference;
+            return "solutions differ between " + cell(a.row1, a.column1) + " and " +
+                   cell(a.row2, a.column2) + ": " + bridgesText(a.bridges) + " in one, " +
+                   bridgesText(b.bridges) + " in the other";
+        }
+        case exact::Verdict::Unique:
+            break;
+    }
+    if (!check.deduced) return "not solved by deduction (fair only for a solver that searches)";
+    return format("solved by deduction (grade %d, technique %s)", gradeOf(ratingScore(check.stats)),
+                  std::string(techniqueName(techniqueOf(check.stats))).c_str());
+}
+
+const char* const PICTURE_TITLES[] = {"one solution:", "another solution:"};
+
+}  // namespace
+
+std::string drawSolution(const Puzzle& puzzle, const exact::Solution& solution) {
+    const int width = puzzle.width;
+    std::vector<const char*> glyphs(std::size_t(puzzle.cellCount()), "·");
+    static const char* const DIGITS[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8"};
+    for (int i = 0; i < puzzle.cellCount(); ++i) {
+        const int need = puzzle.cells[i] - ISLAND_BASE;
+        if (puzzle.cells[i] != 0) glyphs[i] = need >= 0 && need <= 8 ? DIGITS[need] : "?";
+    }
+    for (const exact::Bridge& bridge : solution) {
+        if (bridge.row1 == bridge.row2) {
+            for (int c = bridge.column1 + 1; c < bridge.column2; ++c)
+                glyphs[bridge.row1 * width + c] = bridge.bridges == 2 ? "═" : "─";
+        } else {
+            for (int r = bridge.row1 + 1; r < bridge.row2; ++r)
+                glyphs[r * width + bridge.column1] = bridge.bridges == 2 ? "║" : "│";
+        }
+    }
+    std::string picture;
+    for (int i = 0; i < puzzle.cellCount(); ++i) {
+        picture += glyphs[i];
+        if (i % width == width - 1) picture += '\n';
+    }
+    return picture;
+}
+
+std::string textReport(std::string_view place, const Puzzle& puzzle, const ProblemCheck& check,
+                       const ReportOptions& options) {
+    std::string text(place);
+    text += format(": %s, %dx%d, %d island%s, ",
+                   std::string(exact::verdictName(check.exact.verdict)).c_str(), puzzle.width,
+                   puzzle.height, check.islands, check.islands == 1 ? "" : "s");
+    text += findings(check);
+    if (options.verbose)
+        text += format("; %lld solver calls, %lld cuts, %.3f ms",
+                       static_cast<long long>(check.exact.counters.solverCalls),
+                       static_cast<long long>(check.exact.counters.cuts), check.milliseconds);
+    text += '\n';
+    if (!options.solutions) return text;
+    const std::size_t count = check.exact.solutions.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (count > 1) text += std::string(PICTURE_TITLES[i]) + '\n';
+        text += drawSolution(puzzle, check.exact.solutions[i]) + '\n';
+    }
+    return text;
+}
+
+std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
+                       const ProblemCheck& check, const ReportOptions& options) {
+    std::string json = "{\"file\":" + jsonString(file);
+    json += format(",\"line\":%ld,\"width\":%d,\"height\":%d,\"islands\":%d,\"verdict\":\"%s\"",
+                   line, puzzle.width, puzzle.height, check.islands,
+                   std::string(exact::verdictName(check.exact.verdict)).c_str());
+    json += check.deduced ? ",\"deduction\":\"solved\"" : ",\"deduction\":\"failed\"";
+    if (check.deduced) {
+        const SolveStats& s = check.stats;
+        json += format(",\"grade\":%d,\"technique\":\"%s\",\"counters\":[%d,%d,%d,%d,%d,%d]",
+                       gradeOf(ratingScore(s)), std::string(techniqueName(techniqueOf(s))).c_str(),
+                       s.tableSteps, s.pairSteps, s.isolationSteps, s.trialFirstRefuted,
+                       s.trialSecondRefuted, s.interiorCells);
+    } else {
+        json += ",\"grade\":null,\"technique\":null,\"counters\":null";
+    }
+    json += format(",\"ms\":%.3f", check.milliseconds);
+    if (options.verbose)
+        json += format(",\"solver_calls\":%lld,\"cuts\":%lld",
+                       static_cast<long long>(check.exact.counters.solverCalls),
+                       static_cast<long long>(check.exact.counters.cuts));
+    if (options.solutions) {
+        json += ",\"solutions\":[";
+        for (std::size_t i = 0; i < check.exact.solutions.size(); ++i) {
+            json += i == 0 ? "[" : ",[";
+            const exact::Solution& solution = check.exact.solutions[i];
+            for (std::size_t j = 0; j < solution.size(); ++j) {
+                const exact::Bridge& b = solution[j];
+                json += format("%s[%d,%d,%d,%d,%d]", j == 0 ? "" : ",", b.row1, b.column1, b.row2,
+                               b.column2, b.bridges);
+            }
+            json += ']';
+        }
+        json += ']';
+    }
+    json += "}\n";
+    return json;
+}
+
+std::string jsonString(std::string_view text) {
+    std::string json = "\"";
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char c = byteAt(i);
+        if (c == '"' || c == '\\') {
+            json += '\\';
+            json += char(c);
+        } else if (c == '\n') {
+            json += "\\n";
+        } else if (c == '\t') {
+            json += "\\t";
+        } else if (c == '\r') {
+            json += "\\r";
+        } else if (c < 0x20 || c == 0x7F) {
+            json += format("\\u%04x", unsigned(c));
+        } else if (c < 0x80) {
+            json += char(c);
+        } else {
+            // A UTF-8 sequence passes whole; a byte that starts none becomes U+FFFD. Over-long
+            // forms, surrogates and values past U+10FFFF are no UTF-8 either.
+            const int length = c >= 0xC2 && c <= 0xDF   ? 2
+                               : c >= 0xE0 && c <= 0xEF ? 3
+                               : c >= 0xF0 && c <= 0xF4 ? 4
+                                                        : 0;
+            bool valid = length > 0 && i + std::size_t(length) <= text.size();
+            for (int k = 1; valid && k < length; ++k)
+                valid = (byteAt(i + k) & 0xC0) == 0x80;
+            if (valid && length >= 3) {
+                const unsigned second = byteAt(i + 1);
+                valid = !(c == 0xE0 && second < 0xA0) && !(c == 0xED && second >= 0xA0) &&
+                        !(c == 0xF0 && second < 0x90) && !(c == 0xF4 && second >= 0x90);
+            }
+            if (!valid) {
+                json += "\\ufffd";
+                ++i;
+                continue;
+            }
+            json.append(text.substr(i, std::size_t(length)));
+            i += std::size_t(length);
+            continue;
+        }
+        ++i;
+    }
+    return json + '"';
+}
+
+}  // namespace spanwright

@@ -1,0 +1,110 @@
+// The checking program as a user meets it: its lines, its JSON, its pictures and its exit
+// statuses.
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "app/check.h"
+#include "tests/support/run_command.h"
+
+namespace spanwright {
+namespace {
+
+using testing::runCommand;
+using testing::TempDir;
+
+const std::string CHECK = SPANWRIGHT_CHECK_EXE;
+
+constexpr const char* UNIQUE = "1/1/3/1.1/\n";
+constexpr const char* RING = "1/4/4/3..3/..../..../3..3/\n";
+constexpr const char* TOUCHING = "1/1/2/11/\n";
+
+/// The output with every time replaced by 0, for comparing whole lines.
+std::string withoutTimes(const std::string& text) {
+    return std::regex_replace(text, std::regex(R"("ms":[0-9.]+)"), R"("ms":0)");
+}
+
+TEST(CheckProgram, OneLinePerProblemAndEveryRefusedLineNamed) {
+    TempDir dir;
+    const std::string file =
+        dir.write("mixed.txt", std::string(UNIQUE) + "\n" + "not a problem\n" + RING + TOUCHING);
+
+    const auto result = runCommand(CHECK, {file});
+
+    EXPECT_EQ(result.out,
+              file +
+                  ":1: unique, 3x1, 2 islands, solved by deduction (grade 1, technique basic)\n" +
+                  file + ":4: multiple, 4x4, 4 islands, solutions differ between (0,0) and " +
+                  "(0,3): 2 bridges in one, 1 bridge in the other\n" + file +
+                  ":5: none, 2x1, 2 islands, no solution\n");
+    EXPECT_EQ(result.err, "spanwright-check: " + file +
+                              ":3: not a problem line: the line ends before its header "
+                              "(difficulty/height/width/) is complete\n");
+    EXPECT_EQ(result.status, 2);
+}
+
+TEST(CheckProgram, ExitStatusSaysWhetherEveryProblemIsUnique) {
+    TempDir dir;
+    const std::string unique = dir.write("unique.txt", std::string(UNIQUE) + UNIQUE);
+    const std::string none = dir.write("none.txt", std::string(UNIQUE) + TOUCHING);
+    const struct {
+        std::vector<std::string> args;
+        int status;
+    } cases[] = {
+        {{unique}, 0},     {{unique, none}, 1},           {{none, dir.path() + "/missing.txt"}, 2},
+        {{dir.path()}, 2}, {{"--frobnicate", unique}, 2}, {{"-x"}, 2},
+        {{}, 0},  // standard input is /dev/null: no problems, none of them not unique
+    };
+    for (const auto& c : cases) {
+        const auto result = runCommand(CHECK, c.args);
+        EXPECT_EQ(result.status, c.status) << (c.args.empty() ? "" : c.args[0]) << result.err;
+    }
+    EXPECT_NE(runCommand(CHECK, {"--frobnicate"}).err.find("unknown option '--frobnicate'"),
+              std::string::npos);
+    EXPECT_EQ(runCommand(CHECK, {"--version"}).out, "spanwright-check 1.0.0\n");
+    EXPECT_EQ(runCommand(CHECK, {"--help"}).status, 0);
+    const auto piped = runCommand("/bin/sh", {"-c", CHECK + " - < " + unique});
+    EXPECT_EQ(piped.out.substr(0, 12), "-:1: unique,");
+}
+
+TEST(CheckProgram, JsonLinesWithEscapedNamesAndSolutions) {
+    TempDir dir;
+    const std::string file = dir.write("say \"hi\"\n.txt", std::string(UNIQUE) + RING);
+
+    const auto result = runCommand(CHECK, {"--json", "--solutions", file});
+
+    const std::string name = dir.path() + "/say \\\"hi\\\"\\n.txt";
+    EXPECT_EQ(withoutTimes(result.out),
+              "{\"file\":\"" + name +
+                  "\",\"line\":1,\"width\":3,\"height\":1,\"islands\":2,\"verdict\":\"unique\","
+                  "\"deduction\":\"solved\",\"grade\":1,\"technique\":\"basic\",\"counters\":"
+                  "[1,0,0,0,0,3],\"ms\":0,\"solutions\":[[[0,0,0,2,1]]]}\n"
+                  "{\"file\":\"" +
+                  name +
+                  "\",\"line\":2,\"width\":4,\"height\":4,\"islands\":4,\"verdict\":\"multiple\","
+                  "\"deduction\":\"failed\",\"grade\":null,\"technique\":null,\"counters\":null,"
+                  "\"ms\":0,\"solutions\":[[[0,0,0,3,2],[0,0,3,0,1],[0,3,3,3,1],[3,0,3,3,2]],"
+                  "[[0,0,0,3,1],[0,0,3,0,2],[0,3,3,3,2],[3,0,3,3,1]]]}\n");
+    EXPECT_EQ(result.status, 1);
+}
+
+TEST(CheckProgram, PicturesOfBothDifferingSolutions) {
+    TempDir dir;
+    const auto result = runCommand(CHECK, {"--solutions", dir.write("ring.txt", RING)});
+    EXPECT_EQ(result.out.substr(result.out.find('\n') + 1),
+              "one solution:\n"
+              "3══3\n│··│\n│··│\n3══3\n\n"
+              "another solution:\n"
+              "3──3\n║··║\n║··║\n3──3\n\n");
+}
+
+TEST(JsonString, EscapesWhatJsonCannotCarry) {
+    EXPECT_EQ(jsonString("a\"b\\c\t\x01\x7f"), R"("a\"b\\c\t\u0001\u007f")");
+    EXPECT_EQ(jsonString("caf\xc3\xa9"), "\"caf\xc3\xa9\"");
+    EXPECT_EQ(jsonString("\xff\xc3(\xed\xa0\x80"), R"("\ufffd\ufffd(\ufffd\ufffd\ufffd")");
+}
+
+}  // namespace
+}  // namespace spanwright
