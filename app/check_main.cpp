@@ -82,12 +82,12 @@ class Checker {
         spanwright::LineReader reader(file.get());
         for (long lineNumber = 1;; ++lineNumber) {
             std::string_view line;
-            const auto status = reader.next(line);
-            if (status == spanwright::LineReader::Status::End) return;
-            if (status == spanwright::LineReader::Status::ReadError)
+            const auto read = reader.next(line);
+            if (read == spanwright::LineReader::Status::End) return;
+            if (read == spanwright::LineReader::Status::ReadError)
                 return fail("%s:%ld: read error: %s", shown.c_str(), lineNumber,
                             std::generic_category().message(reader.error()).c_str());
-            if (status == spanwright::LineReader::Status::TooLong)
+            if (read == spanwright::LineReader::Status::TooLong)
                 return fail("%s:%ld: not a problem line: %s; the rest of the file is not read",
                             shown.c_str(), lineNumber,
                             spanwright::describeLineFault(spanwright::LineFault::TooLong));
@@ -155,7 +155,9 @@ int main(int argc, char** argv) {
     spanwright::ReportOptions report;
     opterr = 0;
     for (;;) {
-        const int choice = getopt_long(argc, argv, "jsvhV", options, nullptr);
+        // The command line is read once, before anything else runs.
+        const int choice =
+            getopt_long(argc, argv, "jsvhV", options, nullptr);  // NOLINT(concurrency-mt-unsafe)
         if (choice == -1) break;
         switch (choice) {
             case 'j':

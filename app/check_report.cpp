@@ -52,7 +52,14 @@ std::string findings(const ProblemCheck& check) {
                   std::string(techniqueName(techniqueOf(check.stats))).c_str());
 }
 
-const char* const PICTURE_TITLES[] = {"one solution:", "another solution:"};
+/// The length of the UTF-8 sequence that the byte `lead` starts, 0 for a byte that
+/// starts none.
+int sequenceLength(unsigned char lead) {
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
+}
 
 }  // namespace
 
@@ -96,7 +103,7 @@ std::string textReport(std::string_view place, const Puzzle& puzzle, const Probl
     if (!options.solutions) return text;
     const std::size_t count = check.exact.solutions.size();
     for (std::size_t i = 0; i < count; ++i) {
-        if (count > 1) text += std::string(PICTURE_TITLES[i]) + '\n';
+        if (count > 1) text += i == 0 ? "one solution:\n" : "another solution:\n";
         text += drawSolution(puzzle, check.exact.solutions[i]) + '\n';
     }
     return text;
@@ -162,10 +169,7 @@ std::string jsonString(std::string_view text) {
         } else {
             // A UTF-8 sequence passes whole; a byte that starts none becomes U+FFFD. Over-long
             // forms, surrogates and values past U+10FFFF are no UTF-8 either.
-            const int length = c >= 0xC2 && c <= 0xDF   ? 2
-                               : c >= 0xE0 && c <= 0xEF ? 3
-                               : c >= 0xF0 && c <= 0xF4 ? 4
-                                                        : 0;
+            const int length = sequenceLength(c);
             bool valid = length > 0 && i + std::size_t(length) <= text.size();
             for (int k = 1; valid && k < length; ++k)
                 valid = (byteAt(i + k) & 0xC0) == 0x80;

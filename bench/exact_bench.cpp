@@ -112,7 +112,7 @@ std::vector<Puzzle> tiledBoards(const std::vector<Puzzle>& tiles, int count) {
                 for (int r = bridge.row1; r <= bridge.row2; ++r)
                     for (int c = bridge.column1; c <= bridge.column2; ++c)
                         if (tile.cells[r * SIDE + c] == 0)
-                            crossedAt[std::size_t((top + r) * BOARD + left + c)] = 1;
+                            crossedAt[std::size_t(top + r) * BOARD + std::size_t(left + c)] = 1;
         }
         for (int band = 0; band < TILES; ++band)
             for (int gap = SIDE; gap < BOARD; gap += PITCH) {

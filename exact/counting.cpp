@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <numeric>
 #include <vector>
 
 namespace spanwright::exact {
@@ -98,9 +99,8 @@ class FlowNetwork {
 bool sumsCanBeMet(const BridgeModel& model) {
     const std::vector<Island>& islands = model.islands();
     const int n = int(islands.size());
-    long total = 0;
-    for (const Island& island : islands)
-        total += island.need;
+    const long total = std::accumulate(islands.begin(), islands.end(), 0L,
+                                       [](long sum, const Island& i) { return sum + i.need; });
     if (total % 2 != 0) return false;
 
     const int source = 2 * n;

@@ -1,6 +1,47 @@
 #include "exact/model.h"
 
 namespace spanwright::exact {
+namespace {
+
+// The sum of at most four links, each carrying 0, 1 or 2 bridges, encoded without
+// auxiliary variables: every way to exceed the number, and every way to fall short of it,
+// that is minimal is forbidden by one clause. With count(l) read from the variables as
+// "count(l) >= 1" = ONE(l) and "count(l) >= 2" = TWO(l):
+//   too many: for each bound vector a with sum(a) = need + 1, some count(l) < a(l);
+//   too few:  for each bound vector b with sum(b) = need - 1, some count(l) > b(l),
+//             or, when even two bridges on every link fall short, the empty clause.
+// Unit propagation on these clauses finds every count the sum forces.
+void addSum(const Island& island, std::vector<int>& out) {
+    const int k = int(island.links.size());
+    int vectors = 1;
+    for (int i = 0; i < k; ++i)
+        vectors *= 3;
+    int bound[4] = {0, 0, 0, 0};
+    for (int v = 0; v < vectors; ++v) {
+        int sum = 0;
+        for (int i = 0, rest = v; i < k; ++i, rest /= 3) {
+            bound[i] = rest % 3;
+            sum += bound[i];
+        }
+        if (sum == island.need + 1) {
+            for (int i = 0; i < k; ++i)
+                if (bound[i] > 0)
+                    out.push_back(-(bound[i] == 1 ? BridgeModel::one(island.links[i])
+                                                  : BridgeModel::two(island.links[i])));
+            out.push_back(0);
+        }
+        const bool allDouble = sum == 2 * k;
+        if (sum == island.need - 1 || (allDouble && sum < island.need - 1)) {
+            for (int i = 0; i < k; ++i)
+                if (bound[i] < 2)
+                    out.push_back(bound[i] == 0 ? BridgeModel::one(island.links[i])
+                                                : BridgeModel::two(island.links[i]));
+            out.push_back(0);
+        }
+    }
+}
+
+}  // namespace
 
 BridgeModel::BridgeModel(const Puzzle& puzzle) {
     const int width = puzzle.width;
@@ -50,42 +91,6 @@ BridgeModel::BridgeModel(const Puzzle& puzzle) {
     for (std::size_t cell = 0; cell < islandAt.size(); ++cell)
         if (horizontalAt[cell] >= 0 && verticalAt[cell] >= 0)
             crossings_.emplace_back(horizontalAt[cell], verticalAt[cell]);
-}
-
-// The sum of at most four links, each carrying 0, 1 or 2 bridges, encoded without
-// auxiliary variables: every way to exceed the number, and every way to fall short of it,
-// that is minimal is forbidden by one clause. With count(l) read from the variables as
-// "count(l) >= 1" = ONE(l) and "count(l) >= 2" = TWO(l):
-//   too many: for each bound vector a with sum(a) = need + 1, some count(l) < a(l);
-//   too few:  for each bound vector b with sum(b) = need - 1, some count(l) > b(l),
-//             or, when even two bridges on every link fall short, the empty clause.
-// Unit propagation on these clauses finds every count the sum forces.
-void BridgeModel::addSum(const Island& island, std::vector<int>& out) const {
-    const int k = int(island.links.size());
-    int vectors = 1;
-    for (int i = 0; i < k; ++i)
-        vectors *= 3;
-    int bound[4] = {0, 0, 0, 0};
-    for (int v = 0; v < vectors; ++v) {
-        int sum = 0;
-        for (int i = 0, rest = v; i < k; ++i, rest /= 3) {
-            bound[i] = rest % 3;
-            sum += bound[i];
-        }
-        if (sum == island.need + 1) {
-            for (int i = 0; i < k; ++i)
-                if (bound[i] > 0)
-                    out.push_back(-(bound[i] == 1 ? one(island.links[i]) : two(island.links[i])));
-            out.push_back(0);
-        }
-        const bool allDouble = sum == 2 * k;
-        if (sum == island.need - 1 || (allDouble && sum < island.need - 1)) {
-            for (int i = 0; i < k; ++i)
-                if (bound[i] < 2)
-                    out.push_back(bound[i] == 0 ? one(island.links[i]) : two(island.links[i]));
-            out.push_back(0);
-        }
-    }
 }
 
 std::vector<int> BridgeModel::clauses() const {

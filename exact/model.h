@@ -51,8 +51,6 @@ class BridgeModel {
     std::vector<int> clauses() const;
 
   private:
-    void addSum(const Island& island, std::vector<int>& out) const;
-
     std::vector<Island> islands_;
     std::vector<Link> links_;
     std::vector<std::pair<int, int>> crossings_;
