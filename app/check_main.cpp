@@ -146,6 +146,7 @@ class Checker {
 }  // namespace
 
 int main(int argc, char** argv) {
+    spanwright::secureStandardDescriptors();
     static const option options[] = {
         {"json", no_argument, nullptr, 'j'},    {"solutions", no_argument, nullptr, 's'},
         {"verbose", no_argument, nullptr, 'v'}, {"help", no_argument, nullptr, 'h'},

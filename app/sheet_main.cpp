@@ -14,6 +14,7 @@
 #include "app/program.h"
 #include "app/sheet_input.h"
 #include "app/sheet_output.h"
+#include "exact/exact_solver.h"
 #include "render/answer_key.h"
 #include "render/book_writer.h"
 #include "render/page_layout.h"
@@ -179,12 +180,28 @@ int parseOptions(int argc, char** argv, Options& options) {
     return -1;
 }
 
-// The exact solver decides every board that deduction leaves open. This is the one place
-// it joins the program: return a source that calls it and turns its verdict (unique,
-// none, several) and bridges into a KeySolution. Until then there is none, and such
-// puzzles are marked in the key as having no solution found.
+// The exact solver decides every board that deduction leaves open: a unique solution goes
+// into the key like any other, no solution or several get a marked tile.
 spanwright::SolutionSource exactSolutionSource() {
-    return {};
+    return [](const spanwright::Puzzle& puzzle) {
+        const spanwright::exact::ExactResult result = spanwright::exact::solveExactly(puzzle);
+        spanwright::KeySolution key;
+        switch (result.verdict) {
+            case spanwright::exact::Verdict::None:
+                key.verdict = spanwright::KeyVerdict::None;
+                break;
+            case spanwright::exact::Verdict::Multiple:
+                key.verdict = spanwright::KeyVerdict::Several;
+                break;
+            case spanwright::exact::Verdict::Unique:
+                key.verdict = spanwright::KeyVerdict::Unique;
+                for (const spanwright::exact::Bridge& bridge : result.solutions.front())
+                    key.bridges.push_back(
+                        {bridge.row1, bridge.column1, bridge.row2, bridge.column2, bridge.bridges});
+                break;
+        }
+        return key;
+    };
 }
 
 /// Solves every puzzle for the key, warning about those that get no answer.
