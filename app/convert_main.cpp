@@ -1,0 +1,290 @@
+// Conversion between this system's problem lines and the forms puzzles travel in: the game
+// IDs of the collection's Bridges apps, the files of the published benchmark set, and a
+// picture for terminals. Every input problem is converted on its own: one that cannot be
+// is reported with its file and line and the rest still goes through.
+#include <getopt.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "app/program.h"
+#include "puzzle/benchmark_text.h"
+#include "puzzle/game_id.h"
+#include "puzzle/line_reader.h"
+#include "puzzle/problem_line.h"
+#include "puzzle/puzzle_picture.h"
+
+namespace {
+
+using spanwright::Puzzle;
+
+constexpr const char* PROGRAM = "spanwright-convert";
+
+enum class Format { Line, Id, Has, Text };
+
+struct FormatName {
+    const char* name;
+    Format format;
+    bool readable;
+    bool writable;
+};
+
+constexpr FormatName FORMATS[] = {
+    {"line", Format::Line, true, true},
+    {"id", Format::Id, true, true},
+    {"has", Format::Has, true, false},
+    {"text", Format::Text, false, true},
+};
+
+void printHelp() {
+    std::printf(
+        "Usage: %s [OPTION]... [FILE]...\n"
+        "Convert bridge puzzles between formats, one problem per input line (one per file\n"
+        "with --from has). With no FILE, or when FILE is -, read standard input.\n"
+        "\n"
+        "  -f, --from FORMAT   the input format: line (default), id or has\n"
+        "  -t, --to FORMAT     the output format: line (default), id or text\n"
+        "  -h, --help          show this help and exit\n"
+        "  -V, --version       show the version and exit\n"
+        "\n"
+        "Formats:\n"
+        "  line  this system's problem line, difficulty/height/width/row/.../row/\n"
+        "  id    a game ID of the Bridges game of Simon Tatham's Portable Puzzle\n"
+        "        Collection, such as 7x5m2:2e3a4b3i1a2a4a3a2e\n"
+        "  has   a file of the published Hashiwokakero benchmark set (input only)\n"
+        "  text  a picture of the blank puzzle for UTF-8 terminals (output only)\n"
+        "\n"
+        "Blank lines are passed over. A problem that cannot be converted is reported on\n"
+        "standard error with its file and line, and the others are still converted.\n"
+        "Exit status: 0 when everything was converted, 1 when something was not, 2 for a\n"
+        "wrong command line.\n",
+        PROGRAM);
+}
+
+const FormatName* findFormat(const char* name) {
+    for (const FormatName& format : FORMATS)
+        if (std::strcmp(format.name, name) == 0) return &format;
+    return nullptr;
+}
+
+bool isBlankLine(std::string_view line) {
+    return line.find_first_not_of(" \t\r\n\v\f") == std::string_view::npos;
+}
+
+std::string_view trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r\n\v\f");
+    const std::size_t last = text.find_last_not_of(" \t\r\n\v\f");
+    return text.substr(first, last - first + 1);
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+class Converter {
+  public:
+    Converter(Format from, Format to) : from_(from), to_(to) {}
+
+    /// Converts every problem of the file `path`, or of standard input for "-".
+    void convertFile(const char* path);
+    /// Something was not converted.
+    bool faulted() const { return faulted_; }
+    /// Standard output failed; nothing more is worth converting.
+    bool outputFailed() const { return outputFailed_; }
+
+  private:
+    void convertLines(std::FILE* file, const std::string& name);
+    void convertBenchmarkFile(std::FILE* file, const std::string& name);
+    void write(const Puzzle& puzzle, const std::string& where);
+    void report(const std::string& where, const std::string& message);
+
+    Format from_;
+    Format to_;
+    bool faulted_ = false;
+    bool outputFailed_ = false;
+    bool wroteProblem_ = false;
+};
+
+void Converter::report(const std::string& where, const std::string& message) {
+    faulted_ = true;
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: %s: %s\n", PROGRAM, where.c_str(), message.c_str());
+}
+
+void Converter::write(const Puzzle& puzzle, const std::string& where) {
+    std::string text;
+    switch (to_) {
+        case Format::Line:
+            text = spanwright::formatProblemLine(puzzle);
+            break;
+        case Format::Id: {
+            std::string err;
+            if (!spanwright::formatGameId(puzzle, text, &err)) {
+                report(where, "no game ID for this board: " + err);
+                return;
+            }
+            text += '\n';
+            break;
+        }
+        case Format::Text:
+            // Pictures are set apart by an empty line.
+            text = (wroteProblem_ ? "\n" : "") + spanwright::formatPuzzlePicture(puzzle);
+            break;
+        case Format::Has:
+            break;  // refused on the command line
+    }
+    wroteProblem_ = true;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) outputFailed_ = true;
+}
+
+void Converter::convertLines(std::FILE* file, const std::string& name) {
+    spanwright::LineReader reader(file);
+    for (long lineNumber = 1; !outputFailed_; ++lineNumber) {
+        const std::string where = name + ":" + std::to_string(lineNumber);
+        std::string_view line;
+        const spanwright::LineReader::Status status = reader.next(line);
+        if (status == spanwright::LineReader::Status::End) return;
+        if (status == spanwright::LineReader::Status::ReadError) {
+            report(where, "read error: " + std::generic_category().message(reader.error()));
+            return;
+        }
+        if (status == spanwright::LineReader::Status::TooLong) {
+            // No problem takes a line this long; the rest of it is passed over unread, so
+            // that the lines after it are still converted.
+            report(where, spanwright::describeLineFault(spanwright::LineFault::TooLong));
+            int c = 0;
+            do {
+                c = std::getc(file);
+            } while (c != EOF && c != '\n');
+            if (std::ferror(file)) {
+                report(where, std::string("read error: ") + std::strerror(errno));
+                return;
+            }
+            continue;
+        }
+        if (isBlankLine(line)) continue;
+
+        Puzzle puzzle;
+        if (from_ == Format::Id) {
+            std::string err;
+            if (!spanwright::parseGameId(puzzle, trimmed(line), &err)) {
+                report(where, "not a game ID: " + err);
+                continue;
+            }
+        } else {
+            spanwright::LineFault fault = spanwright::LineFault::None;
+            if (!spanwright::parseProblemLine(puzzle, line, &fault)) {
+                report(where,
+                       std::string("not a problem line: ") + spanwright::describeLineFault(fault));
+                continue;
+            }
+        }
+        write(puzzle, where);
+    }
+}
+
+void Converter::convertBenchmarkFile(std::FILE* file, const std::string& name) {
+    // Read whole but bounded: one byte more than the bound tells a file that is too long.
+    std::string text(spanwright::MAX_BENCHMARK_TEXT + 1, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    if (std::ferror(file)) {
+        report(name, std::string("read error: ") + std::strerror(errno));
+        return;
+    }
+    if (text.size() > spanwright::MAX_BENCHMARK_TEXT) {
+        report(name, "not a benchmark file: longer than 1 MiB");
+        return;
+    }
+    Puzzle puzzle;
+    int errLine = 0;
+    std::string err;
+    if (!spanwright::parseBenchmarkText(puzzle, text, &errLine, &err)) {
+        report(name + ":" + std::to_string(errLine), "not a benchmark file: " + err);
+        return;
+    }
+    write(puzzle, name);
+}
+
+void Converter::convertFile(const char* path) {
+    const bool standardInput = std::strcmp(path, "-") == 0;
+    const std::string name = standardInput ? "(standard input)" : spanwright::printableName(path);
+    std::unique_ptr<std::FILE, FileCloser> opened;
+    if (!standardInput) {
+        opened.reset(std::fopen(path, "rb"));
+        if (!opened) {
+            report(name, std::string("cannot open: ") + std::strerror(errno));
+            return;
+        }
+        // A directory opens on this platform but holds no problems.
+        struct stat info {};
+        if (fstat(fileno(opened.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
+            report(name, "cannot open: it is a directory");
+            return;
+        }
+    }
+    std::FILE* file = standardInput ? stdin : opened.get();
+    if (from_ == Format::Has)
+        convertBenchmarkFile(file, name);
+    else
+        convertLines(file, name);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    static const option options[] = {
+        {"from", required_argument, nullptr, 'f'},
+        {"to", required_argument, nullptr, 't'},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
+        {nullptr, 0, nullptr, 0},
+    };
+    opterr = 0;
+    Format from = Format::Line;
+    Format to = Format::Line;
+    for (;;) {
+        const int choice = getopt_long(argc, argv, ":f:t:hV", options, nullptr);
+        if (choice == -1) break;
+        const FormatName* format = nullptr;
+        switch (choice) {
+            case 'f':
+            case 't':
+                format = findFormat(optarg);
+                if (choice == 'f' && !(format && format->readable))
+                    return spanwright::usageError(
+                        PROGRAM, "--from '%s' is none of the input formats line, id, has", optarg);
+                if (choice == 't' && !(format && format->writable))
+                    return spanwright::usageError(
+                        PROGRAM, "--to '%s' is none of the output formats line, id, text", optarg);
+                (choice == 'f' ? from : to) = format->format;
+                break;
+            case 'h':
+                printHelp();
+                return 0;
+            case 'V':
+                spanwright::printVersion(PROGRAM);
+                return 0;
+            case ':':
+                return spanwright::usageError(PROGRAM, "option '%s' needs a value",
+                                              argv[optind - 1]);
+            default:
+                return spanwright::usageError(PROGRAM, "unknown option '%s'", argv[optind - 1]);
+        }
+    }
+
+    Converter converter(from, to);
+    if (optind == argc) converter.convertFile("-");
+    for (int i = optind; i < argc && !converter.outputFailed(); ++i)
+        converter.convertFile(argv[i]);
+    if (converter.outputFailed() || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "%s: failed to write to standard output\n", PROGRAM);
+        return 1;
+    }
+    return converter.faulted() ? 1 : 0;
+}

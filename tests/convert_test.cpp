@@ -1,0 +1,243 @@
+// spanwright-convert end to end, and the interchange with the Bridges program of the
+// collection itself: it must open every ID written here, its solver must find our
+// solutions, and the boards it makes must come back here whole and uniquely solvable.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+#include "puzzle/game_id.h"
+#include "puzzle/line_reader.h"
+#include "puzzle/problem_line.h"
+#include "solver/board.h"
+#include "solver/solve.h"
+#include "tests/support/run_command.h"
+#include "tests/support/solution_check.h"
+
+namespace spanwright {
+namespace {
+
+using testing::CommandResult;
+using testing::readFile;
+using testing::runCommand;
+using testing::TempDir;
+
+const std::string kConvert = SPANWRIGHT_CONVERT_EXE;
+const std::string kPeer = "/usr/games/sgt-bridges";
+
+/// Runs a shell script, for the runs that read standard input: $0, $1... are `args`.
+CommandResult shell(const std::string& script, const std::vector<std::string>& args) {
+    std::vector<std::string> all = {"-c", script};
+    all.insert(all.end(), args.begin(), args.end());
+    return runCommand("/bin/sh", all);
+}
+
+TEST(Convert, ConvertsWhatItCanAndSaysWhereTheRestIs) {
+    TempDir dir;
+    const std::string ids =
+        dir.write("ids", "3x3m2:2a2c2a2\n\n \t3x3m2:2a2c2a2 \r\n3x3m3:2a2c2a2\n" +
+                             std::string(MAX_LINE_LENGTH + 1, 'a') + "\n3x4:1a1i\n");
+    const CommandResult result =
+        runCommand(kConvert, {"--from", "id", "--to=line", ids, dir.path() + "/none"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "0/3/3/2.2/.../2.2/\n0/3/3/2.2/.../2.2/\n0/4/3/1.1/.../.../.../\n");
+    EXPECT_EQ(result.err, "spanwright-convert: " + ids +
+                              ":4: not a game ID: the ID allows 3 bridges between two islands "
+                              "(m3); this system allows exactly up to 2 (m2)\n"
+                              "spanwright-convert: " +
+                              ids +
+                              ":5: the line is longer than 1 MiB\n"
+                              "spanwright-convert: " +
+                              dir.path() + "/none: cannot open: No such file or directory\n");
+
+    const std::string lines = dir.write("lines", "5/1/3/2.2/\n1/3/3/2.2/.../2.2/\n");
+    const CommandResult id = runCommand(kConvert, {"-t", "id", lines});
+    EXPECT_EQ(id.status, 1);
+    EXPECT_EQ(id.out, "3x3m2:2a2c2a2\n");
+    EXPECT_EQ(id.err, "spanwright-convert: " + lines +
+                          ":1: no game ID for this board: the board is 3 x 1; the collection's "
+                          "apps open boards of 3 x 3 and more\n");
+}
+
+TEST(Convert, BenchmarkFileFromStandardInputAsPictures) {
+    TempDir dir;
+    const std::string has = dir.write("p.has", "2 3 2\n1 0 0\n0 0 1\n");
+    const CommandResult result =
+        shell("\"$0\" --from has --to text - \"$1\" < \"$1\"", {kConvert, has});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "1 \u00B7 \u00B7\n\u00B7 \u00B7 1\n\n1 \u00B7 \u00B7\n\u00B7 \u00B7 1\n");
+
+    const std::string bad = dir.write("bad.has", "2 3 2\n1 0 0\n0 0 1\n0 0 0\n");
+    EXPECT_EQ(runCommand(kConvert, {"--from", "has", bad}).err,
+              "spanwright-convert: " + bad +
+                  ":4: not a benchmark file: more rows than the 2 the first line gives\n");
+}
+
+TEST(Convert, CommandLine) {
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string start;  ///< what standard output, or else standard error, starts with
+    } cases[] = {
+        {{"--help"}, 0, "Usage: spanwright-convert [OPTION]... [FILE]...\n"},
+        {{"-V"}, 0, std::string("spanwright-convert ") + VERSION + "\n"},
+        {{"--to", "has"},
+         2,
+         "spanwright-convert: --to 'has' is none of the output formats line, id, text\n"
+         "Try 'spanwright-convert --help' for more information.\n"},
+        {{"-f", "text"}, 2, "spanwright-convert: --from 'text' is none of the input formats"},
+        {{"--from"}, 2, "spanwright-convert: option '--from' needs a value\n"},
+        {{"-x"}, 2, "spanwright-convert: unknown option '-x'\n"},
+    };
+    for (const auto& c : cases) {
+        const CommandResult result = runCommand(kConvert, c.args);
+        EXPECT_EQ(result.status, c.status) << c.args[0];
+        EXPECT_EQ((c.status == 0 ? result.out : result.err).rfind(c.start, 0), 0u)
+            << result.out << result.err;
+    }
+}
+
+bool peerMissing() {
+    return access(kPeer.c_str(), X_OK) != 0;
+}
+
+#define SKIP_WITHOUT_PEER()                                                  \
+    if (peerMissing())                                                       \
+    GTEST_SKIP() << kPeer                                                    \
+                 << " is missing (Debian package sgt-puzzles, installed by " \
+                    "./dev deps test): the interchange is not tested"
+
+/// Bridges as "x1,y1,x2,y2,n", column and row from 0, left or upper end first: the form in
+/// which the peer's solution moves name them.
+using Bridges = std::set<std::string>;
+
+std::string bridgeName(int x1, int y1, int x2, int y2, int n) {
+    return std::to_string(x1) + "," + std::to_string(y1) + "," + std::to_string(x2) + "," +
+           std::to_string(y2) + "," + std::to_string(n);
+}
+
+Bridges ourSolution(const Puzzle& puzzle) {
+    SolverBoard board;
+    board.loadPuzzle(puzzle);
+    SolveStats stats;
+    EXPECT_TRUE(solveBoard(stats, board, false));
+    Bridges bridges;
+    const int w = board.stride();
+    board.forEachInterior([&](int pos) {
+        if (board.cells[pos] < ISLAND_BASE) return;
+        for (const auto& [step, single] : {std::pair{1, H_SINGLE}, std::pair{w, V_SINGLE}}) {
+            const std::uint8_t code = board.cells[pos + step];
+            if (code != single && code != single + 1) continue;
+            int end = pos + step;
+            while (board.cells[end] == code)
+                end += step;
+            bridges.insert(bridgeName(pos % w - 1, pos / w - 1, end % w - 1, end / w - 1,
+                                      code == single ? 1 : 2));
+        }
+    });
+    return bridges;
+}
+
+/// The bridges of the SOLVE line of a saved game ("S;L0,0,6,0,1;M0,0;..."); a later move
+/// on the same pair replaces an earlier one.
+Bridges peerSolution(const std::string& saved) {
+    std::map<std::string, int> counts;
+    const std::size_t solve = saved.find("\nSOLVE");
+    std::istringstream moves(saved.substr(saved.find(':', saved.find(':', solve) + 1) + 1));
+    for (std::string move; std::getline(moves, move, ';');) {
+        int x1, y1, x2, y2, n;
+        if (std::sscanf(move.c_str(), "L%d,%d,%d,%d,%d", &x1, &y1, &x2, &y2, &n) != 5) continue;
+        if (y2 < y1 || x2 < x1) std::swap(x1, x2), std::swap(y1, y2);
+        counts[bridgeName(x1, y1, x2, y2, 0)] = n;
+    }
+    Bridges bridges;
+    for (const auto& [pair, n] : counts)
+        if (n > 0) bridges.insert(pair.substr(0, pair.size() - 1) + std::to_string(n));
+    return bridges;
+}
+
+/// A generated problem inside a larger board of water, width and height unequal.
+Puzzle padded(const Puzzle& puzzle, int left, int top, int width, int height) {
+    Puzzle wide;
+    wide.width = std::int8_t(width);
+    wide.height = std::int8_t(height);
+    wide.allocateCells();
+    for (int r = 0; r < puzzle.height; ++r)
+        for (int c = 0; c < puzzle.width; ++c)
+            wide.cells[(r + top) * width + c + left] = puzzle.cells[r * puzzle.width + c];
+    return wide;
+}
+
+TEST(Convert, PeerOpensOurIdsAndItsSolutionsAreOurs) {
+    SKIP_WITHOUT_PEER();
+    std::vector<Puzzle> puzzles;
+    for (const char* name :
+         {"seeded-4242-10-12.txt", "seeded-4343-15-6.txt", "seeded-4444-20-3.txt"}) {
+        std::ifstream file(std::string(SPANWRIGHT_TEST_DATA) + "/" + name);
+        for (std::string line; std::getline(file, line);) {
+            ASSERT_TRUE(parseProblemLine(puzzles.emplace_back(), line));
+            if (puzzles.back().width == 10) {
+                puzzles.push_back(padded(puzzles.back(), 2, 0, 13, 10));
+                puzzles.push_back(padded(puzzles[puzzles.size() - 2], 0, 3, 10, 14));
+            }
+        }
+    }
+    TempDir dir;
+    std::string ids;
+    for (const Puzzle& puzzle : puzzles) {
+        std::string id;
+        ASSERT_TRUE(formatGameId(puzzle, id, nullptr));
+        ids += id + "\n";
+    }
+    dir.write("ids", ids);
+
+    // The peer stops at the first board its solver cannot finish, so every board is opened
+    // once without solutions, and then solved on its own.
+    const CommandResult opened = shell("\"$0\" --save \"$1/s\" < \"$1/ids\"", {kPeer, dir.path()});
+    ASSERT_EQ(opened.status, 0) << opened.err;
+    std::istringstream idLines(ids);
+    int solved = 0;
+    for (std::size_t i = 0; i < puzzles.size(); ++i) {
+        std::string id;
+        std::getline(idLines, id);
+        const std::string saved = readFile(dir.path() + "/s" + std::to_string(i));
+        EXPECT_NE(saved.find(":" + id.substr(id.find(':') + 1) + "\n"), std::string::npos) << id;
+
+        const CommandResult run =
+            shell("echo \"$2\" | \"$0\" --save \"$1/t\" --soln", {kPeer, dir.path(), id});
+        if (run.status != 0) continue;  // beyond its solver, which does not guess
+        ++solved;
+        EXPECT_EQ(peerSolution(readFile(dir.path() + "/t0")), ourSolution(puzzles[i])) << id;
+    }
+    EXPECT_GT(solved, int(puzzles.size()) / 4);
+}
+
+TEST(Convert, PeerMadeBoardsComeBackWholeAndUnique) {
+    SKIP_WITHOUT_PEER();
+    for (const char* parameters : {"10x10i30e10m2d2#spanwright", "7x12i30e10m2d2#spanwright"}) {
+        const CommandResult made = runCommand(kPeer, {"--generate", "4", parameters});
+        ASSERT_EQ(made.status, 0) << made.err;
+        std::istringstream lines(made.out);
+        for (std::string id; std::getline(lines, id);) {
+            Puzzle puzzle;
+            std::string err;
+            ASSERT_TRUE(parseGameId(puzzle, id, &err)) << id << ": " << err;
+            std::string written;
+            ASSERT_TRUE(formatGameId(puzzle, written, &err)) << err;
+            EXPECT_EQ(written, id);
+            // Independent of the solver; an exact checker can take its place.
+            EXPECT_EQ(testing::countSolutions(puzzle, 2), 1) << id;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace spanwright
