@@ -22,7 +22,12 @@ LineReader::Status LineReader::next(std::string_view& line) {
                 if (buffer_.empty()) return Status::End;
                 break;
             }
-            if (buffer_.size() == maxLength_) return Status::TooLong;
+            if (buffer_.size() == maxLength_) {
+                // The character that did not fit goes back, so that a caller who passes
+                // over the rest of the line cannot lose the line end and the next line.
+                std::ungetc(c, file_);
+                return Status::TooLong;
+            }
             buffer_.push_back(char(c));
             if (c == '\n') break;
         }

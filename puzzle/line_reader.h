@@ -20,7 +20,8 @@ class LineReader {
     enum class Status {
         Line,       ///< a line was read (line end included when the stream had one)
         End,        ///< the stream ended before another character
-        TooLong,    ///< the line goes past `maxLength`; what follows it is not read
+        TooLong,    ///< the line goes past `maxLength`; the stream stays at the first
+                    ///< character past the bound, the rest of the line unread
         ReadError,  ///< the stream failed; error() says why
     };
 
