@@ -163,7 +163,7 @@ void Converter::convertLines(std::FILE* file, const std::string& name) {
                 c = std::getc(file);
             } while (c != EOF && c != '\n');
             if (std::ferror(file)) {
-                report(where, std::string("read error: ") + std::strerror(errno));
+                report(where, "read error: " + std::generic_category().message(errno));
                 return;
             }
             continue;
@@ -194,7 +194,7 @@ void Converter::convertBenchmarkFile(std::FILE* file, const std::string& name) {
     std::string text(spanwright::MAX_BENCHMARK_TEXT + 1, '\0');
     text.resize(std::fread(text.data(), 1, text.size(), file));
     if (std::ferror(file)) {
-        report(name, std::string("read error: ") + std::strerror(errno));
+        report(name, "read error: " + std::generic_category().message(errno));
         return;
     }
     if (text.size() > spanwright::MAX_BENCHMARK_TEXT) {
@@ -218,7 +218,7 @@ void Converter::convertFile(const char* path) {
     if (!standardInput) {
         opened.reset(std::fopen(path, "rb"));
         if (!opened) {
-            report(name, std::string("cannot open: ") + std::strerror(errno));
+            report(name, "cannot open: " + std::generic_category().message(errno));
             return;
         }
         // A directory opens on this platform but holds no problems.
@@ -249,6 +249,7 @@ int main(int argc, char** argv) {
     Format from = Format::Line;
     Format to = Format::Line;
     for (;;) {
+        // NOLINTNEXTLINE(concurrency-mt-unsafe): this program runs on one thread
         const int choice = getopt_long(argc, argv, ":f:t:hV", options, nullptr);
         if (choice == -1) break;
         const FormatName* format = nullptr;

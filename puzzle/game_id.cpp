@@ -61,9 +61,8 @@ bool readParameters(std::string_view parameters, long& width, long& height, std:
         if (!readNumber(parameters, place, value))
             return fail(err, std::string("parameter '") + key + "' has no number");
         if (key == 'm' && value != 2)
-            return fail(err, "the ID allows " + std::to_string(value) +
-                                 " bridges between two islands (m" + std::to_string(value) +
-                                 "); this system allows exactly up to 2 (m2)");
+            return fail(err, "bridge limit m" + std::to_string(value) +
+                                 "; the rules here allow 1 or 2 bridges between two islands (m2)");
     }
     return true;
 }

@@ -7,10 +7,10 @@
 
 #include <cstdio>
 #include <fstream>
-#include <map>
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/program.h"
@@ -42,66 +42,55 @@ CommandResult shell(const std::string& script, const std::vector<std::string>& a
 
 TEST(Convert, ConvertsWhatItCanAndSaysWhereTheRestIs) {
     TempDir dir;
-    const std::string ids =
-        dir.write("ids", "3x3m2:2a2c2a2\n\n \t3x3m2:2a2c2a2 \r\n3x3m3:2a2c2a2\n" +
-                             std::string(MAX_LINE_LENGTH + 1, 'a') + "\n3x4:1a1i\n");
-    const CommandResult result =
-        runCommand(kConvert, {"--from", "id", "--to=line", ids, dir.path() + "/none"});
+    const std::string ids = dir.write("ids", "3x3:2a2c2a2\n\n \t3x3:2a2c2a2 \r\n3x3m3:2a2c2a2\n" +
+                                                 std::string(MAX_LINE_LENGTH, 'a') + "\n3x4:1a1i");
+    CommandResult result = runCommand(kConvert, {"--from", "id", ids, dir.path() + "/none"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "0/3/3/2.2/.../2.2/\n0/3/3/2.2/.../2.2/\n0/4/3/1.1/.../.../.../\n");
-    EXPECT_EQ(result.err, "spanwright-convert: " + ids +
-                              ":4: not a game ID: the ID allows 3 bridges between two islands "
-                              "(m3); this system allows exactly up to 2 (m2)\n"
-                              "spanwright-convert: " +
-                              ids +
-                              ":5: the line is longer than 1 MiB\n"
-                              "spanwright-convert: " +
+    const std::string start = "spanwright-convert: " + ids;
+    EXPECT_EQ(result.err, start +
+                              ":4: not a game ID: bridge limit m3; the rules here allow 1 or 2 "
+                              "bridges between two islands (m2)\n" +
+                              start + ":5: the line is longer than 1 MiB\nspanwright-convert: " +
                               dir.path() + "/none: cannot open: No such file or directory\n");
 
     const std::string lines = dir.write("lines", "5/1/3/2.2/\n1/3/3/2.2/.../2.2/\n");
-    const CommandResult id = runCommand(kConvert, {"-t", "id", lines});
-    EXPECT_EQ(id.status, 1);
-    EXPECT_EQ(id.out, "3x3m2:2a2c2a2\n");
-    EXPECT_EQ(id.err, "spanwright-convert: " + lines +
-                          ":1: no game ID for this board: the board is 3 x 1; the collection's "
-                          "apps open boards of 3 x 3 and more\n");
+    result = runCommand(kConvert, {"-t", "id", lines});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "3x3m2:2a2c2a2\n");
+    EXPECT_EQ(result.err, "spanwright-convert: " + lines +
+                              ":1: no game ID for this board: the board is 3 x 1; the "
+                              "collection's apps open boards of 3 x 3 and more\n");
 }
 
-TEST(Convert, BenchmarkFileFromStandardInputAsPictures) {
+TEST(Convert, BenchmarkFilesFromStandardInputAndFilesAsPictures) {
     TempDir dir;
     const std::string has = dir.write("p.has", "2 3 2\n1 0 0\n0 0 1\n");
-    const CommandResult result =
-        shell("\"$0\" --from has --to text - \"$1\" < \"$1\"", {kConvert, has});
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "1 \u00B7 \u00B7\n\u00B7 \u00B7 1\n\n1 \u00B7 \u00B7\n\u00B7 \u00B7 1\n");
-
     const std::string bad = dir.write("bad.has", "2 3 2\n1 0 0\n0 0 1\n0 0 0\n");
-    EXPECT_EQ(runCommand(kConvert, {"--from", "has", bad}).err,
-              "spanwright-convert: " + bad +
-                  ":4: not a benchmark file: more rows than the 2 the first line gives\n");
+    const CommandResult result =
+        shell("\"$0\" --from has --to text - \"$1\" \"$2\" < \"$1\"", {kConvert, has, bad});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "1 \u00B7 \u00B7\n\u00B7 \u00B7 1\n\n1 \u00B7 \u00B7\n\u00B7 \u00B7 1\n");
+    EXPECT_EQ(result.err, "spanwright-convert: " + bad +
+                              ":4: not a benchmark file: more rows than the 2 the first line "
+                              "gives\n");
 }
 
 TEST(Convert, CommandLine) {
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        std::string start;  ///< what standard output, or else standard error, starts with
-    } cases[] = {
-        {{"--help"}, 0, "Usage: spanwright-convert [OPTION]... [FILE]...\n"},
-        {{"-V"}, 0, std::string("spanwright-convert ") + VERSION + "\n"},
-        {{"--to", "has"},
-         2,
-         "spanwright-convert: --to 'has' is none of the output formats line, id, text\n"
-         "Try 'spanwright-convert --help' for more information.\n"},
-        {{"-f", "text"}, 2, "spanwright-convert: --from 'text' is none of the input formats"},
-        {{"--from"}, 2, "spanwright-convert: option '--from' needs a value\n"},
-        {{"-x"}, 2, "spanwright-convert: unknown option '-x'\n"},
-    };
-    for (const auto& c : cases) {
-        const CommandResult result = runCommand(kConvert, c.args);
-        EXPECT_EQ(result.status, c.status) << c.args[0];
-        EXPECT_EQ((c.status == 0 ? result.out : result.err).rfind(c.start, 0), 0u)
-            << result.out << result.err;
+    EXPECT_EQ(runCommand(kConvert, {"--help"}).out.rfind("Usage: spanwright-convert [OPTION]", 0),
+              0u);
+    EXPECT_EQ(runCommand(kConvert, {"-V"}).out,
+              std::string("spanwright-convert ") + VERSION + "\n");
+    for (const auto& [option, value, message] :
+         {std::tuple{"--to", "has", "--to 'has' is none of the output formats line, id, text"},
+          {"--from", nullptr, "option '--from' needs a value"},
+          {"-x", nullptr, "unknown option '-x'"}}) {
+        std::vector<std::string> args = {option};
+        if (value) args.push_back(value);
+        const CommandResult result = runCommand(kConvert, args);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err, std::string("spanwright-convert: ") + message +
+                                  "\nTry 'spanwright-convert --help' for more information.\n");
     }
 }
 
@@ -146,21 +135,17 @@ Bridges ourSolution(const Puzzle& puzzle) {
     return bridges;
 }
 
-/// The bridges of the SOLVE line of a saved game ("S;L0,0,6,0,1;M0,0;..."); a later move
-/// on the same pair replaces an earlier one.
+/// The bridges of the SOLVE line of a saved game ("S;L0,0,6,0,1;M0,0;...").
 Bridges peerSolution(const std::string& saved) {
-    std::map<std::string, int> counts;
     const std::size_t solve = saved.find("\nSOLVE");
     std::istringstream moves(saved.substr(saved.find(':', saved.find(':', solve) + 1) + 1));
+    Bridges bridges;
     for (std::string move; std::getline(moves, move, ';');) {
         int x1, y1, x2, y2, n;
         if (std::sscanf(move.c_str(), "L%d,%d,%d,%d,%d", &x1, &y1, &x2, &y2, &n) != 5) continue;
         if (y2 < y1 || x2 < x1) std::swap(x1, x2), std::swap(y1, y2);
-        counts[bridgeName(x1, y1, x2, y2, 0)] = n;
+        if (n > 0) bridges.insert(bridgeName(x1, y1, x2, y2, n));
     }
-    Bridges bridges;
-    for (const auto& [pair, n] : counts)
-        if (n > 0) bridges.insert(pair.substr(0, pair.size() - 1) + std::to_string(n));
     return bridges;
 }
 
