@@ -3,10 +3,10 @@
 #
 #   tests/fuzz/run_fuzzers.sh SECONDS [TARGET...]
 #
-# Targets: problem_line_fuzz, solve_fuzz, codec_fuzz (all when none is named). Each starts from its
-# seed corpus and the kept regressions, copied into a scratch corpus, so the checked-in
-# corpus never grows. An input that runs longer than 2 s counts as a hang. Any crash,
-# leak, hang, memory blow-up or sanitizer report fails the run; the input is copied to
+# Targets: problem_line_fuzz, solve_fuzz, codec_fuzz (all when none is named). Each starts
+# from its seed corpus and the kept regressions, copied into a scratch corpus, so the
+# checked-in corpus never grows. An input that runs longer than 2 s counts as a hang. Any
+# crash, leak, hang, memory blow-up or sanitizer report fails the run; the input is copied to
 # tests/fuzz/regressions/, where the ordinary test build replays it from then on.
 set -euo pipefail
 
