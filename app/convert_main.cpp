@@ -238,6 +238,7 @@ void Converter::convertFile(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    spanwright::secureStandardDescriptors();
     static const option options[] = {
         {"from", required_argument, nullptr, 'f'},
         {"to", required_argument, nullptr, 't'},
