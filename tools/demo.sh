@@ -37,7 +37,7 @@ echo "the first problem:"
 if [[ -x $bin/spanwright-convert ]]; then
   printf '%s\n' "$first" | "$bin/spanwright-convert" --to text
 else
-  printf '%s\n' "$first" | cut -d/ -f4- | tr '/' '\n' | sed '/^$/d; s/\./·/g'
+  printf '%s\n' "$first" | cut -d/ -f4- | tr '/' '\n' | sed '/^$/d; s/\./· /g; s/\([1-8]\)/\1 /g'
 fi
 echo
 echo "its solution:"
