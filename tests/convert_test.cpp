@@ -62,7 +62,7 @@ TEST(Convert, ConvertsWhatItCanAndSaysWhereTheRestIs) {
                               "collection's apps open boards of 3 x 3 and more\n");
 }
 
-TEST(Convert, BenchmarkFilesFromStandardInputAndFilesAsPictures) {
+TEST(Convert, BenchmarkFilesFromInputAndFilesAsPictures) {
     TempDir dir;
     const std::string has = dir.write("p.has", "2 3 2\n1 0 0\n0 0 1\n");
     const std::string bad = dir.write("bad.has", "2 3 2\n1 0 0\n0 0 1\n0 0 0\n");
