@@ -170,16 +170,8 @@ int main(int argc, char** argv) {
             case 'v':
                 report.verbose = true;
                 break;
-            case 'h':
-                printHelp();
-                return 0;
-            case 'V':
-                spanwright::printVersion(PROGRAM);
-                return 0;
             default:
-                if (optopt != 0)
-                    return spanwright::usageError(PROGRAM, "unknown option '-%c'", optopt);
-                return spanwright::usageError(PROGRAM, "unknown option '%s'", argv[optind - 1]);
+                return spanwright::answerCommonOption(PROGRAM, choice, argv, printHelp);
         }
     }
 

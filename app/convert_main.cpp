@@ -266,17 +266,8 @@ int main(int argc, char** argv) {
                         PROGRAM, "--to '%s' is none of the output formats line, id, text", optarg);
                 (choice == 'f' ? from : to) = format->format;
                 break;
-            case 'h':
-                printHelp();
-                return 0;
-            case 'V':
-                spanwright::printVersion(PROGRAM);
-                return 0;
-            case ':':
-                return spanwright::usageError(PROGRAM, "option '%s' needs a value",
-                                              argv[optind - 1]);
             default:
-                return spanwright::usageError(PROGRAM, "unknown option '%s'", argv[optind - 1]);
+                return spanwright::answerCommonOption(PROGRAM, choice, argv, printHelp);
         }
     }
 

@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include <getopt.h>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -52,6 +54,32 @@ std::string printableName(std::string_view name) {
         }
     }
     return shown;
+}
+
+int answerCommonOption(const char* program, int choice, char* const* argv, void (*printHelp)()) {
+    switch (choice) {
+        case 'h':
+            printHelp();
+            return 0;
+        case 'V':
+            printVersion(program);
+            return 0;
+        case ':':
+            return usageError(program, "option '%s' needs a value", argv[optind - 1]);
+        case '?':
+            // A short option inside a cluster ("-xj") is named alone; a long one whole.
+            if (optopt != 0) return usageError(program, "unknown option '-%c'", optopt);
+            return usageError(program, "unknown option '%s'", argv[optind - 1]);
+        default:
+            return -1;
+    }
+}
+
+bool readNumber(const char* text, long low, long high, long& value) {
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtol(text, &end, 10);
+    return errno == 0 && end != text && *end == '\0' && value >= low && value <= high;
 }
 
 int usageError(const char* program, const char* format, ...) {

@@ -24,6 +24,15 @@ void printVersion(const char* program);
 /// Returns USAGE_STATUS, for `return usageError(...)`.
 int usageError(const char* program, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+/// Answers the options every companion program shares, as getopt_long returned them:
+/// -h/--help (calls `printHelp`, status 0), -V/--version (status 0), a missing value (':'
+/// with an optstring that starts with ':') and an unknown option (a usage error naming
+/// it). Returns the exit status, or -1 when `choice` is none of these.
+int answerCommonOption(const char* program, int choice, char* const* argv, void (*printHelp)());
+
+/// Reads `text` as a whole decimal number from `low` to `high`; false for anything else.
+bool readNumber(const char* text, long low, long high, long& value);
+
 /// Occupies each of the standard descriptors 0, 1 and 2 that the program was started without,
 /// so that no file it opens later lands on one of them and receives what is meant for the
 /// console (`spanwright c1 >&-` would write its ruler into the batch). Each gap is filled

@@ -79,13 +79,6 @@ void printHelp() {
         PROGRAM, MAX_MISSES_IN_A_ROW, MIN_SIDE, MAX_SIDE, MAX_COUNT);
 }
 
-bool readNumber(const char* text, long low, long high, long& value) {
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtol(text, &end, 10);
-    return errno == 0 && end != text && *end == '\0' && value >= low && value <= high;
-}
-
 /// A negative seed such as "-7" is an operand, not an option.
 bool isNegativeNumber(const char* text) {
     return text[0] == '-' && text[1] >= '0' && text[1] <= '9';
@@ -112,7 +105,7 @@ int main(int argc, char** argv) {
         long grade = 0;
         switch (choice) {
             case 'g':
-                if (!readNumber(optarg, 1, 5, grade))
+                if (!spanwright::readNumber(optarg, 1, 5, grade))
                     return spanwright::usageError(
                         PROGRAM, "--grade '%s' is not a grade from 1 to 5", optarg);
                 request.grade = int(grade);
@@ -124,17 +117,8 @@ int main(int argc, char** argv) {
                         PROGRAM, "--technique '%s' is none of basic, pair, isolation, trial",
                         optarg);
                 break;
-            case 'h':
-                printHelp();
-                return 0;
-            case 'V':
-                spanwright::printVersion(PROGRAM);
-                return 0;
-            case ':':
-                return spanwright::usageError(PROGRAM, "option '%s' needs a value",
-                                              argv[optind - 1]);
             default:
-                return spanwright::usageError(PROGRAM, "unknown option '%s'", argv[optind - 1]);
+                return spanwright::answerCommonOption(PROGRAM, choice, argv, printHelp);
         }
     }
     if (argc - optind != 3)
@@ -144,12 +128,12 @@ int main(int argc, char** argv) {
     long seed = 0;
     long side = 0;
     long count = 0;
-    if (!readNumber(operands[0], -2147483648L, 4294967295L, seed))
+    if (!spanwright::readNumber(operands[0], -2147483648L, 4294967295L, seed))
         return spanwright::usageError(PROGRAM, "SEED '%s' is not a 32-bit number", operands[0]);
-    if (!readNumber(operands[1], MIN_SIDE, MAX_SIDE, side))
+    if (!spanwright::readNumber(operands[1], MIN_SIDE, MAX_SIDE, side))
         return spanwright::usageError(PROGRAM, "SIZE '%s' is not a side from %ld to %ld",
                                       operands[1], MIN_SIDE, MAX_SIDE);
-    if (!readNumber(operands[2], 0, MAX_COUNT, count))
+    if (!spanwright::readNumber(operands[2], 0, MAX_COUNT, count))
         return spanwright::usageError(PROGRAM, "COUNT '%s' is not a number from 0 to %ld",
                                       operands[2], MAX_COUNT);
 

@@ -66,13 +66,6 @@ void printHelp() {
         PROGRAM, MAX_PER_PAGE, MIN_DPI, MAX_DPI, DEFAULT_DPI);
 }
 
-bool readNumber(const char* text, long low, long high, long& value) {
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtol(text, &end, 10);
-    return errno == 0 && end != text && *end == '\0' && value >= low && value <= high;
-}
-
 /// Text that cairo can set: valid UTF-8 without control characters. Anything else would
 /// put the drawing into an error state, or print as boxes.
 bool isPrintableText(const std::string& text) {
@@ -143,7 +136,7 @@ int parseOptions(int argc, char** argv, Options& options) {
                     return usageError(PROGRAM, "--paper '%s' is neither a4 nor letter", optarg);
                 break;
             case 'n':
-                if (!readNumber(optarg, 1, MAX_PER_PAGE, options.perPage))
+                if (!spanwright::readNumber(optarg, 1, MAX_PER_PAGE, options.perPage))
                     return usageError(PROGRAM, "--per-page '%s' is not a number from 1 to %ld",
                                       optarg, MAX_PER_PAGE);
                 break;
@@ -154,23 +147,15 @@ int parseOptions(int argc, char** argv, Options& options) {
                                       "--title is not UTF-8 text without control characters");
                 break;
             case 'r':
-                if (!readNumber(optarg, MIN_DPI, MAX_DPI, options.dpi))
+                if (!spanwright::readNumber(optarg, MIN_DPI, MAX_DPI, options.dpi))
                     return usageError(PROGRAM, "--dpi '%s' is not a number from %ld to %ld", optarg,
                                       MIN_DPI, MAX_DPI);
                 break;
             case NO_DOTS:
                 options.dots = false;
                 break;
-            case 'h':
-                printHelp();
-                return 0;
-            case 'V':
-                spanwright::printVersion(PROGRAM);
-                return 0;
-            case ':':
-                return usageError(PROGRAM, "option '%s' needs a value", argv[optind - 1]);
             default:
-                return usageError(PROGRAM, "unknown option '%s'", argv[optind - 1]);
+                return spanwright::answerCommonOption(PROGRAM, choice, argv, printHelp);
         }
     }
     if (options.output.empty()) return usageError(PROGRAM, "no output file: give -o OUT");
