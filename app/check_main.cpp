@@ -127,13 +127,10 @@ class Checker {
     }
 
     void fail(const char* format, ...) __attribute__((format(printf, 2, 3))) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "%s: ", PROGRAM);
         va_list arguments;
         va_start(arguments, format);
-        std::vfprintf(stderr, format, arguments);
+        spanwright::printErrorV(PROGRAM, format, arguments);
         va_end(arguments);
-        std::fputc('\n', stderr);
         status_ = TROUBLE;
     }
 

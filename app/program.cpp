@@ -82,14 +82,19 @@ bool readNumber(const char* text, long low, long high, long& value) {
     return errno == 0 && end != text && *end == '\0' && value >= low && value <= high;
 }
 
-int usageError(const char* program, const char* format, ...) {
+void printErrorV(const char* program, const char* format, va_list arguments) {
     std::fflush(stdout);
     std::fprintf(stderr, "%s: ", program);
+    std::vfprintf(stderr, format, arguments);
+    std::fputc('\n', stderr);
+}
+
+int usageError(const char* program, const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    std::vfprintf(stderr, format, arguments);
+    printErrorV(program, format, arguments);
     va_end(arguments);
-    std::fprintf(stderr, "\nTry '%s --help' for more information.\n", program);
+    std::fprintf(stderr, "Try '%s --help' for more information.\n", program);
     return USAGE_STATUS;
 }
 

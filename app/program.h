@@ -4,6 +4,7 @@
 // conventions, and how a message names a file. The `spanwright` command line keeps its own
 // conventions and uses none of this but the safe descriptors and the printable names.
 
+#include <cstdarg>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,10 @@ inline constexpr int USAGE_STATUS = 2;
 
 /// Prints "NAME VERSION" on standard output, as `--version` does everywhere.
 void printVersion(const char* program);
+
+/// Prints "PROGRAM: MESSAGE" and a line end on standard error, standard output flushed
+/// first so that the two stay in order on a terminal.
+void printErrorV(const char* program, const char* format, va_list arguments);
 
 /// Says on standard error what was wrong with the command line, and where the help is:
 ///   PROGRAM: MESSAGE
