@@ -16,9 +16,14 @@ void SolverBoard::allocate(int borderedWidth, int borderedHeight) {
     groups.assign(n, IslandGroup{});
     islandIndex.assign(n, NO_ISLAND);
     nextMember.assign(n, 0);
+    nextReader.assign(n, 0);
     islands.clear();
     dirty.words.clear();
     unfinished.words.clear();
+    lone.words.clear();
+    pairDirty.words.clear();
+    isolationDirty.words.clear();
+    farEnds.clear();
     totals = IslandTotals{};
 }
 
@@ -39,6 +44,10 @@ void SolverBoard::loadPlane(const std::uint8_t* plane) {
     islands.clear();
     dirty.words.clear();
     unfinished.words.clear();
+    lone.words.clear();
+    pairDirty.words.clear();
+    isolationDirty.words.clear();
+    farEnds.clear();
     totals = IslandTotals{};
     contradiction = 0;
     liveGroups = 0;
@@ -57,11 +66,17 @@ void SolverBoard::copyFrom(const SolverBoard& other) {
     std::copy(other.groups.begin(), other.groups.begin() + std::ptrdiff_t(used), groups.begin());
     std::copy(other.islandIndex.begin(), other.islandIndex.end(), islandIndex.begin());
     std::copy(other.nextMember.begin(), other.nextMember.end(), nextMember.begin());
+    std::copy(other.nextReader.begin(), other.nextReader.end(), nextReader.begin());
     // The island list and flags are as long as the other board has islands; once the
     // capacity is there, assigning them allocates nothing.
     islands.assign(other.islands.begin(), other.islands.end());
     dirty.words.assign(other.dirty.words.begin(), other.dirty.words.end());
     unfinished.words.assign(other.unfinished.words.begin(), other.unfinished.words.end());
+    lone.words.assign(other.lone.words.begin(), other.lone.words.end());
+    pairDirty.words.assign(other.pairDirty.words.begin(), other.pairDirty.words.end());
+    isolationDirty.words.assign(other.isolationDirty.words.begin(),
+                                other.isolationDirty.words.end());
+    farEnds.assign(other.farEnds.begin(), other.farEnds.end());
 }
 
 // Each island looks only right and down, so every line is opened exactly once, by the
@@ -92,7 +107,8 @@ void SolverBoard::scanLines() {
                     masks[x] |= LINE_OPEN << 2;
 
             groupIds[pos] = liveGroups;
-            groups[liveGroups] = IslandGroup{std::int16_t(code - ISLAND_BASE), 1, 0};
+            groups[liveGroups] =
+                IslandGroup{std::int16_t(code - ISLAND_BASE), 1, 0, std::uint16_t(pos)};
             ++liveGroups;
         }
     }
@@ -108,11 +124,35 @@ void SolverBoard::listIslands() {
     std::fill(islandIndex.begin(), islandIndex.end(), NO_ISLAND);
     forEachInterior([&](int pos) {
         nextMember[pos] = std::uint16_t(pos);
+        nextReader[pos] = std::uint16_t(pos);
         if (cells[pos] < ISLAND_BASE) return;
         islandIndex[pos] = std::uint16_t(islands.size());
         islands.push_back(std::uint16_t(pos));
     });
     unfinished.reset(islands.size(), false);
+    lone.reset(islands.size(), false);
+    pairDirty.reset(islands.size(), true);
+    isolationDirty.reset(islands.size(), true);
+    // Islands that were complete at the scan carry group id 0 without being counted in
+    // it; they join the circle of id 0, so that a walk over that group's members reaches
+    // every island whose group record is record 0.
+    int zeroHead = -1;
+    farEnds.resize(islands.size() * 4);
+    for (std::size_t i = 0; i < islands.size(); ++i) {
+        const int pos = islands[i];
+        for (int dir = 0; dir < 4; ++dir)
+            farEnds[i * 4 + std::size_t(dir)] =
+                std::uint16_t(lineState(pos, dir) == LINE_CLOSED ? pos : farCell(pos, step(dir)));
+        if (groupIds[pos] != 0) continue;
+        if (zeroHead < 0) {
+            zeroHead = pos;
+        } else {
+            nextMember[pos] = nextMember[zeroHead];
+            nextMember[zeroHead] = std::uint16_t(pos);
+            nextReader[pos] = nextReader[zeroHead];
+            nextReader[zeroHead] = std::uint16_t(pos);
+        }
+    }
     for (const std::uint16_t pos : islands)
         countIsland(pos);
     dirty.reset(islands.size(), true);
@@ -120,6 +160,7 @@ void SolverBoard::listIslands() {
     for (int id = 0; id < used; ++id) {
         totals.demand += groups[id].demand;
         countGroup(std::uint16_t(id), 1);
+        listLoneIsland(std::uint16_t(id));
     }
 }
 
@@ -145,8 +186,15 @@ void IslandSet::reset(std::size_t count, bool full) {
 void SolverBoard::layBridges(int posA, int posB, int n) {
     const std::uint16_t a = groupIds[posA];
     const std::uint16_t b = groupIds[posB];
+    // Readers at the far ends see a group only through its open-island count and, when
+    // that is one, its demand, which every bridge changes.
+    const bool read = groups[a].openIslands == 1 || groups[b].openIslands == 1;
     countGroup(a, -1);
-    if (b != a) countGroup(b, -1);
+    unlistLoneIsland(a);
+    if (b != a) {
+        countGroup(b, -1);
+        unlistLoneIsland(b);
+    }
     std::uint16_t survivor = a;
     if (a != b) {
         // Merges keep the smaller id. Only the members of the other group carry the id
@@ -161,11 +209,13 @@ void SolverBoard::layBridges(int posA, int posB, int n) {
             member = nextMember[member];
         } while (member != droppedMember);
         std::swap(nextMember[posA], nextMember[posB]);
+        std::swap(nextReader[posA], nextReader[posB]);
         IslandGroup& kept = groups[survivor];
         const IslandGroup& gone = groups[dropped];
         kept.demand = std::int16_t(kept.demand + gone.demand);
         kept.openIslands = std::int16_t(kept.openIslands + gone.openIslands);
         kept.standingIslands = std::int16_t(kept.standingIslands + gone.standingIslands);
+        kept.openCells ^= gone.openCells;
         groups[dropped] = IslandGroup{};
         --liveGroups;
     }
@@ -184,11 +234,46 @@ void SolverBoard::layBridges(int posA, int posB, int n) {
             cells[pos] = std::uint8_t(before - n);
         recountIsland(pos, before, group);
     }
-    if (cells[posA] == ISLAND_BASE) --group.openIslands;
-    if (cells[posB] == ISLAND_BASE) --group.openIslands;
+    for (int pos : {posA, posB}) {
+        if (cells[pos] != ISLAND_BASE) continue;
+        --group.openIslands;
+        group.openCells ^= std::uint16_t(pos);
+    }
     countGroup(survivor, 1);
+    listLoneIsland(survivor);
+    if (read || group.openIslands == 1) markReaders(posA);
     markDirty(posA);
     markDirty(posB);
+}
+
+bool SolverBoard::markFarEnds(int pos) {
+    bool open = false;
+    for (int dir = 0; dir < 4; ++dir) {
+        if (lineState(pos, dir) == LINE_CLOSED) continue;
+        open = true;
+        const std::uint16_t index = islandIndex[std::size_t(farIsland(pos, dir))];
+        if (index == NO_ISLAND) continue;
+        pairDirty.insert(index);
+        isolationDirty.insert(index);
+    }
+    return open;
+}
+
+// The walk starts after pos and ends with it, so that pos, which may just have closed its
+// last line, can be dropped too: its predecessor is known by then.
+void SolverBoard::markReaders(int pos) {
+    int before = pos;
+    int member = nextReader[std::size_t(pos)];
+    for (;;) {
+        const bool open = markFarEnds(member);
+        const int next = nextReader[std::size_t(member)];
+        if (open || before == member)
+            before = member;
+        else
+            nextReader[std::size_t(before)] = std::uint16_t(next);
+        if (member == pos) break;
+        member = next;
+    }
 }
 
 // Of the cells of a run, only its two ends can read its state as one of their lines, so

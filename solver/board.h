@@ -51,6 +51,9 @@ struct IslandGroup {
     std::int16_t demand = 0;           ///< bridge ends still missing at the group's islands
     std::int16_t openIslands = 0;      ///< islands of the group that still need bridges
     std::int16_t standingIslands = 0;  ///< islands of the group not over-bridged (code >= base)
+    /// The cells of the islands counted in openIslands, xor-ed: while there is one such
+    /// island, its cell.
+    std::uint16_t openCells = 0;
 };
 
 /// A set of island indices, one bit each, read in index order.
@@ -69,6 +72,17 @@ struct IslandSet {
         while (bits == 0) {
             if (++word == words.size()) return -1;
             bits = words[word];
+        }
+        return int(word * 64) + __builtin_ctzll(bits);
+    }
+    /// The first member at `from` or after it that is in `other` too, or -1.
+    int nextAlsoIn(const IslandSet& other, int from) const {
+        std::size_t word = std::size_t(from) >> 6;
+        if (word >= words.size()) return -1;
+        std::uint64_t bits = words[word] & other.words[word] & (~std::uint64_t{0} << (from & 63));
+        while (bits == 0) {
+            if (++word == words.size()) return -1;
+            bits = words[word] & other.words[word];
         }
         return int(word * 64) + __builtin_ctzll(bits);
     }
@@ -108,11 +122,34 @@ struct SolverBoard {
     std::vector<std::uint16_t> islands;      ///< island cells in scan order, set by scanLines
     std::vector<std::uint16_t> islandIndex;  ///< per cell: its place in `islands`, or NO_ISLAND
     std::vector<std::uint16_t> nextMember;   ///< per island cell: the next island of its group
+    /// Per island cell: the next island of its group in a second circle that drops, when a
+    /// walk finds them, members whose four lines are all closed. Lines never open again,
+    /// and a bridge is only laid on a line that was open, so both ends of a new bridge are
+    /// always still in their circles and the two circles can be spliced there.
+    std::vector<std::uint16_t> nextReader;
+    /// Per island, four cells: the far end of each of its lines that was open at the scan.
+    /// A line that is not closed runs over water only, and water becomes something else
+    /// only on a closed line, so the far end of a line never moves while it is open.
+    std::vector<std::uint16_t> farEnds;
     /// Islands whose code or one of whose four lines may have changed since their rule
     /// last ran. The invariant the sweeps rely on: the island rule of an island outside
     /// this set would find nothing, so passing it over changes nothing.
     IslandSet dirty;
     IslandSet unfinished;  ///< islands whose code is above ISLAND_BASE
+    /// Unfinished islands that are the one open island of their group while the group
+    /// still needs one to four bridges. The pair and isolation rules act only on such an
+    /// island, so walking this set visits every island where they can do anything. Kept
+    /// by layBridges, the only place that changes a group or a code.
+    IslandSet lone;
+    /// Islands where the pair rule, or the isolation rule, may find something it did not
+    /// find on its last visit. Both rules read only the island's own group, its four line
+    /// states and the groups at the far ends of its open lines. So an island leaves a set
+    /// only when its rule runs, and joins both when one of its lines changes (markDirty),
+    /// when it becomes the lone island of its group (listLoneIsland) or when a group at
+    /// the far end of one of its open lines changes while that group has one open island
+    /// or had one before (markReaders: a group with more reads the same to both rules).
+    IslandSet pairDirty;
+    IslandSet isolationDirty;
     IslandTotals totals;
 
     int stride() const { return width; }
@@ -164,6 +201,11 @@ struct SolverBoard {
             x += step;
         return x;
     }
+    /// The island at the far end of the line that leaves the island at pos in direction
+    /// dir, for a line that is not closed: farCell without the walk.
+    int farIsland(int pos, int dir) const {
+        return farEnds[std::size_t(islandIndex[std::size_t(pos)]) * 4 + std::size_t(dir)];
+    }
     /// Sets the line that leaves the island at pos in direction dir.
     void setLine(int pos, int dir, std::uint8_t state, int count) {
         if (dir < 2)
@@ -201,16 +243,37 @@ struct SolverBoard {
         });
     }
 
-    /// Visits the islands that still need bridges in the interior's order.
+    /// Visits the lone islands (see `lone`) in the pair-dirty set in the interior's order,
+    /// taking each out of the set after its visit: the pair rule only narrows lines to a
+    /// state it no longer tries and lays no bridge, so run again it would find nothing.
     template <typename Visit>
-    void forEachUnfinishedIsland(Visit&& visit) const {
-        forEachIn(unfinished, islands, visit);
+    void forEachPairCandidate(Visit&& visit) {
+        for (int i = lone.nextAlsoIn(pairDirty, 0); i >= 0; i = lone.nextAlsoIn(pairDirty, i + 1)) {
+            visit(int(islands[std::size_t(i)]));
+            pairDirty.erase(std::size_t(i));
+        }
     }
 
-    /// Flags the island at pos, if pos is one, for the next island-rule walk.
+    /// Visits the lone islands in the isolation-dirty set in the interior's order, taking
+    /// each out before its visit: a bridge the rule lays changes the island's own group,
+    /// and a line it forces leaves the other pairs to try, so its flag set again during the
+    /// visit must stay for the next pass.
+    template <typename Visit>
+    void forEachIsolationCandidate(Visit&& visit) {
+        for (int i = lone.nextAlsoIn(isolationDirty, 0); i >= 0;
+             i = lone.nextAlsoIn(isolationDirty, i + 1)) {
+            isolationDirty.erase(std::size_t(i));
+            visit(int(islands[std::size_t(i)]));
+        }
+    }
+
+    /// Flags the island at pos, if pos is one, for the next walk of every rule.
     void markDirty(int pos) {
         const std::uint16_t index = islandIndex[std::size_t(pos)];
-        if (index != NO_ISLAND) dirty.insert(index);
+        if (index == NO_ISLAND) return;
+        dirty.insert(index);
+        pairDirty.insert(index);
+        isolationDirty.insert(index);
     }
 
   private:
@@ -232,6 +295,29 @@ struct SolverBoard {
         totals.missing -= before - (after < ISLAND_BASE ? ISLAND_BASE : after);
         if (after < ISLAND_BASE) group.standingIslands = std::int16_t(group.standingIslands - 1);
     }
+    /// Takes the open island of group id out of `lone`, if the group has one open island.
+    void unlistLoneIsland(std::uint16_t id) {
+        const IslandGroup& group = groups[id];
+        if (group.openIslands == 1) lone.erase(islandIndex[group.openCells]);
+    }
+    /// Puts the open island of group id into `lone`, flagged for both rules, when it
+    /// belongs there.
+    void listLoneIsland(std::uint16_t id) {
+        const IslandGroup& group = groups[id];
+        if (group.openIslands != 1 || group.demand < 1 || group.demand > 4 ||
+            cells[group.openCells] <= ISLAND_BASE)
+            return;
+        const std::uint16_t index = islandIndex[group.openCells];
+        lone.insert(index);
+        pairDirty.insert(index);
+        isolationDirty.insert(index);
+    }
+    /// Flags for both rules the islands at the far ends of the open lines of every member
+    /// of the group of the island at pos, and drops the members without open lines from
+    /// the circle of nextReader.
+    void markReaders(int pos);
+    /// Flags the far ends of the open lines of the island at pos; false when it has none.
+    bool markFarEnds(int pos);
     /// Takes group id out of the totals, or puts it back in.
     void countGroup(std::uint16_t id, int sign) {
         const IslandGroup& group = groups[id];

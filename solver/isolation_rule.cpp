@@ -35,7 +35,7 @@ bool applyIsolationPairs(SolverBoard& board, int pos, const int dirs[3],
 }  // namespace
 
 int neighbourValue(const SolverBoard& board, int pos, int dir) {
-    const int far = board.farCell(pos, board.step(dir));
+    const int far = board.farIsland(pos, dir);
     const IslandGroup& group = board.groups[board.groupIds[far]];
     return group.openIslands == 1 ? group.demand : 4;
 }

@@ -30,7 +30,7 @@ int applyPairRule(SolverBoard& board, int pos) {
     for (int dir = 0; dir < 2; ++dir) {
         const int step = board.step(dir);
         if (!worthTrying(horizontalState(board.masks[pos + step]), demand)) continue;
-        if (!isLoneOpenIsland(board, board.farCell(pos, step), demand)) continue;
+        if (!isLoneOpenIsland(board, board.farIsland(pos, dir), demand)) continue;
         board.setHorizontalLine(pos + step, pairState(demand), 0);
         ++changed;
     }
@@ -42,7 +42,7 @@ int applyPairRule(SolverBoard& board, int pos) {
 bool applyVerticalPairRule(SolverBoard& board, int pos, int step, int demand) {
     const int first = pos + step;
     if (!worthTrying(verticalState(board.masks[first]), demand)) return false;
-    if (!isLoneOpenIsland(board, board.farCell(pos, step), demand)) return false;
+    if (!isLoneOpenIsland(board, board.farIsland(pos, step < 0 ? 2 : 3), demand)) return false;
     board.setVerticalLine(first, pairState(demand), 0);
     return true;
 }

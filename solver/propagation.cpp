@@ -18,13 +18,13 @@ int islandSweep(SolverBoard& board) {
 
 int pairSweep(SolverBoard& board) {
     int total = 0;
-    board.forEachUnfinishedIsland([&](int pos) { total += applyPairRule(board, pos); });
+    board.forEachPairCandidate([&](int pos) { total += applyPairRule(board, pos); });
     return total;
 }
 
 int isolationPass(SolverBoard& board) {
     int total = 0;
-    board.forEachUnfinishedIsland([&](int pos) { total += applyIsolationRule(board, pos); });
+    board.forEachIsolationCandidate([&](int pos) { total += applyIsolationRule(board, pos); });
     return total;
 }
 
