@@ -83,36 +83,48 @@ void SolverBoard::copyFrom(const SolverBoard& other) {
 // island at its left or upper end. Group ids follow this scan order, which is why the
 // first island's id (0) is the id of the last group left.
 void SolverBoard::scanLines() {
+    listIslands();
     liveGroups = 0;
     const int w = stride();
-    for (int r = 1; r < height - 1; ++r) {
-        for (int c = 1; c < width - 1; ++c) {
-            const int pos = r * w + c;
-            const std::uint8_t code = cells[pos];
-            if (code < ISLAND_BASE + 1) continue;
+    const int bottom = (height - 1) * w;
+    for (const std::uint16_t pos : islands) {
+        const std::uint8_t code = cells[pos];
+        if (code < ISLAND_BASE + 1) continue;
 
-            int right = pos + 1;
-            while (right < r * w + w - 1 && cells[right] < ISLAND_BASE + 1)
-                ++right;
-            if (right < r * w + w - 1)
-                for (int x = pos + 1; x < right; ++x)
-                    masks[x] |= LINE_OPEN;
+        const int rowEnd = pos / w * w + w - 1;
+        int right = pos + 1;
+        while (right < rowEnd && cells[right] < ISLAND_BASE + 1)
+            ++right;
+        if (right < rowEnd) openRun(pos, right, 1);
 
-            int below = pos + w;
-            const int bottom = (height - 1) * w;
-            while (below < bottom && cells[below] < ISLAND_BASE + 1)
-                below += w;
-            if (below < bottom)
-                for (int x = pos + w; x < below; x += w)
-                    masks[x] |= LINE_OPEN << 2;
+        int below = pos + w;
+        while (below < bottom && cells[below] < ISLAND_BASE + 1)
+            below += w;
+        if (below < bottom) openRun(pos, below, w);
 
-            groupIds[pos] = liveGroups;
-            groups[liveGroups] =
-                IslandGroup{std::int16_t(code - ISLAND_BASE), 1, 0, std::uint16_t(pos)};
-            ++liveGroups;
-        }
+        groupIds[pos] = liveGroups;
+        groups[liveGroups] = IslandGroup{std::int16_t(code - ISLAND_BASE), 1, 0, pos};
+        ++liveGroups;
     }
-    listIslands();
+    countIslands();
+}
+
+// A run may pass islands that are already complete; each cell that is not water on it
+// is the far end of the line from the one before it, as a walk over water would find.
+void SolverBoard::openRun(int from, int to, int step) {
+    const int forward = step == 1 ? 1 : 3;  // right or down, and back: left or up
+    const std::uint8_t bits = step == 1 ? LINE_OPEN : LINE_OPEN << 2;
+    int last = from;
+    for (int x = from + step; x <= to; x += step) {
+        if (x < to) masks[x] |= bits;
+        if (cells[x] == WATER) continue;
+        if (islandIndex[last] != NO_ISLAND)
+            farEnds[std::size_t(islandIndex[last]) * 4 + std::size_t(forward)] = std::uint16_t(x);
+        if (islandIndex[x] != NO_ISLAND)
+            farEnds[std::size_t(islandIndex[x]) * 4 + std::size_t(forward - 1)] =
+                std::uint16_t(last);
+        last = x;
+    }
 }
 
 // The list holds every cell that can ever reach a code of ISLAND_BASE or more: codes only
@@ -120,42 +132,42 @@ void SolverBoard::scanLines() {
 // and no group of its own, but the sweeps and totals still see it, as a scan would.
 void SolverBoard::listIslands() {
     islands.clear();
-    totals = IslandTotals{};
     std::fill(islandIndex.begin(), islandIndex.end(), NO_ISLAND);
     forEachInterior([&](int pos) {
-        nextMember[pos] = std::uint16_t(pos);
-        nextReader[pos] = std::uint16_t(pos);
         if (cells[pos] < ISLAND_BASE) return;
         islandIndex[pos] = std::uint16_t(islands.size());
         islands.push_back(std::uint16_t(pos));
+        nextMember[pos] = std::uint16_t(pos);
+        nextReader[pos] = std::uint16_t(pos);
     });
+    farEnds.resize(islands.size() * 4);
+    for (std::size_t i = 0; i < islands.size(); ++i)
+        std::fill_n(farEnds.begin() + std::ptrdiff_t(i * 4), 4, islands[i]);
+}
+
+void SolverBoard::countIslands() {
+    totals = IslandTotals{};
     unfinished.reset(islands.size(), false);
     lone.reset(islands.size(), false);
     pairDirty.reset(islands.size(), true);
     isolationDirty.reset(islands.size(), true);
+    dirty.reset(islands.size(), true);
     // Islands that were complete at the scan carry group id 0 without being counted in
     // it; they join the circle of id 0, so that a walk over that group's members reaches
     // every island whose group record is record 0.
     int zeroHead = -1;
-    farEnds.resize(islands.size() * 4);
-    for (std::size_t i = 0; i < islands.size(); ++i) {
-        const int pos = islands[i];
-        for (int dir = 0; dir < 4; ++dir)
-            farEnds[i * 4 + std::size_t(dir)] =
-                std::uint16_t(lineState(pos, dir) == LINE_CLOSED ? pos : farCell(pos, step(dir)));
+    for (const std::uint16_t pos : islands) {
+        countIsland(pos);
         if (groupIds[pos] != 0) continue;
         if (zeroHead < 0) {
             zeroHead = pos;
         } else {
             nextMember[pos] = nextMember[zeroHead];
-            nextMember[zeroHead] = std::uint16_t(pos);
+            nextMember[zeroHead] = pos;
             nextReader[pos] = nextReader[zeroHead];
-            nextReader[zeroHead] = std::uint16_t(pos);
+            nextReader[zeroHead] = pos;
         }
     }
-    for (const std::uint16_t pos : islands)
-        countIsland(pos);
-    dirty.reset(islands.size(), true);
     const int used = std::max<int>(liveGroups, 1);
     for (int id = 0; id < used; ++id) {
         totals.demand += groups[id].demand;
@@ -177,10 +189,8 @@ void SolverBoard::countIsland(int pos) {
 }
 
 void IslandSet::reset(std::size_t count, bool full) {
-    words.assign((count + 63) / 64, 0);
-    if (full)
-        for (std::size_t i = 0; i < count; ++i)
-            insert(i);
+    words.assign((count + 63) / 64, full ? ~std::uint64_t{0} : 0);
+    if (full && count % 64 != 0) words.back() = (std::uint64_t{1} << (count % 64)) - 1;
 }
 
 void SolverBoard::layBridges(int posA, int posB, int n) {

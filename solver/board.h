@@ -193,6 +193,14 @@ struct SolverBoard {
         const std::uint8_t mask = masks[pos + step(dir)];
         return dir < 2 ? horizontalState(mask) : verticalState(mask);
     }
+    /// The states of the four lines of the island at pos in one number, two bits each:
+    /// left in bits 7-6, right 5-4, up 3-2, down 1-0.
+    std::uint32_t lineIndex(int pos) const {
+        const std::uint8_t* around = masks.data() + pos;
+        const int w = stride();
+        return std::uint32_t(horizontalState(around[-1]) << 6 | horizontalState(around[1]) << 4 |
+                             verticalState(around[-w]) << 2 | verticalState(around[w]));
+    }
     /// The first cell that is not water from pos in steps of `step`: for a line that is
     /// not closed, the island at its other end.
     int farCell(int pos, int step) const {
@@ -277,8 +285,13 @@ struct SolverBoard {
     }
 
   private:
-    /// Builds the island list, the member circles, the flags (all set) and the totals.
+    /// Builds the island list and the member circles of single islands.
     void listIslands();
+    /// Opens the cells strictly between the islands at `from` and `to` (step 1 or W) and
+    /// records the far ends of the lines along the run.
+    void openRun(int from, int to, int step);
+    /// Sets the flags (all of them), the lone islands and the totals after the scan.
+    void countIslands();
     /// Adds the island at pos to the totals.
     void countIsland(int pos);
     /// Moves the island at pos, whose code went from `before` to its code now, in the

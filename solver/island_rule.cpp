@@ -4,10 +4,10 @@
 namespace spanwright {
 
 int applyIslandRule(SolverBoard& board, int pos) {
-    std::uint8_t old[4];
-    for (int dir = 0; dir < 4; ++dir)
-        old[dir] = board.lineState(pos, dir);
-    const std::uint32_t lineIndex = std::uint32_t(old[0] << 6 | old[1] << 4 | old[2] << 2 | old[3]);
+    const std::uint32_t lineIndex = board.lineIndex(pos);
+    const auto old = [lineIndex](int dir) {
+        return std::uint8_t((lineIndex >> (6 - 2 * dir)) & 3);
+    };
     const std::uint8_t code = board.cells[pos];
 
     if (code == ISLAND_BASE) {
@@ -16,7 +16,7 @@ int applyIslandRule(SolverBoard& board, int pos) {
         if (lineIndex == 0) return 0;
         int changed = 0;
         for (int dir = 0; dir < 4; ++dir) {
-            if (old[dir] == LINE_CLOSED) continue;
+            if (old(dir) == LINE_CLOSED) continue;
             if (dir < 2)
                 board.clearHorizontalRun(pos + board.step(dir));
             else
@@ -38,7 +38,7 @@ int applyIslandRule(SolverBoard& board, int pos) {
     int changed = 0;
     for (int dir = 0; dir < 4; ++dir) {
         const std::uint8_t state = std::uint8_t((entry >> (6 - 2 * dir)) & 3);
-        if (state == old[dir]) continue;
+        if (state == old(dir)) continue;
         const int count = int((entry >> (14 - 2 * dir)) & 3);
         board.setLine(pos, dir, state, count);
         ++changed;
