@@ -23,6 +23,7 @@ void SolverBoard::allocate(int borderedWidth, int borderedHeight) {
     lone.words.clear();
     pairDirty.words.clear();
     isolationDirty.words.clear();
+    changedGroups.words.clear();
     farEnds.clear();
     totals = IslandTotals{};
 }
@@ -47,6 +48,7 @@ void SolverBoard::loadPlane(const std::uint8_t* plane) {
     lone.words.clear();
     pairDirty.words.clear();
     isolationDirty.words.clear();
+    changedGroups.words.clear();
     farEnds.clear();
     totals = IslandTotals{};
     contradiction = 0;
@@ -76,6 +78,7 @@ void SolverBoard::copyFrom(const SolverBoard& other) {
     pairDirty.words.assign(other.pairDirty.words.begin(), other.pairDirty.words.end());
     isolationDirty.words.assign(other.isolationDirty.words.begin(),
                                 other.isolationDirty.words.end());
+    changedGroups.words.assign(other.changedGroups.words.begin(), other.changedGroups.words.end());
     farEnds.assign(other.farEnds.begin(), other.farEnds.end());
 }
 
@@ -103,7 +106,7 @@ void SolverBoard::scanLines() {
         if (below < bottom) openRun(pos, below, w);
 
         groupIds[pos] = liveGroups;
-        groups[liveGroups] = IslandGroup{std::int16_t(code - ISLAND_BASE), 1, 0, pos};
+        groups[liveGroups] = IslandGroup{std::int16_t(code - ISLAND_BASE), 1, 0, pos, pos};
         ++liveGroups;
     }
     countIslands();
@@ -152,6 +155,7 @@ void SolverBoard::countIslands() {
     pairDirty.reset(islands.size(), true);
     isolationDirty.reset(islands.size(), true);
     dirty.reset(islands.size(), true);
+    changedGroups.reset(islands.size(), false);
     // Islands that were complete at the scan carry group id 0 without being counted in
     // it; they join the circle of id 0, so that a walk over that group's members reaches
     // every island whose group record is record 0.
@@ -198,7 +202,7 @@ void SolverBoard::layBridges(int posA, int posB, int n) {
     const std::uint16_t b = groupIds[posB];
     // Readers at the far ends see a group only through its open-island count and, when
     // that is one, its demand, which every bridge changes.
-    const bool read = groups[a].openIslands == 1 || groups[b].openIslands == 1;
+    bool read = groups[a].openIslands == 1 || groups[b].openIslands == 1;
     countGroup(a, -1);
     unlistLoneIsland(a);
     if (b != a) {
@@ -228,6 +232,10 @@ void SolverBoard::layBridges(int posA, int posB, int n) {
         kept.openCells ^= gone.openCells;
         groups[dropped] = IslandGroup{};
         --liveGroups;
+        if (changedGroups.contains(dropped)) {
+            changedGroups.erase(dropped);
+            read = true;
+        }
     }
     IslandGroup& group = groups[survivor];
     group.demand = std::int16_t(group.demand - 2 * n);
@@ -251,7 +259,7 @@ void SolverBoard::layBridges(int posA, int posB, int n) {
     }
     countGroup(survivor, 1);
     listLoneIsland(survivor);
-    if (read || group.openIslands == 1) markReaders(posA);
+    if (read || group.openIslands == 1) changedGroups.insert(survivor);
     markDirty(posA);
     markDirty(posB);
 }
@@ -269,19 +277,29 @@ bool SolverBoard::markFarEnds(int pos) {
     return open;
 }
 
-// The walk starts after pos and ends with it, so that pos, which may just have closed its
-// last line, can be dropped too: its predecessor is known by then.
-void SolverBoard::markReaders(int pos) {
-    int before = pos;
-    int member = nextReader[std::size_t(pos)];
+void SolverBoard::flushReaders() {
+    for (int id = changedGroups.next(0); id >= 0; id = changedGroups.next(id + 1)) {
+        changedGroups.erase(std::size_t(id));
+        markReaders(std::uint16_t(id));
+    }
+}
+
+// The walk starts after the head and ends with it, so that the head can be dropped too:
+// its predecessor is known by then. The last member left is never dropped.
+void SolverBoard::markReaders(std::uint16_t id) {
+    const int head = groups[id].readerHead;
+    int before = head;
+    int member = nextReader[std::size_t(head)];
     for (;;) {
         const bool open = markFarEnds(member);
         const int next = nextReader[std::size_t(member)];
-        if (open || before == member)
+        if (open || before == member) {
             before = member;
-        else
+        } else {
             nextReader[std::size_t(before)] = std::uint16_t(next);
-        if (member == pos) break;
+            if (member == head) groups[id].readerHead = std::uint16_t(next);
+        }
+        if (member == head) break;
         member = next;
     }
 }

@@ -54,6 +54,7 @@ struct IslandGroup {
     /// The cells of the islands counted in openIslands, xor-ed: while there is one such
     /// island, its cell.
     std::uint16_t openCells = 0;
+    std::uint16_t readerHead = NO_ISLAND;  ///< a member in the group's circle of nextReader
 };
 
 /// A set of island indices, one bit each, read in index order.
@@ -64,6 +65,7 @@ struct IslandSet {
     void reset(std::size_t count, bool full);
     void insert(std::size_t i) { words[i >> 6] |= std::uint64_t{1} << (i & 63); }
     void erase(std::size_t i) { words[i >> 6] &= ~(std::uint64_t{1} << (i & 63)); }
+    bool contains(std::size_t i) const { return (words[i >> 6] >> (i & 63)) & 1; }
     /// The first member at `from` or after it, or -1 when there is none.
     int next(int from) const {
         std::size_t word = std::size_t(from) >> 6;
@@ -150,6 +152,11 @@ struct SolverBoard {
     /// or had one before (markReaders: a group with more reads the same to both rules).
     IslandSet pairDirty;
     IslandSet isolationDirty;
+    /// Ids of groups whose readers are still to be flagged. Flagging waits until a walk of
+    /// the pair or isolation rule is about to start (or goes on after a visit that laid
+    /// bridges), so a group that changes many times in an island sweep is walked once.
+    /// A group merged away hands its entry to the group that takes it in.
+    IslandSet changedGroups;
     IslandTotals totals;
 
     int stride() const { return width; }
@@ -256,6 +263,7 @@ struct SolverBoard {
     /// state it no longer tries and lays no bridge, so run again it would find nothing.
     template <typename Visit>
     void forEachPairCandidate(Visit&& visit) {
+        flushReaders();
         for (int i = lone.nextAlsoIn(pairDirty, 0); i >= 0; i = lone.nextAlsoIn(pairDirty, i + 1)) {
             visit(int(islands[std::size_t(i)]));
             pairDirty.erase(std::size_t(i));
@@ -268,10 +276,12 @@ struct SolverBoard {
     /// visit must stay for the next pass.
     template <typename Visit>
     void forEachIsolationCandidate(Visit&& visit) {
+        flushReaders();
         for (int i = lone.nextAlsoIn(isolationDirty, 0); i >= 0;
              i = lone.nextAlsoIn(isolationDirty, i + 1)) {
             isolationDirty.erase(std::size_t(i));
             visit(int(islands[std::size_t(i)]));
+            flushReaders();
         }
     }
 
@@ -325,10 +335,12 @@ struct SolverBoard {
         pairDirty.insert(index);
         isolationDirty.insert(index);
     }
+    /// Flags the readers of every group in changedGroups and empties it.
+    void flushReaders();
     /// Flags for both rules the islands at the far ends of the open lines of every member
-    /// of the group of the island at pos, and drops the members without open lines from
-    /// the circle of nextReader.
-    void markReaders(int pos);
+    /// of group id, and drops the members without open lines from the circle of
+    /// nextReader.
+    void markReaders(std::uint16_t id);
     /// Flags the far ends of the open lines of the island at pos; false when it has none.
     bool markFarEnds(int pos);
     /// Takes group id out of the totals, or puts it back in.
