@@ -1,8 +1,15 @@
 #include "solver/board.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace spanwright {
+namespace {
+
+/// Stamps of scanned layouts, unique across all boards and threads.
+std::atomic<std::uint64_t> lastLayoutStamp{0};
+
+}  // namespace
 
 void SolverBoard::allocate(int borderedWidth, int borderedHeight) {
     width = std::int8_t(borderedWidth);
@@ -25,6 +32,7 @@ void SolverBoard::allocate(int borderedWidth, int borderedHeight) {
     isolationDirty.words.clear();
     changedGroups.words.clear();
     farEnds.clear();
+    layoutStamp = 0;
     totals = IslandTotals{};
 }
 
@@ -50,6 +58,7 @@ void SolverBoard::loadPlane(const std::uint8_t* plane) {
     isolationDirty.words.clear();
     changedGroups.words.clear();
     farEnds.clear();
+    layoutStamp = 0;
     totals = IslandTotals{};
     contradiction = 0;
     liveGroups = 0;
@@ -66,12 +75,16 @@ void SolverBoard::copyFrom(const SolverBoard& other) {
     // are empty in both.
     const std::size_t used = std::max({islands.size(), other.islands.size(), std::size_t{1}});
     std::copy(other.groups.begin(), other.groups.begin() + std::ptrdiff_t(used), groups.begin());
-    std::copy(other.islandIndex.begin(), other.islandIndex.end(), islandIndex.begin());
     std::copy(other.nextMember.begin(), other.nextMember.end(), nextMember.begin());
     std::copy(other.nextReader.begin(), other.nextReader.end(), nextReader.begin());
     // The island list and flags are as long as the other board has islands; once the
     // capacity is there, assigning them allocates nothing.
-    islands.assign(other.islands.begin(), other.islands.end());
+    if (layoutStamp == 0 || layoutStamp != other.layoutStamp) {
+        std::copy(other.islandIndex.begin(), other.islandIndex.end(), islandIndex.begin());
+        islands.assign(other.islands.begin(), other.islands.end());
+        farEnds.assign(other.farEnds.begin(), other.farEnds.end());
+        layoutStamp = other.layoutStamp;
+    }
     dirty.words.assign(other.dirty.words.begin(), other.dirty.words.end());
     unfinished.words.assign(other.unfinished.words.begin(), other.unfinished.words.end());
     lone.words.assign(other.lone.words.begin(), other.lone.words.end());
@@ -79,7 +92,6 @@ void SolverBoard::copyFrom(const SolverBoard& other) {
     isolationDirty.words.assign(other.isolationDirty.words.begin(),
                                 other.isolationDirty.words.end());
     changedGroups.words.assign(other.changedGroups.words.begin(), other.changedGroups.words.end());
-    farEnds.assign(other.farEnds.begin(), other.farEnds.end());
 }
 
 // Each island looks only right and down, so every line is opened exactly once, by the
@@ -146,6 +158,7 @@ void SolverBoard::listIslands() {
     farEnds.resize(islands.size() * 4);
     for (std::size_t i = 0; i < islands.size(); ++i)
         std::fill_n(farEnds.begin() + std::ptrdiff_t(i * 4), 4, islands[i]);
+    layoutStamp = lastLayoutStamp.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
 void SolverBoard::countIslands() {

@@ -133,6 +133,10 @@ struct SolverBoard {
     /// A line that is not closed runs over water only, and water becomes something else
     /// only on a closed line, so the far end of a line never moves while it is open.
     std::vector<std::uint16_t> farEnds;
+    /// Names the contents of `islands`, `islandIndex` and `farEnds`, which only a scan
+    /// writes: each scan takes a new stamp, so two boards with the same nonzero stamp hold
+    /// the same three, and copyFrom need not copy them.
+    std::uint64_t layoutStamp = 0;
     /// Islands whose code or one of whose four lines may have changed since their rule
     /// last ran. The invariant the sweeps rely on: the island rule of an island outside
     /// this set would find nothing, so passing it over changes nothing.
