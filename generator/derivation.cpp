@@ -54,8 +54,10 @@ void doubleBridge(GeneratorBoard& board, const BridgeRun& run) {
 enum class Verdict { Accepted, TooEasy, Unsolved };
 
 Verdict tryDerived(GeneratorBoard& board, SolveStats& stats) {
-    board.checker.loadPlane(board.derived.data());
-    if (!solveBoard(stats, board.checker, board.checkerTrials, false)) return Verdict::Unsolved;
+    board.checker.copyFrom(board.scannedLayout);
+    board.checker.recodeIslands(board.derived.data());
+    if (!solveScannedBoard(stats, board.checker, board.checkerTrials, false))
+        return Verdict::Unsolved;
     if (stats.isolationSteps != 0 || stats.trialFirstRefuted != 0) return Verdict::Accepted;
     return board.random->drawBelow(20) == 0 ? Verdict::Accepted : Verdict::TooEasy;
 }
@@ -83,6 +85,8 @@ bool deriveProblem(GeneratorBoard& board, Puzzle& puzzle) {
     // Keep the islands with their single-bridge clues, nothing else.
     const auto notIsland = [](std::uint8_t cell) { return cell < ISLAND_BASE; };
     std::replace_if(board.layout.begin(), board.layout.end(), notIsland, std::uint8_t{0});
+    board.scannedLayout.loadPlane(board.layout.data());
+    board.scannedLayout.scanLines();
 
     const int firstDoubles = 3 * bridges / 10;
     const int doubleLimit = 4 * bridges / 10;

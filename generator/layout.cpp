@@ -23,6 +23,7 @@ void GeneratorBoard::setUp(RandomSource& source, int side) {
     queue.reset();
     checker.allocate(w, w);
     checkerTrials.allocate(w, w);
+    scannedLayout.allocate(w, w);
     // Every island is pushed at most once per fill, so this never reallocates.
     fillStack.clear();
     fillStack.reserve(cells);

@@ -63,8 +63,11 @@ struct GeneratorBoard {
     std::vector<std::uint8_t> derived;  ///< W x W problem plane being derived from the layout
     std::vector<BridgeRun> runs;        ///< the bridges of a finished layout, up to W x W
     IslandQueue queue;
-    SolverBoard checker;             ///< W x W board that solves the derived problems
-    SolverBoard checkerTrials;       ///< the checker's working copy for its trial search
+    SolverBoard checker;        ///< W x W board that solves the derived problems
+    SolverBoard checkerTrials;  ///< the checker's working copy for its trial search
+    /// The finished layout's islands scanned once: every problem derived from the layout
+    /// has its islands on the same cells, so each check starts from a copy of this board.
+    SolverBoard scannedLayout;
     RandomSource* random = nullptr;  ///< shared with every other generator; not owned
     std::array<int, 4> steps{};      ///< cell step of each direction: -1, +1, -W, +W
 

@@ -124,6 +124,20 @@ void SolverBoard::scanLines() {
     countIslands();
 }
 
+void SolverBoard::recodeIslands(const std::uint8_t* plane) {
+    // An island complete at the scan has no group of its own; such a board is built anew.
+    if (std::size_t(liveGroups) != islands.size()) {
+        loadPlane(plane);
+        scanLines();
+        return;
+    }
+    for (const std::uint16_t pos : islands) {
+        cells[pos] = plane[pos];
+        groups[groupIds[pos]] = IslandGroup{std::int16_t(cells[pos] - ISLAND_BASE), 1, 0, pos, pos};
+    }
+    countIslands();
+}
+
 // A run may pass islands that are already complete; each cell that is not water on it
 // is the far end of the line from the one before it, as a walk over water would find.
 void SolverBoard::openRun(int from, int to, int step) {

@@ -176,6 +176,11 @@ struct SolverBoard {
     void copyFrom(const SolverBoard& other);
     /// Opens every line between two islands and gives each island a group of its own.
     void scanLines();
+    /// Gives a board fresh from scanLines the island codes of `plane`, a bordered plane of
+    /// the same size with islands on exactly the same cells, each needing as many or more
+    /// bridges: the board that loading and scanning `plane` would give, since which lines
+    /// open depends only on where the islands needing bridges are.
+    void recodeIslands(const std::uint8_t* plane);
     /// Lays n bridges between the islands at posA and posB and merges their groups.
     void layBridges(int posA, int posB, int n);
     /// Sets the state of the whole horizontal line through water cell pos; with state

@@ -14,9 +14,14 @@ bool solveBoard(SolveStats& stats, SolverBoard& board, bool draw, std::FILE* out
 
 bool solveBoard(SolveStats& stats, SolverBoard& board, SolverBoard& workingCopy, bool draw,
                 std::FILE* out) {
+    board.scanLines();
+    return solveScannedBoard(stats, board, workingCopy, draw, out);
+}
+
+bool solveScannedBoard(SolveStats& stats, SolverBoard& board, SolverBoard& workingCopy, bool draw,
+                       std::FILE* out) {
     stats = SolveStats{};
     stats.interiorCells = (board.width - 2) * (board.height - 2);
-    board.scanLines();
     std::int32_t scanPosition = 0;
 
     bool solved = false;

@@ -17,6 +17,10 @@ bool solveBoard(SolveStats& stats, SolverBoard& board, bool draw, std::FILE* out
 bool solveBoard(SolveStats& stats, SolverBoard& board, SolverBoard& workingCopy, bool draw,
                 std::FILE* out = stdout);
 
+/// The same for a board already scanned (scanLines, or copyFrom and recodeIslands).
+bool solveScannedBoard(SolveStats& stats, SolverBoard& board, SolverBoard& workingCopy, bool draw,
+                       std::FILE* out = stdout);
+
 /// The board's interior in code page 932 full-width glyphs, one text line per row and an
 /// empty line at the end.
 std::string renderBoard(const SolverBoard& board);
