@@ -231,5 +231,47 @@ TEST(RenderBoard, KeepsWithinTheGlyphsNextToOverBridgedIslands) {
     )"));
 }
 
+// The generator scans a layout once and gives each problem derived from it only its new
+// island codes; that must be the board, and the solve, of a fresh scan. With an island
+// complete from the start the board is scanned anew instead.
+TEST(SolveScannedBoard, ARecodedLayoutSolvesAsAFreshScan) {
+    const struct {
+        const char* layout;
+        const char* derived;
+        bool completeFirstIsland;
+    } cases[] = {
+        {"1.2.1\n.....\n2.3.1\n...2.\n1.1..", "2.3.1\n.....\n3.4.2\n...2.\n1.2..", false},
+        {"2..2.\n..1.1\n1....\n.3.2.", "3..2.\n..2.1\n1....\n.4.3.", false},
+        {"1.2.1\n.....\n2.3.1", "1.3.2\n.....\n2.4.1", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.derived);
+        SolverBoard layout = boardOf(c.layout, false);
+        SolverBoard fresh = boardOf(c.derived, false);
+        if (c.completeFirstIsland) {
+            layout.cells[std::size_t(cellAt(layout, 0, 0))] = ISLAND_BASE;
+            fresh.cells[std::size_t(cellAt(fresh, 0, 0))] = ISLAND_BASE;
+        }
+        const std::vector<std::uint8_t> plane = fresh.cells;
+        layout.scanLines();
+        SolverBoard recoded;
+        recoded.allocate(layout.width, layout.height);
+        recoded.copyFrom(layout);
+        recoded.recodeIslands(plane.data());
+        fresh.scanLines();
+        EXPECT_EQ(boardDifference(recoded, fresh), "");
+
+        fresh.loadPlane(plane.data());
+        SolverBoard copy;
+        SolveStats freshStats;
+        SolveStats recodedStats;
+        const bool freshSolved = solveBoard(freshStats, fresh, copy, false);
+        const bool recodedSolved = solveScannedBoard(recodedStats, recoded, copy, false);
+        EXPECT_EQ(recodedSolved, freshSolved);
+        EXPECT_EQ(countersOf(recodedStats), countersOf(freshStats));
+        EXPECT_EQ(renderBoard(recoded), renderBoard(fresh));
+    }
+}
+
 }  // namespace
 }  // namespace spanwright
