@@ -370,9 +370,13 @@ void SolverBoard::setHorizontalLine(int pos, std::uint8_t state, int count) {
     int right = pos + 1;
     for (; cells[right] == WATER; ++right)
         visit(right);
-    markDirty(left);
-    markDirty(right);
-    if (state == LINE_CLOSED && count != 0) layBridges(left, right, count);
+    // layBridges marks the two ends itself.
+    if (state == LINE_CLOSED && count != 0) {
+        layBridges(left, right, count);
+    } else {
+        markDirty(left);
+        markDirty(right);
+    }
 }
 
 void SolverBoard::setVerticalLine(int pos, std::uint8_t state, int count) {
@@ -390,9 +394,12 @@ void SolverBoard::setVerticalLine(int pos, std::uint8_t state, int count) {
     int lower = pos + w;
     for (; cells[lower] == WATER; lower += w)
         visit(lower);
-    markDirty(upper);
-    markDirty(lower);
-    if (state == LINE_CLOSED && count != 0) layBridges(upper, lower, count);
+    if (state == LINE_CLOSED && count != 0) {
+        layBridges(upper, lower, count);
+    } else {
+        markDirty(upper);
+        markDirty(lower);
+    }
 }
 
 // A board without islands has no group to look at and is not counted as solved: there is
