@@ -85,13 +85,12 @@ void SolverBoard::copyFrom(const SolverBoard& other) {
         farEnds.assign(other.farEnds.begin(), other.farEnds.end());
         layoutStamp = other.layoutStamp;
     }
-    dirty.words.assign(other.dirty.words.begin(), other.dirty.words.end());
-    unfinished.words.assign(other.unfinished.words.begin(), other.unfinished.words.end());
-    lone.words.assign(other.lone.words.begin(), other.lone.words.end());
-    pairDirty.words.assign(other.pairDirty.words.begin(), other.pairDirty.words.end());
-    isolationDirty.words.assign(other.isolationDirty.words.begin(),
-                                other.isolationDirty.words.end());
-    changedGroups.words.assign(other.changedGroups.words.begin(), other.changedGroups.words.end());
+    dirty.copyFrom(other.dirty);
+    unfinished.copyFrom(other.unfinished);
+    lone.copyFrom(other.lone);
+    pairDirty.copyFrom(other.pairDirty);
+    isolationDirty.copyFrom(other.isolationDirty);
+    changedGroups.copyFrom(other.changedGroups);
 }
 
 // Each island looks only right and down, so every line is opened exactly once, by the
@@ -131,11 +130,20 @@ void SolverBoard::recodeIslands(const std::uint8_t* plane) {
         scanLines();
         return;
     }
+    // Every island is a group of its own that still needs bridges, so a new code moves
+    // only the island's demand, the two sums of bridges missing and whether it is lone;
+    // no group is closed or negative before or after.
     for (const std::uint16_t pos : islands) {
+        const int change = plane[pos] - cells[pos];
+        if (change == 0) continue;
         cells[pos] = plane[pos];
-        groups[groupIds[pos]] = IslandGroup{std::int16_t(cells[pos] - ISLAND_BASE), 1, 0, pos, pos};
+        IslandGroup& group = groups[groupIds[pos]];
+        group.demand = std::int16_t(group.demand + change);
+        totals.missing += change;
+        totals.demand += change;
+        lone.erase(islandIndex[pos]);
+        listLoneIsland(groupIds[pos]);
     }
-    countIslands();
 }
 
 // A run may pass islands that are already complete; each cell that is not water on it

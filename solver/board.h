@@ -63,6 +63,16 @@ struct IslandSet {
 
     /// Sizes the set for `count` islands, all of them in it or none.
     void reset(std::size_t count, bool full);
+    /// Takes the members of `other`. Sets of boards with the same islands are a word or
+    /// a few long, so a plain loop beats a call to copy them.
+    void copyFrom(const IslandSet& other) {
+        if (words.size() != other.words.size()) {
+            words.assign(other.words.begin(), other.words.end());
+            return;
+        }
+        for (std::size_t i = 0; i < words.size(); ++i)
+            words[i] = other.words[i];
+    }
     void insert(std::size_t i) { words[i >> 6] |= std::uint64_t{1} << (i & 63); }
     void erase(std::size_t i) { words[i >> 6] &= ~(std::uint64_t{1} << (i & 63)); }
     bool contains(std::size_t i) const { return (words[i >> 6] >> (i & 63)) & 1; }

@@ -241,7 +241,7 @@ TEST(SolveScannedBoard, ARecodedLayoutSolvesAsAFreshScan) {
         bool completeFirstIsland;
     } cases[] = {
         {"1.2.1\n.....\n2.3.1\n...2.\n1.1..", "2.3.1\n.....\n3.4.2\n...2.\n1.2..", false},
-        {"2..2.\n..1.1\n1....\n.3.2.", "3..2.\n..2.1\n1....\n.4.3.", false},
+        {"2..2.\n..1.1\n1....\n.3.2.", "3..2.\n..2.1\n1....\n.5.3.", false},
         {"1.2.1\n.....\n2.3.1", "1.3.2\n.....\n2.4.1", true},
     };
     for (const auto& c : cases) {
