@@ -254,15 +254,9 @@ struct SolverBoard {
         forEachInteriorCell(width, height, visit);
     }
 
-    /// Visits the members of `set` in the interior's order. A member that leaves the set
-    /// before its turn is passed over, one that joins it ahead of the walk is visited, as
-    /// a walk over every island testing the set's condition would find them.
-    template <typename Visit>
-    static void forEachIn(const IslandSet& set, const std::vector<std::uint16_t>& order,
-                          Visit&& visit) {
-        for (int i = set.next(0); i >= 0; i = set.next(i + 1))
-            visit(int(order[std::size_t(i)]));
-    }
+    // The walks below read their sets afresh at each step: an island that leaves a set
+    // before its turn is passed over, one that joins it ahead of the walk is visited, as
+    // a walk over every island testing the set's condition would find them.
 
     /// Visits the dirty islands in the interior's order for the island rule, taking each
     /// out of the set after its visit. That keeps the invariant: the rule narrows its
@@ -271,10 +265,10 @@ struct SolverBoard {
     /// island needs no second look. The far ends it changed are marked as usual.
     template <typename Visit>
     void forEachDirtyIsland(Visit&& visit) {
-        forEachIn(dirty, islands, [&](int pos) {
-            visit(pos);
-            dirty.erase(islandIndex[std::size_t(pos)]);
-        });
+        for (int i = dirty.next(0); i >= 0; i = dirty.next(i + 1)) {
+            visit(int(islands[std::size_t(i)]));
+            dirty.erase(std::size_t(i));
+        }
     }
 
     /// Visits the lone islands (see `lone`) in the pair-dirty set in the interior's order,
