@@ -323,7 +323,11 @@ struct SolverBoard {
     void recountIsland(int pos, int before, IslandGroup& group) {
         if (before < ISLAND_BASE) return;
         const int after = cells[std::size_t(pos)];
-        if (after <= ISLAND_BASE && before > ISLAND_BASE) {
+        if (after > ISLAND_BASE) {  // still unfinished, as most islands are
+            totals.missing -= before - after;
+            return;
+        }
+        if (before > ISLAND_BASE) {
             --totals.unfinished;
             unfinished.erase(islandIndex[std::size_t(pos)]);
         }
@@ -360,7 +364,7 @@ struct SolverBoard {
     void countGroup(std::uint16_t id, int sign) {
         const IslandGroup& group = groups[id];
         const bool closed =
-            group.standingIslands > 0 && (group.demand == 0 || group.openIslands == 0);
+            (group.demand == 0 || group.openIslands == 0) && group.standingIslands > 0;
         totals.closedGroups += sign * closed;
         totals.negativeGroups += sign * (group.demand < 0);
     }
