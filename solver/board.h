@@ -118,8 +118,9 @@ struct IslandTotals {
 /// and frees them when it goes; it is never copied by value, only with copyFrom.
 ///
 /// Beside the planes the board keeps what lets the rules skip work without changing a
-/// result: the list of islands in scan order, a dirty flag per island, a circular list of
-/// the members of each group and running totals. Only the primitives below change the
+/// result: the list of islands in scan order, the far ends of their lines, dirty flags
+/// per island and rule, the lone islands, circular lists of the members of each group
+/// and running totals. Only the primitives below change the
 /// board, and each of them keeps these up to date.
 struct SolverBoard {
     std::int8_t width = 0;   ///< bordered width W
@@ -155,7 +156,8 @@ struct SolverBoard {
     /// Unfinished islands that are the one open island of their group while the group
     /// still needs one to four bridges. The pair and isolation rules act only on such an
     /// island, so walking this set visits every island where they can do anything. Kept
-    /// by layBridges, the only place that changes a group or a code.
+    /// by layBridges, the only primitive that changes a group or a code, and by
+    /// recodeIslands.
     IslandSet lone;
     /// Islands where the pair rule, or the isolation rule, may find something it did not
     /// find on its last visit. Both rules read only the island's own group, its four line
