@@ -34,14 +34,16 @@ int applyIslandRule(SolverBoard& board, int pos) {
     if (entry == lineIndex) return 0;
 
     // Every decision comes from the states read above: a change on one side never alters
-    // another line of this island, but it does lower the island's code.
+    // another line of this island, but it does lower the island's code. Only the lines
+    // whose state changes are visited, in the order left, right, up, down, which puts the
+    // highest changed bit first.
     int changed = 0;
-    for (int dir = 0; dir < 4; ++dir) {
-        const std::uint8_t state = std::uint8_t((entry >> (6 - 2 * dir)) & 3);
-        if (state == old(dir)) continue;
-        const int count = int((entry >> (14 - 2 * dir)) & 3);
-        board.setLine(pos, dir, state, count);
-        ++changed;
+    for (std::uint32_t moved = (entry ^ lineIndex) & 0xFF; moved != 0; ++changed) {
+        const int dir = 3 - (31 - __builtin_clz(moved)) / 2;
+        const int shift = 6 - 2 * dir;
+        board.setLine(pos, dir, std::uint8_t((entry >> shift) & 3),
+                      int((entry >> (8 + shift)) & 3));
+        moved &= ~(3U << shift);
     }
     return changed;
 }
