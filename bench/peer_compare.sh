@@ -17,7 +17,7 @@ if [[ ! -x $peer ]]; then
   exit 2
 fi
 if [[ ! -x $seeded ]]; then
-  echo "peer_compare: $seeded not found; build it with: cmake --workflow --preset release" >&2
+  echo "peer_compare: $seeded not found; build it with: cmake --preset release && cmake --build build/release" >&2
   exit 2
 fi
 declare -A problems=([10]=400 [15]=100 [20]=40)
