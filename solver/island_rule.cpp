@@ -2,41 +2,37 @@
 #include "solver/rules.h"
 
 namespace spanwright {
+namespace {
 
-int applyIslandRule(SolverBoard& board, int pos) {
-    const std::uint32_t lineIndex = board.lineIndex(pos);
-    const auto old = [lineIndex](int dir) {
-        return std::uint8_t((lineIndex >> (6 - 2 * dir)) & 3);
-    };
-    const std::uint8_t code = board.cells[pos];
+/// The line state of direction dir in a lineIndex.
+std::uint8_t oldState(std::uint32_t lineIndex, int dir) {
+    return std::uint8_t((lineIndex >> (6 - 2 * dir)) & 3);
+}
 
-    if (code == ISLAND_BASE) {
-        // A complete island takes no more bridges: whatever is still possible on its lines
-        // is closed empty, even a line that claimed one or two.
-        if (lineIndex == 0) return 0;
-        int changed = 0;
-        for (int dir = 0; dir < 4; ++dir) {
-            if (old(dir) == LINE_CLOSED) continue;
-            if (dir < 2)
-                board.clearHorizontalRun(pos + board.step(dir));
-            else
-                board.clearVerticalRun(pos + board.step(dir));
-            ++changed;
-        }
-        return changed;
+// Most visits change nothing. The two paths that do change lines stay out of line, so that
+// a visit that only looks up its entry pays for no saved registers.
+
+/// A complete island takes no more bridges: whatever is still possible on its lines is
+/// closed empty, even a line that claimed one or two.
+[[gnu::noinline]] int closeCompleteIsland(SolverBoard& board, int pos, std::uint32_t lineIndex) {
+    int changed = 0;
+    for (int dir = 0; dir < 4; ++dir) {
+        if (oldState(lineIndex, dir) == LINE_CLOSED) continue;
+        if (dir < 2)
+            board.clearHorizontalRun(pos + board.step(dir));
+        else
+            board.clearVerticalRun(pos + board.step(dir));
+        ++changed;
     }
+    return changed;
+}
 
-    const std::uint32_t entry = ISLAND_RULE_TABLE[code - ISLAND_BASE - 1][lineIndex];
-    if (entry == RULE_CONTRADICTION) {
-        board.contradiction = 1;
-        return 0;
-    }
-    if (entry == lineIndex) return 0;
-
-    // Every decision comes from the states read above: a change on one side never alters
-    // another line of this island, but it does lower the island's code. Only the lines
-    // whose state changes are visited, in the order left, right, up, down, which puts the
-    // highest changed bit first.
+/// Every decision comes from the states read before: a change on one side never alters
+/// another line of this island, but it does lower the island's code. Only the lines whose
+/// state changes are visited, in the order left, right, up, down, which puts the highest
+/// changed bit first.
+[[gnu::noinline]] int narrowLines(SolverBoard& board, int pos, std::uint32_t lineIndex,
+                                  std::uint32_t entry) {
     int changed = 0;
     for (std::uint32_t moved = (entry ^ lineIndex) & 0xFF; moved != 0; ++changed) {
         const int dir = 3 - (31 - __builtin_clz(moved)) / 2;
@@ -46,6 +42,22 @@ int applyIslandRule(SolverBoard& board, int pos) {
         moved &= ~(3U << shift);
     }
     return changed;
+}
+
+}  // namespace
+
+int applyIslandRule(SolverBoard& board, int pos) {
+    const std::uint32_t lineIndex = board.lineIndex(pos);
+    const std::uint8_t code = board.cells[pos];
+    if (code == ISLAND_BASE) return lineIndex == 0 ? 0 : closeCompleteIsland(board, pos, lineIndex);
+
+    const std::uint32_t entry = ISLAND_RULE_TABLE[code - ISLAND_BASE - 1][lineIndex];
+    if (entry == RULE_CONTRADICTION) {
+        board.contradiction = 1;
+        return 0;
+    }
+    if (entry == lineIndex) return 0;
+    return narrowLines(board, pos, lineIndex, entry);
 }
 
 }  // namespace spanwright
