@@ -1,13 +1,36 @@
 #pragma once
 
 #include "solver/board.h"
+#include "solver/island_rule_table.h"
 
 namespace spanwright {
+
+/// Closes every line of the complete island at pos that is not closed yet, given the
+/// states of its lines as SolverBoard::lineIndex gives them. Returns the number changed.
+int closeCompleteIsland(SolverBoard& board, int pos, std::uint32_t lineIndex);
+
+/// Sets the lines of the island at pos from their states in lineIndex to those of entry,
+/// an entry of ISLAND_RULE_TABLE that differs. Returns the number of lines changed.
+int narrowIslandLines(SolverBoard& board, int pos, std::uint32_t lineIndex, std::uint32_t entry);
 
 /// Narrows the four lines of the island at pos by one lookup in ISLAND_RULE_TABLE, laying
 /// the bridges that are certain; closes every line left at a complete island. Raises the
 /// board's contradiction when no assignment fits. Returns the number of lines changed.
-int applyIslandRule(SolverBoard& board, int pos);
+/// Most visits of a sweep change nothing, so that test is inline and the paths that change
+/// lines are not.
+inline int applyIslandRule(SolverBoard& board, int pos) {
+    const std::uint32_t lineIndex = board.lineIndex(pos);
+    const std::uint8_t code = board.cells[std::size_t(pos)];
+    if (code == ISLAND_BASE) return lineIndex == 0 ? 0 : closeCompleteIsland(board, pos, lineIndex);
+
+    const std::uint32_t entry = ISLAND_RULE_TABLE[code - ISLAND_BASE - 1][lineIndex];
+    if (entry == RULE_CONTRADICTION) {
+        board.contradiction = 1;
+        return 0;
+    }
+    if (entry == lineIndex) return 0;
+    return narrowIslandLines(board, pos, lineIndex, entry);
+}
 
 /// Keeps two islands that are each the last open island of their group, and need the same
 /// one or two bridges, from spending them on each other and sealing both groups off.
