@@ -364,19 +364,24 @@ void SolverBoard::clearVerticalRun(int pos) {
 
 // A line known to carry a bridge (a count, or LINE_ONE_OR_TWO) closes every line that
 // crosses it, since bridges never cross.
+// The walks below work on the planes through plain pointers: a store of a byte may alias
+// anything, so through the vectors every store would reload their data pointers. The
+// planes are never resized while a board is in use, so the pointers stay valid.
 void SolverBoard::setHorizontalLine(int pos, std::uint8_t state, int count) {
     const bool crossing = count != 0 || state == LINE_ONE_OR_TWO;
     const std::uint8_t code = std::uint8_t(count);
+    std::uint8_t* const cellPlane = cells.data();
+    std::uint8_t* const maskPlane = masks.data();
     auto visit = [&](int x) {
-        if (crossing && verticalState(masks[x]) != 0) clearVerticalRun(x);
-        masks[x] = std::uint8_t((masks[x] & ~H_LINE_BITS) | state);
-        if (state == LINE_CLOSED) cells[x] = code;
+        if (crossing && verticalState(maskPlane[x]) != 0) clearVerticalRun(x);
+        maskPlane[x] = std::uint8_t((maskPlane[x] & ~H_LINE_BITS) | state);
+        if (state == LINE_CLOSED) cellPlane[x] = code;
     };
     int left = pos;
-    for (; cells[left] == WATER; --left)
+    for (; cellPlane[left] == WATER; --left)
         visit(left);
     int right = pos + 1;
-    for (; cells[right] == WATER; ++right)
+    for (; cellPlane[right] == WATER; ++right)
         visit(right);
     // layBridges marks the two ends itself.
     if (state == LINE_CLOSED && count != 0) {
@@ -391,16 +396,18 @@ void SolverBoard::setVerticalLine(int pos, std::uint8_t state, int count) {
     const bool crossing = count != 0 || state == LINE_ONE_OR_TWO;
     const std::uint8_t code = count == 0 ? WATER : std::uint8_t(count + 2);
     const int w = stride();
+    std::uint8_t* const cellPlane = cells.data();
+    std::uint8_t* const maskPlane = masks.data();
     auto visit = [&](int x) {
-        if (crossing && horizontalState(masks[x]) != 0) setHorizontalLine(x, LINE_CLOSED, 0);
-        masks[x] = std::uint8_t((masks[x] & ~V_LINE_BITS) | (state << 2));
-        if (state == LINE_CLOSED) cells[x] = code;
+        if (crossing && horizontalState(maskPlane[x]) != 0) setHorizontalLine(x, LINE_CLOSED, 0);
+        maskPlane[x] = std::uint8_t((maskPlane[x] & ~V_LINE_BITS) | (state << 2));
+        if (state == LINE_CLOSED) cellPlane[x] = code;
     };
     int upper = pos;
-    for (; cells[upper] == WATER; upper -= w)
+    for (; cellPlane[upper] == WATER; upper -= w)
         visit(upper);
     int lower = pos + w;
-    for (; cells[lower] == WATER; lower += w)
+    for (; cellPlane[lower] == WATER; lower += w)
         visit(lower);
     if (state == LINE_CLOSED && count != 0) {
         layBridges(upper, lower, count);
