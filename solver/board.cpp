@@ -22,8 +22,7 @@ void SolverBoard::allocate(int borderedWidth, int borderedHeight) {
     groupIds.assign(n, 0);
     groups.assign(n, IslandGroup{});
     islandIndex.assign(n, NO_ISLAND);
-    nextMember.assign(n, 0);
-    nextReader.assign(n, 0);
+    links.assign(n, MemberLinks{});
     islands.clear();
     dirty.words.clear();
     unfinished.words.clear();
@@ -75,8 +74,7 @@ void SolverBoard::copyFrom(const SolverBoard& other) {
     // are empty in both.
     const std::size_t used = std::max({islands.size(), other.islands.size(), std::size_t{1}});
     std::copy(other.groups.begin(), other.groups.begin() + std::ptrdiff_t(used), groups.begin());
-    std::copy(other.nextMember.begin(), other.nextMember.end(), nextMember.begin());
-    std::copy(other.nextReader.begin(), other.nextReader.end(), nextReader.begin());
+    std::copy(other.links.begin(), other.links.end(), links.begin());
     // The island list and flags are as long as the other board has islands; once the
     // capacity is there, assigning them allocates nothing.
     if (layoutStamp == 0 || layoutStamp != other.layoutStamp) {
@@ -174,8 +172,8 @@ void SolverBoard::listIslands() {
         if (cells[pos] < ISLAND_BASE) return;
         islandIndex[pos] = std::uint16_t(islands.size());
         islands.push_back(std::uint16_t(pos));
-        nextMember[pos] = std::uint16_t(pos);
-        nextReader[pos] = std::uint16_t(pos);
+        links[pos].member = std::uint16_t(pos);
+        links[pos].reader = std::uint16_t(pos);
     });
     farEnds.resize(islands.size() * 4);
     for (std::size_t i = 0; i < islands.size(); ++i)
@@ -201,10 +199,10 @@ void SolverBoard::countIslands() {
         if (zeroHead < 0) {
             zeroHead = pos;
         } else {
-            nextMember[pos] = nextMember[zeroHead];
-            nextMember[zeroHead] = pos;
-            nextReader[pos] = nextReader[zeroHead];
-            nextReader[zeroHead] = pos;
+            links[pos].member = links[zeroHead].member;
+            links[zeroHead].member = pos;
+            links[pos].reader = links[zeroHead].reader;
+            links[zeroHead].reader = pos;
         }
     }
     const int used = std::max<int>(liveGroups, 1);
@@ -255,10 +253,10 @@ void SolverBoard::layBridges(int posA, int posB, int n) {
         int member = droppedMember;
         do {
             groupIds[member] = survivor;
-            member = nextMember[member];
+            member = links[member].member;
         } while (member != droppedMember);
-        std::swap(nextMember[posA], nextMember[posB]);
-        std::swap(nextReader[posA], nextReader[posB]);
+        std::swap(links[posA].member, links[posB].member);
+        std::swap(links[posA].reader, links[posB].reader);
         IslandGroup& kept = groups[survivor];
         const IslandGroup& gone = groups[dropped];
         kept.demand = std::int16_t(kept.demand + gone.demand);
@@ -324,14 +322,14 @@ void SolverBoard::flushReaders() {
 void SolverBoard::markReaders(std::uint16_t id) {
     const int head = groups[id].readerHead;
     int before = head;
-    int member = nextReader[std::size_t(head)];
+    int member = links[std::size_t(head)].reader;
     for (;;) {
         const bool open = markFarEnds(member);
-        const int next = nextReader[std::size_t(member)];
+        const int next = links[std::size_t(member)].reader;
         if (open || before == member) {
             before = member;
         } else {
-            nextReader[std::size_t(before)] = std::uint16_t(next);
+            links[std::size_t(before)].reader = std::uint16_t(next);
             if (member == head) groups[id].readerHead = std::uint16_t(next);
         }
         if (member == head) break;

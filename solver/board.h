@@ -54,7 +54,17 @@ struct IslandGroup {
     /// The cells of the islands counted in openIslands, xor-ed: while there is one such
     /// island, its cell.
     std::uint16_t openCells = 0;
-    std::uint16_t readerHead = NO_ISLAND;  ///< a member in the group's circle of nextReader
+    std::uint16_t readerHead = NO_ISLAND;  ///< a member in the group's reader circle
+};
+
+/// The links of an island cell in the two circles through the islands of its group.
+struct MemberLinks {
+    std::uint16_t member = 0;  ///< the next island of the group
+    /// The next island of the group in a second circle that drops, when a walk finds
+    /// them, members whose four lines are all closed. Lines never open again, and a bridge
+    /// is only laid on a line that was open, so both ends of a new bridge are always still
+    /// in their circles and the two circles can be spliced there.
+    std::uint16_t reader = 0;
 };
 
 /// A set of island indices, one bit each, read in index order.
@@ -134,12 +144,9 @@ struct SolverBoard {
 
     std::vector<std::uint16_t> islands;      ///< island cells in scan order, set by scanLines
     std::vector<std::uint16_t> islandIndex;  ///< per cell: its place in `islands`, or NO_ISLAND
-    std::vector<std::uint16_t> nextMember;   ///< per island cell: the next island of its group
-    /// Per island cell: the next island of its group in a second circle that drops, when a
-    /// walk finds them, members whose four lines are all closed. Lines never open again,
-    /// and a bridge is only laid on a line that was open, so both ends of a new bridge are
-    /// always still in their circles and the two circles can be spliced there.
-    std::vector<std::uint16_t> nextReader;
+    /// Per island cell: the next islands of its group in the member circles (see
+    /// MemberLinks). Both circles of a cell sit side by side, so a copy moves them at once.
+    std::vector<MemberLinks> links;
     /// Per island, four cells: the far end of each of its lines that was open at the scan.
     /// A line that is not closed runs over water only, and water becomes something else
     /// only on a closed line, so the far end of a line never moves while it is open.
@@ -358,7 +365,7 @@ struct SolverBoard {
     void flushReaders();
     /// Flags for both rules the islands at the far ends of the open lines of every member
     /// of group id, and drops the members without open lines from the circle of
-    /// nextReader.
+    /// reader circle.
     void markReaders(std::uint16_t id);
     /// Flags the far ends of the open lines of the island at pos; false when it has none.
     bool markFarEnds(int pos);
