@@ -63,21 +63,33 @@ void SolverBoard::loadPlane(const std::uint8_t* plane) {
     liveGroups = 0;
 }
 
+// Boards with the same layout stamp agreed on every plane outside the span from their
+// first island to their last when they took the stamp (from a scan, or from a copy of the
+// whole planes), and no primitive writes outside it since: codes and links change only at
+// islands, line states only on lines between two islands. So only the span is copied.
 void SolverBoard::copyFrom(const SolverBoard& other) {
     contradiction = other.contradiction;
     liveGroups = other.liveGroups;
     totals = other.totals;
-    std::copy(other.cells.begin(), other.cells.end(), cells.begin());
-    std::copy(other.masks.begin(), other.masks.end(), masks.begin());
-    std::copy(other.groupIds.begin(), other.groupIds.end(), groupIds.begin());
     // Group ids stay below the number of islands; the records past both boards' islands
     // are empty in both.
     const std::size_t used = std::max({islands.size(), other.islands.size(), std::size_t{1}});
     std::copy(other.groups.begin(), other.groups.begin() + std::ptrdiff_t(used), groups.begin());
-    std::copy(other.links.begin(), other.links.end(), links.begin());
+    const bool sameLayout = layoutStamp != 0 && layoutStamp == other.layoutStamp;
+    std::ptrdiff_t first = 0;
+    std::ptrdiff_t end = std::ptrdiff_t(cells.size());
+    if (sameLayout && !islands.empty()) {
+        first = islands.front();
+        end = std::ptrdiff_t(islands.back()) + 1;
+    }
+    std::copy(other.cells.begin() + first, other.cells.begin() + end, cells.begin() + first);
+    std::copy(other.masks.begin() + first, other.masks.begin() + end, masks.begin() + first);
+    std::copy(other.groupIds.begin() + first, other.groupIds.begin() + end,
+              groupIds.begin() + first);
+    std::copy(other.links.begin() + first, other.links.begin() + end, links.begin() + first);
     // The island list and flags are as long as the other board has islands; once the
     // capacity is there, assigning them allocates nothing.
-    if (layoutStamp == 0 || layoutStamp != other.layoutStamp) {
+    if (!sameLayout) {
         std::copy(other.islandIndex.begin(), other.islandIndex.end(), islandIndex.begin());
         islands.assign(other.islands.begin(), other.islands.end());
         farEnds.assign(other.farEnds.begin(), other.farEnds.end());
