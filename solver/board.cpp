@@ -95,6 +95,19 @@ void SolverBoard::copyFrom(const SolverBoard& other) {
         farEnds.assign(other.farEnds.begin(), other.farEnds.end());
         layoutStamp = other.layoutStamp;
     }
+    // The six sets of a board are always sized together, to one length; when the two
+    // boards' lengths agree, all their words go over in a single loop.
+    if (dirty.words.size() == other.dirty.words.size()) {
+        for (std::size_t i = 0, n = dirty.words.size(); i < n; ++i) {
+            dirty.words[i] = other.dirty.words[i];
+            unfinished.words[i] = other.unfinished.words[i];
+            lone.words[i] = other.lone.words[i];
+            pairDirty.words[i] = other.pairDirty.words[i];
+            isolationDirty.words[i] = other.isolationDirty.words[i];
+            changedGroups.words[i] = other.changedGroups.words[i];
+        }
+        return;
+    }
     dirty.copyFrom(other.dirty);
     unfinished.copyFrom(other.unfinished);
     lone.copyFrom(other.lone);
