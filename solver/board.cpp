@@ -318,8 +318,9 @@ void SolverBoard::layBridges(int posA, int posB, int n) {
     countGroup(survivor, 1);
     listLoneIsland(survivor);
     if (read || group.openIslands == 1) changedGroups.insert(survivor);
-    markDirty(posA);
-    markDirty(posB);
+    // Both ends of a bridge are islands.
+    markIsland(islandIndex[std::size_t(posA)]);
+    markIsland(islandIndex[std::size_t(posB)]);
 }
 
 bool SolverBoard::markFarEnds(int pos) {

@@ -310,10 +310,16 @@ struct SolverBoard {
     /// Flags the island at pos, if pos is one, for the next walk of every rule.
     void markDirty(int pos) {
         const std::uint16_t index = islandIndex[std::size_t(pos)];
-        if (index == NO_ISLAND) return;
-        dirty.insert(index);
-        pairDirty.insert(index);
-        isolationDirty.insert(index);
+        if (index != NO_ISLAND) markIsland(index);
+    }
+    /// Flags the island with that index for the next walk of every rule. The three sets
+    /// have one length, so one word offset serves all three.
+    void markIsland(std::size_t index) {
+        const std::size_t word = index >> 6;
+        const std::uint64_t bit = std::uint64_t{1} << (index & 63);
+        dirty.words[word] |= bit;
+        pairDirty.words[word] |= bit;
+        isolationDirty.words[word] |= bit;
     }
 
   private:
