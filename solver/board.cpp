@@ -330,8 +330,7 @@ bool SolverBoard::markFarEnds(int pos) {
         open = true;
         const std::uint16_t index = islandIndex[std::size_t(farIsland(pos, dir))];
         if (index == NO_ISLAND) continue;
-        pairDirty.insert(index);
-        isolationDirty.insert(index);
+        markReader(index);
     }
     return open;
 }

@@ -364,8 +364,15 @@ struct SolverBoard {
             return;
         const std::uint16_t index = islandIndex[group.openCells];
         lone.insert(index);
-        pairDirty.insert(index);
-        isolationDirty.insert(index);
+        markReader(index);
+    }
+    /// Flags the island with that index for the pair and isolation rules; the two sets
+    /// have one length, so one word offset serves both.
+    void markReader(std::size_t index) {
+        const std::size_t word = index >> 6;
+        const std::uint64_t bit = std::uint64_t{1} << (index & 63);
+        pairDirty.words[word] |= bit;
+        isolationDirty.words[word] |= bit;
     }
     /// Flags the readers of every group in changedGroups and empties it.
     void flushReaders();
