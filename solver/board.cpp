@@ -23,6 +23,10 @@ void SolverBoard::allocate(int borderedWidth, int borderedHeight) {
     groups.assign(n, IslandGroup{});
     islandIndex.assign(n, NO_ISLAND);
     links.assign(n, MemberLinks{});
+    forgetScan();
+}
+
+void SolverBoard::forgetScan() {
     islands.clear();
     dirty.words.clear();
     unfinished.words.clear();
@@ -49,16 +53,7 @@ void SolverBoard::loadPlane(const std::uint8_t* plane) {
     std::fill(groupIds.begin(), groupIds.end(), 0);
     std::fill(groups.begin(), groups.end(), IslandGroup{});
     std::fill(islandIndex.begin(), islandIndex.end(), NO_ISLAND);
-    islands.clear();
-    dirty.words.clear();
-    unfinished.words.clear();
-    lone.words.clear();
-    pairDirty.words.clear();
-    isolationDirty.words.clear();
-    changedGroups.words.clear();
-    farEnds.clear();
-    layoutStamp = 0;
-    totals = IslandTotals{};
+    forgetScan();
     contradiction = 0;
     liveGroups = 0;
 }

@@ -323,6 +323,9 @@ struct SolverBoard {
     }
 
   private:
+    /// Empties what a scan builds (island list, sets, far ends, totals) for a new one.
+    void forgetScan();
+
     /// Builds the island list and the member circles of single islands.
     void listIslands();
     /// Opens the cells strictly between the islands at `from` and `to` (step 1 or W) and
