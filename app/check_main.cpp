@@ -2,17 +2,15 @@
 // several, and whether deduction finds the one. The solve mode's "failed." cannot tell
 // these apart; someone who draws or imports a puzzle needs to know which.
 #include <getopt.h>
-#include <sys/stat.h>
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 #include "app/check.h"
+#include "app/input_file.h"
 #include "app/program.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
@@ -45,16 +43,6 @@ void printHelp() {
         PROGRAM);
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const {
-        if (file != stdin) std::fclose(file);
-    }
-};
-
-bool isBlankLine(std::string_view line) {
-    return line.find_first_not_of(" \t\r\n\v\f") == std::string_view::npos;
-}
-
 class Checker {
   public:
     explicit Checker(bool json, const spanwright::ReportOptions& options)
@@ -65,16 +53,11 @@ class Checker {
 
     /// Checks every problem of one file; "-" is standard input.
     void checkFile(const std::string& name) {
-        const bool standardInput = name == "-";
         const std::string shown = spanwright::printableName(name);
-        errno = 0;
-        std::unique_ptr<std::FILE, FileCloser> file(standardInput ? stdin
-                                                                  : std::fopen(name.c_str(), "rb"));
-        if (!file)
-            return fail("%s: cannot open: %s", shown.c_str(),
-                        std::generic_category().message(errno).c_str());
-        struct stat info {};
-        if (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode))
+        const spanwright::InputFile file(name);
+        if (file.fault() == spanwright::InputFile::Fault::CannotOpen)
+            return fail("%s: cannot open: %s", shown.c_str(), file.reason().c_str());
+        if (file.fault() == spanwright::InputFile::Fault::Directory)
             return fail("%s: cannot read: it is a directory", shown.c_str());
 
         // Reading goes on past a refused line, so that one run names every bad line of a
@@ -91,7 +74,7 @@ class Checker {
                 return fail("%s:%ld: not a problem line: %s; the rest of the file is not read",
                             shown.c_str(), lineNumber,
                             spanwright::describeLineFault(spanwright::LineFault::TooLong));
-            if (isBlankLine(line)) continue;
+            if (spanwright::isBlankLine(line)) continue;
             spanwright::Puzzle puzzle;
             spanwright::LineFault fault = spanwright::LineFault::None;
             if (!spanwright::parseProblemLine(puzzle, line, &fault)) {

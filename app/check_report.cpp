@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/check.h"
+#include "app/program.h"
 #include "generator/derivation.h"
 #include "generator/technique.h"
 
@@ -50,15 +51,6 @@ std::string findings(const ProblemCheck& check) {
     if (!check.deduced) return "not solved by deduction (fair only for a solver that searches)";
     return format("solved by deduction (grade %d, technique %s)", gradeOf(ratingScore(check.stats)),
                   std::string(techniqueName(techniqueOf(check.stats))).c_str());
-}
-
-/// The length of the UTF-8 sequence that the byte `lead` starts, 0 for a byte that
-/// starts none.
-int sequenceLength(unsigned char lead) {
-    if (lead >= 0xC2 && lead <= 0xDF) return 2;
-    if (lead >= 0xE0 && lead <= 0xEF) return 3;
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    return 0;
 }
 
 }  // namespace
@@ -167,18 +159,10 @@ std::string jsonString(std::string_view text) {
         } else if (c < 0x80) {
             json += char(c);
         } else {
-            // A UTF-8 sequence passes whole; a byte that starts none becomes U+FFFD. Over-long
-            // forms, surrogates and values past U+10FFFF are no UTF-8 either.
-            const int length = sequenceLength(c);
-            bool valid = length > 0 && i + std::size_t(length) <= text.size();
-            for (int k = 1; valid && k < length; ++k)
-                valid = (byteAt(i + k) & 0xC0) == 0x80;
-            if (valid && length >= 3) {
-                const unsigned second = byteAt(i + 1);
-                valid = !(c == 0xE0 && second < 0xA0) && !(c == 0xED && second >= 0xA0) &&
-                        !(c == 0xF0 && second < 0x90) && !(c == 0xF4 && second >= 0x90);
-            }
-            if (!valid) {
+            // A UTF-8 sequence passes whole; a byte that starts none becomes U+FFFD.
+            char32_t code = 0;
+            const int length = utf8Sequence(text, i, code);
+            if (length == 0) {
                 json += "\\ufffd";
                 ++i;
                 continue;

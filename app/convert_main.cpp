@@ -3,16 +3,15 @@
 // picture for terminals. Every input problem is converted on its own: one that cannot be
 // is reported with its file and line and the rest still goes through.
 #include <getopt.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <system_error>
 
+#include "app/input_file.h"
 #include "app/program.h"
 #include "puzzle/benchmark_text.h"
 #include "puzzle/game_id.h"
@@ -73,19 +72,11 @@ const FormatName* findFormat(const char* name) {
     return nullptr;
 }
 
-bool isBlankLine(std::string_view line) {
-    return line.find_first_not_of(" \t\r\n\v\f") == std::string_view::npos;
-}
-
 std::string_view trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t\r\n\v\f");
     const std::size_t last = text.find_last_not_of(" \t\r\n\v\f");
     return text.substr(first, last - first + 1);
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 class Converter {
   public:
@@ -168,7 +159,7 @@ void Converter::convertLines(std::FILE* file, const std::string& name) {
             }
             continue;
         }
-        if (isBlankLine(line)) continue;
+        if (spanwright::isBlankLine(line)) continue;
 
         Puzzle puzzle;
         if (from_ == Format::Id) {
@@ -214,21 +205,14 @@ void Converter::convertBenchmarkFile(std::FILE* file, const std::string& name) {
 void Converter::convertFile(const char* path) {
     const bool standardInput = std::strcmp(path, "-") == 0;
     const std::string name = standardInput ? "(standard input)" : spanwright::printableName(path);
-    std::unique_ptr<std::FILE, FileCloser> opened;
-    if (!standardInput) {
-        opened.reset(std::fopen(path, "rb"));
-        if (!opened) {
-            report(name, "cannot open: " + std::generic_category().message(errno));
-            return;
-        }
-        // A directory opens on this platform but holds no problems.
-        struct stat info {};
-        if (fstat(fileno(opened.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
-            report(name, "cannot open: it is a directory");
-            return;
-        }
+    const spanwright::InputFile input(path);
+    if (input.fault() != spanwright::InputFile::Fault::None) {
+        report(name, "cannot open: " + (input.fault() == spanwright::InputFile::Fault::Directory
+                                            ? std::string("it is a directory")
+                                            : input.reason()));
+        return;
     }
-    std::FILE* file = standardInput ? stdin : opened.get();
+    std::FILE* file = input.get();
     if (from_ == Format::Has)
         convertBenchmarkFile(file, name);
     else

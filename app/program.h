@@ -35,6 +35,11 @@ int usageError(const char* program, const char* format, ...) __attribute__((form
 /// it). Returns the exit status, or -1 when `choice` is none of these.
 int answerCommonOption(const char* program, int choice, char* const* argv, void (*printHelp)());
 
+/// The UTF-8 sequence at `at` of `text`: its length, with its code point in `code`, or 0
+/// when the bytes there are no UTF-8 (a stray or cut sequence, an over-long form, a
+/// surrogate, a value past U+10FFFF).
+int utf8Sequence(std::string_view text, std::size_t at, char32_t& code);
+
 /// Reads `text` as a whole decimal number from `low` to `high`; false for anything else.
 bool readNumber(const char* text, long low, long high, long& value);
 

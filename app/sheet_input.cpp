@@ -1,14 +1,11 @@
 #include "app/sheet_input.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <memory>
 #include <string_view>
 #include <system_error>
 
+#include "app/input_file.h"
 #include "app/program.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
@@ -16,41 +13,21 @@
 namespace spanwright {
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const {
-        if (file != stdin) std::fclose(file);
-    }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-bool isBlankLine(std::string_view line) {
-    return line.find_first_not_of(" \t\r\n\v\f") == std::string_view::npos;
-}
-
-/// Opens a problem file, or says why not.
-File openProblemFile(const char* program, const std::string& path, const std::string& shown) {
-    if (path == "-") return File(stdin);
-    errno = 0;
-    File file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
+/// Says why a problem file gave nothing to read; true when it can be read.
+bool isReadable(const char* program, const InputFile& file, const std::string& shown) {
+    if (file.fault() == InputFile::Fault::CannotOpen)
         std::fprintf(stderr, "%s: cannot open %s: %s\n", program, shown.c_str(),
-                     std::generic_category().message(errno).c_str());
-        return nullptr;
-    }
-    // A directory opens here but is no problem file; reading it would fail obscurely.
-    struct stat info {};
-    if (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
+                     file.reason().c_str());
+    if (file.fault() == InputFile::Fault::Directory)
         std::fprintf(stderr, "%s: cannot read %s: it is a directory\n", program, shown.c_str());
-        return nullptr;
-    }
-    return file;
+    return file.fault() == InputFile::Fault::None;
 }
 
 bool readFile(const char* program, const std::string& path, Book& book,
               std::vector<PuzzleOrigin>& origins) {
     const std::string shown = path == "-" ? "standard input" : printableName(path);
-    const File file = openProblemFile(program, path, shown);
-    if (!file) return false;
+    const InputFile file(path);
+    if (!isReadable(program, file, shown)) return false;
     LineReader reader(file.get());
     for (long lineNumber = 1;; ++lineNumber) {
         std::string_view line;

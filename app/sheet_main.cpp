@@ -69,37 +69,11 @@ void printHelp() {
 /// Text that cairo can set: valid UTF-8 without control characters. Anything else would
 /// put the drawing into an error state, or print as boxes.
 bool isPrintableText(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        int length = 0;
-        std::uint32_t code = 0;
-        if (lead < 0x80) {
-            length = 1;
-            code = lead;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            code = lead & 0x1Fu;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            code = lead & 0x0Fu;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            code = lead & 0x07u;
-        } else {
-            return false;
-        }
-        if (i + length > text.size()) return false;
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0u) != 0x80u) return false;
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        if (code < 0x20 || (code >= 0x7F && code < 0xA0)) return false;
-        i += length;
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t code = 0;
+        const int length = spanwright::utf8Sequence(text, i, code);
+        if (length == 0 || code < 0x20 || (code >= 0x7F && code < 0xA0)) return false;
+        i += std::size_t(length);
     }
     return true;
 }
@@ -180,9 +154,7 @@ spanwright::SolutionSource exactSolutionSource() {
                 break;
             case spanwright::exact::Verdict::Unique:
                 key.verdict = spanwright::KeyVerdict::Unique;
-                for (const spanwright::exact::Bridge& bridge : result.solutions.front())
-                    key.bridges.push_back(
-                        {bridge.row1, bridge.column1, bridge.row2, bridge.column2, bridge.bridges});
+                key.bridges = result.solutions.front();
                 break;
         }
         return key;

@@ -20,10 +20,6 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-bool isBlankLine(std::string_view line) {
-    return line.find_first_not_of(" \t\r\n\v\f") == std::string_view::npos;
-}
-
 /// Tells the user on standard error why the reading stopped; standard output carries only
 /// the results. A blank line ends the file quietly, as it always has.
 void reportRefusedLine(const char* path, long lineNumber, std::string_view line, LineFault fault) {

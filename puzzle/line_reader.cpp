@@ -5,6 +5,10 @@
 
 namespace spanwright {
 
+bool isBlankLine(std::string_view line) {
+    return line.find_first_not_of(" \t\r\n\v\f") == std::string_view::npos;
+}
+
 LineReader::LineReader(std::FILE* file, std::size_t maxLength)
     : file_(file), maxLength_(maxLength) {}
 

@@ -12,6 +12,10 @@ namespace spanwright {
 /// whole would let an endless one (a FIFO, /dev/zero) take all memory.
 inline constexpr std::size_t MAX_LINE_LENGTH = std::size_t(1) << 20;
 
+/// True for a line of white space alone (line end included): the end of a problem file
+/// for the solve mode, a line to pass over for the other programs.
+bool isBlankLine(std::string_view line);
+
 /// Reads a stream line by line, never holding more than the bound in memory. A read error
 /// is told apart from the end of the stream, so a failing disk or an exhausted memory is
 /// never taken for the end of the file.

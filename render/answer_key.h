@@ -14,10 +14,6 @@ namespace spanwright {
 /// Anything that can answer for a puzzle: the exact solver, or a stand-in in tests.
 using SolutionSource = std::function<KeySolution(const Puzzle&)>;
 
-/// The bridges laid on a solved board, each pair of islands once, in the order of their
-/// upper or left island row by row.
-std::vector<KeyBridge> bridgesOf(const SolverBoard& board);
-
 /// The deduction solver's answer: Unique with the bridges when it finishes the board,
 /// Unknown when it stalls or finds a contradiction. Every step of deduction is forced, so
 /// a finished board is the one solution there is.

@@ -87,19 +87,19 @@ void drawDots(cairo_t* cr, const TilePlan& tile, const Puzzle& puzzle) {
     cairo_fill(cr);
 }
 
-void drawBridges(cairo_t* cr, const TilePlan& tile, const std::vector<KeyBridge>& bridges) {
+void drawBridges(cairo_t* cr, const TilePlan& tile, const Solution& bridges) {
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_set_line_width(cr, std::clamp(BRIDGE_WIDTH * tile.cell, BRIDGE_MIN, BRIDGE_MAX));
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
-    for (const KeyBridge& bridge : bridges) {
-        const Point from = cellCentre(tile, bridge.r1, bridge.c1);
-        const Point to = cellCentre(tile, bridge.r2, bridge.c2);
+    for (const Bridge& bridge : bridges) {
+        const Point from = cellCentre(tile, bridge.row1, bridge.column1);
+        const Point to = cellCentre(tile, bridge.row2, bridge.column2);
         // The pair of a double bridge lies either side of the line between the centres,
         // across the direction of the bridge.
-        const bool across = bridge.r1 == bridge.r2;
+        const bool across = bridge.row1 == bridge.row2;
         const double gap = DOUBLE_GAP * tile.cell;
         for (const double offset :
-             bridge.count == 2 ? std::vector<double>{-gap, gap} : std::vector<double>{0.0}) {
+             bridge.bridges == 2 ? std::vector<double>{-gap, gap} : std::vector<double>{0.0}) {
             const double dx = across ? 0 : offset;
             const double dy = across ? offset : 0;
             cairo_move_to(cr, from.x + dx, from.y + dy);

@@ -8,18 +8,9 @@
 #include <vector>
 
 #include "puzzle/puzzle.h"
+#include "puzzle/solution.h"
 
 namespace spanwright {
-
-/// Bridges between two islands, in puzzle rows and columns counted from 0. The islands
-/// share a row or a column; (r1, c1) is the upper or left one.
-struct KeyBridge {
-    int r1 = 0;
-    int c1 = 0;
-    int r2 = 0;
-    int c2 = 0;
-    int count = 1;  ///< 1 or 2
-};
 
 /// What is known about a puzzle's solutions.
 enum class KeyVerdict {
@@ -32,7 +23,7 @@ enum class KeyVerdict {
 /// The answer key entry of one puzzle.
 struct KeySolution {
     KeyVerdict verdict = KeyVerdict::Unknown;
-    std::vector<KeyBridge> bridges;  ///< only with KeyVerdict::Unique
+    Solution bridges;  ///< only with KeyVerdict::Unique
 };
 
 /// One puzzle of the book.

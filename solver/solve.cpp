@@ -40,4 +40,27 @@ bool solveScannedBoard(SolveStats& stats, SolverBoard& board, SolverBoard& worki
     return solved;
 }
 
+// A bridge leaves an island through the water cell beside it; the code of that cell says
+// single or double, and the walk along it finds the far island.
+Solution solutionOf(const SolverBoard& board) {
+    Solution solution;
+    const int w = board.stride();
+    board.forEachInterior([&](int pos) {
+        if (board.cells[pos] < ISLAND_BASE) return;
+        const int row = pos / w - 1;
+        const int column = pos % w - 1;
+        for (const int step : {1, w}) {
+            const std::uint8_t code = board.cells[pos + step];
+            const bool single = code == (step == 1 ? H_SINGLE : V_SINGLE);
+            const bool twofold = code == (step == 1 ? H_DOUBLE : V_DOUBLE);
+            if (!single && !twofold) continue;
+            int end = pos + step;
+            while (board.cells[end] == code)
+                end += step;
+            solution.push_back({row, column, end / w - 1, end % w - 1, twofold ? 2 : 1});
+        }
+    });
+    return solution;
+}
+
 }  // namespace spanwright

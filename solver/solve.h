@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "puzzle/solution.h"
 #include "solver/board.h"
 #include "solver/solve_stats.h"
 
@@ -20,6 +21,9 @@ bool solveBoard(SolveStats& stats, SolverBoard& board, SolverBoard& workingCopy,
 /// The same for a board already scanned (scanLines, or copyFrom and recodeIslands).
 bool solveScannedBoard(SolveStats& stats, SolverBoard& board, SolverBoard& workingCopy, bool draw,
                        std::FILE* out = stdout);
+
+/// The bridges of a board that solveBoard finished, in the order of a Solution.
+Solution solutionOf(const SolverBoard& board);
 
 /// The board's interior in code page 932 full-width glyphs, one text line per row and an
 /// empty line at the end.

@@ -118,19 +118,9 @@ Bridges ourSolution(const Puzzle& puzzle) {
     SolveStats stats;
     EXPECT_TRUE(solveBoard(stats, board, false));
     Bridges bridges;
-    const int w = board.stride();
-    board.forEachInterior([&](int pos) {
-        if (board.cells[pos] < ISLAND_BASE) return;
-        for (const auto& [step, single] : {std::pair{1, H_SINGLE}, std::pair{w, V_SINGLE}}) {
-            const std::uint8_t code = board.cells[pos + step];
-            if (code != single && code != single + 1) continue;
-            int end = pos + step;
-            while (board.cells[end] == code)
-                end += step;
-            bridges.insert(bridgeName(pos % w - 1, pos / w - 1, end % w - 1, end / w - 1,
-                                      code == single ? 1 : 2));
-        }
-    });
+    for (const Bridge& bridge : solutionOf(board))
+        bridges.insert(
+            bridgeName(bridge.column1, bridge.row1, bridge.column2, bridge.row2, bridge.bridges));
     return bridges;
 }
 

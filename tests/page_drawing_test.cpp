@@ -121,21 +121,21 @@ TEST_F(PageDrawing, KeyHasInkWhereBridgesRunOnly) {
     const TilePlan& tile = plan_.pages[1].tiles[0];
     std::vector<bool> crossed(100, false);  // water under a bridge
     bool sawDouble = false;
-    for (const KeyBridge& bridge : book_.puzzles[0].key.bridges) {
-        for (int r = bridge.r1; r <= bridge.r2; ++r)
-            for (int c = bridge.c1; c <= bridge.c2; ++c)
+    for (const Bridge& bridge : book_.puzzles[0].key.bridges) {
+        for (int r = bridge.row1; r <= bridge.row2; ++r)
+            for (int c = bridge.column1; c <= bridge.column2; ++c)
                 crossed[r * 10 + c] = crossed[r * 10 + c] || !isIsland(r, c);
-        const Centre a = centreOf(tile, bridge.r1, bridge.c1);
-        const Centre b = centreOf(tile, bridge.r2, bridge.c2);
+        const Centre a = centreOf(tile, bridge.row1, bridge.column1);
+        const Centre b = centreOf(tile, bridge.row2, bridge.column2);
         const Centre mid{(a.x + b.x) / 2, (a.y + b.y) / 2};
-        if (bridge.count == 1) {
+        if (bridge.bridges == 1) {
             EXPECT_TRUE(page.dark(mid.x, mid.y));
             continue;
         }
         // A double bridge: two lines either side of the centre line, nothing on it.
         sawDouble = true;
         const double gap = 0.13 * tile.cell;
-        const bool across = bridge.r1 == bridge.r2;
+        const bool across = bridge.row1 == bridge.row2;
         EXPECT_FALSE(page.dark(mid.x, mid.y));
         EXPECT_TRUE(page.dark(mid.x + (across ? 0 : gap), mid.y + (across ? gap : 0)));
         EXPECT_TRUE(page.dark(mid.x - (across ? 0 : gap), mid.y - (across ? gap : 0)));
@@ -174,12 +174,12 @@ TEST(AnswerKey, BridgesOfASolvedBoardAreASolution) {
     for (int r = 0; r < puzzle.height; ++r)
         for (int c = 0; c < puzzle.width; ++c)
             if (puzzle.cells[r * puzzle.width + c] != 0) plane[(r + 1) * w + c + 1] = ISLAND_BASE;
-    for (const KeyBridge& b : key.bridges) {
-        const bool across = b.r1 == b.r2;
-        const std::uint8_t code = across ? (b.count == 1 ? 1 : 2) : (b.count == 1 ? 3 : 4);
-        for (int r = b.r1, c = b.c1;;) {
+    for (const Bridge& b : key.bridges) {
+        const bool across = b.row1 == b.row2;
+        const std::uint8_t code = across ? (b.bridges == 1 ? 1 : 2) : (b.bridges == 1 ? 3 : 4);
+        for (int r = b.row1, c = b.column1;;) {
             (across ? c : r) += 1;
-            if (r == b.r2 && c == b.c2) break;
+            if (r == b.row2 && c == b.column2) break;
             plane[(r + 1) * w + c + 1] = code;
         }
     }
