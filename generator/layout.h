@@ -6,6 +6,7 @@
 
 #include "generator/random_source.h"
 #include "solver/board.h"
+#include "solver/trial_search.h"
 
 namespace spanwright {
 
@@ -64,7 +65,7 @@ struct GeneratorBoard {
     std::vector<BridgeRun> runs;        ///< the bridges of a finished layout, up to W x W
     IslandQueue queue;
     SolverBoard checker;        ///< W x W board that solves the derived problems
-    SolverBoard checkerTrials;  ///< the checker's working copy for its trial search
+    TrialWorkspace checkerTrials;  ///< the checker's workspace for its trial search
     /// The finished layout's islands scanned once: every problem derived from the layout
     /// has its islands on the same cells, so each check starts from a copy of this board.
     SolverBoard scannedLayout;

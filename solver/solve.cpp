@@ -1,24 +1,23 @@
 #include "solver/solve.h"
 
 #include "solver/propagation.h"
-#include "solver/trial_search.h"
 
 namespace spanwright {
 
 // Deduction first, a one-level trial only when deduction is stuck, and back to deduction
 // after every settled trial. Each settled trial lays a bridge, so the loop ends.
 bool solveBoard(SolveStats& stats, SolverBoard& board, bool draw, std::FILE* out) {
-    SolverBoard workingCopy;
-    return solveBoard(stats, board, workingCopy, draw, out);
+    TrialWorkspace trials;
+    return solveBoard(stats, board, trials, draw, out);
 }
 
-bool solveBoard(SolveStats& stats, SolverBoard& board, SolverBoard& workingCopy, bool draw,
+bool solveBoard(SolveStats& stats, SolverBoard& board, TrialWorkspace& trials, bool draw,
                 std::FILE* out) {
     board.scanLines();
-    return solveScannedBoard(stats, board, workingCopy, draw, out);
+    return solveScannedBoard(stats, board, trials, draw, out);
 }
 
-bool solveScannedBoard(SolveStats& stats, SolverBoard& board, SolverBoard& workingCopy, bool draw,
+bool solveScannedBoard(SolveStats& stats, SolverBoard& board, TrialWorkspace& trials, bool draw,
                        std::FILE* out) {
     stats = SolveStats{};
     stats.interiorCells = (board.width - 2) * (board.height - 2);
@@ -31,7 +30,7 @@ bool solveScannedBoard(SolveStats& stats, SolverBoard& board, SolverBoard& worki
                 solved = true;
                 break;
             }
-            if (!trialSearch(stats, board, workingCopy, scanPosition)) break;
+            if (!trialSearch(stats, board, trials, scanPosition)) break;
             if (!propagateExtended(stats, board)) break;
         }
     }

@@ -6,6 +6,7 @@
 #include "puzzle/solution.h"
 #include "solver/board.h"
 #include "solver/solve_stats.h"
+#include "solver/trial_search.h"
 
 namespace spanwright {
 
@@ -13,13 +14,13 @@ namespace spanwright {
 /// With `draw`, writes the final board to `out` before returning. True when solved.
 bool solveBoard(SolveStats& stats, SolverBoard& board, bool draw, std::FILE* out = stdout);
 
-/// The same with the trial search's working copy kept by the caller, so that solving one
+/// The same with the trial search's workspace kept by the caller, so that solving one
 /// board after another allocates nothing.
-bool solveBoard(SolveStats& stats, SolverBoard& board, SolverBoard& workingCopy, bool draw,
+bool solveBoard(SolveStats& stats, SolverBoard& board, TrialWorkspace& trials, bool draw,
                 std::FILE* out = stdout);
 
 /// The same for a board already scanned (scanLines, or copyFrom and recodeIslands).
-bool solveScannedBoard(SolveStats& stats, SolverBoard& board, SolverBoard& workingCopy, bool draw,
+bool solveScannedBoard(SolveStats& stats, SolverBoard& board, TrialWorkspace& trials, bool draw,
                        std::FILE* out = stdout);
 
 /// The bridges of a board that solveBoard finished, in the order of a Solution.

@@ -20,10 +20,32 @@ bool isCandidate(const SolverBoard& board, int pos, Alternatives& alternatives) 
 }
 
 /// Lays the alternative on the copy and lets the deductions run; refuted when they find a
-/// contradiction or leave a board that can no longer be solved.
-bool refutes(SolveStats& stats, SolverBoard& copy, int pos, int dir) {
+/// contradiction or leave a board that can no longer be solved. An alternative that is
+/// not refuted leaves the copy equal to the board again.
+bool refutes(SolveStats& stats, const SolverBoard& board, TrialWorkspace& space, int pos,
+             int dir) {
+    TriedLine* line = space.lineAt(board, pos, dir);
+    if (line != nullptr && line->search == space.search) {
+        addCount(stats.tableSteps, line->tableSteps);
+        addCount(stats.pairSteps, line->pairSteps);
+        addCount(stats.isolationSteps, line->isolationSteps);
+        return false;
+    }
+    const SolveStats before = stats;
+    SolverBoard& copy = space.copy;
     applyAlternative(copy, pos, dir);
-    return !propagateExtended(stats, copy) || copy.isRefuted();
+    if (!propagateExtended(stats, copy) || copy.isRefuted()) return true;
+    if (line != nullptr) {
+        // Counters wrap, so the differences wrap too and add back to the same sums.
+        const auto added = [](std::int32_t after, std::int32_t from) {
+            return std::int32_t(std::uint32_t(after) - std::uint32_t(from));
+        };
+        *line = TriedLine{space.search, added(stats.tableSteps, before.tableSteps),
+                          added(stats.pairSteps, before.pairSteps),
+                          added(stats.isolationSteps, before.isolationSteps)};
+    }
+    copy.copyFrom(board);
+    return false;
 }
 
 }  // namespace
@@ -47,17 +69,36 @@ void applyAlternative(SolverBoard& board, int pos, int dir) {
     board.setLine(pos, dir, LINE_CLOSED, count);
 }
 
-bool trialSearch(SolveStats& stats, SolverBoard& board, std::int32_t& scanPosition) {
-    SolverBoard copy;
-    return trialSearch(stats, board, copy, scanPosition);
-}
-
-bool trialSearch(SolveStats& stats, SolverBoard& board, SolverBoard& copy,
-                 std::int32_t& scanPosition) {
-    // The working copy is brought back to the board's state between alternatives.
+void TrialWorkspace::beginSearch(const SolverBoard& board) {
     if (copy.width != board.width || copy.height != board.height)
         copy.allocate(board.width, board.height);
     copy.copyFrom(board);
+    if (lines.size() < board.islands.size() * 2) lines.resize(board.islands.size() * 2);
+    // Slots of earlier searches carry older numbers; when the numbers wrap, all are cleared.
+    if (++search == 0) {
+        std::fill(lines.begin(), lines.end(), TriedLine{});
+        search = 1;
+    }
+}
+
+TriedLine* TrialWorkspace::lineAt(const SolverBoard& board, int pos, int dir) {
+    // A line to the left or up is the line to the right or down of its far end.
+    const int owner = dir == 1 || dir == 3 ? pos : board.farIsland(pos, dir);
+    const std::uint16_t index = board.islandIndex[std::size_t(owner)];
+    if (index == NO_ISLAND) return nullptr;
+    return &lines[std::size_t(index) * 2 + std::size_t(dir >= 2)];
+}
+
+bool trialSearch(SolveStats& stats, SolverBoard& board, std::int32_t& scanPosition) {
+    TrialWorkspace space;
+    return trialSearch(stats, board, space, scanPosition);
+}
+
+bool trialSearch(SolveStats& stats, SolverBoard& board, TrialWorkspace& space,
+                 std::int32_t& scanPosition) {
+    // The working copy is brought back to the board's state between alternatives.
+    space.beginSearch(board);
+    const SolverBoard& copy = space.copy;
 
     Alternatives alternatives{};
     const int first = findTrialCandidate(copy, scanPosition + 1, alternatives);
@@ -67,20 +108,18 @@ bool trialSearch(SolveStats& stats, SolverBoard& board, SolverBoard& copy,
     }
     int pos = first;
     for (;;) {
-        if (refutes(stats, copy, pos, alternatives[0])) {
+        if (refutes(stats, board, space, pos, alternatives[0])) {
             addCount(stats.trialFirstRefuted, 1);
             applyAlternative(board, pos, alternatives[1]);
             scanPosition = pos;
             return true;
         }
-        copy.copyFrom(board);
-        if (refutes(stats, copy, pos, alternatives[1])) {
+        if (refutes(stats, board, space, pos, alternatives[1])) {
             addCount(stats.trialSecondRefuted, 1);
             applyAlternative(board, pos, alternatives[0]);
             scanPosition = pos;
             return true;
         }
-        copy.copyFrom(board);
         pos = findTrialCandidate(copy, pos + 1, alternatives);
         if (pos == first) {
             scanPosition = pos;

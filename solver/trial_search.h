@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "solver/board.h"
 #include "solver/solve_stats.h"
@@ -23,14 +24,45 @@ int findTrialCandidate(const SolverBoard& board, int start, Alternatives& altern
 /// Closes the island's line in direction dir with the largest count it allows.
 void applyAlternative(SolverBoard& board, int pos, int dir);
 
+/// What one alternative tried in a search added to the counters, and in which search.
+struct TriedLine {
+    std::uint32_t search = 0;  ///< the search that tried it; 0 is no search
+    std::int32_t tableSteps = 0;
+    std::int32_t pairSteps = 0;
+    std::int32_t isolationSteps = 0;
+};
+
+/// Scratch space of the trial search, of any size and content: the working copy the
+/// alternatives are tried on, and the lines tried in the current search. The copy is sized
+/// to the board only when its size differs, so a caller that keeps a workspace allocates
+/// nothing per call.
+///
+/// Two candidates next to each other often name the same line as an alternative: the two
+/// ends of one line. Closing a line lays the same bridges and closes the same crossing
+/// runs whichever end it is closed from, so both trials start from the same board and do
+/// the same work. Within one search the board does not change, so the second trial is not
+/// run: it is not refuted (the first would have ended the search) and it adds what the
+/// first added.
+struct TrialWorkspace {
+    SolverBoard copy;
+    /// Per island, its line to the right (slot 0) and its line down (slot 1).
+    std::vector<TriedLine> lines;
+    std::uint32_t search = 0;
+
+    /// Starts a search on `board`: sizes the copy and the line slots, and forgets the
+    /// lines tried before.
+    void beginSearch(const SolverBoard& board);
+    /// The slot of the line that leaves the island at pos in direction dir, or nullptr
+    /// for a line without an island at its left or upper end.
+    TriedLine* lineAt(const SolverBoard& board, int pos, int dir);
+};
+
 /// Settles one candidate island by refuting one of its two alternatives on a working copy
 /// and applying the other to the board. Returns false when no candidate can be settled.
-/// `copy` is scratch space of any size and content; it is sized to the board only
-/// when its size differs, so a caller that keeps it allocates nothing per call.
-bool trialSearch(SolveStats& stats, SolverBoard& board, SolverBoard& copy,
+bool trialSearch(SolveStats& stats, SolverBoard& board, TrialWorkspace& space,
                  std::int32_t& scanPosition);
 
-/// The same with a working copy of its own.
+/// The same with a workspace of its own.
 bool trialSearch(SolveStats& stats, SolverBoard& board, std::int32_t& scanPosition);
 
 }  // namespace spanwright

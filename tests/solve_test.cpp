@@ -262,7 +262,7 @@ TEST(SolveScannedBoard, ARecodedLayoutSolvesAsAFreshScan) {
         EXPECT_EQ(boardDifference(recoded, fresh), "");
 
         fresh.loadPlane(plane.data());
-        SolverBoard copy;
+        TrialWorkspace copy;
         SolveStats freshStats;
         SolveStats recodedStats;
         const bool freshSolved = solveBoard(freshStats, fresh, copy, false);
