@@ -5,14 +5,13 @@
 namespace spanwright {
 
 std::int32_t RandomSource::drawBelow(std::int32_t n) {
-    std::uint32_t v = 0;
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        // 12345 - 1043968403 * state equals 12345 + 1103515245 * state modulo 2^31, since
-        // the two multipliers add up to 2^31; clearing bit 31 reduces modulo 2^31.
-        v = (12345u - static_cast<std::uint32_t>(state) * 1043968403u) & 0x7FFFFFFFu;
-        state = static_cast<std::int32_t>(v);
-    }
+    // 12345 - 1043968403 * state equals 12345 + 1103515245 * state modulo 2^31, since
+    // the two multipliers add up to 2^31; clearing bit 31 reduces modulo 2^31.
+    const auto step = [](std::uint32_t from) { return (12345u - from * 1043968403u) & 0x7FFFFFFFu; };
+    std::uint32_t from = state.load(std::memory_order_relaxed);
+    std::uint32_t v = step(from);
+    while (!state.compare_exchange_weak(from, v, std::memory_order_relaxed))
+        v = step(from);
     // r lies strictly between 0 and 1, so the product truncates to 0 .. n - 1.
     const double r = (static_cast<double>(v) + 1.0) / 2147483649.0;
     return static_cast<std::int32_t>(r * static_cast<double>(n));

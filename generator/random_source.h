@@ -1,7 +1,7 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
-#include <mutex>
 
 namespace spanwright {
 
@@ -15,7 +15,7 @@ namespace spanwright {
 class RandomSource {
   public:
     /// Seeds the source. Bit 31 of the seed has no effect.
-    explicit RandomSource(std::int32_t seed) : state(seed) {}
+    explicit RandomSource(std::int32_t seed) : state(std::uint32_t(seed)) {}
 
     RandomSource(const RandomSource&) = delete;
     RandomSource& operator=(const RandomSource&) = delete;
@@ -25,8 +25,10 @@ class RandomSource {
     std::int32_t drawBelow(std::int32_t n);
 
   private:
-    std::int32_t state;
-    std::mutex lock;  // held for the step alone; the mapping needs no shared state
+    // A step is one compare-and-swap: a thread whose swap fails retries on the state
+    // that beat it, so every draw still takes a state of its own. Alone, a thread pays
+    // one uncontended atomic per draw, and the generator draws often.
+    std::atomic<std::uint32_t> state;
 };
 
 /// Milliseconds since the system started, wrapping at 2^32: a seed that differs from run
