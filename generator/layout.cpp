@@ -22,7 +22,7 @@ void GeneratorBoard::setUp(RandomSource& source, int side) {
     queue.items.assign(cells, 0);
     queue.reset();
     checker.allocate(w, w);
-    checkerTrials.copy.allocate(w, w);
+    checkerTrials.allocate(w, w);
     scannedLayout.allocate(w, w);
     // Every island is pushed at most once per fill, so this never reallocates.
     fillStack.clear();

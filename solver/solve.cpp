@@ -31,6 +31,7 @@ bool solveScannedBoard(SolveStats& stats, SolverBoard& board, TrialWorkspace& tr
                 break;
             }
             if (!trialSearch(stats, board, trials, scanPosition)) break;
+            if (trials.takeSettledBoard(stats, board)) continue;
             if (!propagateExtended(stats, board)) break;
         }
     }

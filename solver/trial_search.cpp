@@ -21,9 +21,10 @@ bool isCandidate(const SolverBoard& board, int pos, Alternatives& alternatives) 
 
 /// Lays the alternative on the copy and lets the deductions run; refuted when they find a
 /// contradiction or leave a board that can no longer be solved. An alternative that is
-/// not refuted leaves the copy equal to the board again.
+/// not refuted leaves the copy equal to the board again; with `keep`, the board its trial
+/// left is kept beside it.
 bool refutes(SolveStats& stats, const SolverBoard& board, TrialWorkspace& space, int pos,
-             int dir) {
+             int dir, bool keep) {
     TriedLine* line = space.lineAt(board, pos, dir);
     if (line != nullptr && line->search == space.search) {
         addCount(stats.tableSteps, line->tableSteps);
@@ -32,19 +33,23 @@ bool refutes(SolveStats& stats, const SolverBoard& board, TrialWorkspace& space,
         return false;
     }
     const SolveStats before = stats;
-    SolverBoard& copy = space.copy;
+    SolverBoard& copy = space.copy();
     applyAlternative(copy, pos, dir);
     if (!propagateExtended(stats, copy) || copy.isRefuted()) return true;
-    if (line != nullptr) {
-        // Counters wrap, so the differences wrap too and add back to the same sums.
-        const auto added = [](std::int32_t after, std::int32_t from) {
-            return std::int32_t(std::uint32_t(after) - std::uint32_t(from));
-        };
-        *line = TriedLine{space.search, added(stats.tableSteps, before.tableSteps),
-                          added(stats.pairSteps, before.pairSteps),
-                          added(stats.isolationSteps, before.isolationSteps)};
+    // Counters wrap, so the differences wrap too and add back to the same sums.
+    const auto added = [](std::int32_t after, std::int32_t from) {
+        return std::int32_t(std::uint32_t(after) - std::uint32_t(from));
+    };
+    const TriedLine cost{space.search, added(stats.tableSteps, before.tableSteps),
+                         added(stats.pairSteps, before.pairSteps),
+                         added(stats.isolationSteps, before.isolationSteps)};
+    if (line != nullptr) *line = cost;
+    if (keep) {
+        space.kept = true;
+        space.keptCost = cost;
+        space.active ^= 1;
     }
-    copy.copyFrom(board);
+    space.copy().copyFrom(board);
     return false;
 }
 
@@ -69,10 +74,17 @@ void applyAlternative(SolverBoard& board, int pos, int dir) {
     board.setLine(pos, dir, LINE_CLOSED, count);
 }
 
+void TrialWorkspace::allocate(int borderedWidth, int borderedHeight) {
+    boards[0].allocate(borderedWidth, borderedHeight);
+    boards[1].allocate(borderedWidth, borderedHeight);
+}
+
 void TrialWorkspace::beginSearch(const SolverBoard& board) {
-    if (copy.width != board.width || copy.height != board.height)
-        copy.allocate(board.width, board.height);
-    copy.copyFrom(board);
+    if (boards[0].width != board.width || boards[0].height != board.height)
+        allocate(board.width, board.height);
+    copy().copyFrom(board);
+    kept = false;
+    settled = false;
     if (lines.size() < board.islands.size() * 2) lines.resize(board.islands.size() * 2);
     // Slots of earlier searches carry older numbers; when the numbers wrap, all are cleared.
     if (++search == 0) {
@@ -89,6 +101,17 @@ TriedLine* TrialWorkspace::lineAt(const SolverBoard& board, int pos, int dir) {
     return &lines[std::size_t(index) * 2 + std::size_t(dir >= 2)];
 }
 
+bool TrialWorkspace::takeSettledBoard(SolveStats& stats, SolverBoard& board) {
+    if (!settled) return false;
+    settled = false;
+    kept = false;
+    std::swap(board, boards[active ^ 1]);
+    addCount(stats.tableSteps, keptCost.tableSteps);
+    addCount(stats.pairSteps, keptCost.pairSteps);
+    addCount(stats.isolationSteps, keptCost.isolationSteps);
+    return true;
+}
+
 bool trialSearch(SolveStats& stats, SolverBoard& board, std::int32_t& scanPosition) {
     TrialWorkspace space;
     return trialSearch(stats, board, space, scanPosition);
@@ -98,29 +121,30 @@ bool trialSearch(SolveStats& stats, SolverBoard& board, TrialWorkspace& space,
                  std::int32_t& scanPosition) {
     // The working copy is brought back to the board's state between alternatives.
     space.beginSearch(board);
-    const SolverBoard& copy = space.copy;
 
     Alternatives alternatives{};
-    const int first = findTrialCandidate(copy, scanPosition + 1, alternatives);
+    const int first = findTrialCandidate(board, scanPosition + 1, alternatives);
     if (first == 0) {
         scanPosition = 0;
         return false;
     }
     int pos = first;
     for (;;) {
-        if (refutes(stats, board, space, pos, alternatives[0])) {
+        space.kept = false;
+        if (refutes(stats, board, space, pos, alternatives[0], true)) {
             addCount(stats.trialFirstRefuted, 1);
             applyAlternative(board, pos, alternatives[1]);
             scanPosition = pos;
             return true;
         }
-        if (refutes(stats, board, space, pos, alternatives[1])) {
+        if (refutes(stats, board, space, pos, alternatives[1], false)) {
             addCount(stats.trialSecondRefuted, 1);
             applyAlternative(board, pos, alternatives[0]);
+            space.settled = space.kept;
             scanPosition = pos;
             return true;
         }
-        pos = findTrialCandidate(copy, pos + 1, alternatives);
+        pos = findTrialCandidate(board, pos + 1, alternatives);
         if (pos == first) {
             scanPosition = pos;
             return false;

@@ -32,10 +32,10 @@ struct TriedLine {
     std::int32_t isolationSteps = 0;
 };
 
-/// Scratch space of the trial search, of any size and content: the working copy the
-/// alternatives are tried on, and the lines tried in the current search. The copy is sized
-/// to the board only when its size differs, so a caller that keeps a workspace allocates
-/// nothing per call.
+/// Scratch space of the trial search, of any size and content: the working copies the
+/// alternatives are tried on, and the lines tried in the current search. The copies are
+/// sized to the board only when their size differs, so a caller that keeps a workspace
+/// allocates nothing per call.
 ///
 /// Two candidates next to each other often name the same line as an alternative: the two
 /// ends of one line. Closing a line lays the same bridges and closes the same crossing
@@ -43,18 +43,37 @@ struct TriedLine {
 /// the same work. Within one search the board does not change, so the second trial is not
 /// run: it is not refuted (the first would have ended the search) and it adds what the
 /// first added.
+///
+/// When a candidate's second alternative is refuted, the board takes the first and the
+/// solver propagates it: exactly the work the first alternative's trial did on a copy of
+/// the same board. So the board that trial left is kept, and the solver takes it instead
+/// of doing the work again (takeSettledBoard).
 struct TrialWorkspace {
-    SolverBoard copy;
+    /// The copy the next alternative is tried on, and the other one, which holds the board
+    /// the current candidate's first alternative left, when `kept` says so.
+    SolverBoard boards[2];
+    int active = 0;
+    bool kept = false;     ///< boards[active ^ 1] holds the first alternative's board
+    bool settled = false;  ///< the search settled by the kept board's alternative
+    TriedLine keptCost;    ///< what the kept board's propagation added
     /// Per island, its line to the right (slot 0) and its line down (slot 1).
     std::vector<TriedLine> lines;
     std::uint32_t search = 0;
 
-    /// Starts a search on `board`: sizes the copy and the line slots, and forgets the
+    SolverBoard& copy() { return boards[active]; }
+    /// Sizes both copies for a board of W x H.
+    void allocate(int borderedWidth, int borderedHeight);
+    /// Starts a search on `board`: sizes the copies and the line slots, and forgets the
     /// lines tried before.
     void beginSearch(const SolverBoard& board);
     /// The slot of the line that leaves the island at pos in direction dir, or nullptr
     /// for a line without an island at its left or upper end.
     TriedLine* lineAt(const SolverBoard& board, int pos, int dir);
+    /// After a search that returned true: when the board it settled is the one the first
+    /// alternative's trial left, swaps it into `board` (already holding the alternative,
+    /// not yet propagated), adds what its propagation added and returns true. The board
+    /// is then exactly what propagateExtended would have made of it, with a true result.
+    bool takeSettledBoard(SolveStats& stats, SolverBoard& board);
 };
 
 /// Settles one candidate island by refuting one of its two alternatives on a working copy
