@@ -64,7 +64,7 @@ struct GeneratorBoard {
     std::vector<std::uint8_t> derived;  ///< W x W problem plane being derived from the layout
     std::vector<BridgeRun> runs;        ///< the bridges of a finished layout, up to W x W
     IslandQueue queue;
-    SolverBoard checker;        ///< W x W board that solves the derived problems
+    SolverBoard checker;           ///< W x W board that solves the derived problems
     TrialWorkspace checkerTrials;  ///< the checker's workspace for its trial search
     /// The finished layout's islands scanned once: every problem derived from the layout
     /// has its islands on the same cells, so each check starts from a copy of this board.

@@ -7,7 +7,9 @@ namespace spanwright {
 std::int32_t RandomSource::drawBelow(std::int32_t n) {
     // 12345 - 1043968403 * state equals 12345 + 1103515245 * state modulo 2^31, since
     // the two multipliers add up to 2^31; clearing bit 31 reduces modulo 2^31.
-    const auto step = [](std::uint32_t from) { return (12345u - from * 1043968403u) & 0x7FFFFFFFu; };
+    const auto step = [](std::uint32_t from) {
+        return (12345u - from * 1043968403u) & 0x7FFFFFFFu;
+    };
     std::uint32_t from = state.load(std::memory_order_relaxed);
     std::uint32_t v = step(from);
     while (!state.compare_exchange_weak(from, v, std::memory_order_relaxed))

@@ -23,8 +23,8 @@ bool isCandidate(const SolverBoard& board, int pos, Alternatives& alternatives) 
 /// contradiction or leave a board that can no longer be solved. An alternative that is
 /// not refuted leaves the copy equal to the board again; with `keep`, the board its trial
 /// left is kept beside it.
-bool refutes(SolveStats& stats, const SolverBoard& board, TrialWorkspace& space, int pos,
-             int dir, bool keep) {
+bool refutes(SolveStats& stats, const SolverBoard& board, TrialWorkspace& space, int pos, int dir,
+             bool keep) {
     TriedLine* line = space.lineAt(board, pos, dir);
     if (line != nullptr && line->search == space.search) {
         addCount(stats.tableSteps, line->tableSteps);

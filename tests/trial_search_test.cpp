@@ -3,10 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "generator/derivation.h"
+#include "generator/random_source.h"
 #include "solver/board.h"
 #include "solver/propagation.h"
 #include "solver/trial_search.h"
 #include "tests/support/board_picture.h"
+#include "tests/support/random_board.h"
 #include "tests/support/solution_check.h"
 
 namespace spanwright {
@@ -238,6 +243,89 @@ TEST(TrialSearch, LeavesTheBoardWhenNoAlternativeIsRefuted) {
         EXPECT_EQ(triedStats.trialFirstRefuted, 0);
         EXPECT_EQ(triedStats.trialSecondRefuted, 0);
     }
+}
+
+/// Boards taken as far as deduction goes, with candidates left: random boards with a
+/// solution, every third one nudged, many with more than one solution.
+std::vector<SolverBoard> stuckBoards(int count) {
+    std::mt19937 random(4242);
+    std::vector<SolverBoard> boards;
+    while (int(boards.size()) < count) {
+        const int side = 5 + int(boards.size()) % 6;
+        Puzzle puzzle = testing::randomSolvableBoard(random, side, side, side * side / 3, 3);
+        if (boards.size() % 3 == 2) testing::nudgeIsland(random, puzzle);
+        SolverBoard board = boardOf(puzzle);
+        SolveStats stats;
+        Alternatives alternatives{};
+        if (propagateExtended(stats, board) && !board.isSolved() &&
+            findTrialCandidate(board, 0, alternatives) != 0)
+            boards.push_back(std::move(board));
+    }
+    return boards;
+}
+
+// The search tries a line once even when two candidates offer it, one from each end: so
+// closing it from either end must leave the same board, flags included, and the same work.
+TEST(TrialSearch, EitherEndOfALineMakesTheSameTrial) {
+    int lines = 0;
+    for (const SolverBoard& board : stuckBoards(60)) {
+        for (const std::uint16_t pos : board.islands) {
+            Alternatives alternatives{};
+            if (findTrialCandidate(board, pos, alternatives) != pos) continue;
+            for (const int dir : alternatives) {
+                SolverBoard here = board;
+                SolverBoard there = board;
+                applyAlternative(here, pos, dir);
+                applyAlternative(there, board.farIsland(pos, dir), dir ^ 1);
+                ASSERT_EQ(boardDifference(here, there), "");
+                EXPECT_EQ(here.dirty.words, there.dirty.words);
+                EXPECT_EQ(here.pairDirty.words, there.pairDirty.words);
+                EXPECT_EQ(here.isolationDirty.words, there.isolationDirty.words);
+                EXPECT_EQ(here.changedGroups.words, there.changedGroups.words);
+                SolveStats hereStats;
+                SolveStats thereStats;
+                EXPECT_EQ(propagateExtended(hereStats, here), propagateExtended(thereStats, there));
+                EXPECT_EQ(countersOf(hereStats), countersOf(thereStats));
+                EXPECT_EQ(boardDifference(here, there), "");
+                ++lines;
+            }
+        }
+    }
+    EXPECT_GT(lines, 100);
+}
+
+// A search settled by refuting the second alternative keeps the board the first one's trial
+// left; taken by the solver, it must be the board and the counts that laying the first
+// alternative and propagating it give. Each generated problem is solved as the solver
+// would, search after search.
+TEST(TrialSearch, TheKeptBoardIsTheFirstAlternativePropagated) {
+    int settled = 0;
+    TrialWorkspace space;
+    RandomSource random(77);
+    for (int i = 0; i < 60; ++i) {
+        Puzzle puzzle;
+        generateProblem(random, 10 + i % 3, 10 + i % 3, puzzle);
+        SolverBoard board = boardOf(puzzle);
+        SolveStats stats;
+        if (!propagateExtended(stats, board)) continue;
+        std::int32_t scanPosition = 0;
+        while (trialSearch(stats, board, space, scanPosition)) {
+            SolverBoard worked = board;
+            SolveStats workedStats = stats;
+            const bool propagated = propagateExtended(workedStats, worked);
+            if (space.takeSettledBoard(stats, board)) {
+                EXPECT_TRUE(propagated);
+                EXPECT_EQ(boardDifference(board, worked), "");
+                EXPECT_EQ(countersOf(stats), countersOf(workedStats));
+                ++settled;
+                continue;
+            }
+            if (!propagated) break;
+            board = worked;
+            stats = workedStats;
+        }
+    }
+    EXPECT_GT(settled, 20);
 }
 
 }  // namespace
