@@ -256,10 +256,12 @@ void SolverBoard::layBridges(int posA, int posB, int n) {
     // Readers at the far ends see a group only through its open-island count and, when
     // that is one, its demand, which every bridge changes.
     bool read = groups[a].openIslands == 1 || groups[b].openIslands == 1;
-    countGroup(a, -1);
+    // While no group is closed or negative, neither of the two adds to those counts.
+    const bool counted = totals.closedGroups != 0 || totals.negativeGroups != 0;
+    if (counted) countGroup(a, -1);
     unlistLoneIsland(a);
     if (b != a) {
-        countGroup(b, -1);
+        if (counted) countGroup(b, -1);
         unlistLoneIsland(b);
     }
     std::uint16_t survivor = a;
