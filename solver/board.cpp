@@ -315,9 +315,11 @@ void SolverBoard::layBridges(int posA, int posB, int n) {
     countGroup(survivor, 1);
     listLoneIsland(survivor);
     if (read || group.openIslands == 1) changedGroups.insert(survivor);
-    // Both ends of a bridge are islands.
-    markIsland(islandIndex[std::size_t(posA)]);
-    markIsland(islandIndex[std::size_t(posB)]);
+    // An island needing no bridge at the scan keeps the open states of the runs through
+    // it, so a line may seem to leave its neighbour there and end on a bridge: an end is
+    // not always an island.
+    markDirty(posA);
+    markDirty(posB);
 }
 
 bool SolverBoard::markFarEnds(int pos) {

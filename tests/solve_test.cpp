@@ -127,6 +127,25 @@ TEST(SolveBoard, FailsWhenASettledTrialLeadsToAContradiction) {
     EXPECT_TRUE(board.contradiction);
 }
 
+// No problem file holds an island that needs no bridge, but a board may: the runs through
+// it keep their open states, so its neighbour seems to have a line that ends on a bridge.
+// Laying bridges along it once flagged a cell far outside the flag sets.
+TEST(SolveBoard, ANoBridgeIslandInARunEndsNoBridge) {
+    Puzzle puzzle = puzzleOf(R"(
+        ..2...
+        41...4
+        ......
+        ......
+        4.3...
+    )");
+    puzzle.cells[1 * puzzle.width + 1] = ISLAND_BASE;
+    SolverBoard board = boardOf(puzzle, false);
+    SolveStats stats;
+
+    EXPECT_FALSE(solveBoard(stats, board, false));
+    EXPECT_EQ(countersOf(stats), "0,0,0,0,0,30");
+}
+
 TEST(SolveBoard, DrawsTheBoardWhenAsked) {
     std::FILE* out = std::tmpfile();
     ASSERT_NE(out, nullptr);
