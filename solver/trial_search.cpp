@@ -1,6 +1,7 @@
 #include "solver/trial_search.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "solver/propagation.h"
 
@@ -86,11 +87,13 @@ void TrialWorkspace::beginSearch(const SolverBoard& board) {
     kept = false;
     settled = false;
     if (lines.size() < board.islands.size() * 2) lines.resize(board.islands.size() * 2);
-    // Slots of earlier searches carry older numbers; when the numbers wrap, all are cleared.
-    if (++search == 0) {
+    // Slots of earlier searches carry older numbers; before the numbers wrap, all are
+    // cleared, so that no slot can carry the number of a search to come.
+    if (search == std::numeric_limits<std::uint32_t>::max()) {
         std::fill(lines.begin(), lines.end(), TriedLine{});
-        search = 1;
+        search = 0;
     }
+    ++search;
 }
 
 TriedLine* TrialWorkspace::lineAt(const SolverBoard& board, int pos, int dir) {
