@@ -236,16 +236,9 @@ struct SolverBoard {
         return std::uint32_t(horizontalState(around[-1]) << 6 | horizontalState(around[1]) << 4 |
                              verticalState(around[-w]) << 2 | verticalState(around[w]));
     }
-    /// The first cell that is not water from pos in steps of `step`: for a line that is
-    /// not closed, the island at its other end.
-    int farCell(int pos, int step) const {
-        int x = pos + step;
-        while (cells[x] == WATER)
-            x += step;
-        return x;
-    }
     /// The island at the far end of the line that leaves the island at pos in direction
-    /// dir, for a line that is not closed: farCell without the walk.
+    /// dir, for a line that is not closed: the first cell past it that is not water, as
+    /// recorded at the scan.
     int farIsland(int pos, int dir) const {
         return farEnds[std::size_t(islandIndex[std::size_t(pos)]) * 4 + std::size_t(dir)];
     }

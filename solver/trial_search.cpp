@@ -28,22 +28,14 @@ bool refutes(SolveStats& stats, const SolverBoard& board, TrialWorkspace& space,
              bool keep) {
     TriedLine* line = space.lineAt(board, pos, dir);
     if (line != nullptr && line->search == space.search) {
-        addCount(stats.tableSteps, line->tableSteps);
-        addCount(stats.pairSteps, line->pairSteps);
-        addCount(stats.isolationSteps, line->isolationSteps);
+        line->addTo(stats);
         return false;
     }
     const SolveStats before = stats;
     SolverBoard& copy = space.copy();
     applyAlternative(copy, pos, dir);
     if (!propagateExtended(stats, copy) || copy.isRefuted()) return true;
-    // Counters wrap, so the differences wrap too and add back to the same sums.
-    const auto added = [](std::int32_t after, std::int32_t from) {
-        return std::int32_t(std::uint32_t(after) - std::uint32_t(from));
-    };
-    const TriedLine cost{space.search, added(stats.tableSteps, before.tableSteps),
-                         added(stats.pairSteps, before.pairSteps),
-                         added(stats.isolationSteps, before.isolationSteps)};
+    const TriedLine cost = TriedLine::between(space.search, before, stats);
     if (line != nullptr) *line = cost;
     if (keep) {
         space.kept = true;
@@ -73,6 +65,22 @@ int findTrialCandidate(const SolverBoard& board, int start, Alternatives& altern
 void applyAlternative(SolverBoard& board, int pos, int dir) {
     const int count = board.lineState(pos, dir) == LINE_ZERO_OR_ONE ? 1 : 2;
     board.setLine(pos, dir, LINE_CLOSED, count);
+}
+
+TriedLine TriedLine::between(std::uint32_t search, const SolveStats& before,
+                             const SolveStats& after) {
+    const auto added = [](std::int32_t to, std::int32_t from) {
+        return std::int32_t(std::uint32_t(to) - std::uint32_t(from));
+    };
+    return TriedLine{search, added(after.tableSteps, before.tableSteps),
+                     added(after.pairSteps, before.pairSteps),
+                     added(after.isolationSteps, before.isolationSteps)};
+}
+
+void TriedLine::addTo(SolveStats& stats) const {
+    addCount(stats.tableSteps, tableSteps);
+    addCount(stats.pairSteps, pairSteps);
+    addCount(stats.isolationSteps, isolationSteps);
 }
 
 void TrialWorkspace::allocate(int borderedWidth, int borderedHeight) {
@@ -109,9 +117,7 @@ bool TrialWorkspace::takeSettledBoard(SolveStats& stats, SolverBoard& board) {
     settled = false;
     kept = false;
     std::swap(board, boards[active ^ 1]);
-    addCount(stats.tableSteps, keptCost.tableSteps);
-    addCount(stats.pairSteps, keptCost.pairSteps);
-    addCount(stats.isolationSteps, keptCost.isolationSteps);
+    keptCost.addTo(stats);
     return true;
 }
 

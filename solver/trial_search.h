@@ -30,6 +30,13 @@ struct TriedLine {
     std::int32_t tableSteps = 0;
     std::int32_t pairSteps = 0;
     std::int32_t isolationSteps = 0;
+
+    /// What propagation added to the counters from `before` to `after`, in `search`.
+    /// Counters wrap, so the differences wrap too and add back to the same sums.
+    static TriedLine between(std::uint32_t search, const SolveStats& before,
+                             const SolveStats& after);
+    /// Adds it again, as propagating the same board once more would.
+    void addTo(SolveStats& stats) const;
 };
 
 /// Scratch space of the trial search, of any size and content: the working copies the
