@@ -6,7 +6,7 @@
 #include <regex>
 #include <string>
 
-#include "app/check.h"
+#include "app/check/check.h"
 #include "tests/support/run_command.h"
 
 namespace spanwright {

@@ -13,7 +13,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/program.h"
+#include "app/cli/program.h"
 #include "puzzle/game_id.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"

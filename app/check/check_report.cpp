@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/check.h"
-#include "app/program.h"
+#include "app/check/check.h"
+#include "app/cli/program.h"
 #include "generator/derivation.h"
 #include "generator/technique.h"
 

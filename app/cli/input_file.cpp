@@ -1,4 +1,4 @@
-#include "app/input_file.h"
+#include "app/cli/input_file.h"
 
 #include <sys/stat.h>
 

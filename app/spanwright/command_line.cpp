@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/spanwright/app.h"
 
 namespace spanwright {
 

@@ -1,6 +1,6 @@
 #include <chrono>
 
-#include "app/check.h"
+#include "app/check/check.h"
 #include "solver/solve.h"
 
 namespace spanwright {

@@ -1,4 +1,4 @@
-#include "app/program.h"
+#include "app/cli/program.h"
 
 #include <getopt.h>
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/program.h"
-#include "app/sheet_input.h"
-#include "app/sheet_output.h"
+#include "app/cli/program.h"
+#include "app/sheet/sheet_input.h"
+#include "app/sheet/sheet_output.h"
 #include "exact/exact_solver.h"
 #include "render/answer_key.h"
 #include "render/book_writer.h"

@@ -1,4 +1,4 @@
-#include "app/sheet_output.h"
+#include "app/sheet/sheet_output.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <system_error>
 
-#include "app/program.h"
+#include "app/cli/program.h"
 #include "render/book_writer.h"
 
 namespace spanwright {

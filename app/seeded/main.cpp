@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "app/program.h"
+#include "app/cli/program.h"
 #include "generator/derivation.h"
 #include "generator/technique.h"
 #include "puzzle/problem_line.h"

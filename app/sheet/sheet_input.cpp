@@ -1,12 +1,12 @@
-#include "app/sheet_input.h"
+#include "app/sheet/sheet_input.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <string_view>
 #include <system_error>
 
-#include "app/input_file.h"
-#include "app/program.h"
+#include "app/cli/input_file.h"
+#include "app/cli/program.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
 

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "app/input_file.h"
-#include "app/program.h"
+#include "app/cli/input_file.h"
+#include "app/cli/program.h"
 #include "puzzle/benchmark_text.h"
 #include "puzzle/game_id.h"
 #include "puzzle/line_reader.h"

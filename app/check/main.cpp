@@ -9,9 +9,9 @@
 #include <string_view>
 #include <system_error>
 
-#include "app/check.h"
-#include "app/input_file.h"
-#include "app/program.h"
+#include "app/check/check.h"
+#include "app/cli/input_file.h"
+#include "app/cli/program.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
 

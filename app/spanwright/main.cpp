@@ -1,5 +1,5 @@
-#include "app/app.h"
-#include "app/program.h"
+#include "app/spanwright/app.h"
+#include "app/cli/program.h"
 
 int main(int argc, char** argv) {
     spanwright::secureStandardDescriptors();
