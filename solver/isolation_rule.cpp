@@ -37,7 +37,7 @@ bool applyIsolationPairs(SolverBoard& board, int pos, const int dirs[3],
 int neighbourValue(const SolverBoard& board, int pos, int dir) {
     const int far = board.farIsland(pos, dir);
     const IslandGroup& group = board.groups[board.groupIds[far]];
-    return group.openIslands == 1 ? group.demand : 4;
+    return group.openIslands == 1 ? group.demand : NEVER_COMPLETES;
 }
 
 bool applyIsolationRuleH(SolverBoard& board, int pos, int step, std::uint8_t straight,
@@ -57,7 +57,7 @@ bool applyIsolationRuleV(SolverBoard& board, int pos, int step, std::uint8_t str
 int applyIsolationRule(SolverBoard& board, int pos) {
     const IslandGroup& group = board.groups[board.groupIds[pos]];
     const int demand = group.demand;
-    if (demand == 0 || demand > 4 || group.openIslands != 1) return 0;
+    if (demand == 0 || demand > ISOLATION_DEMAND || group.openIslands != 1) return 0;
 
     std::uint8_t s[4];
     int closed = 0;

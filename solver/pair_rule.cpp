@@ -24,7 +24,7 @@ std::uint8_t pairState(int demand) {
 int applyPairRule(SolverBoard& board, int pos) {
     const IslandGroup& group = board.groups[board.groupIds[pos]];
     const int demand = group.demand;
-    if (demand == 0 || demand > 2 || group.openIslands != 1) return 0;
+    if (demand == 0 || demand > PAIR_DEMAND || group.openIslands != 1) return 0;
 
     int changed = 0;
     for (int dir = 0; dir < 2; ++dir) {

@@ -5,6 +5,13 @@
 
 namespace spanwright {
 
+/// The fewest groups at which the pair rule can find anything: it keeps groups from sealing
+/// each other off, and with two groups or fewer joining them is exactly what must happen.
+inline constexpr int PAIR_RULE_MIN_GROUPS = 3;
+/// The fewest groups at which the isolation rule can: it keeps an island's group and two
+/// neighbouring groups from closing into one finished part while another is left outside.
+inline constexpr int ISOLATION_MIN_GROUPS = 4;
+
 /// Closes every line of the complete island at pos that is not closed yet, given the
 /// states of its lines as SolverBoard::lineIndex gives them. Returns the number changed.
 int closeCompleteIsland(SolverBoard& board, int pos, std::uint32_t lineIndex);
@@ -57,7 +64,7 @@ bool applyIsolationRuleV(SolverBoard& board, int pos, int step, std::uint8_t str
 
 /// What the island at the far end of the line from pos in direction dir (0 left, 1 right,
 /// 2 up, 3 down) can still take: its group's demand when it is the group's only open
-/// island, otherwise 4, a value that never completes a sum.
+/// island, otherwise NEVER_COMPLETES.
 int neighbourValue(const SolverBoard& board, int pos, int dir);
 
 }  // namespace spanwright

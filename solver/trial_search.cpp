@@ -53,7 +53,7 @@ bool refutes(SolveStats& stats, const SolverBoard& board, TrialWorkspace& space,
 // Only islands can be candidates, so the scan walks the island list from the first island
 // at or after `start`.
 int findTrialCandidate(const SolverBoard& board, int start, Alternatives& alternatives) {
-    const auto& islands = board.islands;
+    const auto& islands = board.islands();
     const auto candidate = [&](std::uint16_t pos) { return isCandidate(board, pos, alternatives); };
     const auto from = std::lower_bound(islands.begin(), islands.end(), std::max(start, 0));
     auto found = std::find_if(from, islands.end(), candidate);
@@ -94,7 +94,7 @@ void TrialWorkspace::beginSearch(const SolverBoard& board) {
     copy().copyFrom(board);
     kept = false;
     settled = false;
-    if (lines.size() < board.islands.size() * 2) lines.resize(board.islands.size() * 2);
+    if (lines.size() < board.islands().size() * 2) lines.resize(board.islands().size() * 2);
     // Slots of earlier searches carry older numbers; before the numbers wrap, all are
     // cleared, so that no slot can carry the number of a search to come.
     if (search == std::numeric_limits<std::uint32_t>::max()) {
@@ -107,7 +107,7 @@ void TrialWorkspace::beginSearch(const SolverBoard& board) {
 TriedLine* TrialWorkspace::lineAt(const SolverBoard& board, int pos, int dir) {
     // A line to the left or up is the line to the right or down of its far end.
     const int owner = dir == 1 || dir == 3 ? pos : board.farIsland(pos, dir);
-    const std::uint16_t index = board.islandIndex[std::size_t(owner)];
+    const std::uint16_t index = board.islandIndex(owner);
     if (index == NO_ISLAND) return nullptr;
     return &lines[std::size_t(index) * 2 + std::size_t(dir >= 2)];
 }

@@ -195,6 +195,7 @@ SolverBoard latticeReadyForTwoFirings() {
 
 TEST(PropagateExtended, NoIsolationPassWithThreeGroups) {
     // The guard reads the number of live groups alone; it is lowered by hand here.
+    const UncheckedRestingPoints handEdited;
     SolverBoard board = latticeReadyForTwoFirings();
     board.liveGroups = 3;
     const SolverBoard before = board;
@@ -211,6 +212,7 @@ TEST(PropagateExtended, NoIsolationPassWithThreeGroups) {
 TEST(PropagateExtended, PassThatMergesGroupsStillVisitsTheRest) {
     // Four live groups before the pass, three after the first firing: the pass goes on
     // and the bottom three fires too. Nothing runs another pass afterwards.
+    const UncheckedRestingPoints handEdited;
     SolverBoard board = latticeReadyForTwoFirings();
     board.liveGroups = 4;
     SolverBoard basicOnly = board;

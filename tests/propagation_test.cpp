@@ -98,6 +98,7 @@ TEST(PropagateBasic, RunsThePairRuleWhileThreeGroupsAreLive) {
     // The pair rule looks at the number of live groups alone. A real board with two
     // groups never gives it anything to do (the island rule settles the one line left
     // between two lone islands), so the count is lowered by hand to show the guard.
+    const UncheckedRestingPoints handEdited;
     SolverBoard twoGroups = board;
     twoGroups.liveGroups = 2;
 
@@ -188,6 +189,7 @@ TEST(ApplyPairRule, PassesOverSettledLinesOfAnOverBridgedGroup) {
     // A trial's copy can leave groups with a negative demand. For such a pair the rule
     // would narrow a line already at none-or-one to none-or-one again, and count it: the
     // propagation would then never reach its fixed point.
+    const UncheckedRestingPoints handEdited;
     SolverBoard board = boardOf(R"(
         1.1
         ...

@@ -252,8 +252,8 @@ TEST(TrialSearch, LeavesTheBoardWhenNoAlternativeIsRefuted) {
 TEST(TrialSearch, EitherEndOfALineMakesTheSameTrial) {
     std::mt19937 random(4242);
     const auto flags = [](const SolverBoard& b) {
-        return std::vector{b.dirty.words, b.pairDirty.words, b.isolationDirty.words,
-                           b.changedGroups.words};
+        return std::vector{b.dirtyIslands().words, b.pairDirtyIslands().words,
+                           b.isolationDirtyIslands().words, b.changedGroups().words};
     };
     int lines = 0;
     for (int i = 0; i < 120; ++i) {
@@ -263,7 +263,7 @@ TEST(TrialSearch, EitherEndOfALineMakesTheSameTrial) {
         SolverBoard board = boardOf(puzzle);
         SolveStats stats;
         if (!propagateExtended(stats, board) || board.isSolved()) continue;
-        for (const std::uint16_t pos : board.islands) {
+        for (const std::uint16_t pos : board.islands()) {
             Alternatives alternatives{};
             if (findTrialCandidate(board, pos, alternatives) != pos) continue;
             for (const int dir : alternatives) {

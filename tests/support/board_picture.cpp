@@ -206,13 +206,14 @@ std::string boardDifference(const SolverBoard& a, const SolverBoard& b) {
             return "group record " + std::to_string(id) + " differs";
     }
     // What follows from the state above must follow alike.
-    const IslandTotals& x = a.totals;
-    const IslandTotals& y = b.totals;
+    const IslandTotals& x = a.totals();
+    const IslandTotals& y = b.totals();
     if (x.unfinished != y.unfinished || x.complete != y.complete || x.missing != y.missing ||
         x.demand != y.demand || x.closedGroups != y.closedGroups ||
         x.negativeGroups != y.negativeGroups)
         return "the running totals differ";
-    if (a.unfinished.words != b.unfinished.words || a.lone.words != b.lone.words)
+    if (a.unfinishedIslands().words != b.unfinishedIslands().words ||
+        a.loneIslands().words != b.loneIslands().words)
         return "the sets of unfinished or lone islands differ";
     return "";
 }
