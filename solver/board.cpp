@@ -164,21 +164,13 @@ void SolverBoard::clearVerticalRun(int pos) {
 void SolverBoard::layBridges(int posA, int posB, int n) {
     const std::uint16_t a = groupIds[posA];
     const std::uint16_t b = groupIds[posB];
-    // Readers at the far ends see a group only through its open-island count and, when
-    // that is one, its demand, which every bridge changes.
-    bool readersSawIt = groups[a].openIslands == 1 || groups[b].openIslands == 1;
     uncountGroups(a, b);
-    std::uint16_t survivor = a;
-    if (a != b) {
-        bool pending = false;
-        survivor = mergeGroups(posA, posB, a, b, pending);
-        readersSawIt = readersSawIt || pending;
-    }
+    const std::uint16_t survivor = a == b ? a : mergeGroups(posA, posB, a, b);
     IslandGroup& group = groups[survivor];
     group.demand = std::int16_t(group.demand - 2 * n);
     totals_.demand -= 2 * n;
     lowerIslandCodes(posA, posB, n, group);
-    recountGroup(survivor, readersSawIt);
+    recountGroup(survivor);
     // An island needing no bridge at the scan keeps the open states of the runs through
     // it, so a line may seem to leave its neighbour there and end on a bridge: an end is
     // not always an island.
@@ -199,8 +191,7 @@ void SolverBoard::uncountGroups(std::uint16_t a, std::uint16_t b) {
 // Merges keep the smaller id. Only the members of the other group carry the id that goes,
 // so walking its member circle rewrites exactly what a pass over the whole board would;
 // then the two circles are spliced into one at the new bridge's ends.
-std::uint16_t SolverBoard::mergeGroups(int posA, int posB, std::uint16_t a, std::uint16_t b,
-                                       bool& pending) {
+std::uint16_t SolverBoard::mergeGroups(int posA, int posB, std::uint16_t a, std::uint16_t b) {
     const std::uint16_t survivor = std::min(a, b);
     const std::uint16_t dropped = std::max(a, b);
     const int droppedMember = a == dropped ? posA : posB;
@@ -219,10 +210,9 @@ std::uint16_t SolverBoard::mergeGroups(int posA, int posB, std::uint16_t a, std:
     kept.openCells ^= gone.openCells;
     groups[dropped] = IslandGroup{};
     --liveGroups;
-    // The readers of the group that goes are now readers of the survivor: a flagging still
-    // owed to them passes to it.
-    pending = changedGroups_.contains(dropped);
-    if (pending) changedGroups_.erase(dropped);
+    // The id is free now: a flagging still owed to its readers is owed by the survivor, if
+    // by anyone (recountGroup).
+    changedGroups_.erase(dropped);
     return survivor;
 }
 
@@ -246,10 +236,18 @@ void SolverBoard::lowerIslandCodes(int posA, int posB, int n, IslandGroup& group
     }
 }
 
-void SolverBoard::recountGroup(std::uint16_t survivor, bool readersSawIt) {
+// Readers at the far ends see a group only through its open-island count and, while that
+// is one, its demand. A group that is lone after a change shows them something new and is
+// noted for them. One that is not shows them NEVER_COMPLETES, and losing a lone far group
+// takes deductions away, never adds one: the pair rule wants a lone far group, and in the
+// isolation rule's sums NEVER_COMPLETES plus any demand above zero exceeds every demand
+// the rule acts on. (A lone group's demand is above zero unless one of its islands is
+// over-bridged, and such a board is refuted already.) So a group that stops being lone,
+// or goes into a merge with a flagging still owed, needs no note.
+void SolverBoard::recountGroup(std::uint16_t survivor) {
     countGroup(survivor, 1);
     listLoneIsland(survivor);
-    if (readersSawIt || groups[survivor].openIslands == 1) changedGroups_.insert(survivor);
+    if (groups[survivor].openIslands == 1) changedGroups_.insert(survivor);
 }
 
 // A board without islands has no group to look at and is not counted as solved: there is

@@ -233,15 +233,14 @@ struct SolverBoard : BoardIndex {
     /// Takes the groups with ids a and b out of the totals and the lone set.
     void uncountGroups(std::uint16_t a, std::uint16_t b);
     /// Merges the groups of the islands at posA and posB (ids a and b, which differ) into
-    /// the one with the smaller id and returns it; true in `pending` when the group that
-    /// goes still had readers to flag.
-    std::uint16_t mergeGroups(int posA, int posB, std::uint16_t a, std::uint16_t b, bool& pending);
+    /// the one with the smaller id and returns it.
+    std::uint16_t mergeGroups(int posA, int posB, std::uint16_t a, std::uint16_t b);
     /// Lowers the codes of the two end islands by n and moves them in the totals and the
     /// group's counts.
     void lowerIslandCodes(int posA, int posB, int n, IslandGroup& group);
     /// Counts the group with id `survivor` back in, lists its lone island and notes it for
     /// its readers when they can see a change.
-    void recountGroup(std::uint16_t survivor, bool readersSawIt);
+    void recountGroup(std::uint16_t survivor);
 
     /// Empties what a scan builds (island list, sets, far ends, totals) for a new one.
     void forgetScan();

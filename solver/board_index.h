@@ -111,7 +111,8 @@ class BoardIndex {
     /// groups at the far ends of its open lines. So an island leaves a set only when its
     /// rule runs, and joins both when one of its lines changes (markDirty), when it
     /// becomes the lone island of its group (listLoneIsland) or when a group at the far
-    /// end of one of its open lines changes in a way the rules can see (markReaders).
+    /// end of one of its open lines changes and is lone after it (markReaders; see
+    /// SolverBoard::recountGroup for why a group that stops being lone flags nobody).
     IslandSet pairDirty_;
     IslandSet isolationDirty_;
     /// Ids of groups whose readers are still to be flagged. Flagging waits until a walk of
