@@ -20,32 +20,6 @@ bool isCandidate(const SolverBoard& board, int pos, Alternatives& alternatives) 
     return true;
 }
 
-/// Lays the alternative on the copy and lets the deductions run; refuted when they find a
-/// contradiction or leave a board that can no longer be solved. An alternative that is
-/// not refuted leaves the copy equal to the board again; with `keep`, the board its trial
-/// left is kept beside it.
-bool refutes(SolveStats& stats, const SolverBoard& board, TrialWorkspace& space, int pos, int dir,
-             bool keep) {
-    TriedLine* line = space.lineAt(board, pos, dir);
-    if (line != nullptr && line->search == space.search) {
-        line->addTo(stats);
-        return false;
-    }
-    const SolveStats before = stats;
-    SolverBoard& copy = space.copy();
-    applyAlternative(copy, pos, dir);
-    if (!propagateExtended(stats, copy) || copy.isRefuted()) return true;
-    const TriedLine cost = TriedLine::between(space.search, before, stats);
-    if (line != nullptr) *line = cost;
-    if (keep) {
-        space.kept = true;
-        space.keptCost = cost;
-        space.active ^= 1;
-    }
-    space.copy().copyFrom(board);
-    return false;
-}
-
 }  // namespace
 
 // The scan is cyclic so that successive trial searches of one solve move on through the
@@ -83,25 +57,50 @@ void TriedLine::addTo(SolveStats& stats) const {
     addCount(stats.isolationSteps, isolationSteps);
 }
 
+// An alternative that is not refuted leaves the copy equal to the board again.
+TrialWorkspace::Trial TrialWorkspace::tryAlternative(SolveStats& stats, const SolverBoard& board,
+                                                     int pos, int dir, bool keep) {
+    TriedLine* line = lineAt(board, pos, dir);
+    if (line != nullptr && line->search == search_) {
+        line->addTo(stats);
+        return Trial::Stands;
+    }
+    const SolveStats before = stats;
+    SolverBoard& trial = copy();
+    applyAlternative(trial, pos, dir);
+    if (!propagateExtended(stats, trial) || trial.isRefuted()) return Trial::Refuted;
+    const TriedLine cost = TriedLine::between(search_, before, stats);
+    if (line != nullptr) *line = cost;
+    if (keep) keepCopy(cost);
+    copy().copyFrom(board);
+    return Trial::Stands;
+}
+
+void TrialWorkspace::keepCopy(const TriedLine& cost) {
+    kept_ = true;
+    keptCost_ = cost;
+    active_ ^= 1;
+}
+
 void TrialWorkspace::allocate(int borderedWidth, int borderedHeight) {
-    boards[0].allocate(borderedWidth, borderedHeight);
-    boards[1].allocate(borderedWidth, borderedHeight);
+    boards_[0].allocate(borderedWidth, borderedHeight);
+    boards_[1].allocate(borderedWidth, borderedHeight);
 }
 
 void TrialWorkspace::beginSearch(const SolverBoard& board) {
-    if (boards[0].width != board.width || boards[0].height != board.height)
+    if (boards_[0].width != board.width || boards_[0].height != board.height)
         allocate(board.width, board.height);
     copy().copyFrom(board);
-    kept = false;
-    settled = false;
-    if (lines.size() < board.islands().size() * 2) lines.resize(board.islands().size() * 2);
+    kept_ = false;
+    settled_ = false;
+    if (lines_.size() < board.islands().size() * 2) lines_.resize(board.islands().size() * 2);
     // Slots of earlier searches carry older numbers; before the numbers wrap, all are
     // cleared, so that no slot can carry the number of a search to come.
-    if (search == std::numeric_limits<std::uint32_t>::max()) {
-        std::fill(lines.begin(), lines.end(), TriedLine{});
-        search = 0;
+    if (search_ == std::numeric_limits<std::uint32_t>::max()) {
+        std::fill(lines_.begin(), lines_.end(), TriedLine{});
+        search_ = 0;
     }
-    ++search;
+    ++search_;
 }
 
 TriedLine* TrialWorkspace::lineAt(const SolverBoard& board, int pos, int dir) {
@@ -109,15 +108,15 @@ TriedLine* TrialWorkspace::lineAt(const SolverBoard& board, int pos, int dir) {
     const int owner = dir == 1 || dir == 3 ? pos : board.farIsland(pos, dir);
     const std::uint16_t index = board.islandIndex(owner);
     if (index == NO_ISLAND) return nullptr;
-    return &lines[std::size_t(index) * 2 + std::size_t(dir >= 2)];
+    return &lines_[std::size_t(index) * 2 + std::size_t(dir >= 2)];
 }
 
 bool TrialWorkspace::takeSettledBoard(SolveStats& stats, SolverBoard& board) {
-    if (!settled) return false;
-    settled = false;
-    kept = false;
-    std::swap(board, boards[active ^ 1]);
-    keptCost.addTo(stats);
+    if (!settled_) return false;
+    settled_ = false;
+    kept_ = false;
+    std::swap(board, boards_[active_ ^ 1]);
+    keptCost_.addTo(stats);
     return true;
 }
 
@@ -137,19 +136,20 @@ bool trialSearch(SolveStats& stats, SolverBoard& board, TrialWorkspace& space,
         scanPosition = 0;
         return false;
     }
+    using Trial = TrialWorkspace::Trial;
     int pos = first;
     for (;;) {
-        space.kept = false;
-        if (refutes(stats, board, space, pos, alternatives[0], true)) {
+        space.beginCandidate();
+        if (space.tryAlternative(stats, board, pos, alternatives[0], true) == Trial::Refuted) {
             addCount(stats.trialFirstRefuted, 1);
             applyAlternative(board, pos, alternatives[1]);
             scanPosition = pos;
             return true;
         }
-        if (refutes(stats, board, space, pos, alternatives[1], false)) {
+        if (space.tryAlternative(stats, board, pos, alternatives[1], false) == Trial::Refuted) {
             addCount(stats.trialSecondRefuted, 1);
             applyAlternative(board, pos, alternatives[0]);
-            space.settled = space.kept;
+            space.settleByFirst();
             scanPosition = pos;
             return true;
         }

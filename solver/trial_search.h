@@ -55,32 +55,54 @@ struct TriedLine {
 /// solver propagates it: exactly the work the first alternative's trial did on a copy of
 /// the same board. So the board that trial left is kept, and the solver takes it instead
 /// of doing the work again (takeSettledBoard).
-struct TrialWorkspace {
-    /// The copy the next alternative is tried on, and the other one, which holds the board
-    /// the current candidate's first alternative left, when `kept` says so.
-    SolverBoard boards[2];
-    int active = 0;
-    bool kept = false;     ///< boards[active ^ 1] holds the first alternative's board
-    bool settled = false;  ///< the search settled by the kept board's alternative
-    TriedLine keptCost;    ///< what the kept board's propagation added
-    /// Per island, its line to the right (slot 0) and its line down (slot 1).
-    std::vector<TriedLine> lines;
-    std::uint32_t search = 0;
+class TrialWorkspace {
+  public:
+    /// What trying an alternative on the working copy came to.
+    enum class Trial {
+        Refuted,  ///< propagation found a contradiction or left a board that cannot be solved
+        Stands,   ///< nothing refuted it; the copy is equal to the board again
+    };
 
-    SolverBoard& copy() { return boards[active]; }
     /// Sizes both copies for a board of W x H.
     void allocate(int borderedWidth, int borderedHeight);
     /// Starts a search on `board`: sizes the copies and the line slots, and forgets the
     /// lines tried before.
     void beginSearch(const SolverBoard& board);
-    /// The slot of the line that leaves the island at pos in direction dir, or nullptr
-    /// for a line without an island at its left or upper end.
-    TriedLine* lineAt(const SolverBoard& board, int pos, int dir);
+    /// Starts on a new candidate: no board of an earlier candidate is kept any longer.
+    void beginCandidate() { kept_ = false; }
+    /// Lays the alternative (pos, dir) on the working copy of `board` and lets the
+    /// deductions run, unless the same line was tried in this search already. When it
+    /// stands, the copy is brought back to `board`; with `keep`, the board the trial left
+    /// is kept beside it first, for takeSettledBoard.
+    Trial tryAlternative(SolveStats& stats, const SolverBoard& board, int pos, int dir, bool keep);
+    /// The search settled by the first alternative, after its second was refuted: the
+    /// board that first alternative's trial left, if kept, is the board to go on with.
+    void settleByFirst() { settled_ = kept_; }
     /// After a search that returned true: when the board it settled is the one the first
     /// alternative's trial left, swaps it into `board` (already holding the alternative,
     /// not yet propagated), adds what its propagation added and returns true. The board
     /// is then exactly what propagateExtended would have made of it, with a true result.
     bool takeSettledBoard(SolveStats& stats, SolverBoard& board);
+
+  private:
+    SolverBoard& copy() { return boards_[active_]; }
+    /// The slot of the line that leaves the island at pos in direction dir, or nullptr
+    /// for a line without an island at its left or upper end.
+    TriedLine* lineAt(const SolverBoard& board, int pos, int dir);
+    /// Keeps the board the current copy holds, which its trial left at a cost of `cost`;
+    /// the other copy becomes the working one.
+    void keepCopy(const TriedLine& cost);
+
+    /// The copy the next alternative is tried on, and the other one, which holds the board
+    /// the current candidate's first alternative left, when `kept_` says so.
+    SolverBoard boards_[2];
+    int active_ = 0;
+    bool kept_ = false;     ///< boards_[active_ ^ 1] holds the first alternative's board
+    bool settled_ = false;  ///< the search settled by the kept board's alternative
+    TriedLine keptCost_;    ///< what the kept board's propagation added
+    /// Per island, its line to the right (slot 0) and its line down (slot 1).
+    std::vector<TriedLine> lines_;
+    std::uint32_t search_ = 0;
 };
 
 /// Settles one candidate island by refuting one of its two alternatives on a working copy
