@@ -79,7 +79,7 @@ int gradeOf(double score) {
     return int(DIFFICULTY_THRESHOLDS.size()) + 1;
 }
 
-bool deriveProblem(GeneratorBoard& board, Puzzle& puzzle) {
+bool deriveProblem(GeneratorBoard& board, Puzzle& puzzle, SolveStats& stats) {
     const int w = board.size;
     const int bridges = collectRuns(board);
     // Keep the islands with their single-bridge clues, nothing else.
@@ -91,7 +91,6 @@ bool deriveProblem(GeneratorBoard& board, Puzzle& puzzle) {
     const int firstDoubles = 3 * bridges / 10;
     const int doubleLimit = 4 * bridges / 10;
     BridgeRun* runs = board.runs.data();
-    SolveStats stats;
     bool accepted = false;
     for (int pass = 0; pass < SHUFFLE_PASSES && !accepted; ++pass) {
         std::copy(board.layout.begin(), board.layout.end(), board.derived.begin());
@@ -117,16 +116,17 @@ bool deriveProblem(GeneratorBoard& board, Puzzle& puzzle) {
     return true;
 }
 
-void generateProblem(RandomSource& random, int width, int height, Puzzle& puzzle) {
+SolveStats generateProblem(RandomSource& random, int width, int height, Puzzle& puzzle) {
     puzzle.width = std::int8_t(width);
     puzzle.height = std::int8_t(height);
     puzzle.allocateCells();
     GeneratorBoard board;
     board.setUp(random, width);
+    SolveStats stats;
     for (;;) {
         board.resetLayout();
         board.growLayout();
-        if (board.finishLayout() && deriveProblem(board, puzzle)) return;
+        if (board.finishLayout() && deriveProblem(board, puzzle, stats)) return stats;
     }
 }
 

@@ -21,11 +21,14 @@ int gradeOf(double score);
 
 /// Turns the finished layout of `board` into a problem the solver finishes and that is not
 /// too easy: doubles a random 30 % of the bridges, then one more after every failed solve.
-/// On success fills the record's difficulty and cells (width and height already set).
-bool deriveProblem(GeneratorBoard& board, Puzzle& puzzle);
+/// On success fills the record's difficulty and cells (width and height already set) and
+/// `stats` with the counters of the solve that accepted the problem.
+bool deriveProblem(GeneratorBoard& board, Puzzle& puzzle, SolveStats& stats);
 
 /// Makes one graded problem of width x height (a square board; the side is taken from
-/// width) into a newly made record, trying layouts until one yields a problem.
-void generateProblem(RandomSource& random, int width, int height, Puzzle& puzzle);
+/// width) into a newly made record, trying layouts until one yields a problem. Returns the
+/// counters of the solve that accepted it: what solving the problem afresh gives, so a
+/// caller that needs them (a request for a technique) need not solve it again.
+SolveStats generateProblem(RandomSource& random, int width, int height, Puzzle& puzzle);
 
 }  // namespace spanwright

@@ -4,6 +4,7 @@
 #include "generator/technique.h"
 #include "puzzle/problem_line.h"
 #include "solver/solve.h"
+#include "tests/support/board_picture.h"
 #include "tests/support/solution_check.h"
 
 namespace spanwright {
@@ -39,13 +40,16 @@ TEST(Rating, WeighsTheCountersAndGradesAtTheThresholds) {
     EXPECT_EQ(gradeOf(1e9), 5);
 }
 
-/// Generates `count` problems of one side from one seed, as the reproducible tool does.
-std::vector<std::string> generate(std::int32_t seed, int side, int count) {
+/// Generates `count` problems of one side from one seed, as the reproducible tool does;
+/// the counters of the solves that accepted them go to `accepted` when given.
+std::vector<std::string> generate(std::int32_t seed, int side, int count,
+                                  std::vector<SolveStats>* accepted = nullptr) {
     RandomSource random{seed};
     std::vector<std::string> lines;
     for (int i = 0; i < count; ++i) {
         Puzzle puzzle;
-        generateProblem(random, side, side, puzzle);
+        const SolveStats stats = generateProblem(random, side, side, puzzle);
+        if (accepted != nullptr) accepted->push_back(stats);
         lines.push_back(formatProblemLine(puzzle));
     }
     return lines;
@@ -53,11 +57,14 @@ std::vector<std::string> generate(std::int32_t seed, int side, int count) {
 
 /// Every generated problem must be a real puzzle: the right size, clues only, finished by
 /// the solver with statistics that give back its grade, and (where the exhaustive check
-/// is affordable) exactly one solution.
+/// is affordable) exactly one solution. The counters generation returns are those of that
+/// solve, which a request for a technique reads instead of solving again.
 void expectSoundProblems(std::int32_t seed, int side, int count, bool checkUniqueness) {
-    const std::vector<std::string> lines = generate(seed, side, count);
+    std::vector<SolveStats> accepted;
+    const std::vector<std::string> lines = generate(seed, side, count, &accepted);
     EXPECT_EQ(lines, generate(seed, side, count)) << "generation is not deterministic";
-    for (const std::string& line : lines) {
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const std::string& line = lines[k];
         SCOPED_TRACE(line);
         Puzzle puzzle;
         ASSERT_TRUE(parseProblemLine(puzzle, line));
@@ -72,6 +79,7 @@ void expectSoundProblems(std::int32_t seed, int side, int count, bool checkUniqu
         ASSERT_TRUE(solveBoard(stats, board, false));
         EXPECT_EQ(checkSolution(puzzle, board.cells.data()), "");
         EXPECT_EQ(gradeOf(ratingScore(stats)), puzzle.difficulty);
+        EXPECT_EQ(testing::countersOf(stats), testing::countersOf(accepted[k]));
         if (checkUniqueness) {
             EXPECT_EQ(countSolutions(puzzle, 2), 1);
         }
@@ -131,7 +139,8 @@ TEST(Derivation, ALayoutOfFourBridgesIsDroppedAfterTenShuffles) {
     Puzzle puzzle;
     puzzle.width = puzzle.height = 10;
     puzzle.allocateCells();
-    EXPECT_FALSE(deriveProblem(board, puzzle));
+    SolveStats stats;
+    EXPECT_FALSE(deriveProblem(board, puzzle, stats));
 
     // Each of the ten passes shuffles four bridges with three draws, and draws nothing else.
     RandomSource reference{seed};

@@ -15,7 +15,7 @@
 #include "generator/derivation.h"
 #include "generator/technique.h"
 #include "puzzle/problem_line.h"
-#include "solver/solve.h"
+#include "solver/solve_stats.h"
 
 namespace {
 
@@ -38,14 +38,10 @@ struct Request {
 
     bool any() const { return technique || grade; }
 
-    bool matches(const spanwright::Puzzle& puzzle) const {
+    /// `stats` are the counters of the solve that accepted the problem at generation.
+    bool matches(const spanwright::Puzzle& puzzle, const spanwright::SolveStats& stats) const {
         if (grade && puzzle.difficulty != *grade) return false;
-        if (!technique) return true;
-        spanwright::SolverBoard board;
-        board.loadPuzzle(puzzle);
-        spanwright::SolveStats stats;
-        spanwright::solveBoard(stats, board, false);
-        return spanwright::techniqueOf(stats) == *technique;
+        return !technique || spanwright::techniqueOf(stats) == *technique;
     }
 
     /// "grade 3 and technique pair", for messages.
@@ -144,9 +140,10 @@ int main(int argc, char** argv) {
     long missesInARow = 0;
     for (long printed = 0; printed < count;) {
         spanwright::Puzzle puzzle;
-        spanwright::generateProblem(random, int(side), int(side), puzzle);
+        const spanwright::SolveStats stats =
+            spanwright::generateProblem(random, int(side), int(side), puzzle);
         ++attempts;
-        if (request.any() && !request.matches(puzzle)) {
+        if (request.any() && !request.matches(puzzle, stats)) {
             if (++missesInARow < MAX_MISSES_IN_A_ROW) continue;
             std::fflush(stdout);
             std::fprintf(stderr,
