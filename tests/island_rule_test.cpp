@@ -88,6 +88,34 @@ TEST(IslandRuleTable, CountsContradictionsAndEmptyEntries) {
     EXPECT_EQ(unchanged, 423);
 }
 
+// An entry is the island's state after one visit: its lines narrowed, the certain bridges
+// laid (closing their lines) and its need lowered by them. A second visit must find that
+// state settled, for the sweeps take an island out of their dirty set after one visit.
+TEST(IslandRuleTable, AppliedToItsOwnResultChangesNothing) {
+    int settled = 0;
+    for (int remaining = 1; remaining <= 8; ++remaining) {
+        for (int index = 0; index < 256; ++index) {
+            const std::uint32_t entry = ISLAND_RULE_TABLE[remaining - 1][index];
+            if (entry == RULE_CONTRADICTION) continue;
+            const std::uint32_t lines = entry & 0xFF;
+            int laid = 0;
+            for (int dir = 0; dir < 4; ++dir)
+                laid += int(entry >> (14 - 2 * dir)) & 3;
+            const int left = remaining - laid;
+            ASSERT_GE(left, 0) << "island of " << remaining << ", lineIndex " << index;
+            if (left == 0) {
+                EXPECT_EQ(lines, 0u) << "a complete island keeps a line: island of " << remaining
+                                     << ", lineIndex " << index;
+                continue;
+            }
+            EXPECT_EQ(ISLAND_RULE_TABLE[left - 1][lines], lines)
+                << "island of " << remaining << ", lineIndex " << index;
+            ++settled;
+        }
+    }
+    EXPECT_EQ(settled, 765);
+}
+
 TEST(IslandRuleTable, TellingEntries) {
     struct Telling {
         int shows;

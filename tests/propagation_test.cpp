@@ -1,5 +1,5 @@
-// Basic propagation: the island rule swept to a fixed point, then the pair rule, and the
-// counters they add to.
+// Propagation: the island rule swept to a fixed point, then the pair rule, and the
+// counters they add to; the extended propagation's passes of the isolation rule.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 namespace spanwright {
 namespace {
 
+using testing::boardDifference;
 using testing::boardOf;
 using testing::cellAt;
 using testing::cellPicture;
@@ -20,17 +21,8 @@ using testing::countersOf;
 using testing::horizontalPicture;
 using testing::picture;
 using testing::puzzleOf;
+using testing::settleIslandRule;
 using testing::verticalPicture;
-
-/// Applies the island rule at every island until it changes nothing more.
-void settleIslandRule(SolverBoard& board) {
-    for (int changes = 1; changes != 0;) {
-        changes = 0;
-        board.forEachInterior([&](int pos) {
-            if (board.cells[pos] >= ISLAND_BASE) changes += applyIslandRule(board, pos);
-        });
-    }
-}
 
 TEST(PropagateBasic, LaysCertainBridgesAndCountsChanges) {
     SolverBoard board = boardOf(R"(
@@ -114,119 +106,6 @@ TEST(PropagateBasic, RunsThePairRuleWhileThreeGroupsAreLive) {
     EXPECT_EQ(countersOf(guarded), "0,0,0,0,0,0");
 }
 
-TEST(ApplyPairRule, ClosesTheLineBetweenTwoLoneIslandsOfOne) {
-    SolverBoard board = boardOf("1..1");
-
-    EXPECT_EQ(applyPairRule(board, cellAt(board, 0, 0)), 1);
-
-    EXPECT_EQ(cellPicture(board), picture("1..1"));
-    EXPECT_EQ(horizontalPicture(board), picture("#..#"));
-    EXPECT_EQ(board.liveGroups, 2);
-}
-
-TEST(ApplyPairRule, LeavesLoneIslandsOfTwoOneBridgeAtMost) {
-    SolverBoard board = boardOf("2..2");
-
-    EXPECT_EQ(applyPairRule(board, cellAt(board, 0, 0)), 1);
-    EXPECT_EQ(horizontalPicture(board), picture("#??#"));
-
-    // Nothing more to learn from either end.
-    EXPECT_EQ(applyPairRule(board, cellAt(board, 0, 0)), 0);
-    EXPECT_EQ(applyPairRule(board, cellAt(board, 0, 3)), 0);
-    EXPECT_EQ(horizontalPicture(board), picture("#??#"));
-}
-
-TEST(ApplyPairRule, WorksUpAndDownAlike) {
-    SolverBoard board = boardOf(R"(
-        2
-        .
-        2
-        .
-        1
-        .
-        1
-    )");
-    const int w = board.stride();
-
-    EXPECT_TRUE(applyVerticalPairRule(board, cellAt(board, 0, 0), w, 2));
-    EXPECT_FALSE(applyVerticalPairRule(board, cellAt(board, 0, 0), w, 2));
-    EXPECT_EQ(applyPairRule(board, cellAt(board, 2, 0)), 0) << "the line above is settled";
-    EXPECT_EQ(applyPairRule(board, cellAt(board, 6, 0)), 1);
-
-    EXPECT_EQ(verticalPicture(board), picture(R"(
-        #
-        ?
-        #
-        o
-        #
-        .
-        #
-    )"));
-}
-
-TEST(ApplyPairRule, NeedsSameDemandAndOneOpenFarIsland) {
-    SolverBoard unequal = boardOf("2.3");
-    EXPECT_EQ(applyPairRule(unequal, cellAt(unequal, 0, 0)), 0);
-    EXPECT_EQ(horizontalPicture(unequal), picture("#o#"));
-
-    // The far island's group has a second open island: spending both bridges between
-    // them does not finish that group.
-    SolverBoard shared = boardOf(R"(
-        1.1
-        ...
-        ..2
-    )");
-    shared.groups[shared.groupIds[cellAt(shared, 0, 2)]].openIslands = 2;
-    EXPECT_EQ(applyPairRule(shared, cellAt(shared, 0, 0)), 0);
-    EXPECT_EQ(horizontalPicture(shared), picture(R"(
-        #o#
-        ...
-        ..#
-    )"));
-}
-
-TEST(ApplyPairRule, PassesOverSettledLinesOfAnOverBridgedGroup) {
-    // A trial's copy can leave groups with a negative demand. For such a pair the rule
-    // would narrow a line already at none-or-one to none-or-one again, and count it: the
-    // propagation would then never reach its fixed point.
-    const UncheckedRestingPoints handEdited;
-    SolverBoard board = boardOf(R"(
-        1.1
-        ...
-        2.2
-    )");
-    settleIslandRule(board);
-    ASSERT_EQ(horizontalPicture(board), picture(R"(
-        #?#
-        ...
-        #+#
-    )"));
-    ASSERT_EQ(verticalPicture(board), picture(R"(
-        #.#
-        ?.?
-        #.#
-    )"));
-    for (int column : {0, 2}) {
-        IslandGroup& group = board.groups[board.groupIds[cellAt(board, 0, column)]];
-        group.demand = -1;
-        group.openIslands = 1;
-    }
-    const int w = board.stride();
-
-    EXPECT_EQ(applyPairRule(board, cellAt(board, 0, 0)), 0);
-    EXPECT_EQ(applyPairRule(board, cellAt(board, 0, 2)), 0);
-    EXPECT_FALSE(applyVerticalPairRule(board, cellAt(board, 0, 0), w, -1));
-    EXPECT_FALSE(applyVerticalPairRule(board, cellAt(board, 2, 0), -w, -1));
-
-    board.groups[board.groupIds[cellAt(board, 2, 0)]].demand = -1;
-    board.groups[board.groupIds[cellAt(board, 2, 2)]].demand = -1;
-    ASSERT_EQ(applyPairRule(board, cellAt(board, 2, 0)), 1) << "a line not yet narrowed";
-    ASSERT_EQ(applyPairRule(board, cellAt(board, 2, 0)), 0);
-
-    SolveStats stats;
-    propagateBasic(stats, board);  // returns at all
-}
-
 TEST(PropagateBasic, SolvesSmallPuzzlesWithIslandAndPair) {
     const char* const puzzles[] = {
         R"(
@@ -291,6 +170,95 @@ TEST(PropagateBasic, CountsAWholeSolveByHand) {
         |.|
         0-0
     )"));
+}
+
+// A lattice that the basic rules cannot touch: every island has room on all its lines.
+// The line below the top three allows one bridge at most, and the group records of the
+// corners on the left are lowered to one, so that during an isolation pass the top three
+// gets its bridge downwards (its group merges with the centre) and, later in the same
+// pass, the bottom three finds left + right = 3 and claims the line up.
+SolverBoard latticeReadyForTwoFirings() {
+    SolverBoard board = boardOf(R"(
+        2.3.2
+        .....
+        3.4.3
+        .....
+        2.3.2
+    )");
+    board.setVerticalLine(cellAt(board, 1, 2), LINE_ZERO_OR_ONE, 0);
+    board.groups[board.groupIds[cellAt(board, 0, 0)]].demand = 1;
+    board.groups[board.groupIds[cellAt(board, 4, 0)]].demand = 1;
+    return board;
+}
+
+TEST(PropagateExtended, NoIsolationPassWithThreeGroups) {
+    // The guard reads the number of live groups alone; it is lowered by hand here.
+    const UncheckedRestingPoints handEdited;
+    SolverBoard board = latticeReadyForTwoFirings();
+    board.liveGroups = 3;
+    const SolverBoard before = board;
+    SolveStats stats;
+
+    EXPECT_TRUE(propagateExtended(stats, board));
+
+    EXPECT_EQ(boardDifference(board, before), "");
+    EXPECT_EQ(stats.isolationSteps, 0);
+    EXPECT_EQ(stats.tableSteps, 0);
+    EXPECT_EQ(stats.pairSteps, 0);
+}
+
+TEST(PropagateExtended, PassThatMergesGroupsStillVisitsTheRest) {
+    // Four live groups before the pass, three after the first firing: the pass goes on
+    // and the bottom three fires too. Nothing runs another pass afterwards.
+    const UncheckedRestingPoints handEdited;
+    SolverBoard board = latticeReadyForTwoFirings();
+    board.liveGroups = 4;
+    SolverBoard basicOnly = board;
+    SolveStats basicStats;
+    ASSERT_TRUE(propagateBasic(basicStats, basicOnly));
+    ASSERT_EQ(boardDifference(basicOnly, board), "") << "the basic rules are stuck";
+
+    SolveStats stats;
+    propagateExtended(stats, board);
+
+    EXPECT_EQ(stats.isolationSteps, 2);
+    EXPECT_EQ(board.cells[cellAt(board, 1, 2)], V_SINGLE);
+}
+
+TEST(PropagateExtended, FinishesPuzzlesNeedingIsolation) {
+    const char* const puzzles[] = {
+        R"(
+            .....2..
+            ........
+            2.3..5.2
+            ........
+            1....2.1
+        )",
+        R"(
+            4.4.3
+            .....
+            4...3
+            ..1..
+            .....
+            2.3.2
+        )",
+    };
+    for (const char* text : puzzles) {
+        SCOPED_TRACE(text);
+        const Puzzle puzzle = puzzleOf(text);
+        SolverBoard board = boardOf(puzzle);
+        SolverBoard basicOnly = board;
+        SolveStats basicStats;
+        ASSERT_TRUE(propagateBasic(basicStats, basicOnly));
+        ASSERT_FALSE(basicOnly.isSolved()) << "the basic rules alone get stuck";
+
+        SolveStats stats;
+        EXPECT_TRUE(propagateExtended(stats, board));
+
+        EXPECT_TRUE(board.isSolved());
+        EXPECT_EQ(checkSolution(puzzle, board.cells.data()), "");
+        EXPECT_GT(stats.isolationSteps, 0);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "solver/rules.h"
+
 namespace spanwright::testing {
 namespace {
 
@@ -216,6 +218,15 @@ std::string boardDifference(const SolverBoard& a, const SolverBoard& b) {
         a.loneIslands().words != b.loneIslands().words)
         return "the sets of unfinished or lone islands differ";
     return "";
+}
+
+void settleIslandRule(SolverBoard& board) {
+    for (int changes = 1; changes != 0;) {
+        changes = 0;
+        board.forEachInterior([&](int pos) {
+            if (board.cells[pos] >= ISLAND_BASE) changes += applyIslandRule(board, pos);
+        });
+    }
 }
 
 }  // namespace spanwright::testing

@@ -63,4 +63,7 @@ std::string countersOf(const SolveStats& stats);
 /// group records; otherwise the first difference.
 std::string boardDifference(const SolverBoard& a, const SolverBoard& b);
 
+/// Applies the island rule at every island until it changes nothing more.
+void settleIslandRule(SolverBoard& board);
+
 }  // namespace spanwright::testing
