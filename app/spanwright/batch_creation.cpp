@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/spanwright/app.h"
 #include "app/cli/program.h"
+#include "app/spanwright/app.h"
 #include "generator/derivation.h"
 #include "puzzle/problem_line.h"
 

@@ -1,5 +1,5 @@
-#include "app/spanwright/app.h"
 #include "app/cli/program.h"
+#include "app/spanwright/app.h"
 
 int main(int argc, char** argv) {
     spanwright::secureStandardDescriptors();

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "app/spanwright/app.h"
 #include "app/cli/program.h"
+#include "app/spanwright/app.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
 #include "solver/solve.h"
