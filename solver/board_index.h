@@ -32,8 +32,7 @@ struct IslandTotals {
     std::int32_t demand = 0;      ///< the demands of all groups added up
     /// Groups with a standing island and no demand or no open island.
     std::int32_t closedGroups = 0;
-    std::int32_t negativeGroups =
-        0;  ///< groups with a demand below zero, over-bridged ones included
+    std::int32_t negativeGroups = 0;  ///< groups with a demand below zero
 };
 
 /// What the solver's board keeps beside its planes so that the rules can skip work
