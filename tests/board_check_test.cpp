@@ -68,7 +68,7 @@ TEST(BoardCheck, QuietAlongEverySolveOfTheGoldenInputs) {
     EXPECT_GT(problems, 100);
 }
 
-TEST(BoardCheck, QuietAlongEverySolveOfGeneratedAndRandomBoards) {
+TEST(BoardCheck, QuietAlongSolvesOfGeneratedAndRandomBoards) {
     RandomSource source{20261208};
     for (int i = 0; i < 24; ++i) {
         Puzzle puzzle;
