@@ -158,7 +158,7 @@ void BM_ExactVerdict(benchmark::State& state) {
     const std::vector<Puzzle>& set = boardSet(int(state.range(0)));
     std::size_t next = 0;
     double slowest = 0;
-    int verdicts[3] = {0, 0, 0};
+    int verdicts[4] = {0, 0, 0, 0};
     for ([[maybe_unused]] auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         const exact::ExactResult result = exact::solveExactly(set[next]);
@@ -173,6 +173,7 @@ void BM_ExactVerdict(benchmark::State& state) {
     state.counters["none"] = verdicts[0];
     state.counters["unique"] = verdicts[1];
     state.counters["multiple"] = verdicts[2];
+    state.counters["unknown"] = verdicts[3];
 }
 // 0 reference problems, 1 generated 20 x 20, 2 generated 25 x 25, 3 dense random 40 x 40,
 // 4 the same nudged, 5 tiled 125 x 125, 6 dense random 125 x 125.
