@@ -63,7 +63,7 @@ void printHelp() {
         "      --time-limit SECONDS\n"
         "                       give up the exact search for a key solution after SECONDS\n"
         "                       a puzzle (default %g, 0 for no limit); the key tile then\n"
-        "                       says no solution was found\n"
+        "                       says it was not decided\n"
         "  -h, --help           show this help and exit\n"
         "  -V, --version        show the version and exit\n"
         "\n"
