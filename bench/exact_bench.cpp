@@ -1,7 +1,8 @@
 // The exact verdict's cost per board, for every class of board the checking program meets:
 // the reference problems, generated problems of side 20 and 25, dense random 40 x 40
-// boards, and 125 x 125 boards tiled from generated problems. Each iteration decides one
-// board of the set; max_ms is the slowest single board.
+// boards, and 125 x 125 boards tiled from generated problems; and two families of boards
+// without a solution that only connectivity and parity rule out. Each iteration decides
+// one board of the set; max_ms is the slowest single board.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -19,9 +20,9 @@
 namespace spanwright {
 namespace {
 
-std::vector<Puzzle> referenceProblems() {
+std::vector<Puzzle> problemsOf(const char* path) {
     std::vector<Puzzle> set;
-    std::ifstream file(REFERENCE_PROBLEMS);
+    std::ifstream file(path);
     for (std::string line; std::getline(file, line);) {
         Puzzle puzzle;
         if (parseProblemLine(puzzle, line)) set.push_back(std::move(puzzle));
@@ -130,7 +131,7 @@ const std::vector<Puzzle>& boardSet(int which) {
     if (set.empty()) {
         switch (which) {
             case 0:
-                set = referenceProblems();
+                set = problemsOf(REFERENCE_PROBLEMS);
                 break;
             case 1:
                 set = generatedProblems(20, 10);
@@ -158,7 +159,7 @@ void BM_ExactVerdict(benchmark::State& state) {
     const std::vector<Puzzle>& set = boardSet(int(state.range(0)));
     std::size_t next = 0;
     double slowest = 0;
-    int verdicts[3] = {0, 0, 0};
+    int verdicts[4] = {0, 0, 0, 0};
     for ([[maybe_unused]] auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         const exact::ExactResult result = exact::solveExactly(set[next]);
@@ -173,11 +174,37 @@ void BM_ExactVerdict(benchmark::State& state) {
     state.counters["none"] = verdicts[0];
     state.counters["unique"] = verdicts[1];
     state.counters["multiple"] = verdicts[2];
+    state.counters["unknown"] = verdicts[3];
 }
 // 0 reference problems, 1 generated 20 x 20, 2 generated 25 x 25, 3 dense random 40 x 40,
 // 4 the same nudged, 5 tiled 125 x 125, 6 dense random 125 x 125.
 BENCHMARK(BM_ExactVerdict)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExactVerdict)->DenseRange(5, 6)->Iterations(6)->Unit(benchmark::kMillisecond);
+
+/// The boards without a solution of tools/hard_families.py, lattices of side 4 to 11, that
+/// a search without the reasoning before it takes seconds to minutes over. Each verdict
+/// gets a budget of a second, so that a regression shows as "unknown" verdicts and a
+/// max_ms near 1000 rather than a run that does not end.
+void BM_HardFamilies(benchmark::State& state) {
+    static const std::vector<Puzzle> set = problemsOf(HARD_FAMILIES);
+    exact::ExactLimits limits;
+    limits.seconds = 1;
+    std::size_t next = 0;
+    double slowest = 0;
+    int unknown = 0;
+    for ([[maybe_unused]] auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        unknown += exact::solveExactly(set[next], limits).verdict == exact::Verdict::Unknown;
+        slowest = std::max(slowest, std::chrono::duration<double, std::milli>(
+                                        std::chrono::steady_clock::now() - start)
+                                        .count());
+        next = (next + 1) % set.size();
+    }
+    state.counters["boards"] = double(set.size());
+    state.counters["max_ms"] = slowest;
+    state.counters["unknown"] = unknown;
+}
+BENCHMARK(BM_HardFamilies)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace spanwright

@@ -2,26 +2,57 @@
 
 #include <cadical.hpp>
 
+#include <chrono>
+#include <initializer_list>
 #include <numeric>
 #include <tuple>
 
 #include "exact/counting.h"
 #include "exact/model.h"
+#include "exact/reasoning.h"
 
 namespace spanwright::exact {
 namespace {
 
 constexpr int SATISFIABLE = 10;
+constexpr int UNSATISFIABLE = 20;
+
+using Clock = std::chrono::steady_clock;
+
+/// Asks the SAT solver to stop once the time is up; it polls this while it searches.
+class Deadline : public CaDiCaL::Terminator {
+  public:
+    explicit Deadline(const ExactLimits& limits)
+        : limited_(limits.seconds > 0),
+          end_(limited_ ? Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                             std::chrono::duration<double>(limits.seconds))
+                        : Clock::time_point::max()) {}
+
+    bool limited() const { return limited_; }
+    bool terminate() override { return limited_ && Clock::now() >= end_; }
+
+  private:
+    bool limited_;
+    Clock::time_point end_;
+};
 
 /// One SAT solver kept across every call for a puzzle: cuts and the learnt clauses stay,
 /// so the search for a second solution starts where the first one ended.
 class CutLoop {
   public:
-    explicit CutLoop(const BridgeModel& model) : model_(model) {
+    CutLoop(const BridgeModel& model, const std::vector<CountSet>& counts, Deadline& deadline)
+        : model_(model), deadline_(deadline) {
         solver_.set("quiet", 1);
         solver_.reserve(model.variableCount());
         for (const int literal : model.clauses())
             solver_.add(literal);
+        // What the reasoning settled, as units and one binary clause for "not 1".
+        for (int l = 0; l < int(counts.size()); ++l) {
+            if (!(counts[l] & 1)) addClause({BridgeModel::one(l)});
+            if (!(counts[l] & 2)) addClause({-BridgeModel::one(l), BridgeModel::two(l)});
+            if (!(counts[l] & 4)) addClause({-BridgeModel::two(l)});
+        }
+        if (deadline.limited()) solver_.connect_terminator(&deadline);
         // First try a single bridge on every link: such models spread the bridges out and
         // so tend to be connected, where doubles close small groups off.
         for (int l = 0; l < int(model.links().size()); ++l) {
@@ -30,14 +61,27 @@ class CutLoop {
         }
     }
 
+    CutLoop(const CutLoop&) = delete;
+    CutLoop& operator=(const CutLoop&) = delete;
+    ~CutLoop() { solver_.disconnect_terminator(); }
+
     /// Solves until a model joins all islands, adding after each model that does not one
     /// cut per component: a clause saying that some link leaving it carries a bridge.
     /// Each cut excludes the model just found, so the loop ends. Returns false when no
-    /// connected solution is left; otherwise `counts` holds the bridges of every link.
+    /// connected solution is left, or when the time ran out (stopped() then says so);
+    /// otherwise `counts` holds the bridges of every link.
     bool solveConnected(std::vector<int>& counts) {
         for (;;) {
+            if (deadline_.terminate()) {
+                stopped_ = true;
+                return false;
+            }
             ++counters_.solverCalls;
-            if (solver_.solve() != SATISFIABLE) return false;
+            const int outcome = solver_.solve();
+            if (outcome != SATISFIABLE) {
+                stopped_ = outcome != UNSATISFIABLE;
+                return false;
+            }
             counts.assign(model_.links().size(), 0);
             for (int l = 0; l < int(counts.size()); ++l)
                 counts[l] =
@@ -56,8 +100,15 @@ class CutLoop {
     }
 
     const ExactCounters& counters() const { return counters_; }
+    bool stopped() const { return stopped_; }
 
   private:
+    void addClause(std::initializer_list<int> literals) {
+        for (const int literal : literals)
+            solver_.add(literal);
+        solver_.add(0);
+    }
+
     /// Adds the cuts of a model's components and returns how many it added (0 when the
     /// bridges join all islands). With two components both cuts are the same clause.
     int addCuts(const std::vector<int>& counts) {
@@ -100,8 +151,10 @@ class CutLoop {
     }
 
     const BridgeModel& model_;
+    Deadline& deadline_;
     CaDiCaL::Solver solver_;
     ExactCounters counters_;
+    bool stopped_ = false;
 };
 
 Solution solutionOf(const BridgeModel& model, const std::vector<int>& counts) {
@@ -125,16 +178,21 @@ std::string_view verdictName(Verdict verdict) {
             return "unique";
         case Verdict::Multiple:
             return "multiple";
+        case Verdict::Unknown:
+            break;
     }
     return "unknown";
 }
 
-ExactResult solveExactly(const Puzzle& puzzle) {
+ExactResult solveExactly(const Puzzle& puzzle, const ExactLimits& limits) {
     ExactResult result;
+    Deadline deadline(limits);
     const BridgeModel model(puzzle);
     if (model.islands().empty() || !sumsCanBeMet(model)) return result;
+    const Reasoning reasoning = reasonAboutLines(model);
+    if (!reasoning.possible) return result;
 
-    CutLoop loop(model);
+    CutLoop loop(model, reasoning.counts, deadline);
     std::vector<int> counts;
     if (loop.solveConnected(counts)) {
         result.verdict = Verdict::Unique;
@@ -144,6 +202,10 @@ ExactResult solveExactly(const Puzzle& puzzle) {
             result.verdict = Verdict::Multiple;
             result.solutions.push_back(solutionOf(model, counts));
         }
+    }
+    if (loop.stopped()) {
+        result.verdict = Verdict::Unknown;
+        result.solutions.clear();
     }
     result.counters = loop.counters();
     return result;

@@ -1,8 +1,8 @@
 #pragma once
 
 // An exact verdict on a puzzle: does it have no solution, exactly one, or several? Found
-// with a SAT solver over the clauses of BridgeModel, connectivity added as cuts only
-// where a model breaks it.
+// by reasoning over the graph of possible lines (reasoning.h), then with a SAT solver over
+// the clauses of BridgeModel, connectivity added as cuts only where a model breaks it.
 
 #include <cstdint>
 #include <optional>
@@ -19,9 +19,10 @@ enum class Verdict {
     None,      ///< no solution; also a board without islands, which is no puzzle
     Unique,    ///< exactly one solution
     Multiple,  ///< at least two solutions
+    Unknown,   ///< the time limit ran out before the search settled
 };
 
-/// "none", "unique" or "multiple".
+/// "none", "unique", "multiple" or "unknown".
 std::string_view verdictName(Verdict verdict);
 
 using spanwright::Bridge;
@@ -35,15 +36,27 @@ struct ExactCounters {
 
 struct ExactResult {
     Verdict verdict = Verdict::None;
-    /// One solution for Unique, two that differ for Multiple, none for None.
+    /// One solution for Unique, two that differ for Multiple, none for None and Unknown.
     std::vector<Solution> solutions;
     ExactCounters counters;
 };
 
+/// The time limit the programs give a verdict unless told otherwise. The reasoning before
+/// the search settles every board known to run long; the limit is the backstop for boards
+/// not yet known, so that one upload cannot hold a worker for hours.
+inline constexpr double DEFAULT_TIME_LIMIT_SECONDS = 60;
+
+/// What a verdict may cost.
+struct ExactLimits {
+    /// Wall time for the whole verdict, in seconds; 0 or less for no limit.
+    double seconds = 0;
+};
+
 /// Decides the puzzle: solves it, and when it has a solution looks for a second one.
 /// A single island has no solution (it cannot get its bridges); neither has a board
-/// without islands.
-ExactResult solveExactly(const Puzzle& puzzle);
+/// without islands. When the search has not settled within the limit, the verdict is
+/// Unknown.
+ExactResult solveExactly(const Puzzle& puzzle, const ExactLimits& limits = {});
 
 /// The first pair of islands, in the order of a Solution, that two solutions bridge
 /// differently: the pair as `a` bridges it and as `b` does (bridges 0 where one has none).

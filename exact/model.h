@@ -40,6 +40,8 @@ class BridgeModel {
 
     const std::vector<Island>& islands() const { return islands_; }
     const std::vector<Link>& links() const { return links_; }
+    /// Pairs of links, one horizontal and one vertical, whose runs cross.
+    const std::vector<std::pair<int, int>>& crossings() const { return crossings_; }
 
     /// Every clause as literals, each clause ended by 0 (the DIMACS convention):
     /// TWO implies ONE, crossing links never both carry bridges, every island's bridges

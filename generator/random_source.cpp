@@ -32,4 +32,10 @@ std::uint32_t millisecondsSinceBoot() {
     return static_cast<std::uint32_t>(ms);
 }
 
+std::int32_t batchSeed(std::uint32_t milliseconds, std::uint32_t process) {
+    // An odd multiplier is invertible modulo 2^31, so distinct processes stay distinct in
+    // the 31 bits the source uses, while nearby ids land far apart.
+    return static_cast<std::int32_t>((milliseconds ^ (process * 0x9E3779B1u)) & 0x7FFFFFFFu);
+}
+
 }  // namespace spanwright

@@ -35,4 +35,9 @@ class RandomSource {
 /// to run.
 std::uint32_t millisecondsSinceBoot();
 
+/// The seed of a created batch: the clock mixed with a value of the running process (its
+/// id), so that runs started in the same millisecond, as parallel workers are, make
+/// different batches. For one `milliseconds`, processes below 2^31 never share a seed.
+std::int32_t batchSeed(std::uint32_t milliseconds, std::uint32_t process);
+
 }  // namespace spanwright

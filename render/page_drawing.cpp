@@ -130,10 +130,11 @@ void drawIslands(cairo_t* cr, const TilePlan& tile, const Puzzle& puzzle, double
         }
 }
 
-/// A label across the middle of a key board that has no solution to show.
+/// A label across the middle of a key board that has no solution to show. "Not decided"
+/// rather than "no solution found": a search that ran out of time proves nothing, and a
+/// reader must not take the puzzle for one without a solution.
 void drawNoAnswer(cairo_t* cr, const TilePlan& tile, KeyVerdict verdict) {
-    const std::string text =
-        verdict == KeyVerdict::Unknown ? "no solution found" : "no unique solution";
+    const std::string text = verdict == KeyVerdict::Unknown ? "not decided" : "no unique solution";
     const double width = std::max(tile.board.width, 60.0);
     const double size = std::clamp(tile.board.width / 10, 7.0, 12.0);
     const double height = 2 * size;

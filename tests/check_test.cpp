@@ -69,6 +69,35 @@ TEST(CheckProgram, ExitStatusSaysWhetherEveryProblemIsUnique) {
     EXPECT_EQ(piped.out.substr(0, 12), "-:1: unique,");
 }
 
+TEST(CheckProgram, ATimeLimitThatRunsOutGivesUnknownAndTheNextProblemGoesOn) {
+    TempDir dir;
+    const std::string file = dir.write("ring.txt", std::string(RING) + TOUCHING);
+
+    const auto text = runCommand(CHECK, {"--time-limit", "0.000000001", file});
+    const auto json = runCommand(CHECK, {"--json", "--time-limit=0.000000001", file});
+
+    EXPECT_EQ(text.out, file +
+                            ":1: unknown, 4x4, 4 islands, not decided: the exact search reached "
+                            "its time limit of 1e-09 s\n" +
+                            file + ":2: none, 2x1, 2 islands, no solution\n");
+    EXPECT_EQ(text.status, 1);
+    EXPECT_NE(json.out.find("\"line\":1,\"width\":4,\"height\":4,\"islands\":4,"
+                            "\"verdict\":\"unknown\""),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("\"line\":2"), std::string::npos);
+    EXPECT_EQ(json.status, 1);
+    for (const char* bad : {"-1", "1e3", "inf", "nan", ".5", "1.2.3", "", "86401", " 5"}) {
+        const auto refused = runCommand(CHECK, {"--time-limit", bad, file});
+        EXPECT_EQ(refused.status, 2) << bad;
+        EXPECT_NE(refused.err.find("--time-limit '" + std::string(bad) + "'"), std::string::npos)
+            << refused.err;
+    }
+    // 0 is no limit at all.
+    EXPECT_EQ(runCommand(CHECK, {"--time-limit", "0", file}).out.substr(0, file.size() + 13),
+              file + ":1: multiple,");
+}
+
 TEST(CheckProgram, JsonLinesWithEscapedNamesAndSolutions) {
     TempDir dir;
     const std::string file = dir.write("say \"hi\"\n.txt", std::string(UNIQUE) + RING);

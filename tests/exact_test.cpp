@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "exact/exact_solver.h"
+#include "exact/reasoning.h"
 #include "puzzle/problem_line.h"
 #include "solver/solve.h"
 #include "tests/support/board_picture.h"
@@ -76,6 +78,103 @@ TEST(ExactSolver, AgreesWithTheExhaustiveCounterOnRandomBoards) {
     }
     for (const int count : seen)
         EXPECT_GT(count, 20);
+}
+
+/// Two random solvable boards side by side, the second shifted down so that at most a row
+/// or two face each other, sometimes one bridge added across, sometimes an island of each
+/// raised: boards whose graph of possible lines falls apart, hangs on one line or has
+/// parts of odd total, where the reasoning before the search has work.
+Puzzle boardOfTwoParts(std::mt19937& random) {
+    const int a = 3 + int(random() % 4);
+    const int b = 3 + int(random() % 4);
+    const int shift = a - 1 - int(random() % 2);
+    const int gap = 1 + int(random() % 2);
+    Puzzle left = testing::randomSolvableBoard(random, a, a, a * a / 4, 4);
+    Puzzle right = testing::randomSolvableBoard(random, b, b, b * b / 4, 4);
+    if (random() % 2) {
+        testing::nudgeIsland(random, left);
+        testing::nudgeIsland(random, right);
+    }
+    Puzzle board;
+    board.width = std::int8_t(a + gap + b);
+    board.height = std::int8_t(std::max(a, shift + b));
+    board.allocateCells();
+    std::fill(board.cells.get(), board.cells.get() + board.cellCount(), std::uint8_t(0));
+    for (int i = 0; i < a * a; ++i)
+        board.cells[i / a * board.width + i % a] = left.cells[i];
+    for (int i = 0; i < b * b; ++i)
+        board.cells[(i / b + shift) * board.width + a + gap + i % b] = right.cells[i];
+    const int row = shift + int(random() % unsigned(std::max(1, a - shift)));
+    int l = a - 1;
+    while (l >= 0 && board.cells[row * board.width + l] == 0)
+        --l;
+    int r = a + gap;
+    while (r < board.width && board.cells[row * board.width + r] == 0)
+        ++r;
+    std::uint8_t* ends[] = {&board.cells[row * board.width + std::max(l, 0)],
+                            &board.cells[row * board.width + std::min(r, board.width - 1)]};
+    if (l >= 0 && r < board.width && *ends[0] < ISLAND_BASE + 8 && *ends[1] < ISLAND_BASE + 8 &&
+        random() % 2) {
+        ++*ends[0];
+        ++*ends[1];
+    }
+    return board;
+}
+
+TEST(ExactSolver, AgreesWithTheExhaustiveCounterOnBoardsOfTwoParts) {
+    std::mt19937 random(2424);
+    exact::ReasoningCounts fired;
+    for (int i = 0; i < 3000; ++i) {
+        const Puzzle puzzle = boardOfTwoParts(random);
+        if (std::all_of(puzzle.cells.get(), puzzle.cells.get() + puzzle.cellCount(),
+                        [](std::uint8_t c) { return c == 0; }))
+            continue;
+        SCOPED_TRACE(formatProblemLine(puzzle));
+        const exact::ExactResult result = exact::solveExactly(puzzle);
+        EXPECT_EQ(result.verdict, verdictOfCount(testing::countSolutions(puzzle, 2)));
+        expectSound(puzzle, result);
+        const exact::Reasoning reasoning = exact::reasonAboutLines(exact::BridgeModel(puzzle));
+        fired.disconnected += reasoning.fired.disconnected;
+        fired.cutLines += reasoning.fired.cutLines;
+        fired.parity += reasoning.fired.parity;
+        fired.oddParts += reasoning.fired.oddParts;
+    }
+    // The set is worth running only while every rule of the graph meets a case.
+    EXPECT_GT(fired.disconnected, 100);
+    EXPECT_GT(fired.cutLines, 0);
+    EXPECT_GT(fired.parity, 0);
+    EXPECT_GT(fired.oddParts, 0);
+}
+
+// Boards of tools/hard_families.py that the search alone took minutes over at side 14:
+// the reasoning settles them before it.
+TEST(ExactSolver, SettlesTheLatticeFamiliesWithoutSearching) {
+    std::ifstream file(std::string(SPANWRIGHT_TEST_DATA) + "/hard_families.txt");
+    int boards = 0;
+    for (std::string line; std::getline(file, line); ++boards) {
+        Puzzle puzzle;
+        ASSERT_TRUE(parseProblemLine(puzzle, line));
+        const exact::ExactResult result = exact::solveExactly(puzzle);
+        EXPECT_EQ(result.verdict, Verdict::None) << line;
+        EXPECT_EQ(result.counters.solverCalls, 0) << line;
+    }
+    EXPECT_EQ(boards, 8);
+}
+
+TEST(ExactSolver, ATimeLimitThatRunsOutGivesUnknown) {
+    const Puzzle ring = testing::puzzleOf(R"(
+        3..3
+        ....
+        ....
+        3..3)");
+    exact::ExactLimits limits;
+    limits.seconds = 1e-9;
+    const exact::ExactResult result = exact::solveExactly(ring, limits);
+    EXPECT_EQ(result.verdict, Verdict::Unknown);
+    EXPECT_TRUE(result.solutions.empty());
+    EXPECT_EQ(exact::verdictName(result.verdict), "unknown");
+    limits.seconds = 60;
+    EXPECT_EQ(exact::solveExactly(ring, limits).verdict, Verdict::Multiple);
 }
 
 struct HandCase {

@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "generator/derivation.h"
+#include "puzzle/problem_line.h"
 #include "tests/support/layout_picture.h"
 
 namespace spanwright {
@@ -62,6 +64,24 @@ TEST(RandomSourceTest, DrawBelowOneStillSteps) {
         EXPECT_EQ(source.drawBelow(1), 0);
     }
     EXPECT_EQ(source.drawBelow(WIDE), modelMap(modelStep(state), WIDE));
+}
+
+// Workers started together read the same millisecond; their batches must still differ.
+TEST(RandomSourceTest, BatchesSeededInTheSameMillisecondDiffer) {
+    for (const std::uint32_t ms : {0u, 1234567u, 0xFFFFFFFFu}) {
+        std::vector<std::int32_t> seeds;
+        for (std::uint32_t pid = 1; pid <= 4096; ++pid)
+            seeds.push_back(batchSeed(ms, pid));
+        std::sort(seeds.begin(), seeds.end());
+        EXPECT_EQ(std::adjacent_find(seeds.begin(), seeds.end()), seeds.end()) << ms;
+    }
+    RandomSource first(batchSeed(777, 4000));
+    RandomSource second(batchSeed(777, 4001));
+    Puzzle a;
+    Puzzle b;
+    generateProblem(first, 10, 10, a);
+    generateProblem(second, 10, 10, b);
+    EXPECT_NE(formatProblemLine(a), formatProblemLine(b));
 }
 
 TEST(RandomSourceTest, ConcurrentDrawsTakeEachStateOnce) {

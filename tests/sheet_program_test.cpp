@@ -79,6 +79,22 @@ TEST(SheetProgram, AnUnsolvedPuzzleIsMarkedAndTheBookStillMade) {
     EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"k-1.png", "k-2.png", "p.txt"}));
 }
 
+// The exact search behind the key stops at its time limit and says so; the book is made.
+TEST(SheetProgram, AKeySearchThatRunsOutOfTimeIsReported) {
+    const TempDir dir;
+    const std::string problems =
+        dir.write("p.txt",
+                  "0/10/10/4.6....5.3/........../3...2..6.5/....3.21../"
+                  "........../....3..4../........../5.6....3.3/........../3.3......2/\n");
+    const CommandResult result =
+        runSheet({"-s", "--time-limit", "0.000000001", "-o", dir.path() + "/k.pdf", problems});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.err.find("p.txt:1: warning: puzzle 1 was not decided: the exact search "
+                              "reached its time limit of 1e-09 s"),
+              std::string::npos)
+        << result.err;
+}
+
 TEST(SheetProgram, FailuresSayWhyAndLeaveNoFile) {
     const TempDir dir;
     const std::string good = dir.write("good.txt", "1/1/3/1.1/\n");
@@ -99,6 +115,12 @@ TEST(SheetProgram, FailuresSayWhyAndLeaveNoFile) {
         {{"-o", out, "--per-page", "0", good}, 2, "--per-page '0'"},
         {{"-o", out, "--paper", "a5", good}, 2, "--paper 'a5'"},
         {{"-o", out, "--title", "a\nb", good}, 2, "--title"},
+        // Noncharacters, which cairo refuses as invalid UTF-8 only once it draws.
+        {{"-o", out, "--title", "a\uFFFF", good}, 2, "--title"},
+        {{"-o", out, "--title", "\uFDD0", good}, 2, "--title"},
+        {{"-o", out, "--title", "x\U0001FFFEy", good}, 2, "--title"},
+        {{"-o", out, "--title", "\U0010FFFF", good}, 2, "--title"},
+        {{"-o", out, "--time-limit", "-1", good}, 2, "--time-limit '-1'"},
         {{"-o", out, "--frobnicate", good}, 2, "unknown option '--frobnicate'"},
         {{good}, 2, "no output file"},
         {{"-o", out}, 2, "no problem file"},

@@ -20,10 +20,12 @@ struct ProblemCheck {
     SolveStats stats;
     bool disagreement = false;  ///< deduction solved it but its solution is not the exact one
     double milliseconds = 0;    ///< wall time of the whole check
+    double timeLimit = 0;       ///< the exact search's limit in seconds, 0 for none
 };
 
-/// Solves the puzzle by deduction and exactly, and compares the two.
-ProblemCheck checkProblem(const Puzzle& puzzle);
+/// Solves the puzzle by deduction and exactly, and compares the two. The exact search
+/// ends with the verdict Unknown when it has not settled within `limits`.
+ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits = {});
 
 /// What to report beyond the verdict.
 struct ReportOptions {

@@ -4,7 +4,7 @@
 #include "solver/solve.h"
 
 namespace spanwright {
-ProblemCheck checkProblem(const Puzzle& puzzle) {
+ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits) {
     const auto start = std::chrono::steady_clock::now();
     ProblemCheck check;
     for (int i = 0; i < puzzle.cellCount(); ++i)
@@ -13,10 +13,12 @@ ProblemCheck checkProblem(const Puzzle& puzzle) {
     SolverBoard board;
     board.loadPuzzle(puzzle);
     check.deduced = solveBoard(check.stats, board, false);
-    check.exact = exact::solveExactly(puzzle);
+    check.timeLimit = limits.seconds > 0 ? limits.seconds : 0;
+    check.exact = exact::solveExactly(puzzle, limits);
     // Deduction only ever lays bridges that every solution has, so a board it finishes
-    // has exactly that one solution. Anything else is a fault in one of the two solvers.
-    if (check.deduced)
+    // has exactly that one solution. Anything else is a fault in one of the two solvers;
+    // a search that ran out of time has nothing to compare.
+    if (check.deduced && check.exact.verdict != exact::Verdict::Unknown)
         check.disagreement = check.exact.verdict != exact::Verdict::Unique ||
                              check.exact.solutions.front() != solutionOf(board);
 

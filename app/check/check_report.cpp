@@ -45,6 +45,12 @@ std::string findings(const ProblemCheck& check) {
                    cell(a.row2, a.column2) + ": " + bridgesText(a.bridges) + " in one, " +
                    bridgesText(b.bridges) + " in the other";
         }
+        case exact::Verdict::Unknown: {
+            std::string text = format(
+                "not decided: the exact search reached its time limit of %g s", check.timeLimit);
+            if (check.deduced) text += "; solved by deduction";
+            return text;
+        }
         case exact::Verdict::Unique:
             break;
     }

@@ -24,6 +24,9 @@ constexpr int ALL_UNIQUE = 0;
 constexpr int NOT_UNIQUE = 1;
 constexpr int TROUBLE = 2;
 
+// A day: longer than any search worth waiting for, short enough to stay a time.
+constexpr double MAX_TIME_LIMIT = 86400;
+
 void printHelp() {
     std::printf(
         "Usage: %s [OPTION]... [FILE]...\n"
@@ -34,19 +37,24 @@ void printHelp() {
         "  -j, --json       one JSON object per problem and line instead of the text line\n"
         "  -s, --solutions  add the solutions (both differing ones for multiple)\n"
         "  -v, --verbose    add the exact search's solver calls, cuts and time\n"
+        "      --time-limit SECONDS\n"
+        "                   give up the exact search of a problem after SECONDS (a\n"
+        "                   decimal number; default %g, 0 for no limit) with the\n"
+        "                   verdict unknown, and go on with the next problem\n"
         "  -h, --help       show this help and exit\n"
         "  -V, --version    show the version and exit\n"
         "\n"
-        "Exit status: 0 when every problem is unique, 1 when some problem has no solution\n"
-        "or several, 2 for a usage error, a file that cannot be read, a line that is not\n"
-        "a problem, or a fault of the program itself.\n",
-        PROGRAM);
+        "Exit status: 0 when every problem is unique, 1 when some problem has no solution,\n"
+        "several or an unknown verdict, 2 for a usage error, a file that cannot be read,\n"
+        "a line that is not a problem, or a fault of the program itself.\n",
+        PROGRAM, spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS);
 }
 
 class Checker {
   public:
-    explicit Checker(bool json, const spanwright::ReportOptions& options)
-        : json_(json), options_(options) {}
+    Checker(bool json, const spanwright::ReportOptions& options,
+            const spanwright::exact::ExactLimits& limits)
+        : json_(json), options_(options), limits_(limits) {}
 
     int status() const { return status_; }
     bool outputFailed() const { return outputFailed_; }
@@ -89,7 +97,7 @@ class Checker {
   private:
     void checkPuzzle(const std::string& name, const std::string& shown, long lineNumber,
                      const spanwright::Puzzle& puzzle) {
-        const spanwright::ProblemCheck check = spanwright::checkProblem(puzzle);
+        const spanwright::ProblemCheck check = spanwright::checkProblem(puzzle, limits_);
         if (check.exact.verdict != spanwright::exact::Verdict::Unique && status_ == ALL_UNIQUE)
             status_ = NOT_UNIQUE;
         const std::string report =
@@ -119,6 +127,7 @@ class Checker {
 
     bool json_;
     spanwright::ReportOptions options_;
+    spanwright::exact::ExactLimits limits_;
     int status_ = ALL_UNIQUE;
     bool outputFailed_ = false;
 };
@@ -127,18 +136,25 @@ class Checker {
 
 int main(int argc, char** argv) {
     spanwright::secureStandardDescriptors();
+    enum { TIME_LIMIT = 256 };
     static const option options[] = {
-        {"json", no_argument, nullptr, 'j'},    {"solutions", no_argument, nullptr, 's'},
-        {"verbose", no_argument, nullptr, 'v'}, {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'}, {nullptr, 0, nullptr, 0},
+        {"json", no_argument, nullptr, 'j'},
+        {"solutions", no_argument, nullptr, 's'},
+        {"verbose", no_argument, nullptr, 'v'},
+        {"time-limit", required_argument, nullptr, TIME_LIMIT},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
+        {nullptr, 0, nullptr, 0},
     };
     bool json = false;
     spanwright::ReportOptions report;
+    spanwright::exact::ExactLimits limits;
+    limits.seconds = spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS;
     opterr = 0;
     for (;;) {
         // The command line is read once, before anything else runs.
         const int choice =
-            getopt_long(argc, argv, "jsvhV", options, nullptr);  // NOLINT(concurrency-mt-unsafe)
+            getopt_long(argc, argv, ":jsvhV", options, nullptr);  // NOLINT(concurrency-mt-unsafe)
         if (choice == -1) break;
         switch (choice) {
             case 'j':
@@ -150,12 +166,18 @@ int main(int argc, char** argv) {
             case 'v':
                 report.verbose = true;
                 break;
+            case TIME_LIMIT:
+                if (!spanwright::readSeconds(optarg, MAX_TIME_LIMIT, limits.seconds))
+                    return spanwright::usageError(
+                        PROGRAM, "--time-limit '%s' is not a number of seconds from 0 to %g",
+                        optarg, MAX_TIME_LIMIT);
+                break;
             default:
                 return spanwright::answerCommonOption(PROGRAM, choice, argv, printHelp);
         }
     }
 
-    Checker checker(json, report);
+    Checker checker(json, report, limits);
     if (optind == argc) checker.checkFile("-");
     for (int i = optind; i < argc; ++i)
         checker.checkFile(argv[i]);

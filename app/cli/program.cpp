@@ -111,6 +111,25 @@ bool readNumber(const char* text, long low, long high, long& value) {
     return errno == 0 && end != text && *end == '\0' && value >= low && value <= high;
 }
 
+bool readSeconds(const char* text, double high, double& value) {
+    // Digits with at most one decimal point among or after them: no sign, exponent,
+    // white space, "inf" or "nan", which strtod would all take.
+    int digits = 0;
+    int points = 0;
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (*c >= '0' && *c <= '9')
+            ++digits;
+        else if (*c == '.' && digits > 0)
+            ++points;
+        else
+            return false;
+    }
+    if (digits == 0 || points > 1) return false;
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    return *end == '\0' && value <= high;
+}
+
 void printErrorV(const char* program, const char* format, va_list arguments) {
     std::fflush(stdout);
     std::fprintf(stderr, "%s: ", program);

@@ -43,6 +43,10 @@ int utf8Sequence(std::string_view text, std::size_t at, char32_t& code);
 /// Reads `text` as a whole decimal number from `low` to `high`; false for anything else.
 bool readNumber(const char* text, long low, long high, long& value);
 
+/// Reads `text` as a decimal number of seconds ("90", "0.5", "2."), from 0 to `high`;
+/// false for anything else.
+bool readSeconds(const char* text, double high, double& value);
+
 /// Occupies each of the standard descriptors 0, 1 and 2 that the program was started without,
 /// so that no file it opens later lands on one of them and receives what is meant for the
 /// console (`spanwright c1 >&-` would write its ruler into the batch). Each gap is filled

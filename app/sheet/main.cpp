@@ -28,6 +28,7 @@ constexpr long MAX_PER_PAGE = 30;
 constexpr long MIN_DPI = 30;
 constexpr long MAX_DPI = 600;
 constexpr long DEFAULT_DPI = 150;
+constexpr double MAX_TIME_LIMIT = 86400;
 
 struct Options {
     bool solutions = false;
@@ -36,6 +37,7 @@ struct Options {
     std::string title;
     long dpi = DEFAULT_DPI;
     bool dots = true;
+    double timeLimit = spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS;
     std::string output;
     std::vector<std::string> files;
 };
@@ -58,21 +60,28 @@ void printHelp() {
         "  -t, --title TEXT     a heading on every page\n"
         "  -r, --dpi N          resolution of PNG pages, %ld to %ld (default %ld)\n"
         "      --no-dots        leave out the faint dot in each empty cell\n"
+        "      --time-limit SECONDS\n"
+        "                       give up the exact search for a key solution after SECONDS\n"
+        "                       a puzzle (default %g, 0 for no limit); the key tile then\n"
+        "                       says it was not decided\n"
         "  -h, --help           show this help and exit\n"
         "  -V, --version        show the version and exit\n"
         "\n"
         "Exit status: 0 when the pages were written, 1 when a file could not be read or\n"
         "written, 2 for a usage error.\n",
-        PROGRAM, MAX_PER_PAGE, MIN_DPI, MAX_DPI, DEFAULT_DPI);
+        PROGRAM, MAX_PER_PAGE, MIN_DPI, MAX_DPI, DEFAULT_DPI,
+        spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS);
 }
 
-/// Text that cairo can set: valid UTF-8 without control characters. Anything else would
-/// put the drawing into an error state, or print as boxes.
+/// Text that cairo can set: valid UTF-8 without control characters or noncharacters
+/// (U+FDD0 to U+FDEF and the last two code points of every plane), which cairo refuses as
+/// invalid. Anything else would put the drawing into an error state, or print as boxes.
 bool isPrintableText(const std::string& text) {
     for (std::size_t i = 0; i < text.size();) {
         char32_t code = 0;
         const int length = spanwright::utf8Sequence(text, i, code);
         if (length == 0 || code < 0x20 || (code >= 0x7F && code < 0xA0)) return false;
+        if ((code >= 0xFDD0 && code <= 0xFDEF) || (code & 0xFFFE) == 0xFFFE) return false;
         i += std::size_t(length);
     }
     return true;
@@ -80,13 +89,19 @@ bool isPrintableText(const std::string& text) {
 
 /// Reads the command line into `options`; returns -1 to go on, or the exit status.
 int parseOptions(int argc, char** argv, Options& options) {
-    enum { NO_DOTS = 256 };
+    enum { NO_DOTS = 256, TIME_LIMIT };
     static const option longOptions[] = {
-        {"output", required_argument, nullptr, 'o'}, {"solutions", no_argument, nullptr, 's'},
-        {"paper", required_argument, nullptr, 'p'},  {"per-page", required_argument, nullptr, 'n'},
-        {"title", required_argument, nullptr, 't'},  {"dpi", required_argument, nullptr, 'r'},
-        {"no-dots", no_argument, nullptr, NO_DOTS},  {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0},
+        {"output", required_argument, nullptr, 'o'},
+        {"solutions", no_argument, nullptr, 's'},
+        {"paper", required_argument, nullptr, 'p'},
+        {"per-page", required_argument, nullptr, 'n'},
+        {"title", required_argument, nullptr, 't'},
+        {"dpi", required_argument, nullptr, 'r'},
+        {"no-dots", no_argument, nullptr, NO_DOTS},
+        {"time-limit", required_argument, nullptr, TIME_LIMIT},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
+        {nullptr, 0, nullptr, 0},
     };
     opterr = 0;
     for (;;) {
@@ -118,7 +133,8 @@ int parseOptions(int argc, char** argv, Options& options) {
                 options.title = optarg;
                 if (!isPrintableText(options.title))
                     return usageError(PROGRAM,
-                                      "--title is not UTF-8 text without control characters");
+                                      "--title is not UTF-8 text without control characters "
+                                      "and noncharacters");
                 break;
             case 'r':
                 if (!spanwright::readNumber(optarg, MIN_DPI, MAX_DPI, options.dpi))
@@ -127,6 +143,12 @@ int parseOptions(int argc, char** argv, Options& options) {
                 break;
             case NO_DOTS:
                 options.dots = false;
+                break;
+            case TIME_LIMIT:
+                if (!spanwright::readSeconds(optarg, MAX_TIME_LIMIT, options.timeLimit))
+                    return usageError(PROGRAM,
+                                      "--time-limit '%s' is not a number of seconds from 0 to %g",
+                                      optarg, MAX_TIME_LIMIT);
                 break;
             default:
                 return spanwright::answerCommonOption(PROGRAM, choice, argv, printHelp);
@@ -140,12 +162,19 @@ int parseOptions(int argc, char** argv, Options& options) {
 }
 
 // The exact solver decides every board that deduction leaves open: a unique solution goes
-// into the key like any other, no solution or several get a marked tile.
-spanwright::SolutionSource exactSolutionSource() {
-    return [](const spanwright::Puzzle& puzzle) {
-        const spanwright::exact::ExactResult result = spanwright::exact::solveExactly(puzzle);
+// into the key like any other, no solution or several get a marked tile, and so does a
+// board whose search ran out of time (KeyVerdict::Unknown).
+spanwright::SolutionSource exactSolutionSource(double timeLimit) {
+    return [timeLimit](const spanwright::Puzzle& puzzle) {
+        spanwright::exact::ExactLimits limits;
+        limits.seconds = timeLimit;
+        const spanwright::exact::ExactResult result =
+            spanwright::exact::solveExactly(puzzle, limits);
         spanwright::KeySolution key;
         switch (result.verdict) {
+            case spanwright::exact::Verdict::Unknown:
+                key.verdict = spanwright::KeyVerdict::Unknown;
+                break;
             case spanwright::exact::Verdict::None:
                 key.verdict = spanwright::KeyVerdict::None;
                 break;
@@ -162,16 +191,23 @@ spanwright::SolutionSource exactSolutionSource() {
 }
 
 /// Solves every puzzle for the key, warning about those that get no answer.
-void solveForKey(spanwright::Book& book, const std::vector<spanwright::PuzzleOrigin>& origins) {
-    const spanwright::SolutionSource exact = exactSolutionSource();
+void solveForKey(spanwright::Book& book, const std::vector<spanwright::PuzzleOrigin>& origins,
+                 double timeLimit) {
+    const spanwright::SolutionSource exact = exactSolutionSource(timeLimit);
     for (std::size_t i = 0; i < book.puzzles.size(); ++i) {
         spanwright::SheetPuzzle& entry = book.puzzles[i];
         entry.key = spanwright::findKeySolution(entry.puzzle, exact);
         if (entry.key.verdict == spanwright::KeyVerdict::Unique) continue;
-        const char* why = entry.key.verdict == spanwright::KeyVerdict::None ? "has no solution"
-                          : entry.key.verdict == spanwright::KeyVerdict::Several
-                              ? "has several solutions"
-                              : "was not solved by deduction";
+        char why[128];
+        if (entry.key.verdict == spanwright::KeyVerdict::Unknown)
+            std::snprintf(why, sizeof why,
+                          "was not decided: the exact search reached its time limit of %g s",
+                          timeLimit);
+        else
+            std::snprintf(why, sizeof why, "%s",
+                          entry.key.verdict == spanwright::KeyVerdict::None
+                              ? "has no solution"
+                              : "has several solutions");
         std::fprintf(stderr, "%s: %s:%ld: warning: puzzle %d %s; its key tile says so\n", PROGRAM,
                      origins[i].file.c_str(), origins[i].line, entry.number, why);
     }
@@ -215,7 +251,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: no problem lines to lay out; nothing written\n", PROGRAM);
         return 1;
     }
-    if (options.solutions) solveForKey(book, origins);
+    if (options.solutions) solveForKey(book, origins, options.timeLimit);
 
     spanwright::LayoutOptions layout;
     layout.paper = options.paper;

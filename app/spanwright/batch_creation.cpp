@@ -209,7 +209,7 @@ void printProgressMark() {
 
 /// Fills `puzzles` on every processor, printing the progress ruler.
 void generateBatch(int side, std::vector<Puzzle>& puzzles) {
-    RandomSource random{std::int32_t(millisecondsSinceBoot())};
+    RandomSource random{batchSeed(millisecondsSinceBoot(), std::uint32_t(getpid()))};
     const int progressStep = (BATCH_COUNT + 29) / 30;
 
     // Every problem is independent; the random source, behind its lock, is all that the
