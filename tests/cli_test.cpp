@@ -45,7 +45,7 @@ void stageText(StagedOutput& staged, const std::string& text) {
     ASSERT_TRUE(staged.finish(file)) << staged.error();
 }
 
-TEST(StagedOutput, ASetReplacesRegularFilesOnlyAndLeavesNoStagingBehind) {
+TEST(StagedOutput, ASetReplacesOnlyRegularFiles) {
     const TempDir dir;
     const std::string first = dir.write("p-1.svg", "old 1");
     const std::string second = dir.path() + "/p-2.svg";

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "tests/support/run_command.h"
@@ -177,7 +181,7 @@ TEST(SheetProgram, ConcurrentRunsToOneNameLeaveOneRunsPages) {
 
 // A directory where page 2 of the new book would go: nothing is published, the old book
 // stands whole, and the message says so. A FIFO at a single page's name is refused alike.
-TEST(SheetProgram, APageThatCannotBePlacedLeavesTheOldBookWhole) {
+TEST(SheetProgram, AnUnplaceablePageKeepsTheOldBook) {
     const TempDir dir;
     const std::string old1 = dir.write("b-1.svg", "old page 1\n");
     const std::string old3 = dir.write("b-3.svg", "old page 3\n");
@@ -218,6 +222,32 @@ TEST(SheetProgram, ABookPastMaxPagesIsNotWritten) {
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("more than 2 pages"), std::string::npos) << result.err;
     EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"two.pdf"});
+}
+
+// Stopped while pages are being staged, the run removes them and ends by the signal.
+TEST(SheetProgram, AStoppedRunLeavesNothing) {
+    const TempDir dir;
+    std::string lines;
+    for (int i = 0; i < 20000; ++i)
+        lines += "0/1/1/./\n";
+    const std::string problems = dir.write("p.txt", lines);
+    testing::StartedCommand run(SPANWRIGHT_SHEET_EXE,
+                                {"--max-pages", "10000", "-o", dir.path() + "/b.svg", problems});
+    // The staging directory appears, then fills with pages.
+    std::string staging;
+    for (int wait = 0; wait < 10000 && staging.empty(); ++wait, usleep(1000))
+        for (const std::string& name : listing(dir.path()))
+            if (name.rfind(".spanwright-", 0) == 0) staging = dir.path() + "/" + name;
+    const auto staged = [&staging] {
+        std::error_code error;
+        auto entries = std::filesystem::directory_iterator(staging, error);
+        return error ? 0 : std::distance(begin(entries), end(entries));
+    };
+    for (int wait = 0; wait < 10000 && !staging.empty() && staged() < 3; ++wait)
+        usleep(1000);
+    run.send(SIGTERM);
+    EXPECT_EQ(run.wait().signal, SIGTERM);
+    EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"p.txt"});
 }
 
 TEST(SheetProgram, HelpAndVersion) {
