@@ -28,10 +28,18 @@ std::string shownWord(std::string_view word) {
     return "'" + shown + (word.size() > 20 ? "...'" : "'");
 }
 
-/// The numbers of one line. A value past any side or count is held at a bound, so that it
-/// is refused, not wrapped.
-bool readNumbers(std::string_view line, std::vector<long>& numbers, std::string& message) {
+/// A number of the file as it was given, for a message that refuses it: its digits, the
+/// first twenty of a longer run followed by "...".
+std::string shownNumber(std::string_view digits) {
+    return digits.size() <= 20 ? std::string(digits) : std::string(digits.substr(0, 20)) + "...";
+}
+
+/// The numbers of one line, with their digits as given in `words`. A value past any side or
+/// count is held at a bound, so that it is refused, not wrapped; messages show the digits.
+bool readNumbers(std::string_view line, std::vector<long>& numbers,
+                 std::vector<std::string_view>& words, std::string& message) {
     numbers.clear();
+    words.clear();
     std::size_t place = 0;
     for (;;) {
         while (place < line.size() && isBlank(line[place]))
@@ -50,6 +58,7 @@ bool readNumbers(std::string_view line, std::vector<long>& numbers, std::string&
             value = std::min(value * 10 + (c - '0'), 1000000L);
         }
         numbers.push_back(value);
+        words.push_back(word);
     }
 }
 
@@ -57,6 +66,8 @@ bool readNumbers(std::string_view line, std::vector<long>& numbers, std::string&
 
 bool parseBenchmarkText(Puzzle& puzzle, std::string_view text, int* errLine, std::string* err) {
     std::vector<long> numbers;
+    std::vector<std::string_view> words;
+    std::string islandsGiven;
     std::string message;
     int lineNumber = 0;
     int headerLine = 0;
@@ -70,7 +81,8 @@ bool parseBenchmarkText(Puzzle& puzzle, std::string_view text, int* errLine, std
         const std::string_view line = text.substr(start, end - start);
         start = end + 1;
         ++lineNumber;
-        if (!readNumbers(line, numbers, message)) return failAt(lineNumber, message, errLine, err);
+        if (!readNumbers(line, numbers, words, message))
+            return failAt(lineNumber, message, errLine, err);
         if (numbers.empty()) continue;
 
         if (headerLine == 0) {
@@ -81,10 +93,11 @@ bool parseBenchmarkText(Puzzle& puzzle, std::string_view text, int* errLine, std
             rows = numbers[0];
             columns = numbers[1];
             islands = numbers[2];
+            islandsGiven = shownNumber(words[2]);
             if (rows < 1 || rows > MAX_BOARD_SIDE || columns < 1 || columns > MAX_BOARD_SIDE)
                 return failAt(lineNumber,
-                              "the board is " + std::to_string(rows) + " rows by " +
-                                  std::to_string(columns) + " columns; sides run from 1 to " +
+                              "the board is " + shownNumber(words[0]) + " rows by " +
+                                  shownNumber(words[1]) + " columns; sides run from 1 to " +
                                   std::to_string(MAX_BOARD_SIDE),
                               errLine, err);
             headerLine = lineNumber;
@@ -108,8 +121,9 @@ bool parseBenchmarkText(Puzzle& puzzle, std::string_view text, int* errLine, std
             const long value = numbers[std::size_t(column)];
             if (value > MAX_ISLAND)
                 return failAt(lineNumber,
-                              "the island of " + std::to_string(value) + " in column " +
-                                  std::to_string(column + 1) + " needs more than 8 bridges",
+                              "the island of " + shownNumber(words[std::size_t(column)]) +
+                                  " in column " + std::to_string(column + 1) +
+                                  " needs more than 8 bridges",
                               errLine, err);
             if (value > 0) ++islandsFound;
             puzzle.cells[std::size_t(row * columns + column)] =
@@ -126,8 +140,8 @@ bool parseBenchmarkText(Puzzle& puzzle, std::string_view text, int* errLine, std
                       errLine, err);
     if (islandsFound != islands)
         return failAt(headerLine,
-                      "the first line gives " + std::to_string(islands) +
-                          " islands, the rows hold " + std::to_string(islandsFound),
+                      "the first line gives " + islandsGiven + " islands, the rows hold " +
+                          std::to_string(islandsFound),
                       errLine, err);
     return true;
 }

@@ -28,23 +28,40 @@ std::string cellName(const Puzzle& puzzle, int cell) {
            std::to_string(cell % puzzle.width + 1);
 }
 
-/// Reads the decimal number at `place`, moving past it. False when no digit is there. A
-/// value past any side or parameter is held at a bound, so that it is refused, not wrapped.
-bool readNumber(std::string_view text, std::size_t& place, long& value) {
+/// A number of the ID as it was given, for a message that refuses it: its digits, the
+/// first twenty of a longer run followed by "...".
+std::string shownNumber(std::string_view digits) {
+    return digits.size() <= 20 ? std::string(digits) : std::string(digits.substr(0, 20)) + "...";
+}
+
+/// Reads the decimal number at `place`, moving past it, with its digits in `digits`. False
+/// when no digit is there. A value past any side or parameter is held at a bound, so that
+/// it is refused, not wrapped; messages show the digits.
+bool readNumber(std::string_view text, std::size_t& place, long& value, std::string_view& digits) {
     const std::size_t start = place;
     value = 0;
     for (; place < text.size() && text[place] >= '0' && text[place] <= '9'; ++place)
         value = std::min(value * 10 + (text[place] - '0'), 1000000L);
+    digits = text.substr(start, place - start);
     return place > start;
 }
 
-bool readParameters(std::string_view parameters, long& width, long& height, std::string* err) {
+/// The board size of the parameters, as values and as given.
+struct BoardSize {
+    long width = 0;
+    long height = 0;
+    std::string_view widthDigits;
+    std::string_view heightDigits;
+};
+
+bool readParameters(std::string_view parameters, BoardSize& size, std::string* err) {
     std::size_t place = 0;
-    if (!readNumber(parameters, place, width))
+    if (!readNumber(parameters, place, size.width, size.widthDigits))
         return fail(err, "the ID does not start with the board width");
-    height = width;
+    size.height = size.width;
+    size.heightDigits = size.widthDigits;
     if (place < parameters.size() && parameters[place] == 'x' &&
-        !readNumber(parameters, ++place, height))
+        !readNumber(parameters, ++place, size.height, size.heightDigits))
         return fail(err, "no board height after the 'x'");
 
     // What follows the size tunes the collection's generator (i: island share, e:
@@ -58,10 +75,11 @@ bool readParameters(std::string_view parameters, long& width, long& height, std:
         if (key != 'i' && key != 'e' && key != 'd' && key != 'm')
             return fail(err, "unknown parameter " + shown(key) + " before the ':'");
         long value = 0;
-        if (!readNumber(parameters, place, value))
+        std::string_view digits;
+        if (!readNumber(parameters, place, value, digits))
             return fail(err, std::string("parameter '") + key + "' has no number");
         if (key == 'm' && value != 2)
-            return fail(err, "bridge limit m" + std::to_string(value) +
+            return fail(err, "bridge limit m" + shownNumber(digits) +
                                  "; the rules here allow 1 or 2 bridges between two islands (m2)");
     }
     return true;
@@ -116,15 +134,16 @@ bool parseGameId(Puzzle& puzzle, std::string_view id, std::string* err) {
                     "a random-seed ID (parameters#seed) names no board; ask the app that made it "
                     "for the descriptive ID (parameters:description)");
 
-    long width = 0;
-    long height = 0;
-    if (!readParameters(id.substr(0, colon), width, height, err)) return false;
-    if (width < 1 || width > MAX_BOARD_SIDE || height < 1 || height > MAX_BOARD_SIDE)
-        return fail(err, "the board is " + std::to_string(width) + " x " + std::to_string(height) +
-                             "; sides run from 1 to " + std::to_string(MAX_BOARD_SIDE));
+    BoardSize size;
+    if (!readParameters(id.substr(0, colon), size, err)) return false;
+    if (size.width < 1 || size.width > MAX_BOARD_SIDE || size.height < 1 ||
+        size.height > MAX_BOARD_SIDE)
+        return fail(err, "the board is " + shownNumber(size.widthDigits) + " x " +
+                             shownNumber(size.heightDigits) + "; sides run from 1 to " +
+                             std::to_string(MAX_BOARD_SIDE));
 
-    puzzle.width = std::int8_t(width);
-    puzzle.height = std::int8_t(height);
+    puzzle.width = std::int8_t(size.width);
+    puzzle.height = std::int8_t(size.height);
     puzzle.difficulty = 0;
     puzzle.allocateCells();
     return readDescription(puzzle, id.substr(colon + 1), colon + 1, err);

@@ -15,14 +15,8 @@
 namespace spanwright {
 namespace {
 
-/// Where cairo's stream surfaces write, and the first write error met.
-struct Sink {
-    std::FILE* file = nullptr;
-    int error = 0;
-};
-
 cairo_status_t writeToSink(void* closure, const unsigned char* data, unsigned int length) {
-    auto* sink = static_cast<Sink*>(closure);
+    auto* sink = static_cast<StreamSink*>(closure);
     if (sink->error != 0) return CAIRO_STATUS_WRITE_ERROR;
     errno = 0;
     if (std::fwrite(data, 1, length, sink->file) != length) {
@@ -42,7 +36,7 @@ using Surface = std::unique_ptr<cairo_surface_t, SurfaceRelease>;
 using Context = std::unique_ptr<cairo_t, ContextRelease>;
 
 /// True when nothing failed; otherwise the reason in `error`, a write error first.
-bool succeeded(cairo_status_t status, const Sink& sink, std::string& error) {
+bool succeeded(cairo_status_t status, const StreamSink& sink, std::string& error) {
     if (sink.error != 0) {
         error = std::generic_category().message(sink.error);
         return false;
@@ -54,43 +48,45 @@ bool succeeded(cairo_status_t status, const Sink& sink, std::string& error) {
     return true;
 }
 
-/// Draws the pages onto a vector surface, one surface page each, and finishes it.
-bool drawVector(Surface surface, const Book& book, const BookPlan& plan, int first, int last,
-                const Sink& sink, std::string& error) {
+}  // namespace
+
+bool writePdf(std::FILE* out, const Book& book, const BookPlan& plan, std::string& error) {
+    PdfDocument document(out, plan.paper);
+    for (const PagePlan& page : plan.pages)
+        if (!document.addPage(book, plan, page, error)) return false;
+    return document.finish(error);
+}
+
+bool writeSvgPage(std::FILE* out, const Book& book, const BookPlan& plan, int page,
+                  std::string& error) {
+    return writeSvgPage(out, book, plan, plan.pages[std::size_t(page)], error);
+}
+
+bool writePngPage(std::FILE* out, const Book& book, const BookPlan& plan, int page, int dpi,
+                  std::string& error) {
+    return writePngPage(out, book, plan, plan.pages[std::size_t(page)], dpi, error);
+}
+
+bool writeSvgPage(std::FILE* out, const Book& book, const BookPlan& plan, const PagePlan& page,
+                  std::string& error) {
+    StreamSink sink{out};
+    const Surface surface(cairo_svg_surface_create_for_stream(writeToSink, &sink, plan.paper.width,
+                                                              plan.paper.height));
+    // Sizes in points, so that the image prints at the size of the sheet.
+    cairo_svg_surface_set_document_unit(surface.get(), CAIRO_SVG_UNIT_PT);
     {
         const Context cr(cairo_create(surface.get()));
-        for (int page = first; page < last; ++page) {
-            drawPage(cr.get(), book, plan, page);
-            cairo_show_page(cr.get());
-        }
+        drawPage(cr.get(), book, plan, page);
+        cairo_show_page(cr.get());
         if (!succeeded(cairo_status(cr.get()), sink, error)) return false;
     }
     cairo_surface_finish(surface.get());
     return succeeded(cairo_surface_status(surface.get()), sink, error);
 }
 
-}  // namespace
-
-bool writePdf(std::FILE* out, const Book& book, const BookPlan& plan, std::string& error) {
-    Sink sink{out};
-    Surface surface(cairo_pdf_surface_create_for_stream(writeToSink, &sink, plan.paper.width,
-                                                        plan.paper.height));
-    return drawVector(std::move(surface), book, plan, 0, int(plan.pages.size()), sink, error);
-}
-
-bool writeSvgPage(std::FILE* out, const Book& book, const BookPlan& plan, int page,
-                  std::string& error) {
-    Sink sink{out};
-    Surface surface(cairo_svg_surface_create_for_stream(writeToSink, &sink, plan.paper.width,
-                                                        plan.paper.height));
-    // Sizes in points, so that the image prints at the size of the sheet.
-    cairo_svg_surface_set_document_unit(surface.get(), CAIRO_SVG_UNIT_PT);
-    return drawVector(std::move(surface), book, plan, page, page + 1, sink, error);
-}
-
-bool writePngPage(std::FILE* out, const Book& book, const BookPlan& plan, int page, int dpi,
-                  std::string& error) {
-    Sink sink{out};
+bool writePngPage(std::FILE* out, const Book& book, const BookPlan& plan, const PagePlan& page,
+                  int dpi, std::string& error) {
+    StreamSink sink{out};
     const double scale = dpi / 72.0;
     const Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24,
                                                      int(std::lround(plan.paper.width * scale)),
@@ -104,6 +100,28 @@ bool writePngPage(std::FILE* out, const Book& book, const BookPlan& plan, int pa
     cairo_surface_flush(surface.get());
     return succeeded(cairo_surface_write_to_png_stream(surface.get(), writeToSink, &sink), sink,
                      error);
+}
+
+PdfDocument::PdfDocument(std::FILE* out, PaperSize paper) : sink_{out} {
+    surface_ = cairo_pdf_surface_create_for_stream(writeToSink, &sink_, paper.width, paper.height);
+    cr_ = cairo_create(surface_);
+}
+
+PdfDocument::~PdfDocument() {
+    cairo_destroy(cr_);
+    cairo_surface_destroy(surface_);
+}
+
+bool PdfDocument::addPage(const Book& book, const BookPlan& plan, const PagePlan& page,
+                          std::string& error) {
+    drawPage(cr_, book, plan, page);
+    cairo_show_page(cr_);
+    return succeeded(cairo_status(cr_), sink_, error);
+}
+
+bool PdfDocument::finish(std::string& error) {
+    cairo_surface_finish(surface_);
+    return succeeded(cairo_surface_status(surface_), sink_, error);
 }
 
 void releaseDrawingCaches() {

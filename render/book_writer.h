@@ -4,6 +4,8 @@
 // of a single page. Each writes to a stream the caller opened, so that the caller decides
 // where the bytes land (a temporary file renamed into place once all went well).
 
+#include <cairo.h>
+
 #include <cstdio>
 #include <string>
 
@@ -19,6 +21,39 @@ bool writeSvgPage(std::FILE* out, const Book& book, const BookPlan& plan, int pa
 /// A PNG image of the page at `dpi` pixels an inch.
 bool writePngPage(std::FILE* out, const Book& book, const BookPlan& plan, int page, int dpi,
                   std::string& error);
+
+/// The same for a page drawn in the frame of `plan` as it is laid out, whether or not the
+/// plan holds it: a book drawn as it is read has no plan of all its pages.
+bool writeSvgPage(std::FILE* out, const Book& book, const BookPlan& plan, const PagePlan& page,
+                  std::string& error);
+bool writePngPage(std::FILE* out, const Book& book, const BookPlan& plan, const PagePlan& page,
+                  int dpi, std::string& error);
+
+/// Where cairo's stream surfaces write, and the first write error met.
+struct StreamSink {
+    std::FILE* file = nullptr;
+    int error = 0;
+};
+
+/// A PDF document written a page at a time: cairo sends each page to the stream as it is
+/// done, so that a long book never waits in memory.
+class PdfDocument {
+  public:
+    PdfDocument(std::FILE* out, PaperSize paper);
+    ~PdfDocument();
+    PdfDocument(const PdfDocument&) = delete;
+    PdfDocument& operator=(const PdfDocument&) = delete;
+
+    /// Draws the next page; false with the reason when drawing or writing failed.
+    bool addPage(const Book& book, const BookPlan& plan, const PagePlan& page, std::string& error);
+    /// Ends the document; false with the reason when its last bytes did not land.
+    bool finish(std::string& error);
+
+  private:
+    StreamSink sink_;
+    cairo_surface_t* surface_ = nullptr;
+    cairo_t* cr_ = nullptr;
+};
 
 /// Releases the font caches cairo keeps for the life of the process, so that a leak
 /// checker sees only real leaks. Call once, after the last drawing.

@@ -150,7 +150,7 @@ void drawNoAnswer(cairo_t* cr, const TilePlan& tile, KeyVerdict verdict) {
 }
 
 void drawTile(cairo_t* cr, const Book& book, const TilePlan& tile, PageKind kind) {
-    const SheetPuzzle& entry = book.puzzles[tile.puzzle];
+    const SheetPuzzle& entry = book.puzzles[std::size_t(tile.puzzle - book.first)];
     const Puzzle& puzzle = entry.puzzle;
     cairo_save(cr);
     if (kind == PageKind::Puzzles) {
@@ -187,8 +187,7 @@ std::string headingOf(const Book& book, PageKind kind) {
     return book.title.empty() ? "Solutions" : book.title + " \u2014 Solutions";
 }
 
-void drawPage(cairo_t* cr, const Book& book, const BookPlan& plan, int index) {
-    const PagePlan& page = plan.pages[index];
+void drawPage(cairo_t* cr, const Book& book, const BookPlan& plan, const PagePlan& page) {
     cairo_save(cr);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);

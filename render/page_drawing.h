@@ -19,8 +19,8 @@ std::string captionOf(const SheetPuzzle& entry);
 /// The heading of a page of the given kind, or "" for none.
 std::string headingOf(const Book& book, PageKind kind);
 
-/// Draws page `index` of `plan`. The user space of `cr` is in points with the origin at
-/// the top left corner of the sheet.
-void drawPage(cairo_t* cr, const Book& book, const BookPlan& plan, int index);
+/// Draws `page` in the frame of `plan` (its paper, heading and footer). The user space of
+/// `cr` is in points with the origin at the top left corner of the sheet.
+void drawPage(cairo_t* cr, const Book& book, const BookPlan& plan, const PagePlan& page);
 
 }  // namespace spanwright

@@ -42,17 +42,6 @@ double cellIn(const Rect& tile, BoardSize board) {
     return std::max(0.0, std::min({MAX_CELL, across, down}));
 }
 
-/// The largest width and height among the boards of a page: the smallest cell any of
-/// them gets in a tile is the one of a board of this size.
-BoardSize extentOf(const std::vector<BoardSize>& boards, const std::vector<int>& members) {
-    BoardSize extent{1, 1};
-    for (const int member : members) {
-        extent.width = std::max(extent.width, boards[member].width);
-        extent.height = std::max(extent.height, boards[member].height);
-    }
-    return extent;
-}
-
 /// The arrangement of `capacity` tiles that gives a board of `extent` the largest cell;
 /// among equals, the one with fewest empty tiles, then the one with the roomiest tiles.
 Grid bestGrid(const Rect& area, int capacity, BoardSize extent) {
@@ -80,78 +69,6 @@ Grid bestGrid(const Rect& area, int capacity, BoardSize extent) {
     return best;
 }
 
-/// Lays out pages of one kind: puzzles or key.
-class PageFiller {
-  public:
-    PageFiller(const std::vector<BoardSize>& boards, const LayoutOptions& options, PageKind kind,
-               const PaperSize& paper)
-        : boards_(boards),
-          options_(options),
-          kind_(kind),
-          area_(contentArea(paper, kind == PageKind::Key || options.titled)),
-          minimum_(kind == PageKind::Key ? MIN_KEY_CELL : MIN_PUZZLE_CELL) {}
-
-    /// Boards join the current page in order for as long as they fit; a page's tiles
-    /// are all of one size, set by its largest board.
-    void fill(std::vector<PagePlan>& pages) const {
-        std::vector<int> current;
-        for (int index = 0; index < int(boards_.size()); ++index) {
-            current.push_back(index);
-            if (capacityOf(current) >= int(current.size())) continue;
-            current.pop_back();
-            if (!current.empty()) addPage(pages, current);
-            current = {index};
-        }
-        if (!current.empty()) addPage(pages, current);
-    }
-
-  private:
-    /// How many tiles a page of these boards has: as many as asked for, or as the
-    /// default for their size gives, but fewer where that would draw them smaller than
-    /// the minimum, down to a page of their own. Key pages take twice as many.
-    int capacityOf(const std::vector<int>& members) const {
-        const BoardSize extent = extentOf(boards_, members);
-        const int side = std::max(extent.width, extent.height);
-        const int puzzles = options_.perPage > 0 ? options_.perPage : defaultPerPage(side);
-        int capacity = kind_ == PageKind::Key ? 2 * puzzles : puzzles;
-        for (; capacity > 1; --capacity) {
-            const Grid grid = bestGrid(area_, capacity, extent);
-            if (cellIn(tileRect(area_, grid, 0), extent) >= minimum_ - CELL_TOLERANCE) break;
-        }
-        return capacity;
-    }
-
-    void addPage(std::vector<PagePlan>& pages, const std::vector<int>& members) const {
-        PagePlan page;
-        page.kind = kind_;
-        page.number = int(pages.size()) + 1;
-        page.heading = kind_ == PageKind::Key || options_.titled;
-        const Grid grid = bestGrid(area_, capacityOf(members), extentOf(boards_, members));
-        for (int slot = 0; slot < int(members.size()); ++slot) {
-            const Rect tile = tileRect(area_, grid, slot);
-            const BoardSize board = boards_[members[slot]];
-            TilePlan plan;
-            plan.puzzle = members[slot];
-            plan.cell = cellIn(tile, board);
-            plan.belowMinimum = plan.cell < minimum_ - CELL_TOLERANCE;
-            const double width = board.width * plan.cell;
-            const double height = board.height * plan.cell;
-            // Board and caption together are centred in the tile.
-            const double top = tile.y + (tile.height - height - CAPTION_HEIGHT) / 2;
-            plan.board = Rect{tile.x + (tile.width - width) / 2, top, width, height};
-            plan.caption = Rect{tile.x, top + height, tile.width, CAPTION_HEIGHT};
-            page.tiles.push_back(plan);
-        }
-        pages.push_back(std::move(page));
-    }
-
-    const std::vector<BoardSize>& boards_;
-    const LayoutOptions& options_;
-    PageKind kind_;
-    Rect area_;
-    double minimum_;
-};
-
 }  // namespace
 
 PaperSize paperSize(Paper paper) {
@@ -168,15 +85,95 @@ int defaultPerPage(int side) {
     return 1;
 }
 
-BookPlan layOutBook(const std::vector<BoardSize>& boards, const LayoutOptions& options) {
+BookPlan bookFrame(const LayoutOptions& options) {
     BookPlan book;
     book.paper = paperSize(options.paper);
     book.heading = Rect{MARGIN, MARGIN, book.paper.width - 2 * MARGIN, HEADING_HEIGHT};
     book.footer = Rect{MARGIN, book.paper.height - MARGIN - FOOTER_HEIGHT,
                        book.paper.width - 2 * MARGIN, FOOTER_HEIGHT};
-    PageFiller(boards, options, PageKind::Puzzles, book.paper).fill(book.pages);
-    if (options.key) PageFiller(boards, options, PageKind::Key, book.paper).fill(book.pages);
     return book;
+}
+
+BookPlan layOutBook(const std::vector<BoardSize>& boards, const LayoutOptions& options) {
+    BookPlan book = bookFrame(options);
+    for (const PageKind kind : {PageKind::Puzzles, PageKind::Key}) {
+        if (kind == PageKind::Key && !options.key) break;
+        PageStream stream(options, kind, int(book.pages.size()) + 1);
+        PagePlan page;
+        for (const BoardSize board : boards)
+            if (stream.add(board, page)) book.pages.push_back(std::move(page));
+        if (stream.finish(page)) book.pages.push_back(std::move(page));
+    }
+    return book;
+}
+
+PageStream::PageStream(const LayoutOptions& options, PageKind kind, int firstPage)
+    : options_(options),
+      kind_(kind),
+      area_(contentArea(paperSize(options.paper), kind == PageKind::Key || options.titled)),
+      minimum_(kind == PageKind::Key ? MIN_KEY_CELL : MIN_PUZZLE_CELL),
+      firstPage_(firstPage) {}
+
+// Boards join the open page in order for as long as they fit; a page's tiles are all of one
+// size, set by its largest board. A board alone always fits.
+bool PageStream::add(BoardSize board, PagePlan& page) {
+    const BoardSize extent{std::max(extent_.width, board.width),
+                           std::max(extent_.height, board.height)};
+    const bool closes = !members_.empty() && capacityOf(extent) < int(members_.size()) + 1;
+    if (closes) page = close();
+    members_.push_back(board);
+    extent_ =
+        BoardSize{std::max(extent_.width, board.width), std::max(extent_.height, board.height)};
+    ++next_;
+    return closes;
+}
+
+bool PageStream::finish(PagePlan& page) {
+    if (members_.empty()) return false;
+    page = close();
+    return true;
+}
+
+/// How many tiles a page of boards up to `extent` has: as many as asked for, or as the
+/// default for their size gives, but fewer where that would draw them smaller than the
+/// minimum, down to a page of their own. Key pages take twice as many.
+int PageStream::capacityOf(BoardSize extent) const {
+    const int side = std::max(extent.width, extent.height);
+    const int puzzles = options_.perPage > 0 ? options_.perPage : defaultPerPage(side);
+    int capacity = kind_ == PageKind::Key ? 2 * puzzles : puzzles;
+    for (; capacity > 1; --capacity) {
+        const Grid grid = bestGrid(area_, capacity, extent);
+        if (cellIn(tileRect(area_, grid, 0), extent) >= minimum_ - CELL_TOLERANCE) break;
+    }
+    return capacity;
+}
+
+PagePlan PageStream::close() {
+    PagePlan page;
+    page.kind = kind_;
+    page.number = firstPage_ + closed_;
+    page.heading = kind_ == PageKind::Key || options_.titled;
+    const Grid grid = bestGrid(area_, capacityOf(extent_), extent_);
+    const int first = next_ - int(members_.size());
+    for (int slot = 0; slot < int(members_.size()); ++slot) {
+        const Rect tile = tileRect(area_, grid, slot);
+        const BoardSize board = members_[slot];
+        TilePlan plan;
+        plan.puzzle = first + slot;
+        plan.cell = cellIn(tile, board);
+        plan.belowMinimum = plan.cell < minimum_ - CELL_TOLERANCE;
+        const double width = board.width * plan.cell;
+        const double height = board.height * plan.cell;
+        // Board and caption together are centred in the tile.
+        const double top = tile.y + (tile.height - height - CAPTION_HEIGHT) / 2;
+        plan.board = Rect{tile.x + (tile.width - width) / 2, top, width, height};
+        plan.caption = Rect{tile.x, top + height, tile.width, CAPTION_HEIGHT};
+        page.tiles.push_back(plan);
+    }
+    ++closed_;
+    members_.clear();
+    extent_ = BoardSize{1, 1};
+    return page;
 }
 
 }  // namespace spanwright

@@ -82,4 +82,40 @@ int defaultPerPage(int side);
 /// pages hold twice as many boards a page in smaller tiles.
 BookPlan layOutBook(const std::vector<BoardSize>& boards, const LayoutOptions& options);
 
+/// The parts of the plan that every page shares (paper, heading and footer bands), with no
+/// pages yet: the frame a book laid out page by page is drawn in.
+BookPlan bookFrame(const LayoutOptions& options);
+
+/// The pages of one kind laid out as the boards arrive, one page at a time, exactly as
+/// layOutBook lays them out: a page closes when the next board no longer fits on it, so
+/// only the boards of the open page are held, however long the book.
+class PageStream {
+  public:
+    /// Pages are numbered from `firstPage`: 1 for the puzzles, one past the last puzzle
+    /// page for the key.
+    PageStream(const LayoutOptions& options, PageKind kind, int firstPage);
+
+    /// Takes the next board of the book. When it does not fit on the open page, that page
+    /// is closed into `page`, the board opens the next one, and the result is true.
+    bool add(BoardSize board, PagePlan& page);
+    /// Closes the open page into `page`; false when no board is waiting.
+    bool finish(PagePlan& page);
+    /// Pages begun so far, the open one included.
+    int pages() const { return closed_ + (members_.empty() ? 0 : 1); }
+
+  private:
+    int capacityOf(BoardSize extent) const;
+    PagePlan close();
+
+    const LayoutOptions options_;
+    PageKind kind_;
+    Rect area_;
+    double minimum_;
+    int firstPage_;
+    int closed_ = 0;
+    int next_ = 0;                    ///< running index of the next board
+    std::vector<BoardSize> members_;  ///< boards of the open page
+    BoardSize extent_{1, 1};          ///< the largest width and height among them
+};
+
 }  // namespace spanwright

@@ -35,7 +35,10 @@ struct SheetPuzzle {
 
 /// Everything the pages show besides the layout.
 struct Book {
+    /// The puzzles in running order, from the one of index `first` on: a book drawn as it
+    /// is read holds only the puzzles of the page being drawn.
     std::vector<SheetPuzzle> puzzles;
+    int first = 0;
     std::string title;  ///< heading of every page; empty for none
     bool dots = true;   ///< a faint dot at each water cell, to help count cells
 };

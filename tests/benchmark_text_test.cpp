@@ -35,6 +35,8 @@ TEST(BenchmarkText, RefusalsNameTheLine) {
         {"1 2 -1\n", 1, "'-1' is not a number"},
         {"0 3 0\n", 1, "the board is 0 rows by 3 columns; sides run from 1 to 125"},
         {"2 126 0\n", 1, "the board is 2 rows by 126 columns; sides run from 1 to 125"},
+        {"2147483647 2 0\n", 1,
+         "the board is 2147483647 rows by 2 columns; sides run from 1 to 125"},
         {"2 2 2\n1 0\n0 1 0\n", 3, "row 2 has 3 numbers, not 2"},
         {"1 2 1\n9 0\n", 2, "the island of 9 in column 1 needs more than 8 bridges"},
         {"2 2 2\n1 0\n", 2, "the file ends after 1 of its 2 rows"},

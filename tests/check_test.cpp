@@ -129,6 +129,18 @@ TEST(CheckProgram, PicturesOfBothDifferingSolutions) {
               "3──3\n║··║\n║··║\n3──3\n\n");
 }
 
+// A verdict that cannot be written ends the run at once: neither the refused line after it
+// nor the missing second file is reached.
+TEST(CheckProgram, AFailedWriteStopsTheRunAtOnce) {
+    TempDir dir;
+    const std::string file = dir.write("p.txt", std::string(UNIQUE) + "not a problem\n");
+    const auto result = runCommand("/bin/sh", {"-c", "exec \"$0\" \"$1\" \"$2\" >/dev/full", CHECK,
+                                               file, dir.path() + "/missing.txt"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err,
+              "spanwright-check: failed to write to standard output: No space left on device\n");
+}
+
 TEST(JsonString, EscapesWhatJsonCannotCarry) {
     EXPECT_EQ(jsonString("a\"b\\c\t\x01\x7f"), R"("a\"b\\c\t\u0001\u007f")");
     EXPECT_EQ(jsonString("caf\xc3\xa9"), "\"caf\xc3\xa9\"");

@@ -82,7 +82,10 @@ TEST(GameId, RefusalsSayWhy) {
         {"3x3m:2a2c2a2", "parameter 'm' has no number"},
         {"126x3:a", "the board is 126 x 3; sides run from 1 to 125"},
         {"3x0:", "the board is 3 x 0; sides run from 1 to 125"},
-        {"99999999999x3:a", "the board is 1000000 x 3; sides run from 1 to 125"},
+        // Numbers past every bound are echoed as given, not as the value they were held at.
+        {"99999999999x3:a", "the board is 99999999999 x 3; sides run from 1 to 125"},
+        {"3x3m4294967298:2a2c2a2",
+         "bridge limit m4294967298; the rules here allow 1 or 2 bridges between two islands (m2)"},
         {"3x3:2a2c2a", "the description covers 8 of the 9 cells of the board"},
         {"3x3:2a2c2a2a", "the description goes on past the last cell, at character 12"},
         {"3x3:2a2c2c", "the water run 'c' at character 10 goes past the last cell"},

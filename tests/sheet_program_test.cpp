@@ -1,11 +1,17 @@
 // spanwright-sheet end to end: the files it writes, and what it leaves when it cannot.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
+#include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "tests/support/run_command.h"
@@ -113,6 +119,9 @@ TEST(SheetProgram, FailuresSayWhyAndLeaveNoFile) {
         {{"-o", dir.path() + "/out.ps", good}, 2, "cannot tell the format"},
         {{"-o", out, "--dpi", "10", good}, 2, "--dpi '10'"},
         {{"-o", out, "--per-page", "0", good}, 2, "--per-page '0'"},
+        {{"-o", out, "--max-pages", "99999999999999999999", good},
+         2,
+         "--max-pages '99999999999999999999'"},
         {{"-o", out, "--paper", "a5", good}, 2, "--paper 'a5'"},
         {{"-o", out, "--title", "a\nb", good}, 2, "--title"},
         // Noncharacters, which cairo refuses as invalid UTF-8 only once it draws.
@@ -157,6 +166,110 @@ TEST(SheetProgram, AFailedWriteLeavesNoPartOfTheBook) {
             << result.err;
         EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"p.txt"});
     }
+}
+
+/// The sheet size an SVG page was drawn for: "595.276pt" for A4, "612pt" for Letter.
+std::string svgWidth(const std::string& path) {
+    const std::string svg = testing::readFile(path);
+    const std::size_t at = svg.find("width=\"");
+    return at == std::string::npos ? "" : svg.substr(at + 7, svg.find('"', at + 7) - at - 7);
+}
+
+// Two runs, one on A4 and one on Letter, write three pages each to one name at the same
+// moment: every page must come from the same run.
+TEST(SheetProgram, ConcurrentRunsToOneNameLeaveOneRunsPages) {
+    for (int round = 1; round <= 4; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const TempDir dir;
+        testing::StartGate gate;
+        testing::RunOptions options;
+        options.gate = &gate;
+        std::vector<std::unique_ptr<testing::StartedCommand>> runs;
+        for (const char* paper : {"a4", "letter"})
+            runs.push_back(std::make_unique<testing::StartedCommand>(
+                SPANWRIGHT_SHEET_EXE,
+                std::vector<std::string>{"-p", paper, "-n", "5", "-o", dir.path() + "/b.svg",
+                                         kTens},
+                options));
+        gate.open();
+        for (const auto& run : runs)
+            EXPECT_EQ(run->wait().status, 0);
+        ASSERT_EQ(listing(dir.path()), (std::vector<std::string>{"b-1.svg", "b-2.svg", "b-3.svg"}));
+        const std::string width = svgWidth(dir.path() + "/b-1.svg");
+        EXPECT_EQ(svgWidth(dir.path() + "/b-2.svg"), width);
+        EXPECT_EQ(svgWidth(dir.path() + "/b-3.svg"), width);
+    }
+}
+
+// A directory where page 2 of the new book would go: nothing is published, the old book
+// stands whole, and the message says so. A FIFO at a single page's name is refused alike.
+TEST(SheetProgram, AnUnplaceablePageKeepsTheOldBook) {
+    const TempDir dir;
+    const std::string old1 = dir.write("b-1.svg", "old page 1\n");
+    const std::string old3 = dir.write("b-3.svg", "old page 3\n");
+    std::filesystem::create_directory(dir.path() + "/b-2.svg");
+    const CommandResult result = runSheet({"-n", "5", "-o", dir.path() + "/b.svg", kTens});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("cannot write " + dir.path() +
+                              "/b-2.svg: it is a directory; "
+                              "nothing was written, what stood there is untouched"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(testing::readFile(old1), "old page 1\n");
+    EXPECT_EQ(testing::readFile(old3), "old page 3\n");
+    EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"b-1.svg", "b-2.svg", "b-3.svg"}));
+
+    ASSERT_EQ(mkfifo((dir.path() + "/one.png").c_str(), 0600), 0);
+    const CommandResult fifo = runSheet({"-n", "30", "-o", dir.path() + "/one.png", kTens});
+    EXPECT_EQ(fifo.status, 1);
+    EXPECT_NE(fifo.err.find("one.png: it is a FIFO"), std::string::npos) << fifo.err;
+}
+
+// Output names up to the system's 255 bytes are taken: the staged files have short names
+// of their own.
+TEST(SheetProgram, AnOutputNameOf250BytesIsTaken) {
+    const TempDir dir;
+    const std::string name = std::string(246, 'b') + ".pdf";
+    const CommandResult result = runSheet({"-o", dir.path() + "/" + name, kTens});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(listing(dir.path()), std::vector<std::string>{name});
+}
+
+TEST(SheetProgram, ABookPastMaxPagesIsNotWritten) {
+    const TempDir dir;
+    // Twelve puzzles, six a page: two puzzle pages and, with the key, one key page.
+    EXPECT_EQ(runSheet({"--max-pages", "2", "-o", dir.path() + "/two.pdf", kTens}).status, 0);
+    const CommandResult result =
+        runSheet({"--max-pages", "2", "-s", "-o", dir.path() + "/three.pdf", kTens});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("more than 2 pages"), std::string::npos) << result.err;
+    EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"two.pdf"});
+}
+
+// Stopped while pages are being staged, the run removes them and ends by the signal.
+TEST(SheetProgram, AStoppedRunLeavesNothing) {
+    const TempDir dir;
+    std::string lines;
+    for (int i = 0; i < 20000; ++i)
+        lines += "0/1/1/./\n";
+    const std::string problems = dir.write("p.txt", lines);
+    testing::StartedCommand run(SPANWRIGHT_SHEET_EXE,
+                                {"--max-pages", "10000", "-o", dir.path() + "/b.svg", problems});
+    // The staging directory appears, then fills with pages.
+    std::string staging;
+    for (int wait = 0; wait < 10000 && staging.empty(); ++wait, usleep(1000))
+        for (const std::string& name : listing(dir.path()))
+            if (name.rfind(".spanwright-", 0) == 0) staging = dir.path() + "/" + name;
+    const auto staged = [&staging] {
+        std::error_code error;
+        auto entries = std::filesystem::directory_iterator(staging, error);
+        return error ? 0 : std::distance(begin(entries), end(entries));
+    };
+    for (int wait = 0; wait < 10000 && !staging.empty() && staged() < 3; ++wait)
+        usleep(1000);
+    run.send(SIGTERM);
+    EXPECT_EQ(run.wait().signal, SIGTERM);
+    EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"p.txt"});
 }
 
 TEST(SheetProgram, HelpAndVersion) {

@@ -3,6 +3,7 @@
 // these apart; someone who draws or imports a puzzle needs to know which.
 #include <getopt.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -71,7 +72,7 @@ class Checker {
         // Reading goes on past a refused line, so that one run names every bad line of a
         // file; only a line too long to read whole, or a read error, ends the file early.
         spanwright::LineReader reader(file.get());
-        for (long lineNumber = 1;; ++lineNumber) {
+        for (long lineNumber = 1; !outputFailed_; ++lineNumber) {
             std::string_view line;
             const auto read = reader.next(line);
             if (read == spanwright::LineReader::Status::End) return;
@@ -104,9 +105,17 @@ class Checker {
             json_ ? spanwright::jsonReport(name, lineNumber, puzzle, check, options_)
                   : spanwright::textReport(shown + ":" + std::to_string(lineNumber), puzzle, check,
                                            options_);
+        // A verdict nobody receives is not worth the search: the first failed write ends the
+        // run, before the next problem is solved.
+        errno = 0;
         if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
-            std::fflush(stdout) != 0)
+            std::fflush(stdout) != 0) {
             outputFailed_ = true;
+            const int error = errno != 0 ? errno : EIO;
+            std::fprintf(stderr, "%s: failed to write to standard output: %s\n", PROGRAM,
+                         std::generic_category().message(error).c_str());
+            return;
+        }
         if (check.disagreement)
             fail(
                 "%s:%ld: fault: deduction solved the problem, but the exact search finds %s; "
@@ -179,11 +188,8 @@ int main(int argc, char** argv) {
 
     Checker checker(json, report, limits);
     if (optind == argc) checker.checkFile("-");
-    for (int i = optind; i < argc; ++i)
+    for (int i = optind; i < argc && !checker.outputFailed(); ++i)
         checker.checkFile(argv[i]);
-    if (checker.outputFailed()) {
-        std::fprintf(stderr, "%s: failed to write to standard output\n", PROGRAM);
-        return TROUBLE;
-    }
+    if (checker.outputFailed()) return TROUBLE;
     return checker.status();
 }

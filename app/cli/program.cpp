@@ -27,30 +27,60 @@ void secureStandardDescriptors() {
     }
 }
 
+namespace {
+
+/// The bytes at `at` that a terminal would take as a control rather than show: C0 and DEL
+/// (one byte), C1 (U+0080 to U+009F, two bytes in UTF-8, CSI and OSC among them), or a
+/// byte that starts no UTF-8 sequence, which a terminal in another encoding may read as
+/// C1. Returns how many bytes to escape, 0 for a character that shows as it is, whose
+/// length is then in `length`.
+std::size_t controlBytes(std::string_view name, std::size_t at, std::size_t& length) {
+    char32_t code = 0;
+    const int sequence = utf8Sequence(name, at, code);
+    if (sequence == 0) return 1;
+    length = std::size_t(sequence);
+    return code < 0x20 || (code >= 0x7F && code < 0xA0) ? length : 0;
+}
+
+/// Status 0 when the answer reached standard output, otherwise 1 and a message: a help text
+/// lost on a full disk is not a success.
+int answered(const char* program) {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+    std::fprintf(stderr, "%s: failed to write to standard output\n", program);
+    return 1;
+}
+
+}  // namespace
+
 std::string printableName(std::string_view name) {
-    const auto isControl = [](unsigned char c) { return c < 0x20 || c == 0x7F; };
     bool needsEscape = false;
-    for (const char c : name)
-        needsEscape = needsEscape || isControl(static_cast<unsigned char>(c));
+    for (std::size_t at = 0, length = 1; at < name.size() && !needsEscape; at += length)
+        needsEscape = controlBytes(name, at, length) > 0;
     if (!needsEscape) return std::string(name);
 
     std::string shown;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\') {
-            shown += "\\\\";
-        } else if (c == '\n') {
-            shown += "\\n";
-        } else if (c == '\t') {
-            shown += "\\t";
-        } else if (c == '\r') {
-            shown += "\\r";
-        } else if (isControl(byte)) {
-            char octal[8];
-            std::snprintf(octal, sizeof octal, "\\%03o", unsigned(byte));
-            shown += octal;
-        } else {
-            shown += c;
+    for (std::size_t at = 0, length = 1; at < name.size(); at += length) {
+        const std::size_t escaped = controlBytes(name, at, length);
+        if (escaped == 0) {
+            shown.append(name, at, length);
+            if (name[at] == '\\') shown += '\\';
+            continue;
+        }
+        length = escaped;
+        for (std::size_t k = at; k < at + escaped; ++k) {
+            const char c = name[k];
+            if (c == '\n') {
+                shown += "\\n";
+            } else if (c == '\t') {
+                shown += "\\t";
+            } else if (c == '\r') {
+                shown += "\\r";
+            } else {
+                char octal[8];
+                std::snprintf(octal, sizeof octal, "\\%03o",
+                              unsigned(static_cast<unsigned char>(c)));
+                shown += octal;
+            }
         }
     }
     return shown;
@@ -60,10 +90,10 @@ int answerCommonOption(const char* program, int choice, char* const* argv, void 
     switch (choice) {
         case 'h':
             printHelp();
-            return 0;
+            return answered(program);
         case 'V':
             printVersion(program);
-            return 0;
+            return answered(program);
         case ':':
             return usageError(program, "option '%s' needs a value", argv[optind - 1]);
         case '?':

@@ -30,9 +30,10 @@ void printErrorV(const char* program, const char* format, va_list arguments);
 int usageError(const char* program, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 /// Answers the options every companion program shares, as getopt_long returned them:
-/// -h/--help (calls `printHelp`, status 0), -V/--version (status 0), a missing value (':'
-/// with an optstring that starts with ':') and an unknown option (a usage error naming
-/// it). Returns the exit status, or -1 when `choice` is none of these.
+/// -h/--help (calls `printHelp`) and -V/--version (status 0, or 1 with a message when
+/// standard output failed), a missing value (':' with an optstring that starts with ':')
+/// and an unknown option (a usage error naming it). Returns the exit status, or -1 when
+/// `choice` is none of these.
 int answerCommonOption(const char* program, int choice, char* const* argv, void (*printHelp)());
 
 /// The UTF-8 sequence at `at` of `text`: its length, with its code point in `code`, or 0
@@ -57,10 +58,11 @@ bool readSeconds(const char* text, double high, double& value);
 /// cannot be opened, as nothing it could open afterwards would be safe.
 void secureStandardDescriptors();
 
-/// A file name as messages show it: control characters (bytes 0x00 to 0x1F and 0x7F)
-/// escaped as \n, \t, \r or \ooo in octal, so that a name cannot drive the terminal or
-/// split a message; a backslash is doubled only when the name needs escaping at all, so
-/// every ordinary name prints exactly as it is.
+/// A file name as messages show it: control characters escaped, so that a name cannot
+/// drive the terminal or split a message. C0 and DEL are escaped as \\n, \\t, \\r or \\ooo
+/// in octal; a C1 character (U+0080 to U+009F, such as CSI and OSC) as the octal of its two
+/// UTF-8 bytes, and a byte that is not UTF-8 as its octal. A backslash is doubled only
+/// when the name needs escaping at all, so every ordinary name prints exactly as it is.
 std::string printableName(std::string_view name);
 
 }  // namespace spanwright

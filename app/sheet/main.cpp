@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,10 @@ constexpr long MAX_PER_PAGE = 30;
 constexpr long MIN_DPI = 30;
 constexpr long MAX_DPI = 600;
 constexpr long DEFAULT_DPI = 150;
+// A bound on the work and disk one run can take: 2,000 pages hold 12,000 small puzzles, and
+// at the largest resolution take about 40 minutes of CPU and 400 MB of PNG files.
+constexpr long MAX_PAGES = 1000000;
+constexpr long DEFAULT_MAX_PAGES = 2000;
 constexpr double MAX_TIME_LIMIT = 86400;
 
 struct Options {
@@ -36,8 +41,9 @@ struct Options {
     long perPage = 0;
     std::string title;
     long dpi = DEFAULT_DPI;
-    bool dots = true;
+    long maxPages = DEFAULT_MAX_PAGES;
     double timeLimit = spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS;
+    bool dots = true;
     std::string output;
     std::vector<std::string> files;
 };
@@ -60,6 +66,8 @@ void printHelp() {
         "  -t, --title TEXT     a heading on every page\n"
         "  -r, --dpi N          resolution of PNG pages, %ld to %ld (default %ld)\n"
         "      --no-dots        leave out the faint dot in each empty cell\n"
+        "      --max-pages N    write nothing when the book would have more than N pages,\n"
+        "                       1 to %ld (default %ld)\n"
         "      --time-limit SECONDS\n"
         "                       give up the exact search for a key solution after SECONDS\n"
         "                       a puzzle (default %g, 0 for no limit); the key tile then\n"
@@ -69,13 +77,14 @@ void printHelp() {
         "\n"
         "Exit status: 0 when the pages were written, 1 when a file could not be read or\n"
         "written, 2 for a usage error.\n",
-        PROGRAM, MAX_PER_PAGE, MIN_DPI, MAX_DPI, DEFAULT_DPI,
+        PROGRAM, MAX_PER_PAGE, MIN_DPI, MAX_DPI, DEFAULT_DPI, MAX_PAGES, DEFAULT_MAX_PAGES,
         spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS);
 }
 
 /// Text that cairo can set: valid UTF-8 without control characters or noncharacters
 /// (U+FDD0 to U+FDEF and the last two code points of every plane), which cairo refuses as
-/// invalid. Anything else would put the drawing into an error state, or print as boxes.
+/// invalid. Anything else would
+/// put the drawing into an error state, or print as boxes.
 bool isPrintableText(const std::string& text) {
     for (std::size_t i = 0; i < text.size();) {
         char32_t code = 0;
@@ -89,7 +98,7 @@ bool isPrintableText(const std::string& text) {
 
 /// Reads the command line into `options`; returns -1 to go on, or the exit status.
 int parseOptions(int argc, char** argv, Options& options) {
-    enum { NO_DOTS = 256, TIME_LIMIT };
+    enum { NO_DOTS = 256, MAX_PAGES_OPTION, TIME_LIMIT };
     static const option longOptions[] = {
         {"output", required_argument, nullptr, 'o'},
         {"solutions", no_argument, nullptr, 's'},
@@ -98,9 +107,10 @@ int parseOptions(int argc, char** argv, Options& options) {
         {"title", required_argument, nullptr, 't'},
         {"dpi", required_argument, nullptr, 'r'},
         {"no-dots", no_argument, nullptr, NO_DOTS},
-        {"time-limit", required_argument, nullptr, TIME_LIMIT},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
+        {"max-pages", required_argument, nullptr, MAX_PAGES_OPTION},
+        {"time-limit", required_argument, nullptr, TIME_LIMIT},
         {nullptr, 0, nullptr, 0},
     };
     opterr = 0;
@@ -144,6 +154,11 @@ int parseOptions(int argc, char** argv, Options& options) {
             case NO_DOTS:
                 options.dots = false;
                 break;
+            case MAX_PAGES_OPTION:
+                if (!spanwright::readNumber(optarg, 1, MAX_PAGES, options.maxPages))
+                    return usageError(PROGRAM, "--max-pages '%s' is not a number from 1 to %ld",
+                                      optarg, MAX_PAGES);
+                break;
             case TIME_LIMIT:
                 if (!spanwright::readSeconds(optarg, MAX_TIME_LIMIT, options.timeLimit))
                     return usageError(PROGRAM,
@@ -172,9 +187,6 @@ spanwright::SolutionSource exactSolutionSource(double timeLimit) {
             spanwright::exact::solveExactly(puzzle, limits);
         spanwright::KeySolution key;
         switch (result.verdict) {
-            case spanwright::exact::Verdict::Unknown:
-                key.verdict = spanwright::KeyVerdict::Unknown;
-                break;
             case spanwright::exact::Verdict::None:
                 key.verdict = spanwright::KeyVerdict::None;
                 break;
@@ -185,50 +197,211 @@ spanwright::SolutionSource exactSolutionSource(double timeLimit) {
                 key.verdict = spanwright::KeyVerdict::Unique;
                 key.bridges = result.solutions.front();
                 break;
+            case spanwright::exact::Verdict::Unknown:
+                key.verdict = spanwright::KeyVerdict::Unknown;
+                break;
         }
         return key;
     };
 }
 
-/// Solves every puzzle for the key, warning about those that get no answer.
-void solveForKey(spanwright::Book& book, const std::vector<spanwright::PuzzleOrigin>& origins,
-                 double timeLimit) {
-    const spanwright::SolutionSource exact = exactSolutionSource(timeLimit);
-    for (std::size_t i = 0; i < book.puzzles.size(); ++i) {
-        spanwright::SheetPuzzle& entry = book.puzzles[i];
-        entry.key = spanwright::findKeySolution(entry.puzzle, exact);
-        if (entry.key.verdict == spanwright::KeyVerdict::Unique) continue;
-        char why[128];
-        if (entry.key.verdict == spanwright::KeyVerdict::Unknown)
-            std::snprintf(why, sizeof why,
-                          "was not decided: the exact search reached its time limit of %g s",
-                          timeLimit);
-        else
-            std::snprintf(why, sizeof why, "%s",
-                          entry.key.verdict == spanwright::KeyVerdict::None
-                              ? "has no solution"
-                              : "has several solutions");
-        std::fprintf(stderr, "%s: %s:%ld: warning: puzzle %d %s; its key tile says so\n", PROGRAM,
-                     origins[i].file.c_str(), origins[i].line, entry.number, why);
-    }
+/// Where a puzzle came from, as a message names it.
+struct Origin {
+    const std::string& file;
+    long line;
+};
+
+/// Solves a puzzle for the key, warning when it gets no answer.
+spanwright::KeySolution solveForKey(const spanwright::SolutionSource& exact, double timeLimit,
+                                    const spanwright::Puzzle& puzzle, int number, Origin origin) {
+    spanwright::KeySolution key = spanwright::findKeySolution(puzzle, exact);
+    if (key.verdict == spanwright::KeyVerdict::Unique) return key;
+    char why[128];
+    if (key.verdict == spanwright::KeyVerdict::Unknown)
+        std::snprintf(why, sizeof why,
+                      "was not decided: the exact search reached its time limit of %g s",
+                      timeLimit);
+    else
+        std::snprintf(why, sizeof why, "%s",
+                      key.verdict == spanwright::KeyVerdict::None ? "has no solution"
+                                                                  : "has several solutions");
+    std::fprintf(stderr, "%s: %s:%ld: warning: puzzle %d %s; its key tile says so\n", PROGRAM,
+                 origin.file.c_str(), origin.line, number, why);
+    return key;
 }
 
-/// Warns about boards drawn smaller than is comfortable, once each.
-void warnAboutSmallBoards(const spanwright::Book& book, const spanwright::BookPlan& plan,
-                          const std::vector<spanwright::PuzzleOrigin>& origins) {
-    for (const spanwright::PagePlan& page : plan.pages) {
-        if (page.kind != spanwright::PageKind::Puzzles) continue;
+/// The puzzles that wait for the key pages, kept in an unnamed temporary file rather than in
+/// memory: the key pages come after every puzzle page, so the puzzles are read twice.
+class KeySpool {
+  public:
+    KeySpool() : file_(std::tmpfile()) {}
+    ~KeySpool() {
+        if (file_) std::fclose(file_);
+    }
+    KeySpool(const KeySpool&) = delete;
+    KeySpool& operator=(const KeySpool&) = delete;
+
+    bool ready() const { return file_ != nullptr; }
+
+    bool put(const spanwright::Puzzle& puzzle, spanwright::PuzzleOrigin origin) {
+        Record record{};  // whole, padding included, so that no byte written is undefined
+        record.file = origin.file;
+        record.line = origin.line;
+        record.width = puzzle.width;
+        record.height = puzzle.height;
+        record.difficulty = puzzle.difficulty;
+        return std::fwrite(&record, sizeof record, 1, file_) == 1 &&
+               std::fwrite(puzzle.cells.get(), 1, std::size_t(puzzle.cellCount()), file_) ==
+                   std::size_t(puzzle.cellCount());
+    }
+
+    /// Back to the first puzzle; false when what was put did not all land.
+    bool rewind() { return std::fflush(file_) == 0 && std::fseek(file_, 0, SEEK_SET) == 0; }
+
+    /// The next puzzle; false at the end.
+    bool get(spanwright::Puzzle& puzzle, spanwright::PuzzleOrigin& origin) {
+        Record record{};
+        if (std::fread(&record, sizeof record, 1, file_) != 1) return false;
+        puzzle.width = record.width;
+        puzzle.height = record.height;
+        puzzle.difficulty = record.difficulty;
+        puzzle.allocateCells();
+        origin = {record.file, record.line};
+        return std::fread(puzzle.cells.get(), 1, std::size_t(puzzle.cellCount()), file_) ==
+               std::size_t(puzzle.cellCount());
+    }
+
+  private:
+    struct Record {
+        int file;
+        long line;
+        std::int8_t width;
+        std::int8_t height;
+        std::int8_t difficulty;
+    };
+    std::FILE* file_;
+};
+
+/// One run: the puzzles laid out and drawn a page at a time as they are read, then the key
+/// pages from the spool. Only the puzzles of the open page are held.
+class BookRun {
+  public:
+    BookRun(const Options& options, spanwright::BookOutput& output)
+        : options_(options),
+          output_(output),
+          layout_{options.paper, int(options.perPage), options.solutions, !options.title.empty()},
+          frame_(spanwright::bookFrame(layout_)),
+          puzzlePages_(layout_, spanwright::PageKind::Puzzles, 1),
+          keyPages_(layout_, spanwright::PageKind::Key, 1) {
+        for (const std::string& file : options.files)
+            shownNames_.push_back(spanwright::shownFileName(file));
+        open_.title = options.title;
+        open_.dots = options.dots;
+    }
+
+    /// Draws the whole book; false once something was said to have gone wrong.
+    bool run() {
+        if (layout_.key && !spool_.ready()) return fail("cannot make a temporary file for the key");
+        const bool read = spanwright::readPuzzles(
+            PROGRAM, options_.files,
+            [this](spanwright::Puzzle& puzzle, spanwright::PuzzleOrigin origin) {
+                return take(puzzle, origin);
+            });
+        if (!read) return false;
+        if (count_ == 0) return fail("no problem lines to lay out; nothing written");
+        spanwright::PagePlan page;
+        if (puzzlePages_.finish(page) && !drawPuzzlePage(page)) return false;
+        return !layout_.key || drawKey();
+    }
+
+  private:
+    bool take(spanwright::Puzzle& puzzle, spanwright::PuzzleOrigin origin) {
+        const spanwright::BoardSize size{puzzle.width, puzzle.height};
+        spanwright::PagePlan page;
+        const bool closed = puzzlePages_.add(size, page);
+        spanwright::PagePlan unused;
+        if (layout_.key) {
+            keyPages_.add(size, unused);
+            if (!spool_.put(puzzle, origin)) return fail("cannot keep the puzzles for the key");
+        }
+        // The limit is known to be passed before the page that passes it is drawn.
+        if (puzzlePages_.pages() + keyPages_.pages() > options_.maxPages)
+            return fail(
+                "the book would have more than %ld pages (see --max-pages); nothing written",
+                options_.maxPages);
+        if (closed && !drawPuzzlePage(page)) return false;
+        open_.puzzles.push_back(spanwright::SheetPuzzle{std::move(puzzle), ++count_, {}});
+        origins_.push_back(origin);
+        return true;
+    }
+
+    bool drawPuzzlePage(const spanwright::PagePlan& page) {
         for (const spanwright::TilePlan& tile : page.tiles) {
             if (!tile.belowMinimum) continue;
-            const spanwright::PuzzleOrigin& origin = origins[tile.puzzle];
+            const spanwright::PuzzleOrigin& origin =
+                origins_[std::size_t(tile.puzzle - open_.first)];
             std::fprintf(stderr,
                          "%s: %s:%ld: warning: puzzle %d is drawn at %.1f pt a cell, smaller "
                          "than the %.0f pt that stays easy to read\n",
-                         PROGRAM, origin.file.c_str(), origin.line,
-                         book.puzzles[tile.puzzle].number, tile.cell, spanwright::MIN_PUZZLE_CELL);
+                         PROGRAM, shownNames_[std::size_t(origin.file)].c_str(), origin.line,
+                         tile.puzzle + 1, tile.cell, spanwright::MIN_PUZZLE_CELL);
         }
+        return drawAndMoveOn(page);
     }
-}
+
+    /// Draws the page from the open puzzles, which it then lets go.
+    bool drawAndMoveOn(const spanwright::PagePlan& page) {
+        if (!output_.addPage(open_, frame_, page)) return false;
+        open_.first += int(open_.puzzles.size());
+        open_.puzzles.clear();
+        origins_.clear();
+        return true;
+    }
+
+    bool drawKey() {
+        if (!spool_.rewind()) return fail("cannot keep the puzzles for the key");
+        const spanwright::SolutionSource exact = exactSolutionSource(options_.timeLimit);
+        spanwright::PageStream keyPages(layout_, spanwright::PageKind::Key,
+                                        puzzlePages_.pages() + 1);
+        open_.first = 0;
+        spanwright::Puzzle puzzle;
+        spanwright::PuzzleOrigin origin;
+        spanwright::PagePlan page;
+        for (int number = 1; number <= count_; ++number) {
+            if (!spool_.get(puzzle, origin))
+                return fail("cannot read back the puzzles for the key");
+            if (keyPages.add(spanwright::BoardSize{puzzle.width, puzzle.height}, page) &&
+                !drawAndMoveOn(page))
+                return false;
+            spanwright::KeySolution key =
+                solveForKey(exact, options_.timeLimit, puzzle, number,
+                            Origin{shownNames_[std::size_t(origin.file)], origin.line});
+            open_.puzzles.push_back(
+                spanwright::SheetPuzzle{std::move(puzzle), number, std::move(key)});
+        }
+        return !keyPages.finish(page) || drawAndMoveOn(page);
+    }
+
+    bool fail(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+        va_list arguments;
+        va_start(arguments, format);
+        spanwright::printErrorV(PROGRAM, format, arguments);
+        va_end(arguments);
+        return false;
+    }
+
+    const Options& options_;
+    spanwright::BookOutput& output_;
+    spanwright::LayoutOptions layout_;
+    spanwright::BookPlan frame_;
+    spanwright::PageStream puzzlePages_;
+    spanwright::PageStream keyPages_;  ///< counts the key pages while the puzzles are read
+    std::vector<std::string> shownNames_;
+    spanwright::Book open_;  ///< the puzzles of the page being filled
+    std::vector<spanwright::PuzzleOrigin> origins_;
+    int count_ = 0;
+    KeySpool spool_;
+};
 
 }  // namespace
 
@@ -242,32 +415,12 @@ int main(int argc, char** argv) {
         return usageError(PROGRAM, "cannot tell the format of '%s': name it .pdf, .svg or .png",
                           spanwright::printableName(options.output).c_str());
 
-    spanwright::Book book;
-    book.title = options.title;
-    book.dots = options.dots;
-    std::vector<spanwright::PuzzleOrigin> origins;
-    if (!spanwright::readPuzzles(PROGRAM, options.files, book, origins)) return 1;
-    if (book.puzzles.empty()) {
-        std::fprintf(stderr, "%s: no problem lines to lay out; nothing written\n", PROGRAM);
-        return 1;
+    bool written = false;
+    {
+        spanwright::BookOutput output(PROGRAM, options.output, format, int(options.dpi));
+        BookRun run(options, output);
+        written = output.ready() && run.run() && output.publish();
     }
-    if (options.solutions) solveForKey(book, origins, options.timeLimit);
-
-    spanwright::LayoutOptions layout;
-    layout.paper = options.paper;
-    layout.perPage = int(options.perPage);
-    layout.key = options.solutions;
-    layout.titled = !options.title.empty();
-    std::vector<spanwright::BoardSize> sizes(book.puzzles.size());
-    std::transform(book.puzzles.begin(), book.puzzles.end(), sizes.begin(),
-                   [](const spanwright::SheetPuzzle& entry) {
-                       return spanwright::BoardSize{entry.puzzle.width, entry.puzzle.height};
-                   });
-    const spanwright::BookPlan plan = spanwright::layOutBook(sizes, layout);
-    warnAboutSmallBoards(book, plan, origins);
-
-    const bool written =
-        spanwright::writeBook(PROGRAM, options.output, format, book, plan, int(options.dpi));
     spanwright::releaseDrawingCaches();
     return written ? 0 : 1;
 }

@@ -1,6 +1,5 @@
 #include "app/sheet/sheet_input.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <string_view>
 #include <system_error>
@@ -23,9 +22,9 @@ bool isReadable(const char* program, const InputFile& file, const std::string& s
     return file.fault() == InputFile::Fault::None;
 }
 
-bool readFile(const char* program, const std::string& path, Book& book,
-              std::vector<PuzzleOrigin>& origins) {
-    const std::string shown = path == "-" ? "standard input" : printableName(path);
+bool readFile(const char* program, const std::string& path, int index,
+              const std::function<bool(Puzzle&, PuzzleOrigin)>& take) {
+    const std::string shown = shownFileName(path);
     const InputFile file(path);
     if (!isReadable(program, file, shown)) return false;
     LineReader reader(file.get());
@@ -39,29 +38,31 @@ bool readFile(const char* program, const std::string& path, Book& book,
             return false;
         }
         LineFault fault = LineFault::TooLong;
-        SheetPuzzle entry;
+        Puzzle puzzle;
         if (status == LineReader::Status::Line) {
             if (isBlankLine(line)) continue;
-            if (parseProblemLine(entry.puzzle, line, &fault)) fault = LineFault::None;
+            if (parseProblemLine(puzzle, line, &fault)) fault = LineFault::None;
         }
         if (fault != LineFault::None) {
             std::fprintf(stderr, "%s: %s:%ld: not a problem line: %s\n", program, shown.c_str(),
                          lineNumber, describeLineFault(fault));
             return false;
         }
-        entry.number = int(book.puzzles.size()) + 1;
-        book.puzzles.push_back(std::move(entry));
-        origins.push_back({shown, lineNumber});
+        if (!take(puzzle, PuzzleOrigin{index, lineNumber})) return false;
     }
 }
 
 }  // namespace
 
-bool readPuzzles(const char* program, const std::vector<std::string>& paths, Book& book,
-                 std::vector<PuzzleOrigin>& origins) {
-    return std::all_of(paths.begin(), paths.end(), [&](const std::string& path) {
-        return readFile(program, path, book, origins);
-    });
+std::string shownFileName(const std::string& path) {
+    return path == "-" ? "standard input" : printableName(path);
+}
+
+bool readPuzzles(const char* program, const std::vector<std::string>& paths,
+                 const std::function<bool(Puzzle&, PuzzleOrigin)>& take) {
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        if (!readFile(program, paths[i], int(i), take)) return false;
+    return true;
 }
 
 }  // namespace spanwright

@@ -1,22 +1,28 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "render/sheet.h"
+#include "puzzle/puzzle.h"
 
 namespace spanwright {
 
-/// Where a puzzle of the book came from, for messages about it.
+/// Where a puzzle of the book came from, for messages about it: the file, as an index into
+/// the names the run shows (one copy each, however many puzzles a file holds), and the line.
 struct PuzzleOrigin {
-    std::string file;  ///< as messages show it
+    int file = 0;
     long line = 0;
 };
 
-/// Reads the problem lines of every file in turn ("-" for standard input) into the book,
-/// numbering the puzzles from 1. Blank lines are passed over. On an unreadable file or a
-/// refused line, says so on standard error as `program` and returns false.
-bool readPuzzles(const char* program, const std::vector<std::string>& paths, Book& book,
-                 std::vector<PuzzleOrigin>& origins);
+/// A FILE argument as messages show it: "standard input" for "-".
+std::string shownFileName(const std::string& path);
+
+/// Reads the problem lines of every file in turn ("-" for standard input), handing each
+/// puzzle to `take` as it is read, so that nothing waits in memory. Blank lines are passed
+/// over. On an unreadable file or a refused line, says so on standard error as `program`
+/// and returns false; returns false as well as soon as `take` does.
+bool readPuzzles(const char* program, const std::vector<std::string>& paths,
+                 const std::function<bool(Puzzle&, PuzzleOrigin)>& take);
 
 }  // namespace spanwright

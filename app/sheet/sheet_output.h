@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/cli/staged_output.h"
+#include "render/book_writer.h"
 #include "render/page_layout.h"
 #include "render/sheet.h"
 
@@ -19,12 +23,35 @@ bool formatOfPath(const std::string& path, SheetFormat& format);
 /// book-2.svg and so on.
 std::vector<std::string> outputPaths(const std::string& path, SheetFormat format, int pages);
 
-/// Writes the book to the files of outputPaths. Everything is written to temporary files
-/// beside the targets first and renamed into place only once all were written, so that a
-/// failure, or an interrupt (SIGINT, SIGTERM, SIGHUP) during the writing, leaves no
-/// half-written file; an interrupt then ends the program as the signal would have. On
-/// failure, says why on standard error as `program` and returns false.
-bool writeBook(const char* program, const std::string& path, SheetFormat format, const Book& book,
-               const BookPlan& plan, int dpi);
+/// The pages of a book, written as they are drawn into files staged beside the output and
+/// published as one set once the book is done (see StagedOutput): after the run either the
+/// whole new book stands or the old one does, and an interrupt leaves nothing behind. Every
+/// failure is told on standard error as `program`, naming the output and what stands there.
+class BookOutput {
+  public:
+    BookOutput(const char* program, const std::string& path, SheetFormat format, int dpi);
+    ~BookOutput();
+    BookOutput(const BookOutput&) = delete;
+    BookOutput& operator=(const BookOutput&) = delete;
+
+    /// False, said why, when the output's directory takes no staged file.
+    bool ready();
+    /// Draws `page` in the frame of `plan` from the puzzles of `book`.
+    bool addPage(const Book& book, const BookPlan& plan, const PagePlan& page);
+    /// Publishes the pages drawn; nothing is left staged either way.
+    bool publish();
+
+  private:
+    bool failed(const std::string& name, const std::string& why);
+
+    const char* program_;
+    std::string path_;
+    SheetFormat format_;
+    int dpi_;
+    int pages_ = 0;
+    StagedOutput staged_;
+    std::FILE* pdfFile_ = nullptr;
+    std::unique_ptr<PdfDocument> pdf_;
+};
 
 }  // namespace spanwright
