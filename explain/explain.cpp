@@ -138,13 +138,18 @@ class Writer {
                        ", so that line gets at least one bridge.";
             }
             case ISLAND_SEAL: {
+                // Only the lines that the sealing way would add bridges to.
                 std::string example;
                 for (int d = 0; d < 4; ++d) {
                     const int l = g_.lineAt[std::size_t(f.island)][std::size_t(d)];
-                    if (l < 0 || f.example[std::size_t(d)] == 0) continue;
+                    if (l < 0) continue;
+                    const int low = s.least[std::size_t(l)], value = f.example[std::size_t(d)];
+                    if (value == low) continue;
                     if (!example.empty()) example += " and ";
-                    example += bridges(f.example[std::size_t(d)]) + " to " +
-                               island(g_.other(l, f.island), false);
+                    example += low == 1     ? "a second bridge"
+                               : value == 1 ? "a bridge"
+                                            : "two bridges";
+                    example += " to " + island(g_.other(l, f.island), false);
                 }
                 return upper(island(f.island)) +
                        " must not close its group off from the other islands (as " + example +
@@ -178,8 +183,11 @@ class Writer {
             if (l >= 0 && s.least[std::size_t(l)] < s.most[std::size_t(l)]) ++open;
         std::string text = who + needs;
         const int room = f.capacity - s.known[std::size_t(x)];
+        int lines = 0;
+        for (const int l : g_.lineAt[std::size_t(x)])
+            lines += l >= 0;
         if (open == 1 && f.technique != NEIGHBOUR_CAPACITY)
-            text += " and has only one line left open";
+            text += lines == 1 ? " and has only one line" : " and has only one line left open";
         else
             text += " and its lines can take " + (room == f.remaining
                                                       ? std::string("only that many")
