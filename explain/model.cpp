@@ -158,7 +158,15 @@ bool State::solved(const Geometry& g) const {
     if (contradiction || g.islandCount() == 0) return false;
     for (int island = 0; island < g.islandCount(); ++island)
         if (spare(g, island) != 0) return false;
-    return size[std::size_t(root(0))] == g.islandCount();
+    if (size[std::size_t(root(0))] != g.islandCount()) return false;
+    // The easy rules do not look at crossings, so a board they finish may still hold two
+    // bridges that cross: that is no solution.
+    for (int line = 0; line < g.lineCount(); ++line) {
+        if (least[std::size_t(line)] == 0) continue;
+        for (int k = g.crossStart[std::size_t(line)]; k < g.crossStart[std::size_t(line) + 1]; ++k)
+            if (least[std::size_t(g.crossList[std::size_t(k)])] > 0) return false;
+    }
+    return true;
 }
 
 }  // namespace spanwright::explain

@@ -73,7 +73,7 @@ struct State {
     /// Narrows `line` to [least, most]; keeps the counts and groups, and flags a
     /// contradiction for an empty range, an over-full island or a group cut off early.
     void narrow(const Geometry& g, int line, int newLeast, int newMost);
-    /// Every line settled, every island full and one group.
+    /// Every line settled, every island full, one group and no two bridges crossing.
     bool solved(const Geometry& g) const;
 };
 

@@ -55,6 +55,10 @@ bool StepFinder::clueRule(State& s, int x, Procedure procedure, Found& f) const 
             ++open;
             if (!(low == 0 && least == 1)) raisedAll = false;
         }
+        if (least > most) {  // no way to finish this island: the position is impossible
+            s.fail(x, least > s.least[std::size_t(l)] ? 0 : 1);
+            return false;
+        }
         if (worthChanging(g_, s, l, least, most)) f.changes.push_back({l, least, most});
     }
     if (f.changes.empty()) return false;
@@ -82,6 +86,10 @@ bool StepFinder::crossRule(State& s, Found& f) const {
         f.changes.clear();
         for (int k = g_.crossStart[std::size_t(l)]; k < g_.crossStart[std::size_t(l) + 1]; ++k) {
             const int across = g_.crossList[std::size_t(k)];
+            if (s.least[std::size_t(across)] > 0) {  // two bridges that cross
+                s.fail(g_.lineA[std::size_t(l)], 1);
+                return false;
+            }
             if (s.most[std::size_t(across)] > 0) f.changes.push_back({across, 0, 0});
         }
         if (f.changes.empty()) continue;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <string_view>
@@ -61,6 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (e.solved) {
         const std::string fault =
             spanwright::testing::checkSolution(puzzle, planeOf(puzzle, e.solution).data());
+        if (!fault.empty()) std::fprintf(stderr, "not a solution: %s\n", fault.c_str());
         FUZZ_CHECK(fault.empty(), "a solved run that is no solution");
     }
 
