@@ -15,6 +15,7 @@
 #include "app/sheet/sheet_input.h"
 #include "app/sheet/sheet_output.h"
 #include "exact/exact_solver.h"
+#include "explain/explain.h"
 #include "render/answer_key.h"
 #include "render/book_writer.h"
 #include "render/page_layout.h"
@@ -214,6 +215,13 @@ int main(int argc, char** argv) {
     if (book.puzzles.empty()) {
         std::fprintf(stderr, "%s: no problem lines to lay out; nothing written\n", PROGRAM);
         return 1;
+    }
+    // The caption names the level a player knows a puzzle by; the problem line's grade
+    // weighs the solver's work, which mostly follows the size.
+    for (spanwright::SheetPuzzle& entry : book.puzzles) {
+        const spanwright::explain::Explanation rating =
+            spanwright::explain::explainPuzzle(entry.puzzle);
+        if (rating.solved) entry.level = spanwright::explain::rungName(rating.level);
     }
     if (options.solutions) solveForKey(book, origins);
 
