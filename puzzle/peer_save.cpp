@@ -179,9 +179,9 @@ class SaveReader {
     /// Splits off the record at the reading place: "KEY:LENGTH:VALUE" and a line end.
     bool nextRecord(std::string_view& key, std::string_view& value) {
         const std::string_view rest = text_.substr(at_);
+        // Not found is past the widest key too.
         const std::size_t colon = rest.find(':');
-        if (colon == std::string_view::npos || colon > KEY_WIDTH ||
-            rest.substr(0, colon).find('\n') != std::string_view::npos)
+        if (colon > KEY_WIDTH || rest.substr(0, colon).find('\n') != std::string_view::npos)
             return fail("not a record: no key of up to 8 characters followed by ':'");
         key = rest.substr(0, colon);
         key = key.substr(0, key.find_last_not_of(' ') + 1);

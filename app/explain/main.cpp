@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <numeric>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -113,11 +114,11 @@ struct WrongBridge {
 std::vector<WrongBridge> wrongBridges(const Solution& laid, const Solution& solution) {
     std::vector<WrongBridge> wrong;
     for (const Bridge& placed : laid) {
-        int right = 0;
-        for (const Bridge& b : solution)
-            if (b.row1 == placed.row1 && b.column1 == placed.column1 && b.row2 == placed.row2 &&
-                b.column2 == placed.column2)
-                right = b.bridges;
+        const auto same = std::find_if(solution.begin(), solution.end(), [&](const Bridge& b) {
+            return b.row1 == placed.row1 && b.column1 == placed.column1 && b.row2 == placed.row2 &&
+                   b.column2 == placed.column2;
+        });
+        const int right = same == solution.end() ? 0 : same->bridges;
         if (placed.bridges <= right) continue;
         const std::string between =
             cell(placed.row1, placed.column1) + " and " + cell(placed.row2, placed.column2);
@@ -249,8 +250,8 @@ class Explainer {
                               : explanation.steps.size();
     }
 
-    std::string picture(const Problem& problem, const explain::Explanation& explanation,
-                        std::size_t steps) const {
+    static std::string picture(const Problem& problem, const explain::Explanation& explanation,
+                               std::size_t steps) {
         return spanwright::drawSolution(
                    problem.puzzle,
                    explain::knownBridges(problem.puzzle, explanation, steps, problem.laid)) +
@@ -269,9 +270,9 @@ class Explainer {
         else
             text += "level unknown: the steps do not reach a solution";
         if (problem.saved) {
-            int bridges = 0;
-            for (const Bridge& b : problem.laid)
-                bridges += b.bridges;
+            const int bridges =
+                std::accumulate(problem.laid.begin(), problem.laid.end(), 0,
+                                [](int sum, const Bridge& b) { return sum + b.bridges; });
             text += format(", %d bridge%s laid", bridges, bridges == 1 ? "" : "s");
         }
         text += '\n';
@@ -296,7 +297,8 @@ class Explainer {
         }
         if (settings_.hint && shown == 1) return text;
         if (steps.contradiction)
-            text += "  this position has no solution\n";
+            text += problem.laid.empty() ? "  the puzzle has no solution\n"
+                                         : "  this position has no solution\n";
         else if (steps.solved)
             text += steps.steps.empty() ? "  the puzzle is solved\n"
                                         : format("  solved in %zu step%s\n", steps.steps.size(),
@@ -323,10 +325,10 @@ class Explainer {
             if (!checkable) {
                 json += ",\"wrong\":null";
             } else {
-                Solution wrongBridges;
-                for (const WrongBridge& w : wrong)
-                    wrongBridges.push_back(w.bridge);
-                json += ",\"wrong\":" + bridgeList(wrongBridges);
+                Solution named(wrong.size());
+                std::transform(wrong.begin(), wrong.end(), named.begin(),
+                               [](const WrongBridge& w) { return w.bridge; });
+                json += ",\"wrong\":" + bridgeList(named);
             }
         }
         json += ",\"steps\":[";
