@@ -1,6 +1,7 @@
 #include "puzzle/peer_save.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -59,18 +60,17 @@ class Position {
         if (move == "S") return "";
         if (move.empty()) return "an empty move";
         const char kind = move[0];
-        std::vector<long> numbers;
-        std::size_t start = 1;
-        while (start <= move.size()) {
+        std::array<long, 5> numbers{};
+        std::size_t count = 0;
+        for (std::size_t start = 1; start <= move.size(); ++count) {
             const std::size_t comma = std::min(move.find(',', start), move.size());
-            long value = 0;
-            if (!readWhole(move.substr(start, comma - start), 1000, value) || numbers.size() == 5)
+            if (count == numbers.size() ||
+                !readWhole(move.substr(start, comma - start), 1000, numbers[count]))
                 return "move " + quoted(move) + " is not a move of this game";
-            numbers.push_back(value);
             start = comma + 1;
         }
         const std::size_t wanted = kind == 'L' ? 5 : kind == 'N' ? 4 : kind == 'M' ? 2 : 0;
-        if (wanted == 0 || numbers.size() != wanted)
+        if (wanted == 0 || count != wanted)
             return "move " + quoted(move) + " is not a move of this game";
         if (kind == 'M')
             return isIsland(numbers[0], numbers[1])
