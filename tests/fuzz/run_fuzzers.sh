@@ -3,15 +3,15 @@
 #
 #   tests/fuzz/run_fuzzers.sh SECONDS [TARGET...]
 #
-# Targets: problem_line_fuzz, solve_fuzz, codec_fuzz, peer_save_fuzz (all when none is named). Each starts
-# from its seed corpus and the kept regressions, copied into a scratch corpus, so the
-# checked-in corpus never grows. An input that runs longer than 2 s counts as a hang. Any
+# Targets: problem_line_fuzz, solve_fuzz, codec_fuzz, peer_save_fuzz, explain_fuzz (all when
+# none is named). Each starts from its seed corpus and the kept regressions, copied into a
+# scratch corpus, so the checked-in corpus never grows. An input that runs longer than 2 s counts as a hang. Any
 # crash, leak, hang, memory blow-up or sanitizer report fails the run; the input is copied to
 # tests/fuzz/regressions/, where the ordinary test build replays it from then on.
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 SECONDS [problem_line_fuzz|solve_fuzz|codec_fuzz|peer_save_fuzz]..." >&2
+  echo "usage: $0 SECONDS [problem_line_fuzz|solve_fuzz|codec_fuzz|peer_save_fuzz|explain_fuzz]..." >&2
   exit 2
 }
 (($# >= 1)) || usage
@@ -19,7 +19,7 @@ usage() {
 duration=$1
 shift
 targets=("$@")
-((${#targets[@]})) || targets=(problem_line_fuzz solve_fuzz codec_fuzz peer_save_fuzz)
+((${#targets[@]})) || targets=(problem_line_fuzz solve_fuzz codec_fuzz peer_save_fuzz explain_fuzz)
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 fuzz_dir=$root/tests/fuzz
@@ -31,9 +31,9 @@ logs=$build/logs
 # largest boards (125 x 125 needs some 16,000 characters); the solver skips boards over
 # 40 x 40, which fit in 4096 bytes with room for stray characters.
 declare -A corpus=([problem_line_fuzz]=problem_line [solve_fuzz]=solve [codec_fuzz]=codec
-  [peer_save_fuzz]=peer_save)
+  [peer_save_fuzz]=peer_save [explain_fuzz]=solve)
 declare -A max_len=([problem_line_fuzz]=20000 [solve_fuzz]=4096 [codec_fuzz]=20000
-  [peer_save_fuzz]=20000)
+  [peer_save_fuzz]=20000 [explain_fuzz]=1024)
 for target in "${targets[@]}"; do
   [[ -n ${corpus[$target]:-} ]] || { echo "$0: unknown target: $target" >&2; usage; }
 done
