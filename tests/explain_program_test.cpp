@@ -28,9 +28,9 @@ TEST(ExplainProgram, WrongBridgesOfASavedGameAreNamedInsteadOfAHint) {
     const auto result = runCommand(EXPLAIN, {"--hint", PEER + "wrong.sav"});
     EXPECT_TRUE(has(result.out,
                     ", 5 bridges laid\n"
-                    "  the double bridge between (0,2) and (4,2) is wrong: only one bridge "
+                    "  the double bridge between (1,3) and (5,3) is wrong: only one bridge "
                     "belongs there\n"
-                    "  the bridge between (2,0) and (4,0) is wrong\n"
+                    "  the bridge between (3,1) and (5,1) is wrong\n"
                     "  no hint from a wrong position: take those bridges away first\n"))
         << result.out;
     EXPECT_FALSE(has(result.out, "hint (")) << result.out;
@@ -100,8 +100,8 @@ TEST(ExplainProgram, JsonShapeAndPictures) {
     EXPECT_EQ(json.status, 0);
 
     const auto pictures = runCommand(EXPLAIN, {"--pictures", file});
-    EXPECT_TRUE(has(pictures.out, "1·1\n\n    1. ")) << pictures.out;
-    EXPECT_TRUE(has(pictures.out, ".\n1─1\n\n  solved in 1 step\n")) << pictures.out;
+    EXPECT_TRUE(has(pictures.out, "      1·1\n\n   1. The 1 at (1,1) ")) << pictures.out;
+    EXPECT_TRUE(has(pictures.out, ".\n      1─1\n\n  solved in 1 step\n")) << pictures.out;
 }
 
 TEST(ExplainProgram, WhatCannotBeReadIsNamedAndTheRestExplained) {

@@ -88,8 +88,10 @@ std::string format(const char* pattern, ...) {
     return std::string(buffer, std::size_t(length < 0 ? 0 : length));
 }
 
+/// A cell as the sentences name it: (row,column) counted from 1 at the top left, as a
+/// player counts. JSON keeps the 0-based numbers of the other programs.
 std::string cell(int row, int column) {
-    return format("(%d,%d)", row, column);
+    return format("(%d,%d)", row + 1, column + 1);
 }
 
 int islandCount(const Puzzle& puzzle) {
@@ -250,12 +252,19 @@ class Explainer {
                               : explanation.steps.size();
     }
 
+    /// The board after `steps` steps, indented to stand under the sentences.
     static std::string picture(const Problem& problem, const explain::Explanation& explanation,
                                std::size_t steps) {
-        return spanwright::drawSolution(
-                   problem.puzzle,
-                   explain::knownBridges(problem.puzzle, explanation, steps, problem.laid)) +
-               '\n';
+        const std::string drawn = spanwright::drawSolution(
+            problem.puzzle,
+            explain::knownBridges(problem.puzzle, explanation, steps, problem.laid));
+        std::string indented;
+        for (std::size_t start = 0; start < drawn.size();) {
+            const std::size_t end = drawn.find('\n', start);
+            indented += "      " + drawn.substr(start, end - start + 1);
+            start = end + 1;
+        }
+        return indented + '\n';
     }
 
     std::string textReport(const Problem& problem, const explain::Explanation& blank,
@@ -282,7 +291,10 @@ class Explainer {
         if (!wrong.empty()) {
             for (const WrongBridge& w : wrong)
                 text += "  " + w.sentence + "\n";
-            return text + "  no hint from a wrong position: take those bridges away first\n";
+            return text +
+                   (wrong.size() == 1
+                        ? "  no hint from a wrong position: take that bridge away first\n"
+                        : "  no hint from a wrong position: take those bridges away first\n");
         }
         if (settings_.pictures) text += picture(problem, steps, 0);
         const std::size_t shown = shownSteps(steps);
