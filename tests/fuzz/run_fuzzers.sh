@@ -5,8 +5,9 @@
 #
 # Targets: problem_line_fuzz, solve_fuzz, codec_fuzz, peer_save_fuzz, explain_fuzz (all when
 # none is named). Each starts from its seed corpus and the kept regressions, copied into a
-# scratch corpus, so the checked-in corpus never grows. An input that runs longer than 2 s counts as a hang. Any
-# crash, leak, hang, memory blow-up or sanitizer report fails the run; the input is copied to
+# scratch corpus, so the checked-in corpus never grows. An input that runs longer than 2 s
+# counts as a hang. Any crash, leak, hang, memory blow-up or sanitizer report fails the run;
+# the input is copied to
 # tests/fuzz/regressions/, where the ordinary test build replays it from then on.
 set -euo pipefail
 
