@@ -24,7 +24,7 @@ bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-TEST(ExplainProgram, WrongBridgesOfASavedGameAreNamedInsteadOfAHint) {
+TEST(ExplainProgram, WrongBridgesAreNamedInsteadOfAHint) {
     const auto result = runCommand(EXPLAIN, {"--hint", PEER + "wrong.sav"});
     EXPECT_TRUE(has(result.out,
                     ", 5 bridges laid\n"
@@ -60,7 +60,7 @@ TEST(ExplainProgram, HintsOnSavedGames) {
     }
 }
 
-TEST(ExplainProgram, AHintFromAPositionNeverContradictsTheSolution) {
+TEST(ExplainProgram, HintsNeverContradictTheSolution) {
     PeerSave save;
     ASSERT_TRUE(parsePeerSave(runCommand("/bin/cat", {PEER + "halfway.sav"}).out, save));
     const Solution solution = exact::solveExactly(save.puzzle).solutions.at(0);
@@ -104,7 +104,7 @@ TEST(ExplainProgram, JsonShapeAndPictures) {
     EXPECT_TRUE(has(pictures.out, ".\n      1─1\n\n  solved in 1 step\n")) << pictures.out;
 }
 
-TEST(ExplainProgram, WhatCannotBeReadIsNamedAndTheRestExplained) {
+TEST(ExplainProgram, UnreadableInputIsNamedAndSkipped) {
     TempDir dir;
     const std::string lines =
         dir.write("mixed.txt", "3x1m2:1a1\nnot a problem\n3x1m3:1a1\n\n1/1/3/1.1/\n");
