@@ -1,5 +1,7 @@
 #include "puzzle/puzzle_picture.h"
 
+#include <vector>
+
 namespace spanwright {
 
 std::string formatPuzzlePicture(const Puzzle& puzzle) {
@@ -17,6 +19,31 @@ std::string formatPuzzlePicture(const Puzzle& puzzle) {
         text += '\n';
     }
     return text;
+}
+
+std::string drawSolution(const Puzzle& puzzle, const Solution& solution) {
+    const int width = puzzle.width;
+    std::vector<const char*> glyphs(std::size_t(puzzle.cellCount()), "·");
+    static const char* const DIGITS[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8"};
+    for (int i = 0; i < puzzle.cellCount(); ++i) {
+        const int need = puzzle.cells[i] - ISLAND_BASE;
+        if (puzzle.cells[i] != 0) glyphs[i] = need >= 0 && need <= 8 ? DIGITS[need] : "?";
+    }
+    for (const Bridge& bridge : solution) {
+        if (bridge.row1 == bridge.row2) {
+            for (int c = bridge.column1 + 1; c < bridge.column2; ++c)
+                glyphs[bridge.row1 * width + c] = bridge.bridges == 2 ? "═" : "─";
+        } else {
+            for (int r = bridge.row1 + 1; r < bridge.row2; ++r)
+                glyphs[r * width + bridge.column1] = bridge.bridges == 2 ? "║" : "│";
+        }
+    }
+    std::string picture;
+    for (int i = 0; i < puzzle.cellCount(); ++i) {
+        picture += glyphs[i];
+        if (i % width == width - 1) picture += '\n';
+    }
+    return picture;
 }
 
 }  // namespace spanwright

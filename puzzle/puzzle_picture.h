@@ -3,6 +3,7 @@
 #include <string>
 
 #include "puzzle/puzzle.h"
+#include "puzzle/solution.h"
 
 namespace spanwright {
 
@@ -10,5 +11,10 @@ namespace spanwright {
 /// feed: a digit for an island, a middle dot (U+00B7) for water, cells one space apart
 /// so that the board keeps roughly its shape in a terminal's tall character cells.
 std::string formatPuzzlePicture(const Puzzle& puzzle);
+
+/// The puzzle with bridges (a solution, or the bridges known so far) in UTF-8 box-drawing
+/// characters, one text line per row: digits for islands, ─ ═ for horizontal single and
+/// double bridges, │ ║ for vertical ones, · for water.
+std::string drawSolution(const Puzzle& puzzle, const Solution& solution);
 
 }  // namespace spanwright

@@ -177,8 +177,7 @@ std::string captionOf(const SheetPuzzle& entry) {
     const std::string dot = " \u00B7 ";
     std::string caption = std::to_string(entry.number) + dot + std::to_string(entry.puzzle.width) +
                           " \u00D7 " + std::to_string(entry.puzzle.height);
-    if (entry.puzzle.difficulty > 0)
-        caption += dot + "grade " + std::to_string(entry.puzzle.difficulty);
+    if (!entry.level.empty()) caption += dot + entry.level;
     return caption;
 }
 

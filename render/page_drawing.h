@@ -12,8 +12,8 @@
 
 namespace spanwright {
 
-/// The caption under a board: "7 · 15 × 15 · grade 3", without the grade when the
-/// problem line gave none (a difficulty of 0 or less).
+/// The caption under a board: "7 · 15 × 15 · medium", without the level when the puzzle
+/// has none (the stepwise solver could not rate it).
 std::string captionOf(const SheetPuzzle& entry);
 
 /// The heading of a page of the given kind, or "" for none.

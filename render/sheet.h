@@ -29,8 +29,9 @@ struct KeySolution {
 /// One puzzle of the book.
 struct SheetPuzzle {
     Puzzle puzzle;
-    int number = 0;   ///< running number, from 1, the same on the puzzle and in the key
-    KeySolution key;  ///< read only when the book has a key
+    int number = 0;     ///< running number, from 1, the same on the puzzle and in the key
+    KeySolution key;    ///< read only when the book has a key
+    std::string level;  ///< the level word of the caption ("medium"); empty for none
 };
 
 /// Everything the pages show besides the layout.

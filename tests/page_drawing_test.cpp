@@ -12,6 +12,7 @@
 #include "puzzle/problem_line.h"
 #include "render/answer_key.h"
 #include "render/book_writer.h"
+#include "render/page_drawing.h"
 #include "render/page_layout.h"
 #include "tests/support/solution_check.h"
 
@@ -197,6 +198,16 @@ TEST(AnswerKey, BridgesOfASolvedBoardAreASolution) {
     EXPECT_EQ(findKeySolution(open, fallback).verdict, KeyVerdict::Several);
     EXPECT_EQ(findKeySolution(puzzle, fallback).verdict, KeyVerdict::Unique);
     EXPECT_EQ(asked, 1);
+}
+
+TEST(Caption, NamesTheLevelAndNeverTheGrade) {
+    SheetPuzzle entry;
+    ASSERT_TRUE(parseProblemLine(entry.puzzle, "4/15/15/" + std::string(225, '.') + "/"));
+    entry.number = 7;
+    entry.level = "medium";
+    EXPECT_EQ(captionOf(entry), "7 \u00B7 15 \u00D7 15 \u00B7 medium");
+    entry.level.clear();
+    EXPECT_EQ(captionOf(entry), "7 \u00B7 15 \u00D7 15");
 }
 
 }  // namespace

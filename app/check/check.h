@@ -6,7 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/cli/json.h"
 #include "exact/exact_solver.h"
+#include "explain/explain.h"
 #include "puzzle/puzzle.h"
 #include "solver/solve_stats.h"
 
@@ -19,8 +21,11 @@ struct ProblemCheck {
     bool deduced = false;  ///< deduction solved it; `stats` are then its counters
     SolveStats stats;
     bool disagreement = false;  ///< deduction solved it but its solution is not the exact one
-    double milliseconds = 0;    ///< wall time of the whole check
-    double timeLimit = 0;       ///< the exact search's limit in seconds, 0 for none
+    bool rated = false;  ///< the stepwise solver solved it; `level` and `score` are its rating
+    explain::Rung level = explain::Rung::Easy;
+    double score = 0;
+    double milliseconds = 0;  ///< wall time of the whole check
+    double timeLimit = 0;     ///< the exact search's limit in seconds, 0 for none
 };
 
 /// Solves the puzzle by deduction and exactly, and compares the two. The exact search
@@ -41,12 +46,5 @@ std::string textReport(std::string_view place, const Puzzle& puzzle, const Probl
 /// The report for programs: one JSON object and a line end. `file` is the name as given.
 std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
                        const ProblemCheck& check, const ReportOptions& options);
-
-/// A solution in UTF-8 box-drawing characters, one text line per row: digits for islands,
-/// ─ ═ for horizontal single and double bridges, │ ║ for vertical ones, · for water.
-std::string drawSolution(const Puzzle& puzzle, const exact::Solution& solution);
-
-/// `text` as a JSON string, quotes included. Bytes that are not UTF-8 become U+FFFD.
-std::string jsonString(std::string_view text);
 
 }  // namespace spanwright

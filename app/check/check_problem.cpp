@@ -22,6 +22,13 @@ ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits
         check.disagreement = check.exact.verdict != exact::Verdict::Unique ||
                              check.exact.solutions.front() != solutionOf(board);
 
+    // The rating players know a puzzle by: the hardest step a person needs, not the
+    // deduction solver's work.
+    const explain::Explanation explanation = explain::explainPuzzle(puzzle);
+    check.rated = explanation.solved;
+    check.level = explanation.level;
+    check.score = explanation.score;
+
     check.milliseconds =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return check;

@@ -7,6 +7,7 @@
 #include "app/cli/program.h"
 #include "generator/derivation.h"
 #include "generator/technique.h"
+#include "puzzle/puzzle_picture.h"
 
 namespace spanwright {
 namespace {
@@ -54,37 +55,18 @@ std::string findings(const ProblemCheck& check) {
         case exact::Verdict::Unique:
             break;
     }
-    if (!check.deduced) return "not solved by deduction (fair only for a solver that searches)";
-    return format("solved by deduction (grade %d, technique %s)", gradeOf(ratingScore(check.stats)),
-                  std::string(techniqueName(techniqueOf(check.stats))).c_str());
+    std::string text = check.deduced
+                           ? format("solved by deduction (grade %d, technique %s)",
+                                    gradeOf(ratingScore(check.stats)),
+                                    std::string(techniqueName(techniqueOf(check.stats))).c_str())
+                           : "not solved by deduction (fair only for a solver that searches)";
+    if (check.rated)
+        text += format(", level %s, score %.1f",
+                       std::string(explain::rungName(check.level)).c_str(), check.score);
+    return text;
 }
 
 }  // namespace
-
-std::string drawSolution(const Puzzle& puzzle, const exact::Solution& solution) {
-    const int width = puzzle.width;
-    std::vector<const char*> glyphs(std::size_t(puzzle.cellCount()), "·");
-    static const char* const DIGITS[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8"};
-    for (int i = 0; i < puzzle.cellCount(); ++i) {
-        const int need = puzzle.cells[i] - ISLAND_BASE;
-        if (puzzle.cells[i] != 0) glyphs[i] = need >= 0 && need <= 8 ? DIGITS[need] : "?";
-    }
-    for (const exact::Bridge& bridge : solution) {
-        if (bridge.row1 == bridge.row2) {
-            for (int c = bridge.column1 + 1; c < bridge.column2; ++c)
-                glyphs[bridge.row1 * width + c] = bridge.bridges == 2 ? "═" : "─";
-        } else {
-            for (int r = bridge.row1 + 1; r < bridge.row2; ++r)
-                glyphs[r * width + bridge.column1] = bridge.bridges == 2 ? "║" : "│";
-        }
-    }
-    std::string picture;
-    for (int i = 0; i < puzzle.cellCount(); ++i) {
-        picture += glyphs[i];
-        if (i % width == width - 1) picture += '\n';
-    }
-    return picture;
-}
 
 std::string textReport(std::string_view place, const Puzzle& puzzle, const ProblemCheck& check,
                        const ReportOptions& options) {
@@ -123,6 +105,11 @@ std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
     } else {
         json += ",\"grade\":null,\"technique\":null,\"counters\":null";
     }
+    if (check.rated)
+        json += format(",\"level\":\"%s\",\"score\":%.1f",
+                       std::string(explain::rungName(check.level)).c_str(), check.score);
+    else
+        json += ",\"level\":null,\"score\":null";
     json += format(",\"ms\":%.3f", check.milliseconds);
     if (options.verbose)
         json += format(",\"solver_calls\":%lld,\"cuts\":%lld",
@@ -144,42 +131,6 @@ std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
     }
     json += "}\n";
     return json;
-}
-
-std::string jsonString(std::string_view text) {
-    std::string json = "\"";
-    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    for (std::size_t i = 0; i < text.size();) {
-        const unsigned char c = byteAt(i);
-        if (c == '"' || c == '\\') {
-            json += '\\';
-            json += char(c);
-        } else if (c == '\n') {
-            json += "\\n";
-        } else if (c == '\t') {
-            json += "\\t";
-        } else if (c == '\r') {
-            json += "\\r";
-        } else if (c < 0x20 || c == 0x7F) {
-            json += format("\\u%04x", unsigned(c));
-        } else if (c < 0x80) {
-            json += char(c);
-        } else {
-            // A UTF-8 sequence passes whole; a byte that starts none becomes U+FFFD.
-            char32_t code = 0;
-            const int length = utf8Sequence(text, i, code);
-            if (length == 0) {
-                json += "\\ufffd";
-                ++i;
-                continue;
-            }
-            json.append(text.substr(i, std::size_t(length)));
-            i += std::size_t(length);
-            continue;
-        }
-        ++i;
-    }
-    return json + '"';
 }
 
 }  // namespace spanwright

@@ -16,6 +16,7 @@
 #include "app/sheet/sheet_input.h"
 #include "app/sheet/sheet_output.h"
 #include "exact/exact_solver.h"
+#include "explain/explain.h"
 #include "render/answer_key.h"
 #include "render/book_writer.h"
 #include "render/page_layout.h"
@@ -330,7 +331,13 @@ class BookRun {
                 "the book would have more than %ld pages (see --max-pages); nothing written",
                 options_.maxPages);
         if (closed && !drawPuzzlePage(page)) return false;
-        open_.puzzles.push_back(spanwright::SheetPuzzle{std::move(puzzle), ++count_, {}});
+        // The caption names the level a player knows a puzzle by; the problem line's grade
+        // weighs the solver's work, which mostly follows the size.
+        const spanwright::explain::Explanation rating = spanwright::explain::explainPuzzle(puzzle);
+        std::string level;
+        if (rating.solved) level = spanwright::explain::rungName(rating.level);
+        open_.puzzles.push_back(
+            spanwright::SheetPuzzle{std::move(puzzle), ++count_, {}, std::move(level)});
         origins_.push_back(origin);
         return true;
     }
@@ -377,7 +384,7 @@ class BookRun {
                 solveForKey(exact, options_.timeLimit, puzzle, number,
                             Origin{shownNames_[std::size_t(origin.file)], origin.line});
             open_.puzzles.push_back(
-                spanwright::SheetPuzzle{std::move(puzzle), number, std::move(key)});
+                spanwright::SheetPuzzle{std::move(puzzle), number, std::move(key), {}});
         }
         return !keyPages.finish(page) || drawAndMoveOn(page);
     }

@@ -4,15 +4,17 @@
 #   tests/fuzz/run_fuzzers.sh SECONDS [TARGET...]
 #
 # Targets: problem_line_fuzz, solve_fuzz, codec_fuzz, differential_fuzz, sheet_fuzz,
-# explain_fuzz (all when none is named). Each starts
+# explain_fuzz, peer_save_fuzz (all when none is named). Each starts
 # from its seed corpus and the kept regressions, copied into a scratch corpus, so the
 # checked-in corpus never grows. An input that runs longer than 2 s counts as a hang. Any
 # crash, leak, hang, memory blow-up or sanitizer report fails the run; the input is copied to
 # tests/fuzz/regressions/, where the ordinary test build replays it from then on.
 set -euo pipefail
 
+all_targets=(problem_line_fuzz solve_fuzz codec_fuzz differential_fuzz sheet_fuzz explain_fuzz
+  peer_save_fuzz)
 usage() {
-  echo "usage: $0 SECONDS [problem_line_fuzz|solve_fuzz|codec_fuzz|differential_fuzz|sheet_fuzz|explain_fuzz]..." >&2
+  echo "usage: $0 SECONDS [TARGET]... (targets: ${all_targets[*]})" >&2
   exit 2
 }
 (($# >= 1)) || usage
@@ -20,8 +22,7 @@ usage() {
 duration=$1
 shift
 targets=("$@")
-((${#targets[@]})) || targets=(problem_line_fuzz solve_fuzz codec_fuzz differential_fuzz sheet_fuzz
-  explain_fuzz)
+((${#targets[@]})) || targets=("${all_targets[@]}")
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 fuzz_dir=$root/tests/fuzz
@@ -34,9 +35,10 @@ logs=$build/logs
 # 40 x 40, which fit in 4096 bytes with room for stray characters; the differential target
 # reads two bytes of size and at most 12 x 12 cells; the sheet takes a few boards up to 30 x 30.
 declare -A corpus=([problem_line_fuzz]=problem_line [solve_fuzz]=solve [codec_fuzz]=codec
-  [differential_fuzz]=differential [sheet_fuzz]=sheet [explain_fuzz]=solve)
+  [differential_fuzz]=differential [sheet_fuzz]=sheet [explain_fuzz]=solve
+  [peer_save_fuzz]=peer_save)
 declare -A max_len=([problem_line_fuzz]=20000 [solve_fuzz]=4096 [codec_fuzz]=20000
-  [differential_fuzz]=146 [sheet_fuzz]=8192 [explain_fuzz]=1024)
+  [differential_fuzz]=146 [sheet_fuzz]=8192 [explain_fuzz]=1024 [peer_save_fuzz]=20000)
 for target in "${targets[@]}"; do
   [[ -n ${corpus[$target]:-} ]] || { echo "$0: unknown target: $target" >&2; usage; }
 done

@@ -1,0 +1,435 @@
+// The solution of a puzzle step by step, in the words a player would use, and a hint for a
+// game in progress: the next step from a position saved by the collection's Bridges
+// program, once every bridge laid so far has been checked against the solution.
+#include <getopt.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <numeric>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "app/cli/input_file.h"
+#include "app/cli/json.h"
+#include "app/cli/program.h"
+#include "exact/exact_solver.h"
+#include "explain/explain.h"
+#include "puzzle/game_id.h"
+#include "puzzle/line_reader.h"
+#include "puzzle/peer_save.h"
+#include "puzzle/problem_line.h"
+#include "puzzle/puzzle_picture.h"
+
+namespace {
+
+using spanwright::Bridge;
+using spanwright::Puzzle;
+using spanwright::Solution;
+namespace explain = spanwright::explain;
+
+constexpr const char* PROGRAM = "spanwright-explain";
+
+// Exit statuses: every problem explained to its end, or something was not.
+constexpr int ALL_EXPLAINED = 0;
+constexpr int NOT_ALL = 1;
+
+void printHelp() {
+    std::printf(
+        "Usage: %s [OPTION]... [FILE]...\n"
+        "Solve every puzzle of the FILEs step by step, simplest deduction first, and say\n"
+        "why each step holds; rate each puzzle by the hardest step it needs. A FILE holds\n"
+        "problem lines, game IDs (one a line), or is a game saved by the Bridges program\n"
+        "of Simon Tatham's Portable Puzzle Collection, whose bridges count as laid.\n"
+        "With no FILE, or when FILE is -, read standard input.\n"
+        "\n"
+        "  -H, --hint      give only the first step (from the saved position for a save)\n"
+        "  -p, --pictures  draw the board after every step\n"
+        "  -j, --json      one JSON object per problem instead of the text\n"
+        "  -h, --help      show this help and exit\n"
+        "  -V, --version   show the version and exit\n"
+        "\n"
+        "Levels, easiest first: easy, medium, hard, expert, extreme. Cells are given as\n"
+        "(row,column), counted from 1 at the top left (from 0 in JSON). Bridges of a saved\n"
+        "game that the solution does not have are named, and no step is given from such a\n"
+        "position.\n"
+        "\n"
+        "Exit status: 0 when every problem was explained to its solution, 1 when a file or\n"
+        "line could not be read, a saved position is wrong, or a puzzle stays unsolved, 2\n"
+        "for a wrong command line.\n",
+        PROGRAM);
+}
+
+struct Settings {
+    bool json = false;
+    bool pictures = false;
+    bool hint = false;
+};
+
+/// One puzzle to explain and where it came from.
+struct Problem {
+    std::string name;   ///< the file as given, for JSON
+    std::string shown;  ///< the file as messages show it
+    long line = 0;
+    Puzzle puzzle;
+    bool saved = false;  ///< a game in progress, whose bridges are in `laid`
+    Solution laid;
+};
+
+std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+
+std::string format(const char* pattern, ...) {
+    va_list arguments;
+    va_start(arguments, pattern);
+    char buffer[256];
+    const int length = std::vsnprintf(buffer, sizeof buffer, pattern, arguments);
+    va_end(arguments);
+    return std::string(buffer, std::size_t(length < 0 ? 0 : length));
+}
+
+/// A cell as the sentences name it: (row,column) counted from 1 at the top left, as a
+/// player counts. JSON keeps the 0-based numbers of the other programs.
+std::string cell(int row, int column) {
+    return format("(%d,%d)", row + 1, column + 1);
+}
+
+int islandCount(const Puzzle& puzzle) {
+    int islands = 0;
+    for (int i = 0; i < puzzle.cellCount(); ++i)
+        islands += puzzle.cells[i] != 0;
+    return islands;
+}
+
+std::string_view trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r\n\v\f");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n\v\f") - first + 1);
+}
+
+/// The laid bridges that the unique solution does not have, with the sentence for each.
+struct WrongBridge {
+    Bridge bridge;
+    std::string sentence;
+};
+
+std::vector<WrongBridge> wrongBridges(const Solution& laid, const Solution& solution) {
+    std::vector<WrongBridge> wrong;
+    for (const Bridge& placed : laid) {
+        const auto same = std::find_if(solution.begin(), solution.end(), [&](const Bridge& b) {
+            return b.row1 == placed.row1 && b.column1 == placed.column1 && b.row2 == placed.row2 &&
+                   b.column2 == placed.column2;
+        });
+        const int right = same == solution.end() ? 0 : same->bridges;
+        if (placed.bridges <= right) continue;
+        const std::string between =
+            cell(placed.row1, placed.column1) + " and " + cell(placed.row2, placed.column2);
+        std::string sentence;
+        if (right == 0)
+            sentence =
+                (placed.bridges == 2 ? "the double bridge between " : "the bridge between ") +
+                between + " is wrong";
+        else
+            sentence =
+                "the double bridge between " + between + " is wrong: only one bridge belongs there";
+        wrong.push_back({placed, sentence});
+    }
+    return wrong;
+}
+
+class Explainer {
+  public:
+    explicit Explainer(const Settings& settings) : settings_(settings) {}
+
+    int status() const { return status_; }
+    bool outputFailed() const { return outputFailed_; }
+
+    /// Explains every problem of one file; "-" is standard input.
+    void explainFile(const std::string& name) {
+        Problem problem;
+        problem.name = name;
+        problem.shown = spanwright::printableName(name);
+        const spanwright::InputFile file(name);
+        if (file.fault() == spanwright::InputFile::Fault::CannotOpen)
+            return fail("%s: cannot open: %s", problem.shown.c_str(), file.reason().c_str());
+        if (file.fault() == spanwright::InputFile::Fault::Directory)
+            return fail("%s: cannot read: it is a directory", problem.shown.c_str());
+
+        spanwright::LineReader reader(file.get());
+        for (problem.line = 1;; ++problem.line) {
+            std::string_view line;
+            const auto read = reader.next(line);
+            if (read == spanwright::LineReader::Status::End) return;
+            if (read == spanwright::LineReader::Status::ReadError)
+                return fail("%s:%ld: read error: %s", problem.shown.c_str(), problem.line,
+                            std::generic_category().message(reader.error()).c_str());
+            if (read == spanwright::LineReader::Status::TooLong)
+                return fail("%s:%ld: not a problem: %s; the rest of the file is not read",
+                            problem.shown.c_str(), problem.line,
+                            spanwright::describeLineFault(spanwright::LineFault::TooLong));
+            if (problem.line == 1 && spanwright::looksLikePeerSave(line))
+                return explainSave(problem, std::string(line), file.get());
+            if (spanwright::isBlankLine(line)) continue;
+            if (readLine(problem, line)) explainProblem(problem);
+        }
+    }
+
+  private:
+    /// A problem line, or a game ID when the line has the ':' that every ID has.
+    bool readLine(Problem& problem, std::string_view line) {
+        const std::string_view id = trimmed(line);
+        if (id.find(':') != std::string_view::npos) {
+            std::string err;
+            if (spanwright::parseGameId(problem.puzzle, id, &err)) return true;
+            fail("%s:%ld: not a game ID: %s", problem.shown.c_str(), problem.line, err.c_str());
+            return false;
+        }
+        spanwright::LineFault fault = spanwright::LineFault::None;
+        if (spanwright::parseProblemLine(problem.puzzle, line, &fault)) return true;
+        fail("%s:%ld: not a problem line: %s", problem.shown.c_str(), problem.line,
+             spanwright::describeLineFault(fault));
+        return false;
+    }
+
+    /// Reads the rest of a save file whose first line is `text`, up to the bound.
+    void explainSave(Problem& problem, std::string text, std::FILE* file) {
+        char chunk[1 << 16];
+        for (;;) {
+            const std::size_t got = std::fread(chunk, 1, sizeof chunk, file);
+            text.append(chunk, got);
+            if (text.size() > spanwright::MAX_PEER_SAVE_SIZE)
+                return fail("%s: not a saved game: larger than any save (%zu MiB)",
+                            problem.shown.c_str(), spanwright::MAX_PEER_SAVE_SIZE >> 20);
+            if (got < sizeof chunk) break;
+        }
+        if (std::ferror(file))
+            return fail("%s: read error: %s", problem.shown.c_str(),
+                        std::generic_category().message(errno).c_str());
+        spanwright::PeerSave save;
+        spanwright::PeerSaveFault fault;
+        if (!spanwright::parsePeerSave(text, save, &fault))
+            return fail("%s:%ld: %s", problem.shown.c_str(), fault.line, fault.message.c_str());
+        problem.puzzle = std::move(save.puzzle);
+        problem.laid = std::move(save.laid);
+        problem.line = save.boardLine;
+        problem.saved = true;
+        explainProblem(problem);
+    }
+
+    void explainProblem(const Problem& problem) {
+        // The rating is the blank puzzle's, whatever the position.
+        const explain::Explanation blank = explain::explainPuzzle(problem.puzzle);
+
+        // A position is checked before anything is said from it: a step from a wrong
+        // position would lead the player further astray.
+        std::vector<WrongBridge> wrong;
+        bool checkable = true;
+        if (!problem.laid.empty()) {
+            const auto exact = spanwright::exact::solveExactly(problem.puzzle);
+            checkable = exact.verdict == spanwright::exact::Verdict::Unique;
+            if (checkable) wrong = wrongBridges(problem.laid, exact.solutions.front());
+        }
+        explain::Explanation fromPosition;
+        const bool explained = checkable && wrong.empty();
+        if (explained) {
+            explain::Options options;
+            options.laid = problem.laid;
+            fromPosition =
+                problem.laid.empty() ? blank : explain::explainPuzzle(problem.puzzle, options);
+        }
+        if (!explained || !fromPosition.solved) status_ = NOT_ALL;
+
+        const std::string report = settings_.json
+                                       ? jsonReport(problem, blank, checkable, wrong, fromPosition)
+                                       : textReport(problem, blank, checkable, wrong, fromPosition);
+        if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
+            std::fflush(stdout) != 0)
+            outputFailed_ = true;
+    }
+
+    std::size_t shownSteps(const explain::Explanation& explanation) const {
+        return settings_.hint ? std::min<std::size_t>(1, explanation.steps.size())
+                              : explanation.steps.size();
+    }
+
+    /// The board after `steps` steps, indented to stand under the sentences.
+    static std::string picture(const Problem& problem, const explain::Explanation& explanation,
+                               std::size_t steps) {
+        const std::string drawn = spanwright::drawSolution(
+            problem.puzzle,
+            explain::knownBridges(problem.puzzle, explanation, steps, problem.laid));
+        std::string indented;
+        for (std::size_t start = 0; start < drawn.size();) {
+            const std::size_t end = drawn.find('\n', start);
+            indented += "      " + drawn.substr(start, end - start + 1);
+            start = end + 1;
+        }
+        return indented + '\n';
+    }
+
+    std::string textReport(const Problem& problem, const explain::Explanation& blank,
+                           bool checkable, const std::vector<WrongBridge>& wrong,
+                           const explain::Explanation& steps) const {
+        std::string text = problem.shown + ":" + std::to_string(problem.line) + ": ";
+        text += format("%dx%d, %d islands, ", problem.puzzle.width, problem.puzzle.height,
+                       islandCount(problem.puzzle));
+        if (blank.solved)
+            text += format("level %s, score %.1f",
+                           std::string(explain::rungName(blank.level)).c_str(), blank.score);
+        else
+            text += "level unknown: the steps do not reach a solution";
+        if (problem.saved) {
+            const int bridges =
+                std::accumulate(problem.laid.begin(), problem.laid.end(), 0,
+                                [](int sum, const Bridge& b) { return sum + b.bridges; });
+            text += format(", %d bridge%s laid", bridges, bridges == 1 ? "" : "s");
+        }
+        text += '\n';
+        if (!checkable)
+            return text +
+                   "  the puzzle has no single solution, so the position cannot be checked\n";
+        if (!wrong.empty()) {
+            for (const WrongBridge& w : wrong)
+                text += "  " + w.sentence + "\n";
+            return text +
+                   (wrong.size() == 1
+                        ? "  no hint from a wrong position: take that bridge away first\n"
+                        : "  no hint from a wrong position: take those bridges away first\n");
+        }
+        if (settings_.pictures) text += picture(problem, steps, 0);
+        const std::size_t shown = shownSteps(steps);
+        for (std::size_t i = 0; i < shown; ++i) {
+            const explain::Step& step = steps.steps[i];
+            if (settings_.hint)
+                text += "  hint (" + std::string(explain::rungName(step.rung)) + "): ";
+            else
+                text += format("%4zu. ", i + 1);
+            text += step.reason + "\n";
+            if (settings_.pictures) text += picture(problem, steps, i + 1);
+        }
+        if (settings_.hint && shown == 1) return text;
+        if (steps.contradiction)
+            text += problem.laid.empty() ? "  the puzzle has no solution\n"
+                                         : "  this position has no solution\n";
+        else if (steps.solved)
+            text += steps.steps.empty() ? "  the puzzle is solved\n"
+                                        : format("  solved in %zu step%s\n", steps.steps.size(),
+                                                 steps.steps.size() == 1 ? "" : "s");
+        else
+            text += "  no further step is found: the puzzle stays unsolved\n";
+        return text;
+    }
+
+    std::string jsonReport(const Problem& problem, const explain::Explanation& blank,
+                           bool checkable, const std::vector<WrongBridge>& wrong,
+                           const explain::Explanation& steps) const {
+        std::string json = "{\"file\":" + spanwright::jsonString(problem.name);
+        json += format(",\"line\":%ld,\"width\":%d,\"height\":%d", problem.line,
+                       problem.puzzle.width, problem.puzzle.height);
+        if (blank.solved)
+            json += format(",\"level\":\"%s\",\"score\":%.1f",
+                           std::string(explain::rungName(blank.level)).c_str(), blank.score);
+        else
+            json += ",\"level\":null,\"score\":null";
+        json += format(",\"solved\":%s", steps.solved ? "true" : "false");
+        if (problem.saved) {
+            json += ",\"laid\":" + bridgeList(problem.laid);
+            if (!checkable) {
+                json += ",\"wrong\":null";
+            } else {
+                Solution named(wrong.size());
+                std::transform(wrong.begin(), wrong.end(), named.begin(),
+                               [](const WrongBridge& w) { return w.bridge; });
+                json += ",\"wrong\":" + bridgeList(named);
+            }
+        }
+        json += ",\"steps\":[";
+        const std::size_t shown = shownSteps(steps);
+        for (std::size_t i = 0; i < shown; ++i) {
+            const explain::Step& step = steps.steps[i];
+            json += i == 0 ? "{" : ",{";
+            json += "\"technique\":" + spanwright::jsonString(step.technique);
+            json += ",\"rung\":\"" + std::string(explain::rungName(step.rung)) + "\"";
+            json += ",\"islands\":[";
+            for (std::size_t k = 0; k < step.islands.size(); ++k)
+                json += format("%s[%d,%d]", k == 0 ? "" : ",", step.islands[k].first,
+                               step.islands[k].second);
+            json += "],\"sets\":[";
+            for (std::size_t k = 0; k < step.sets.size(); ++k) {
+                const explain::LineBounds& s = step.sets[k];
+                json += format("%s[%d,%d,%d,%d,%d,%d]", k == 0 ? "" : ",", s.row1, s.column1,
+                               s.row2, s.column2, s.least, s.most);
+            }
+            json += "],\"reason\":" + spanwright::jsonString(step.reason) + "}";
+        }
+        return json + "]}\n";
+    }
+
+    static std::string bridgeList(const Solution& bridges) {
+        std::string list = "[";
+        for (std::size_t i = 0; i < bridges.size(); ++i) {
+            const Bridge& b = bridges[i];
+            list += format("%s[%d,%d,%d,%d,%d]", i == 0 ? "" : ",", b.row1, b.column1, b.row2,
+                           b.column2, b.bridges);
+        }
+        return list + "]";
+    }
+
+    void fail(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+        va_list arguments;
+        va_start(arguments, format);
+        spanwright::printErrorV(PROGRAM, format, arguments);
+        va_end(arguments);
+        status_ = NOT_ALL;
+    }
+
+    Settings settings_;
+    int status_ = ALL_EXPLAINED;
+    bool outputFailed_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    spanwright::secureStandardDescriptors();
+    static const option options[] = {
+        {"hint", no_argument, nullptr, 'H'},    {"pictures", no_argument, nullptr, 'p'},
+        {"json", no_argument, nullptr, 'j'},    {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'}, {nullptr, 0, nullptr, 0},
+    };
+    Settings settings;
+    opterr = 0;
+    for (;;) {
+        // The command line is read once, before anything else runs.
+        const int choice =
+            getopt_long(argc, argv, ":HpjhV", options, nullptr);  // NOLINT(concurrency-mt-unsafe)
+        if (choice == -1) break;
+        switch (choice) {
+            case 'H':
+                settings.hint = true;
+                break;
+            case 'p':
+                settings.pictures = true;
+                break;
+            case 'j':
+                settings.json = true;
+                break;
+            default:
+                return spanwright::answerCommonOption(PROGRAM, choice, argv, printHelp);
+        }
+    }
+    if (settings.json && settings.pictures)
+        return spanwright::usageError(PROGRAM,
+                                      "--pictures draws for people; it does not go with --json");
+
+    Explainer explainer(settings);
+    if (optind == argc) explainer.explainFile("-");
+    for (int i = optind; i < argc; ++i)
+        explainer.explainFile(argv[i]);
+    if (explainer.outputFailed()) {
+        std::fprintf(stderr, "%s: failed to write to standard output\n", PROGRAM);
+        return NOT_ALL;
+    }
+    return explainer.status();
+}
