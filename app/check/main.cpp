@@ -67,6 +67,7 @@ class Checker {
 
         // Reading goes on past a refused line, so that one run names every bad line of a
         // file; only a line too long to read whole, or a read error, ends the file early.
+        files_.push_back(name);
         spanwright::LineReader reader(file.get());
         for (long lineNumber = 1;; ++lineNumber) {
             std::string_view line;
@@ -96,10 +97,11 @@ class Checker {
         spanwright::ProblemCheck check = spanwright::checkProblem(puzzle);
         if (const auto repeat = repeats_.add(puzzle, places_.size())) {
             const Place& earlier = places_[repeat->tag];
-            check.repeats = spanwright::EarlierProblem{earlier.file, earlier.line,
-                                                       earlier.file == name, repeat->image};
+            check.repeats =
+                spanwright::EarlierProblem{files_[earlier.file], earlier.line,
+                                           earlier.file + 1 == files_.size(), repeat->image};
         } else {
-            places_.push_back({name, lineNumber});
+            places_.push_back({files_.size() - 1, lineNumber});
         }
         if (check.exact.verdict != spanwright::exact::Verdict::Unique && status_ == ALL_UNIQUE)
             status_ = NOT_UNIQUE;
@@ -130,7 +132,7 @@ class Checker {
 
     /// Where a problem seen first was, by the tag it has among the repeats.
     struct Place {
-        std::string file;
+        std::size_t file;  ///< in files_
         long line;
     };
 
@@ -138,6 +140,7 @@ class Checker {
     spanwright::ReportOptions options_;
     spanwright::RepeatFinder repeats_;
     std::vector<Place> places_;
+    std::vector<std::string> files_;  ///< the names of the files read, as given
     int status_ = ALL_UNIQUE;
     bool outputFailed_ = false;
 };
