@@ -125,7 +125,7 @@ TEST(RepeatFinder, FindsEveryImageOfGeneratedBoards) {
     }
 }
 
-TEST(PuzzleInput, ALineIsAProblemLineOrAGameIdOrSaysWhichWasMeant) {
+TEST(PuzzleInput, ProblemLineOrGameIdOrSaysWhichWasMeant) {
     const struct {
         const char* line;
         const char* error;  ///< the start of the message; empty when the line is read
