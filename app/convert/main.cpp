@@ -70,8 +70,8 @@ void printHelp() {
         "is written with a null solution and a warning.\n"
         "Blank lines are passed over. A problem that cannot be converted is reported on\n"
         "standard error with its file and line, and the others are still converted.\n"
-        "Exit status: 0 when everything was converted, 1 when something was not, 2 for a\n"
-        "wrong command line.\n",
+        "Exit status: 0 when everything was converted, 1 when something was not or a pack\n"
+        "record was written with a warning, 2 for a wrong command line.\n",
         PROGRAM);
 }
 
