@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "puzzle/puzzle.h"
+#include "puzzle/solution.h"
+
+namespace spanwright::explain {
+
+/// The rungs of the ladder, easiest first.
+enum class Rung { Easy = 1, Medium, Hard, Expert, Extreme };
+inline constexpr int RUNG_COUNT = 5;
+/// "easy", "medium", "hard", "expert", "extreme".
+std::string_view rungName(Rung rung);
+/// The rung named `name` (exactly as rungName gives it); false for anything else.
+bool parseRung(std::string_view name, Rung& rung);
+
+/// A line narrowed by a step: the islands at its ends (r1,c1 the upper or left one, puzzle
+/// rows and columns from 0) and its new least and most bridges (0..2).
+struct LineBounds {
+    int row1, column1, row2, column2, least, most;
+};
+
+struct Step {
+    Rung rung;                                 ///< the rung of the technique used
+    std::string technique;                     ///< short stable name, e.g. "full-lines"
+    std::vector<std::pair<int, int>> islands;  ///< (row, column) of the islands it is about
+    std::vector<LineBounds> sets;              ///< the lines it narrows, with their new bounds
+    std::string reason;  ///< one plain English sentence, ending with a full stop
+};
+
+struct Options {
+    Rung highest = Rung::Extreme;     ///< the strongest rung it may use
+    std::size_t maxSteps = SIZE_MAX;  ///< stop after this many steps (1 for a hint)
+    /// Bridges already laid (a game in progress): each counts as at least that many bridges
+    /// on its line. The caller checks them against the solution first.
+    std::vector<Bridge> laid;
+};
+
+struct Explanation {
+    bool solved = false;         ///< every line settled and the result is a solution
+    bool contradiction = false;  ///< the position (given laid bridges) admits no solution
+    Rung level = Rung::Easy;     ///< the highest rung any step needed
+    double score = 0;            ///< the documented difficulty score (higher is harder)
+    std::vector<Step> steps;
+    Solution solution;  ///< when solved: the bridges, in Solution order
+};
+
+/// Solves stepwise, simplest deduction first, and records every step.
+Explanation explainPuzzle(const Puzzle& puzzle, const Options& options = {});
+
+/// What a picture after a step needs: the bounds of every line after replaying the first
+/// `steps` steps of `explanation` on the blank puzzle (with the laid bridges).
+/// Returned as the list of lines whose least is at least 1: the bridges known so far.
+Solution knownBridges(const Puzzle& puzzle, const Explanation& explanation, std::size_t steps,
+                      const std::vector<Bridge>& laid = {});
+
+}  // namespace spanwright::explain
