@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "explain/explain.h"
 #include "generator/derivation.h"
 #include "puzzle/canonical.h"
 #include "puzzle/game_id.h"
@@ -63,8 +64,10 @@ std::string csvField(const std::string& text) {
 
 }  // namespace
 
-PackRating ratePuzzleForPack(const Puzzle& /*puzzle*/) {
-    return {};
+PackRating ratePuzzleForPack(const Puzzle& puzzle) {
+    const explain::Explanation explanation = explain::explainPuzzle(puzzle);
+    if (!explanation.solved) return {};
+    return {true, std::string(explain::rungName(explanation.level)), explanation.score};
 }
 
 PackEntry makePackEntry(const Puzzle& puzzle) {

@@ -22,8 +22,8 @@ struct PackRating {
     double score = 0;
 };
 
-/// The rating ladder's level and score for `puzzle`; unrated when the ladder does not
-/// solve it.
+/// The rating ladder's level and score for `puzzle`, from the explain library's stepwise
+/// solve; unrated when that does not solve it. The one place a pack asks for them.
 PackRating ratePuzzleForPack(const Puzzle& puzzle);
 
 /// One puzzle of a pack, every field filled in.
