@@ -91,12 +91,10 @@ TEST(RepeatFinder, NamesTheFirstOfEqualBoardsAndHowItWasTurned) {
     const Puzzle original = board(BOARD);
     EXPECT_FALSE(finder.add(original, 0));
     EXPECT_FALSE(finder.add(board({"1.2.", "...3", "3..."}), 1));  // one clue differs
-    for (const auto& c : IMAGES) {
-        const auto repeat = finder.add(imageOf(original, c.image), 10);
-        ASSERT_TRUE(repeat) << imageName(c.image);
-        EXPECT_EQ(repeat->tag, 0u);
-        EXPECT_EQ(repeat->image, c.image);
-    }
+    const auto turned = finder.add(imageOf(original, Image::QuarterTurnBack), 10);
+    ASSERT_TRUE(turned);
+    EXPECT_EQ(turned->tag, 0u);
+    EXPECT_EQ(turned->image, Image::QuarterTurnBack);
     // A board every image maps onto itself repeats as it is.
     EXPECT_FALSE(finder.add(board({"2.2", "...", "2.2"}), 2));
     const auto same = finder.add(board({"2.2", "...", "2.2"}), 3);
