@@ -44,10 +44,10 @@ std::string solutionText(const PackEntry& entry) {
     return text + ']';
 }
 
-/// A score with two decimals: enough to order puzzles, and the same text on every machine.
+/// A score with the one decimal the ladder rounds it to, the same text on every machine.
 std::string scoreText(double score) {
     char text[64];
-    std::snprintf(text, sizeof text, "%.2f", score);
+    std::snprintf(text, sizeof text, "%.1f", score);
     return text;
 }
 
