@@ -180,13 +180,12 @@ CanonicalForm canonicalForm(const Puzzle& puzzle) {
 }
 
 bool findImage(const Puzzle& from, const Puzzle& to, Image& image) {
-    for (const Image candidate : ALL_IMAGES) {
-        if (sameBoard(imageOf(from, candidate), to)) {
-            image = candidate;
-            return true;
-        }
-    }
-    return false;
+    const auto found = std::find_if(ALL_IMAGES.begin(), ALL_IMAGES.end(), [&](Image candidate) {
+        return sameBoard(imageOf(from, candidate), to);
+    });
+    if (found == ALL_IMAGES.end()) return false;
+    image = *found;
+    return true;
 }
 
 std::string hashText(std::uint64_t hash) {

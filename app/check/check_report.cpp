@@ -132,8 +132,8 @@ std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
     }
     if (check.repeats)
         json += ",\"repeats\":{\"file\":" + jsonString(check.repeats->file) +
-                format(",\"line\":%ld,\"image\":\"%s\"}", check.repeats->line,
-                       std::string(imageName(check.repeats->image)).c_str());
+                ",\"line\":" + std::to_string(check.repeats->line) + ",\"image\":\"" +
+                std::string(imageName(check.repeats->image)) + "\"}";
     else
         json += ",\"repeats\":null";
     json += format(",\"ms\":%.3f", check.milliseconds);
