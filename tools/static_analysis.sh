@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Static analysis of the project's own sources (app/, puzzle/, solver/, generator/, exact/, render/,
-# bench/*.cpp): clang-tidy with the checks of .clang-tidy, then cppcheck.
+# pack/, bench/*.cpp): clang-tidy with the checks of .clang-tidy, then cppcheck.
 # Any finding of either fails the run. The tests are left out: GoogleTest's macros make
 # each test file several times slower to analyse than the program itself, and what the
 # program does is what this guards.
@@ -35,7 +35,7 @@ cppcheck=$(find_tool cppcheck)
 
 mapfile -t sources < <(
     # Every library directory, whichever of them this tree has.
-    for dir in app puzzle solver generator exact render; do
+    for dir in app puzzle solver generator exact render pack; do
         [[ -d $dir ]] && find "$dir" -name '*.cpp'
     done
     find bench -maxdepth 1 -name '*.cpp'

@@ -3,16 +3,26 @@
 // The checking program's pieces below its command line: the check of one problem and the
 // ways of reporting it.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/cli/json.h"
 #include "exact/exact_solver.h"
 #include "explain/explain.h"
+#include "puzzle/canonical.h"
 #include "puzzle/puzzle.h"
 #include "solver/solve_stats.h"
 
 namespace spanwright {
+
+/// The earlier problem of the input that a problem repeats.
+struct EarlierProblem {
+    std::string file;  ///< the name as given
+    long line = 0;
+    bool sameFile = true;       ///< the file the repeat is in
+    Image image = Image::Same;  ///< how the earlier problem turns into this one
+};
 
 /// What the check of one problem found.
 struct ProblemCheck {
@@ -24,8 +34,9 @@ struct ProblemCheck {
     bool rated = false;  ///< the stepwise solver solved it; `level` and `score` are its rating
     explain::Rung level = explain::Rung::Easy;
     double score = 0;
-    double milliseconds = 0;  ///< wall time of the whole check
-    double timeLimit = 0;     ///< the exact search's limit in seconds, 0 for none
+    double milliseconds = 0;                ///< wall time of the whole check
+    double timeLimit = 0;                   ///< the exact search's limit in seconds, 0 for none
+    std::optional<EarlierProblem> repeats;  ///< filled in by the caller, who knows the input
 };
 
 /// Solves the puzzle by deduction and exactly, and compares the two. The exact search

@@ -66,6 +66,18 @@ std::string findings(const ProblemCheck& check) {
     return text;
 }
 
+/// "; repeats line 12, turned a half turn", or nothing for a problem seen first.
+std::string repeatText(const ProblemCheck& check) {
+    if (!check.repeats) return "";
+    const EarlierProblem& earlier = *check.repeats;
+    std::string text = "; repeats ";
+    text += earlier.sameFile ? "line " + std::to_string(earlier.line)
+                             : printableName(earlier.file) + ":" + std::to_string(earlier.line);
+    const std::string_view words = imageWords(earlier.image);
+    if (!words.empty()) text += ", " + std::string(words);
+    return text;
+}
+
 }  // namespace
 
 std::string textReport(std::string_view place, const Puzzle& puzzle, const ProblemCheck& check,
@@ -75,6 +87,7 @@ std::string textReport(std::string_view place, const Puzzle& puzzle, const Probl
                    std::string(exact::verdictName(check.exact.verdict)).c_str(), puzzle.width,
                    puzzle.height, check.islands, check.islands == 1 ? "" : "s");
     text += findings(check);
+    text += repeatText(check);
     if (options.verbose)
         text += format("; %lld solver calls, %lld cuts, %.3f ms",
                        static_cast<long long>(check.exact.counters.solverCalls),
@@ -110,6 +123,12 @@ std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
                        std::string(explain::rungName(check.level)).c_str(), check.score);
     else
         json += ",\"level\":null,\"score\":null";
+    if (check.repeats)
+        json += ",\"repeats\":{\"file\":" + jsonString(check.repeats->file) +
+                ",\"line\":" + std::to_string(check.repeats->line) + ",\"image\":\"" +
+                std::string(imageName(check.repeats->image)) + "\"}";
+    else
+        json += ",\"repeats\":null";
     json += format(",\"ms\":%.3f", check.milliseconds);
     if (options.verbose)
         json += format(",\"solver_calls\":%lld,\"cuts\":%lld",

@@ -9,12 +9,15 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "app/check/check.h"
 #include "app/cli/input_file.h"
 #include "app/cli/program.h"
+#include "puzzle/canonical.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
+#include "puzzle/puzzle_input.h"
 
 namespace {
 
@@ -31,9 +34,11 @@ constexpr double MAX_TIME_LIMIT = 86400;
 void printHelp() {
     std::printf(
         "Usage: %s [OPTION]... [FILE]...\n"
-        "Decide for every problem line of the FILEs whether the problem has exactly one\n"
-        "solution (unique), none or several (multiple), and whether deduction finds it.\n"
-        "With no FILE, or when FILE is -, read standard input.\n"
+        "Decide for every problem of the FILEs whether it has exactly one solution\n"
+        "(unique), none or several (multiple), and whether deduction finds it. Each line\n"
+        "is a problem line or a game ID. A problem that repeats an earlier one, turned\n"
+        "or mirrored or not, is named with it. With no FILE, or when FILE is -, read\n"
+        "standard input.\n"
         "\n"
         "  -j, --json       one JSON object per problem and line instead of the text line\n"
         "  -s, --solutions  add the solutions (both differing ones for multiple)\n"
@@ -71,6 +76,7 @@ class Checker {
 
         // Reading goes on past a refused line, so that one run names every bad line of a
         // file; only a line too long to read whole, or a read error, ends the file early.
+        files_.push_back(name);
         spanwright::LineReader reader(file.get());
         for (long lineNumber = 1; !outputFailed_; ++lineNumber) {
             std::string_view line;
@@ -85,10 +91,9 @@ class Checker {
                             spanwright::describeLineFault(spanwright::LineFault::TooLong));
             if (spanwright::isBlankLine(line)) continue;
             spanwright::Puzzle puzzle;
-            spanwright::LineFault fault = spanwright::LineFault::None;
-            if (!spanwright::parseProblemLine(puzzle, line, &fault)) {
-                fail("%s:%ld: not a problem line: %s", shown.c_str(), lineNumber,
-                     spanwright::describeLineFault(fault));
+            std::string err;
+            if (!spanwright::readPuzzleLine(puzzle, line, &err)) {
+                fail("%s:%ld: %s", shown.c_str(), lineNumber, err.c_str());
                 continue;
             }
             checkPuzzle(name, shown, lineNumber, puzzle);
@@ -98,7 +103,15 @@ class Checker {
   private:
     void checkPuzzle(const std::string& name, const std::string& shown, long lineNumber,
                      const spanwright::Puzzle& puzzle) {
-        const spanwright::ProblemCheck check = spanwright::checkProblem(puzzle, limits_);
+        spanwright::ProblemCheck check = spanwright::checkProblem(puzzle, limits_);
+        if (const auto repeat = repeats_.add(puzzle, places_.size())) {
+            const Place& earlier = places_[repeat->tag];
+            check.repeats =
+                spanwright::EarlierProblem{files_[earlier.file], earlier.line,
+                                           earlier.file + 1 == files_.size(), repeat->image};
+        } else {
+            places_.push_back({files_.size() - 1, lineNumber});
+        }
         if (check.exact.verdict != spanwright::exact::Verdict::Unique && status_ == ALL_UNIQUE)
             status_ = NOT_UNIQUE;
         const std::string report =
@@ -134,9 +147,18 @@ class Checker {
         status_ = TROUBLE;
     }
 
+    /// Where a problem seen first was, by the tag it has among the repeats.
+    struct Place {
+        std::size_t file;  ///< in files_
+        long line;
+    };
+
     bool json_;
     spanwright::ReportOptions options_;
     spanwright::exact::ExactLimits limits_;
+    spanwright::RepeatFinder repeats_;
+    std::vector<Place> places_;
+    std::vector<std::string> files_;  ///< the names of the files read, as given
     int status_ = ALL_UNIQUE;
     bool outputFailed_ = false;
 };

@@ -6,8 +6,10 @@
 
 #include "app/cli/input_file.h"
 #include "app/cli/program.h"
+#include "generator/derivation.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
+#include "puzzle/puzzle_input.h"
 
 namespace spanwright {
 namespace {
@@ -37,17 +39,19 @@ bool readFile(const char* program, const std::string& path, int index,
                          std::generic_category().message(reader.error()).c_str());
             return false;
         }
-        LineFault fault = LineFault::TooLong;
+        std::string err =
+            std::string("not a problem line: ") + describeLineFault(LineFault::TooLong);
         Puzzle puzzle;
         if (status == LineReader::Status::Line) {
             if (isBlankLine(line)) continue;
-            if (parseProblemLine(puzzle, line, &fault)) fault = LineFault::None;
+            if (readPuzzleLine(puzzle, line, &err)) err.clear();
         }
-        if (fault != LineFault::None) {
-            std::fprintf(stderr, "%s: %s:%ld: not a problem line: %s\n", program, shown.c_str(),
-                         lineNumber, describeLineFault(fault));
+        if (!err.empty()) {
+            std::fprintf(stderr, "%s: %s:%ld: %s\n", program, shown.c_str(), lineNumber,
+                         err.c_str());
             return false;
         }
+        gradeIfUngraded(puzzle);
         if (!take(puzzle, PuzzleOrigin{index, lineNumber})) return false;
     }
 }

@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "puzzle/canonical.h"
 #include "puzzle/problem_line.h"
+#include "puzzle/puzzle_input.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {
@@ -27,6 +29,18 @@ bool sameRecord(const Puzzle& a, const Puzzle& b) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The view covers exactly the fuzzer's buffer, so any read past its end is caught.
     const std::string_view line(reinterpret_cast<const char*>(data), size);
+
+    // The same bytes as a line that may also be a game ID: a refusal says why, and every
+    // image of an accepted board shares its canonical form.
+    Puzzle either;
+    std::string err;
+    if (spanwright::readPuzzleLine(either, line, &err)) {
+        const std::uint64_t hash = spanwright::canonicalForm(either).hash;
+        const Puzzle turned = spanwright::imageOf(either, spanwright::Image::QuarterTurn);
+        FUZZ_CHECK(spanwright::canonicalForm(turned).hash == hash, "a turn changed the hash");
+    } else {
+        FUZZ_CHECK(!err.empty(), "a refused line says why");
+    }
 
     Puzzle puzzle;
     LineFault fault = LineFault::MissingCells;
