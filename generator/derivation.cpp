@@ -79,6 +79,17 @@ int gradeOf(double score) {
     return int(DIFFICULTY_THRESHOLDS.size()) + 1;
 }
 
+int gradeByDeduction(const Puzzle& puzzle) {
+    SolverBoard board;
+    board.loadPuzzle(puzzle);
+    SolveStats stats;
+    return solveBoard(stats, board, false) ? gradeOf(ratingScore(stats)) : 0;
+}
+
+void gradeIfUngraded(Puzzle& puzzle) {
+    if (puzzle.difficulty == 0) puzzle.difficulty = std::int8_t(gradeByDeduction(puzzle));
+}
+
 bool deriveProblem(GeneratorBoard& board, Puzzle& puzzle) {
     const int w = board.size;
     const int bridges = collectRuns(board);

@@ -19,6 +19,14 @@ double ratingScore(const SolveStats& stats);
 /// The grade, 1 to 5, of a score.
 int gradeOf(double score);
 
+/// The grade deduction gives `puzzle`, as the generator grades what it makes; 0 when
+/// deduction does not solve it.
+int gradeByDeduction(const Puzzle& puzzle);
+
+/// Grades a puzzle that arrived without a grade (difficulty 0, as every game ID
+/// and imported board does) with gradeByDeduction; a grade it carries is kept.
+void gradeIfUngraded(Puzzle& puzzle);
+
 /// Turns the finished layout of `board` into a problem the solver finishes and that is not
 /// too easy: doubles a random 30 % of the bridges, then one more after every failed solve.
 /// On success fills the record's difficulty and cells (width and height already set).

@@ -27,4 +27,7 @@ struct Puzzle {
     void allocateCells();
 };
 
+/// A record of its own holding the same board and difficulty.
+Puzzle copyPuzzle(const Puzzle& puzzle);
+
 }  // namespace spanwright

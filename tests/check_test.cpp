@@ -40,8 +40,8 @@ TEST(CheckProgram, OneLinePerProblemAndEveryRefusedLineNamed) {
                   "(0,3): 2 bridges in one, 1 bridge in the other\n" + file +
                   ":5: none, 2x1, 2 islands, no solution\n");
     EXPECT_EQ(result.err, "spanwright-check: " + file +
-                              ":3: not a problem line: the line ends before its header "
-                              "(difficulty/height/width/) is complete\n");
+                              ":3: neither a problem line (difficulty/height/width/rows) nor a "
+                              "game ID (WxH:description)\n");
     EXPECT_EQ(result.status, 2);
 }
 
@@ -80,12 +80,13 @@ TEST(CheckProgram, JsonLinesWithEscapedNamesAndSolutions) {
               "{\"file\":\"" + name +
                   "\",\"line\":1,\"width\":3,\"height\":1,\"islands\":2,\"verdict\":\"unique\","
                   "\"deduction\":\"solved\",\"grade\":1,\"technique\":\"basic\",\"counters\":"
-                  "[1,0,0,0,0,3],\"ms\":0,\"solutions\":[[[0,0,0,2,1]]]}\n"
+                  "[1,0,0,0,0,3],\"repeats\":null,\"ms\":0,\"solutions\":[[[0,0,0,2,1]]]}\n"
                   "{\"file\":\"" +
                   name +
                   "\",\"line\":2,\"width\":4,\"height\":4,\"islands\":4,\"verdict\":\"multiple\","
                   "\"deduction\":\"failed\",\"grade\":null,\"technique\":null,\"counters\":null,"
-                  "\"ms\":0,\"solutions\":[[[0,0,0,3,2],[0,0,3,0,1],[0,3,3,3,1],[3,0,3,3,2]],"
+                  "\"repeats\":null,\"ms\":0,\"solutions\":[[[0,0,0,3,2],[0,0,3,0,1],[0,3,3,3,1],["
+                  "3,0,3,3,2]],"
                   "[[0,0,0,3,1],[0,0,3,0,2],[0,3,3,3,2],[3,0,3,3,1]]]}\n");
     EXPECT_EQ(result.status, 1);
 }

@@ -45,7 +45,8 @@ TEST(Convert, ConvertsWhatItCanAndSaysWhereTheRestIs) {
                                                  std::string(MAX_LINE_LENGTH, 'a') + "\n3x4:1a1i");
     CommandResult result = runCommand(kConvert, {"--from", "id", ids, dir.path() + "/none"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "0/3/3/2.2/.../2.2/\n0/3/3/2.2/.../2.2/\n0/4/3/1.1/.../.../.../\n");
+    // Game IDs carry no grade; each line gets the one deduction gives it.
+    EXPECT_EQ(result.out, "1/3/3/2.2/.../2.2/\n1/3/3/2.2/.../2.2/\n1/4/3/1.1/.../.../.../\n");
     const std::string start = "spanwright-convert: " + ids;
     EXPECT_EQ(result.err, start +
                               ":4: not a game ID: bridge limit m3; the rules here allow 1 or 2 "
@@ -81,7 +82,8 @@ TEST(Convert, CommandLine) {
     EXPECT_EQ(runCommand(kConvert, {"-V"}).out,
               std::string("spanwright-convert ") + VERSION + "\n");
     for (const auto& [option, value, message] :
-         {std::tuple{"--to", "has", "--to 'has' is none of the output formats line, id, text"},
+         {std::tuple{"--to", "has",
+                     "--to 'has' is none of the output formats line, id, text, json, csv"},
           {"--from", nullptr, "option '--from' needs a value"},
           {"-x", nullptr, "unknown option '-x'"}}) {
         std::vector<std::string> args = {option};

@@ -3,14 +3,24 @@
 // The checking program's pieces below its command line: the check of one problem and the
 // ways of reporting it.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "exact/exact_solver.h"
+#include "puzzle/canonical.h"
 #include "puzzle/puzzle.h"
 #include "solver/solve_stats.h"
 
 namespace spanwright {
+
+/// The earlier problem of the input that a problem repeats.
+struct EarlierProblem {
+    std::string file;  ///< the name as given
+    long line = 0;
+    bool sameFile = true;       ///< the file the repeat is in
+    Image image = Image::Same;  ///< how the earlier problem turns into this one
+};
 
 /// What the check of one problem found.
 struct ProblemCheck {
@@ -20,6 +30,7 @@ struct ProblemCheck {
     SolveStats stats;
     bool disagreement = false;  ///< deduction solved it but its solution is not the exact one
     double milliseconds = 0;    ///< wall time of the whole check
+    std::optional<EarlierProblem> repeats;  ///< filled in by the caller, who knows the input
 };
 
 /// Solves the puzzle by deduction and exactly, and compares the two.

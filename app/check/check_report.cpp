@@ -53,6 +53,18 @@ std::string findings(const ProblemCheck& check) {
                   std::string(techniqueName(techniqueOf(check.stats))).c_str());
 }
 
+/// "; repeats line 12, turned a half turn", or nothing for a problem seen first.
+std::string repeatText(const ProblemCheck& check) {
+    if (!check.repeats) return "";
+    const EarlierProblem& earlier = *check.repeats;
+    std::string text = "; repeats ";
+    text += earlier.sameFile ? "line " + std::to_string(earlier.line)
+                             : printableName(earlier.file) + ":" + std::to_string(earlier.line);
+    const std::string_view words = imageWords(earlier.image);
+    if (!words.empty()) text += ", " + std::string(words);
+    return text;
+}
+
 }  // namespace
 
 std::string drawSolution(const Puzzle& puzzle, const exact::Solution& solution) {
@@ -87,6 +99,7 @@ std::string textReport(std::string_view place, const Puzzle& puzzle, const Probl
                    std::string(exact::verdictName(check.exact.verdict)).c_str(), puzzle.width,
                    puzzle.height, check.islands, check.islands == 1 ? "" : "s");
     text += findings(check);
+    text += repeatText(check);
     if (options.verbose)
         text += format("; %lld solver calls, %lld cuts, %.3f ms",
                        static_cast<long long>(check.exact.counters.solverCalls),
@@ -117,6 +130,12 @@ std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
     } else {
         json += ",\"grade\":null,\"technique\":null,\"counters\":null";
     }
+    if (check.repeats)
+        json += ",\"repeats\":{\"file\":" + jsonString(check.repeats->file) +
+                format(",\"line\":%ld,\"image\":\"%s\"}", check.repeats->line,
+                       std::string(imageName(check.repeats->image)).c_str());
+    else
+        json += ",\"repeats\":null";
     json += format(",\"ms\":%.3f", check.milliseconds);
     if (options.verbose)
         json += format(",\"solver_calls\":%lld,\"cuts\":%lld",

@@ -8,12 +8,15 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "app/check/check.h"
 #include "app/cli/input_file.h"
 #include "app/cli/program.h"
+#include "puzzle/canonical.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
+#include "puzzle/puzzle_input.h"
 
 namespace {
 
@@ -27,9 +30,11 @@ constexpr int TROUBLE = 2;
 void printHelp() {
     std::printf(
         "Usage: %s [OPTION]... [FILE]...\n"
-        "Decide for every problem line of the FILEs whether the problem has exactly one\n"
-        "solution (unique), none or several (multiple), and whether deduction finds it.\n"
-        "With no FILE, or when FILE is -, read standard input.\n"
+        "Decide for every problem of the FILEs whether it has exactly one solution\n"
+        "(unique), none or several (multiple), and whether deduction finds it. Each line\n"
+        "is a problem line or a game ID. A problem that repeats an earlier one, turned\n"
+        "or mirrored or not, is named with it. With no FILE, or when FILE is -, read\n"
+        "standard input.\n"
         "\n"
         "  -j, --json       one JSON object per problem and line instead of the text line\n"
         "  -s, --solutions  add the solutions (both differing ones for multiple)\n"
@@ -76,10 +81,9 @@ class Checker {
                             spanwright::describeLineFault(spanwright::LineFault::TooLong));
             if (spanwright::isBlankLine(line)) continue;
             spanwright::Puzzle puzzle;
-            spanwright::LineFault fault = spanwright::LineFault::None;
-            if (!spanwright::parseProblemLine(puzzle, line, &fault)) {
-                fail("%s:%ld: not a problem line: %s", shown.c_str(), lineNumber,
-                     spanwright::describeLineFault(fault));
+            std::string err;
+            if (!spanwright::readPuzzleLine(puzzle, line, &err)) {
+                fail("%s:%ld: %s", shown.c_str(), lineNumber, err.c_str());
                 continue;
             }
             checkPuzzle(name, shown, lineNumber, puzzle);
@@ -89,7 +93,14 @@ class Checker {
   private:
     void checkPuzzle(const std::string& name, const std::string& shown, long lineNumber,
                      const spanwright::Puzzle& puzzle) {
-        const spanwright::ProblemCheck check = spanwright::checkProblem(puzzle);
+        spanwright::ProblemCheck check = spanwright::checkProblem(puzzle);
+        if (const auto repeat = repeats_.add(puzzle, places_.size())) {
+            const Place& earlier = places_[repeat->tag];
+            check.repeats = spanwright::EarlierProblem{earlier.file, earlier.line,
+                                                       earlier.file == name, repeat->image};
+        } else {
+            places_.push_back({name, lineNumber});
+        }
         if (check.exact.verdict != spanwright::exact::Verdict::Unique && status_ == ALL_UNIQUE)
             status_ = NOT_UNIQUE;
         const std::string report =
@@ -117,8 +128,16 @@ class Checker {
         status_ = TROUBLE;
     }
 
+    /// Where a problem seen first was, by the tag it has among the repeats.
+    struct Place {
+        std::string file;
+        long line;
+    };
+
     bool json_;
     spanwright::ReportOptions options_;
+    spanwright::RepeatFinder repeats_;
+    std::vector<Place> places_;
     int status_ = ALL_UNIQUE;
     bool outputFailed_ = false;
 };

@@ -10,9 +10,12 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "app/cli/input_file.h"
 #include "app/cli/program.h"
+#include "generator/derivation.h"
+#include "pack/pack.h"
 #include "puzzle/benchmark_text.h"
 #include "puzzle/game_id.h"
 #include "puzzle/line_reader.h"
@@ -25,7 +28,7 @@ using spanwright::Puzzle;
 
 constexpr const char* PROGRAM = "spanwright-convert";
 
-enum class Format { Line, Id, Has, Text };
+enum class Format { Line, Id, Has, Text, Json, Csv };
 
 struct FormatName {
     const char* name;
@@ -35,10 +38,9 @@ struct FormatName {
 };
 
 constexpr FormatName FORMATS[] = {
-    {"line", Format::Line, true, true},
-    {"id", Format::Id, true, true},
-    {"has", Format::Has, true, false},
-    {"text", Format::Text, false, true},
+    {"line", Format::Line, true, true},  {"id", Format::Id, true, true},
+    {"has", Format::Has, true, false},   {"text", Format::Text, false, true},
+    {"json", Format::Json, false, true}, {"csv", Format::Csv, false, true},
 };
 
 void printHelp() {
@@ -48,7 +50,7 @@ void printHelp() {
         "with --from has). With no FILE, or when FILE is -, read standard input.\n"
         "\n"
         "  -f, --from FORMAT   the input format: line (default), id or has\n"
-        "  -t, --to FORMAT     the output format: line (default), id or text\n"
+        "  -t, --to FORMAT     the output format: line (default), id, text, json or csv\n"
         "  -h, --help          show this help and exit\n"
         "  -V, --version       show the version and exit\n"
         "\n"
@@ -58,7 +60,14 @@ void printHelp() {
         "        Collection, such as 7x5m2:2e3a4b3i1a2a4a3a2e\n"
         "  has   a file of the published Hashiwokakero benchmark set (input only)\n"
         "  text  a picture of the blank puzzle for UTF-8 terminals (output only)\n"
+        "  json  a pack for apps, one JSON object per problem and line: width, height,\n"
+        "        level, score, grade, islands, problem, id, rows, solution, hash\n"
+        "        (output only)\n"
+        "  csv   the same fields as CSV, a header line first (output only)\n"
         "\n"
+        "A problem without a grade (difficulty 0, as from a game ID) is graded by\n"
+        "deduction for line, json and csv. A pack problem without exactly one solution\n"
+        "is written with a null solution and a warning.\n"
         "Blank lines are passed over. A problem that cannot be converted is reported on\n"
         "standard error with its file and line, and the others are still converted.\n"
         "Exit status: 0 when everything was converted, 1 when something was not, 2 for a\n"
@@ -110,10 +119,15 @@ void Converter::report(const std::string& where, const std::string& message) {
 
 void Converter::write(const Puzzle& puzzle, const std::string& where) {
     std::string text;
+    std::vector<std::string> warnings;  // said after the record they are about
     switch (to_) {
-        case Format::Line:
-            text = spanwright::formatProblemLine(puzzle);
+        case Format::Line: {
+            // An imported board carries no grade; it gets the one deduction gives it.
+            Puzzle graded = spanwright::copyPuzzle(puzzle);
+            spanwright::gradeIfUngraded(graded);
+            text = spanwright::formatProblemLine(graded);
             break;
+        }
         case Format::Id: {
             std::string err;
             if (!spanwright::formatGameId(puzzle, text, &err)) {
@@ -127,11 +141,21 @@ void Converter::write(const Puzzle& puzzle, const std::string& where) {
             // Pictures are set apart by an empty line.
             text = (wroteProblem_ ? "\n" : "") + spanwright::formatPuzzlePicture(puzzle);
             break;
+        case Format::Json:
+        case Format::Csv: {
+            const spanwright::PackEntry entry = spanwright::makePackEntry(puzzle);
+            warnings = spanwright::packEntryFaults(entry);
+            text = to_ == Format::Json ? spanwright::packJsonLine(entry)
+                                       : spanwright::packCsvLine(entry);
+            break;
+        }
         case Format::Has:
             break;  // refused on the command line
     }
     wroteProblem_ = true;
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) outputFailed_ = true;
+    for (const std::string& warning : warnings)
+        report(where, "warning: " + warning);
 }
 
 void Converter::convertLines(std::FILE* file, const std::string& name) {
@@ -247,7 +271,9 @@ int main(int argc, char** argv) {
                         PROGRAM, "--from '%s' is none of the input formats line, id, has", optarg);
                 if (choice == 't' && !(format && format->writable))
                     return spanwright::usageError(
-                        PROGRAM, "--to '%s' is none of the output formats line, id, text", optarg);
+                        PROGRAM,
+                        "--to '%s' is none of the output formats line, id, text, json, csv",
+                        optarg);
                 (choice == 'f' ? from : to) = format->format;
                 break;
             default:
@@ -256,6 +282,11 @@ int main(int argc, char** argv) {
     }
 
     Converter converter(from, to);
+    // A CSV pack is a table even when it holds no problem: the header comes first.
+    if (to == Format::Csv) {
+        const std::string header = spanwright::packCsvHeader();
+        std::fwrite(header.data(), 1, header.size(), stdout);
+    }
     if (optind == argc) converter.convertFile("-");
     for (int i = optind; i < argc && !converter.outputFailed(); ++i)
         converter.convertFile(argv[i]);

@@ -7,8 +7,10 @@
 
 #include "app/cli/input_file.h"
 #include "app/cli/program.h"
+#include "generator/derivation.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
+#include "puzzle/puzzle_input.h"
 
 namespace spanwright {
 namespace {
@@ -38,17 +40,19 @@ bool readFile(const char* program, const std::string& path, Book& book,
                          std::generic_category().message(reader.error()).c_str());
             return false;
         }
-        LineFault fault = LineFault::TooLong;
+        std::string err =
+            std::string("not a problem line: ") + describeLineFault(LineFault::TooLong);
         SheetPuzzle entry;
         if (status == LineReader::Status::Line) {
             if (isBlankLine(line)) continue;
-            if (parseProblemLine(entry.puzzle, line, &fault)) fault = LineFault::None;
+            if (readPuzzleLine(entry.puzzle, line, &err)) err.clear();
         }
-        if (fault != LineFault::None) {
-            std::fprintf(stderr, "%s: %s:%ld: not a problem line: %s\n", program, shown.c_str(),
-                         lineNumber, describeLineFault(fault));
+        if (!err.empty()) {
+            std::fprintf(stderr, "%s: %s:%ld: %s\n", program, shown.c_str(), lineNumber,
+                         err.c_str());
             return false;
         }
+        gradeIfUngraded(entry.puzzle);
         entry.number = int(book.puzzles.size()) + 1;
         book.puzzles.push_back(std::move(entry));
         origins.push_back({shown, lineNumber});

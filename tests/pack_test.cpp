@@ -1,0 +1,127 @@
+// Packs for apps as spanwright-convert writes them, repeats as spanwright-check names them,
+// and game IDs read wherever problem lines are.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "puzzle/canonical.h"
+#include "puzzle/game_id.h"
+#include "puzzle/problem_line.h"
+#include "tests/support/run_command.h"
+
+namespace spanwright {
+namespace {
+
+using testing::CommandResult;
+using testing::readFile;
+using testing::runCommand;
+using testing::TempDir;
+
+const std::string kPackData = std::string(SPANWRIGHT_TEST_DATA) + "/pack/";
+constexpr const char* TEN =
+    "2/10/10/3...4.4..3/.......1../4..1....1./..3.4.1..3/...1....../....4..3.2/2..3..4.3./"
+    "..4..1...2/........1./1.2.1.3..3/\n";
+
+// The small pack holds a puzzle without a grade, one whose board is too small for a game
+// ID, one with two solutions and a graded 10 x 10: every field, null ones included.
+TEST(Pack, JsonAndCsvFieldsOfASmallPack) {
+    const std::string input = kPackData + "small.txt";
+    const std::string warnings = "spanwright-convert: " + input +
+                                 ":3: warning: no game ID (the board is 3 x 1; the collection's "
+                                 "apps open boards of 3 x 3 and more); its id is null\n"
+                                 "spanwright-convert: " +
+                                 input +
+                                 ":4: warning: the puzzle has several solutions; its solution "
+                                 "is null\n";
+    for (const char* format : {"json", "csv"}) {
+        const CommandResult result = runCommand(SPANWRIGHT_CONVERT_EXE, {"--to", format, input});
+        EXPECT_EQ(result.out, readFile(kPackData + "small." + format)) << format;
+        EXPECT_EQ(result.err, warnings) << format;
+        EXPECT_EQ(result.status, 1) << format;
+    }
+    const CommandResult empty = runCommand(SPANWRIGHT_CONVERT_EXE, {"--to", "csv"});
+    EXPECT_EQ(empty.out, "width,height,level,score,grade,islands,problem,id,rows,solution,hash\n");
+    EXPECT_EQ(empty.status, 0);
+}
+
+TEST(CheckRepeats, EveryImageOfAnEarlierProblemIsNamed) {
+    Puzzle ten;
+    ASSERT_TRUE(parseProblemLine(ten, TEN));
+    std::string lines = TEN;
+    for (const Image image : ALL_IMAGES)
+        lines += formatProblemLine(imageOf(ten, image));
+    TempDir dir;
+    const std::string first = dir.write("first.txt", lines);
+    const std::string second = dir.write("second.txt", "\n" + formatProblemLine(ten));
+
+    const CommandResult text = runCommand(SPANWRIGHT_CHECK_EXE, {first, second});
+    std::vector<std::string> endings;
+    for (std::size_t start = 0; start < text.out.size();) {
+        const std::size_t end = text.out.find('\n', start);
+        const std::string line = text.out.substr(start, end - start);
+        const std::size_t repeats = line.find("; repeats");
+        endings.push_back(repeats == std::string::npos ? "" : line.substr(repeats + 2));
+        start = end + 1;
+    }
+    EXPECT_EQ(endings, (std::vector<std::string>{
+                           "",
+                           "repeats line 1",
+                           "repeats line 1, turned a half turn",
+                           "repeats line 1, mirrored left to right",
+                           "repeats line 1, mirrored top to bottom",
+                           "repeats line 1, turned a quarter turn clockwise",
+                           "repeats line 1, turned a quarter turn anticlockwise",
+                           "repeats line 1, mirrored in the diagonal from the top left",
+                           "repeats line 1, mirrored in the diagonal from the top right",
+                           "repeats " + first + ":1",
+                       }));
+    EXPECT_EQ(text.status, 0);
+
+    const CommandResult json = runCommand(SPANWRIGHT_CHECK_EXE, {"--json", first});
+    EXPECT_NE(json.out.find("\"line\":1,"), std::string::npos);
+    EXPECT_EQ(json.out.find("\"repeats\":null"), json.out.rfind("\"repeats\":null")) << json.out;
+    EXPECT_NE(json.out.find("\"repeats\":{\"file\":\"" + first +
+                            "\",\"line\":1,\"image\":\"quarter-turn\"}"),
+              std::string::npos)
+        << json.out;
+}
+
+TEST(GameIds, CheckAndSheetReadThemBesideProblemLines) {
+    Puzzle ten;
+    ASSERT_TRUE(parseProblemLine(ten, TEN));
+    std::string id;
+    ASSERT_TRUE(formatGameId(ten, id, nullptr));
+    TempDir dir;
+    const std::string mixed = dir.write("mixed.txt", TEN + id + "\n");
+
+    const CommandResult check = runCommand(SPANWRIGHT_CHECK_EXE, {mixed});
+    EXPECT_EQ(check.out, mixed +
+                             ":1: unique, 10x10, 29 islands, solved by deduction (grade 2, "
+                             "technique trial)\n" +
+                             mixed +
+                             ":2: unique, 10x10, 29 islands, solved by deduction (grade 2, "
+                             "technique trial); repeats line 1\n");
+    EXPECT_EQ(check.status, 0) << check.err;
+
+    const CommandResult sheet =
+        runCommand(SPANWRIGHT_SHEET_EXE, {"-o", dir.path() + "/ids.svg", mixed});
+    EXPECT_EQ(sheet.status, 0) << sheet.err;
+    EXPECT_FALSE(readFile(dir.path() + "/ids.svg").empty());
+
+    const std::string neither = dir.write("neither.txt", id + "\n10 by 10\n");
+    const std::string message = neither +
+                                ":2: neither a problem line (difficulty/height/width/rows) nor a "
+                                "game ID (WxH:description)\n";
+    const CommandResult checkRefused = runCommand(SPANWRIGHT_CHECK_EXE, {neither});
+    EXPECT_EQ(checkRefused.err, "spanwright-check: " + message);
+    EXPECT_EQ(checkRefused.status, 2);
+    const CommandResult sheetRefused =
+        runCommand(SPANWRIGHT_SHEET_EXE, {"-o", dir.path() + "/no.svg", neither});
+    EXPECT_EQ(sheetRefused.err, "spanwright-sheet: " + message);
+    EXPECT_EQ(sheetRefused.status, 1);
+}
+
+}  // namespace
+}  // namespace spanwright
