@@ -6,12 +6,11 @@
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <unordered_set>
 #include <vector>
 
 #include "exact/exact_solver.h"
 #include "generator/derivation.h"
-#include "maker/canonical_form.h"
+#include "puzzle/canonical.h"
 #include "solver/solve.h"
 
 namespace spanwright::maker {
@@ -99,7 +98,7 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
                 break;
             made.grade = fixedGrade(puzzle);
             puzzle.difficulty = std::int8_t(made.grade);
-            made.hash = canonicalHash(puzzle);
+            made.hash = canonicalForm(puzzle).hash;
             made.puzzle = std::move(puzzle);
             made.solution = solution;
             made.level = rating.level;
@@ -155,7 +154,7 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
     for (int k = 0; k < std::max(1, jobs); ++k)
         workers.emplace_back(work);
 
-    std::unordered_set<std::uint64_t> seen;
+    RepeatFinder seen;
     for (; taken < count;) {
         Slot slot;
         {
@@ -168,7 +167,8 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
         bool made = slot.made;
         // A repeat is remade here, in order, so which puzzle replaces it does not depend on
         // the threads.
-        for (std::uint32_t round = 1; made && seen.count(slot.puzzle.hash) != 0; ++round) {
+        for (std::uint32_t round = 1; made && seen.add(slot.puzzle.puzzle, std::size_t(taken));
+             ++round) {
             std::int64_t drawn = 0;
             made = makePuzzle(request, std::uint64_t(taken), round, slot.puzzle, drawn);
             boards += drawn;
@@ -177,7 +177,6 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
             outcome.end = BatchOutcome::End::Unreachable;
             break;
         }
-        seen.insert(slot.puzzle.hash);
         if (!write(slot.puzzle)) {
             outcome.end = BatchOutcome::End::WriteFailed;
             break;

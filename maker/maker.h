@@ -56,7 +56,7 @@ struct MadePuzzle {
     double score = 0;         ///< the ladder's score
     int grade = 0;            ///< the fixed solver's grade, 1 to 5 (5 when it cannot finish)
     int islands = 0;
-    std::uint64_t hash = 0;  ///< canonicalHash of the puzzle
+    std::uint64_t hash = 0;  ///< the hash of its canonical form
 };
 
 /// Boards drawn for one puzzle before the request is called unreachable: a rung met less

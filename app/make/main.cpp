@@ -3,6 +3,7 @@
 #include <getopt.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -10,8 +11,8 @@
 #include <thread>
 
 #include "app/cli/program.h"
-#include "maker/json_record.h"
 #include "maker/maker.h"
+#include "pack/pack.h"
 #include "puzzle/game_id.h"
 #include "puzzle/problem_line.h"
 
@@ -219,14 +220,26 @@ int main(int argc, char** argv) {
                 text += '\n';
                 break;
             case Format::Json: {
-                maker::JsonRecord record;
-                record.puzzle = &made.puzzle;
-                record.solution = &made.solution;
-                record.level = levelName;
-                record.score = made.score;
-                record.islands = made.islands;
-                record.hash = made.hash;
-                text = maker::jsonRecord(record);
+                // The same record as every other pack, filled from what making the puzzle
+                // found already: no second solve.
+                spanwright::PackEntry entry;
+                entry.puzzle.width = made.puzzle.width;
+                entry.puzzle.height = made.puzzle.height;
+                entry.puzzle.difficulty = made.puzzle.difficulty;
+                entry.puzzle.allocateCells();
+                std::copy_n(made.puzzle.cells.get(), made.puzzle.cellCount(),
+                            entry.puzzle.cells.get());
+                entry.islands = made.islands;
+                entry.grade = made.grade;
+                entry.rating.rated = true;
+                entry.rating.level = std::string(levelName);
+                entry.rating.score = made.score;
+                if (!spanwright::formatGameId(made.puzzle, entry.id, &entry.idFault))
+                    entry.id.clear();
+                entry.verdict = spanwright::exact::Verdict::Unique;
+                entry.solution = made.solution;
+                entry.hash = made.hash;
+                text = spanwright::packJsonLine(entry);
                 break;
             }
         }
