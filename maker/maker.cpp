@@ -167,14 +167,16 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
         bool made = slot.made;
         // A repeat is remade here, in order, so which puzzle replaces it does not depend on
         // the threads.
-        for (std::uint32_t round = 1; made && seen.add(slot.puzzle.puzzle, std::size_t(taken));
+        std::uint32_t round = 1;
+        for (;
+             made && round <= MAX_REPEAT_ROUNDS && seen.add(slot.puzzle.puzzle, std::size_t(taken));
              ++round) {
             std::int64_t drawn = 0;
             made = makePuzzle(request, std::uint64_t(taken), round, slot.puzzle, drawn);
             boards += drawn;
         }
-        if (!made) {
-            outcome.end = BatchOutcome::End::Unreachable;
+        if (!made || round > MAX_REPEAT_ROUNDS) {
+            outcome.end = made ? BatchOutcome::End::Exhausted : BatchOutcome::End::Unreachable;
             break;
         }
         if (!write(slot.puzzle)) {

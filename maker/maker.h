@@ -63,6 +63,10 @@ struct MadePuzzle {
 /// often than once in this many boards is out of reach at that size and share.
 inline constexpr std::int64_t MAX_BOARDS_PER_PUZZLE = 20000;
 
+/// Remakes of one puzzle that repeated an earlier one before the run is called exhausted:
+/// small boards hold few different puzzles, and a run that asks for more would never end.
+inline constexpr std::uint32_t MAX_REPEAT_ROUNDS = 200;
+
 /// Draws boards for puzzle `index` of a run, round `round` (a later round replaces a
 /// repeat), until one needs exactly the rung asked for. False after MAX_BOARDS_PER_PUZZLE
 /// boards. `boards` counts every board drawn. The result depends on nothing but the
@@ -75,7 +79,12 @@ int fixedGrade(const Puzzle& puzzle);
 
 /// How a run ended.
 struct BatchOutcome {
-    enum class End { Done, WriteFailed, Unreachable } end = End::Done;
+    enum class End {
+        Done,
+        WriteFailed,
+        Unreachable,  ///< a puzzle was not met in MAX_BOARDS_PER_PUZZLE boards
+        Exhausted,    ///< a puzzle repeated an earlier one MAX_REPEAT_ROUNDS times in a row
+    } end = End::Done;
     std::int64_t written = 0;
     std::int64_t boards = 0;  ///< boards drawn in all
 };

@@ -187,6 +187,13 @@ int main(int argc, char** argv) {
                         PROGRAM, "--format '%s' is none of line, id, json", optarg);
                 break;
             default:
+                // A negative count reads as an option to getopt; name it as the count it is.
+                if (choice == '?' && optopt >= '0' && optopt <= '9')
+                    for (int k = 1; k < argc; ++k)
+                        if (argv[k][0] == '-' && argv[k][1] == optopt)
+                            return spanwright::usageError(
+                                PROGRAM, "COUNT '%s' is not a number from 0 to %ld", argv[k],
+                                MAX_COUNT);
                 return spanwright::answerCommonOption(PROGRAM, choice, argv, printHelp);
         }
     }
@@ -252,6 +259,17 @@ int main(int argc, char** argv) {
     if (outcome.end == maker::BatchOutcome::End::WriteFailed || std::fflush(stdout) != 0 ||
         std::ferror(stdout) != 0) {
         std::fprintf(stderr, "%s: failed to write to standard output\n", PROGRAM);
+        return 1;
+    }
+    if (outcome.end == maker::BatchOutcome::End::Exhausted) {
+        std::fprintf(stderr,
+                     "%s: only %lld different %s puzzles of %dx%d with %d%% islands and "
+                     "symmetry %s turned up: the next one repeated an earlier one %lu times "
+                     "in a row\n",
+                     PROGRAM, static_cast<long long>(outcome.written),
+                     std::string(levelName).c_str(), request.width, request.height,
+                     request.islandPercent, symmetryName(request.symmetry),
+                     static_cast<unsigned long>(maker::MAX_REPEAT_ROUNDS));
         return 1;
     }
     if (outcome.end == maker::BatchOutcome::End::Unreachable) {
