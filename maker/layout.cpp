@@ -12,17 +12,6 @@ namespace {
 constexpr std::array<int, 4> ROW_STEP = {0, 1, 0, -1};
 constexpr std::array<int, 4> COLUMN_STEP = {1, 0, -1, 0};
 
-/// Draws a bridge length of 2 (neighbouring islands never touch) and more, short ones
-/// likelier, as in hand-made puzzles where most bridges span a few cells.
-int drawLength(RandomSource& random, int longest) {
-    const int spread = std::max(1, longest - 1);
-    // The smaller of two uniform draws: a length of 2 is about twice as likely as the
-    // longest one in the middle of the range.
-    const int first = random.drawBelow(spread);
-    const int second = random.drawBelow(spread);
-    return 2 + std::min(first, second);
-}
-
 class Drawer {
   public:
     Drawer(RandomSource& random, const LayoutShape& shape, Layout& layout)
@@ -217,13 +206,22 @@ bool Drawer::draw() {
         placeIsland(firstImage);
     }
     // Grow from random islands in random directions; give up on the target once many
-    // draws in a row found no room, as a crowded board has little left.
-    const int patience = 40 + 4 * target;
+    // draws in a row found no room, as a crowded board has little left. One draw picks
+    // the island, the direction and the length together: the layout is most of a cheap
+    // puzzle's cost, and a crowded board misses often.
+    const int patience = 20 + 2 * target;
+    const int spread = std::max(1, longest - 1);
     for (int misses = 0; int(layout_.islands.size()) < target && misses < patience;) {
-        const int from =
-            layout_.islands[std::size_t(random_.drawBelow(int(layout_.islands.size())))];
-        const int d = random_.drawBelow(4);
-        if (grow(from, d, drawLength(random_, longest)))
+        const int islands = int(layout_.islands.size());
+        int pick = random_.drawBelow(islands * 4 * spread * spread);
+        const int from = layout_.islands[std::size_t(pick % islands)];
+        pick /= islands;
+        const int d = pick % 4;
+        pick /= 4;
+        // The smaller of two uniform lengths: short bridges likelier, as in hand-made
+        // puzzles where most bridges span a few cells.
+        const int length = 2 + std::min(pick % spread, pick / spread);
+        if (grow(from, d, length))
             misses = 0;
         else
             ++misses;
