@@ -213,14 +213,13 @@ bool Drawer::draw() {
     const int spread = std::max(1, longest - 1);
     for (int misses = 0; int(layout_.islands.size()) < target && misses < patience;) {
         const int islands = int(layout_.islands.size());
-        int pick = random_.drawBelow(islands * 4 * spread * spread);
+        int pick = random_.drawBelow(islands * 4 * spread);
         const int from = layout_.islands[std::size_t(pick % islands)];
         pick /= islands;
         const int d = pick % 4;
-        pick /= 4;
-        // The smaller of two uniform lengths: short bridges likelier, as in hand-made
-        // puzzles where most bridges span a few cells.
-        const int length = 2 + std::min(pick % spread, pick / spread);
+        // Lengths uniform up to half the board: when short ones were likelier, the islands
+        // settled on a lattice two cells apart, which looked machine-made.
+        const int length = 2 + pick / 4;
         if (grow(from, d, length))
             misses = 0;
         else
