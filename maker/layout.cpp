@@ -219,11 +219,12 @@ bool Drawer::draw() {
         const int d = pick % 4;
         // Lengths uniform up to half the board: when short ones were likelier, the islands
         // settled on a lattice two cells apart, which looked machine-made.
-        const int length = 2 + pick / 4;
-        if (grow(from, d, length))
-            misses = 0;
-        else
-            ++misses;
+        // Where the drawn length finds no room, a shorter one may: trying them down to 2
+        // lets a board fill up to the share asked for instead of stalling with gaps.
+        bool grown = false;
+        for (int length = 2 + pick / 4; length >= 2 && !grown; --length)
+            grown = grow(from, d, length);
+        misses = grown ? 0 : misses + 1;
     }
     if (layout_.islands.size() < 2 || !connectGroups()) return false;
     addLoops();
