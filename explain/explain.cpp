@@ -1,19 +1,278 @@
 #include "explain/explain.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "explain/model.h"
+#include "explain/rules.h"
+
 namespace spanwright::explain {
 
 namespace {
-constexpr std::string_view RUNG_NAMES[RUNG_COUNT] = {"easy", "medium", "hard", "expert", "extreme"};
+
+constexpr std::array<std::string_view, RUNG_COUNT> RUNG_NAMES = {"easy", "medium", "hard", "expert",
+                                                                 "extreme"};
+
+/// What one step of each technique adds to the score (in the order of Technique): nothing
+/// for the easy ones that settle lines, a little for the easy ones that only give some
+/// lines a first bridge, then about three times as much for each rung up. The sum is taken
+/// per hundred islands so that the score says how hard a board is, not how big.
+constexpr std::array<double, TECHNIQUE_COUNT> TECHNIQUE_WEIGHT = {0, 0, 0.05, 0.05, 0.25, 1,
+                                                                  3, 3, 9,    9,    27};
+
+constexpr std::array<const char*, 9> NUMBER_WORDS = {"no",   "one", "two",   "three", "four",
+                                                     "five", "six", "seven", "eight"};
+
+std::string number(int n) {
+    return n >= 0 && n < int(NUMBER_WORDS.size()) ? NUMBER_WORDS[std::size_t(n)]
+                                                  : std::to_string(n);
 }
+
+std::string bridges(int n) {
+    return number(n) + (n == 1 ? " bridge" : " bridges");
+}
+
+/// Writes the sentences of one puzzle's steps.
+class Writer {
+  public:
+    explicit Writer(const Geometry& g) : g_(g) {}
+
+    /// "the 4 at (1,1)", with "in the top left corner" where it is one.
+    std::string island(int x, bool corner = true) const {
+        const int r = g_.row[std::size_t(x)], c = g_.column[std::size_t(x)];
+        std::string text = "the " + std::to_string(g_.need[std::size_t(x)]) + " at (" +
+                           std::to_string(r + 1) + "," + std::to_string(c + 1) + ")";
+        if (!corner) return text;
+        const bool top = r == 0, bottom = r == g_.height - 1, left = c == 0,
+                   right = c == g_.width - 1;
+        if ((top || bottom) && (left || right) && g_.height > 1 && g_.width > 1)
+            text += std::string(" in the ") + (top ? "top " : "bottom ") +
+                    (left ? "left" : "right") + " corner";
+        return text;
+    }
+    std::string between(int line) const {
+        return island(g_.lineA[std::size_t(line)], false) + " and " +
+               island(g_.lineB[std::size_t(line)], false);
+    }
+    /// What bounds [least, most] say about a line that had `before` bridges for certain, as
+    /// the end of a sentence.
+    static std::string outcome(int before, int least, int most, bool plural) {
+        const char* is = plural ? "are" : "is";
+        const char* gets = plural ? "get" : "gets";
+        const char* stays = plural ? "stay" : "stays";
+        if (least == most) {
+            if (least == 0) return std::string(stays) + " empty";
+            if (least == before) return std::string(stays) + (least == 1 ? " single" : " double");
+            if (least == 2 && before == 1) return std::string(gets) + " a second bridge";
+            return std::string(is) + (least == 1 ? " single" : " double");
+        }
+        if (most == 2) return std::string(gets) + " at least " + bridges(least);
+        return std::string(plural ? "carry" : "carries") + " at most one bridge";
+    }
+    /// "its line to A is double and its lines to B and C stay empty", lines grouped by outcome.
+    std::string conclusions(const State& s, int x, const std::vector<Change>& changes) const {
+        const auto before = [&](const Change& c) { return int(s.least[std::size_t(c.line)]); };
+        std::vector<bool> done(changes.size(), false);
+        std::string text;
+        for (std::size_t i = 0; i < changes.size(); ++i) {
+            if (done[i]) continue;
+            std::vector<std::size_t> same;
+            for (std::size_t j = i; j < changes.size(); ++j)
+                if (!done[j] && changes[j].least == changes[i].least &&
+                    changes[j].most == changes[i].most && before(changes[j]) == before(changes[i]))
+                    same.push_back(j), done[j] = true;
+            if (!text.empty()) text += " and ";
+            text += same.size() == 1 ? "its line to " : "its lines to ";
+            for (std::size_t k = 0; k < same.size(); ++k) {
+                if (k > 0) text += k + 1 == same.size() ? " and " : ", ";
+                text += island(g_.other(changes[same[k]].line, x), false);
+            }
+            text += " " +
+                    outcome(before(changes[i]), changes[i].least, changes[i].most, same.size() > 1);
+        }
+        return text;
+    }
+
+    std::string reason(const State& s, const Found& f) const {
+        switch (f.procedure) {
+            case FULL_RULE:
+            case CLUE_RULE:
+            case CAPACITY_RULE:
+                return clueReason(s, f);
+            case CROSS_RULE: {
+                std::string text = "The bridge between " + between(f.line) + " crosses ";
+                if (f.changes.size() == 1)
+                    return text + "the line between " + between(f.changes[0].line) +
+                           ", so that line stays empty.";
+                text += "the lines between ";
+                for (std::size_t k = 0; k < f.changes.size(); ++k) {
+                    if (k > 0) text += k + 1 == f.changes.size() ? " and between " : ", between ";
+                    text += between(f.changes[k].line);
+                }
+                return text + ", so they stay empty.";
+            }
+            case PAIR_SEAL: {
+                const int a = g_.lineA[std::size_t(f.line)], b = g_.lineB[std::size_t(f.line)];
+                const std::string what = f.sealValue == 2 ? "A double bridge" : "A bridge";
+                const Change& c = f.changes[0];
+                if (f.technique == ISOLATED_PAIR)
+                    return what + " between " + island(a) + " and " + island(b) +
+                           " would finish both and cut them off from the other islands, so that "
+                           "line " +
+                           outcome(int(s.least[std::size_t(c.line)]), c.least, c.most, false) + ".";
+                const int size = s.size[std::size_t(s.root(a))] + s.size[std::size_t(s.root(b))];
+                return what + " between " + island(a) + " and " + island(b) + " would finish all " +
+                       std::to_string(size) +
+                       " islands it joins and cut them off from the others, so that line " +
+                       outcome(int(s.least[std::size_t(c.line)]), c.least, c.most, false) + ".";
+            }
+            case ONLY_EXIT_RULE: {
+                const int x = f.island, size = s.size[std::size_t(s.root(x))];
+                const int far = g_.other(f.line, x);
+                std::string who = size == 1 ? upper(island(x))
+                                            : "The group of " + std::to_string(size) +
+                                                  " islands joined to " + island(x);
+                return who + " can reach the other islands only through the line from " +
+                       island(x, false) + " to " + island(far, false) +
+                       ", so that line gets at least one bridge.";
+            }
+            case ISLAND_SEAL: {
+                // Only the lines that the sealing way would add bridges to.
+                std::string example;
+                for (int d = 0; d < 4; ++d) {
+                    const int l = g_.lineAt[std::size_t(f.island)][std::size_t(d)];
+                    if (l < 0) continue;
+                    const int low = s.least[std::size_t(l)], value = f.example[std::size_t(d)];
+                    if (value == low) continue;
+                    if (!example.empty()) example += " and ";
+                    example += low == 1     ? "a second bridge"
+                               : value == 1 ? "a bridge"
+                                            : "two bridges";
+                    example += " to " + island(g_.other(l, f.island), false);
+                }
+                return upper(island(f.island)) +
+                       " must not close its group off from the other islands (as " + example +
+                       " would), so " + conclusions(s, f.island, f.changes) + ".";
+            }
+            case TRIAL_RULE:
+                return trialReason(s, f);
+            case PROCEDURE_COUNT:
+                break;
+        }
+        return "";
+    }
+
+  private:
+    static std::string upper(std::string text) {
+        if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = char(text[0] - 'a' + 'A');
+        return text;
+    }
+
+    std::string clueReason(const State& s, const Found& f) const {
+        const int x = f.island, need = g_.need[std::size_t(x)];
+        const std::string who = upper(island(x));
+        const std::string so = ", so " + conclusions(s, x, f.changes) + ".";
+        if (f.technique == FINISHED_ISLAND) return who + " already has all its bridges" + so;
+        const std::string needs = f.remaining == need ? " needs " + bridges(need)
+                                                      : " still needs " + bridges(f.remaining);
+        if (f.technique == ONE_EACH_WAY)
+            return who + needs + " and cannot get them with any line left empty" + so;
+        int open = 0;
+        for (const int l : g_.lineAt[std::size_t(x)])
+            if (l >= 0 && s.least[std::size_t(l)] < s.most[std::size_t(l)]) ++open;
+        std::string text = who + needs;
+        const int room = f.capacity - s.known[std::size_t(x)];
+        int lines = 0;
+        for (const int l : g_.lineAt[std::size_t(x)])
+            lines += l >= 0;
+        if (open == 1 && f.technique != NEIGHBOUR_CAPACITY)
+            text += lines == 1 ? " and has only one line" : " and has only one line left open";
+        else
+            text += " and its lines can take " + (room == f.remaining
+                                                      ? std::string("only that many")
+                                                      : "at most " + number(room) + " more");
+        if (f.technique == NEIGHBOUR_CAPACITY) {
+            // Name what holds each line below what the island alone would allow it.
+            std::string limits;
+            int count = 0;
+            for (const int l : g_.lineAt[std::size_t(x)]) {
+                if (l < 0) continue;
+                const int low = s.least[std::size_t(l)], lineRoom = s.effectiveMost(g_, l) - low;
+                if (low == s.most[std::size_t(l)] || lineRoom >= std::min(2, need) - low) continue;
+                const int far = g_.other(l, x), spare = s.spare(g_, far);
+                if (count++ > 0) limits += " and ";
+                if (spare == 0)
+                    limits += island(far, false) + " is full";
+                else if (spare == lineRoom)
+                    limits += island(far, false) + " can take only " + number(spare) +
+                              (s.known[std::size_t(far)] == 0 ? "" : " more");
+                else
+                    limits += "its line to " + island(far, false) + " can carry only " +
+                              number(lineRoom) + " more";
+            }
+            if (count > 0) text += ", as " + limits;
+        }
+        return text + so;
+    }
+
+    std::string trialReason(const State& s, const Found& f) const {
+        const int least = f.hypothesisLeast, most = f.hypothesisMost;
+        std::string guess;
+        if (least == most)
+            guess = least == 0   ? "had no bridge"
+                    : least == 1 ? "had a single bridge"
+                                 : "were double";
+        else if (most == 2)
+            guess = least == 1 ? "had a bridge" : "had two bridges";
+        else
+            guess = "had at most one bridge";
+        std::string fault;
+        if (f.faultIsland < 0)
+            fault = "nothing would fit";
+        else if (f.faultKind == 0)
+            fault = island(f.faultIsland, false) + " could not get all its bridges";
+        else if (f.faultKind == 1)
+            fault = island(f.faultIsland, false) + " would get too many bridges";
+        else
+            fault =
+                "the group of " + island(f.faultIsland, false) + " would be cut off from the rest";
+        const Change& c = f.changes[0];
+        std::string text = "If the line between " + between(f.line) + " " + guess + ", ";
+        text += f.trialSteps == 0 ? fault
+                                  : "then after " + std::to_string(f.trialSteps) +
+                                        (f.trialSteps == 1 ? " step " : " steps ") + fault;
+        return text + "; so that line " +
+               outcome(int(s.least[std::size_t(c.line)]), c.least, c.most, false) + ".";
+    }
+
+    const Geometry& g_;
+};
+
+/// Lays the bridges of a game in progress; false when one of them is no line of the puzzle
+/// or cannot be there.
+void layBridges(const Geometry& g, State& s, const std::vector<Bridge>& laid) {
+    for (const Bridge& b : laid) {
+        const int line = g.lineBetween(b.row1, b.column1, b.row2, b.column2);
+        if (line < 0 || b.bridges < 1 || b.bridges > 2) {
+            s.contradiction = true;
+            continue;
+        }
+        s.narrow(g, line, b.bridges, 2);
+    }
+}
+
+}  // namespace
 
 std::string_view rungName(Rung rung) {
     const int index = int(rung) - 1;
-    return index >= 0 && index < RUNG_COUNT ? RUNG_NAMES[index] : std::string_view("unknown");
+    return index >= 0 && index < RUNG_COUNT ? RUNG_NAMES[std::size_t(index)]
+                                            : std::string_view("unknown");
 }
 
 bool parseRung(std::string_view name, Rung& rung) {
     for (int index = 0; index < RUNG_COUNT; ++index) {
-        if (RUNG_NAMES[index] == name) {
+        if (RUNG_NAMES[std::size_t(index)] == name) {
             rung = Rung(index + 1);
             return true;
         }
@@ -21,12 +280,75 @@ bool parseRung(std::string_view name, Rung& rung) {
     return false;
 }
 
-Explanation explainPuzzle(const Puzzle&, const Options&) {
-    return {};
+Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
+    Explanation result;
+    Geometry g;
+    g.build(puzzle);
+    State s;
+    s.reset(g);
+    layBridges(g, s, options.laid);
+    StepFinder finder(g);
+    const Writer writer(g);
+    Found found;
+    while (!s.contradiction && result.steps.size() < options.maxSteps && !s.solved(g)) {
+        if (!finder.find(s, options.highest, found)) break;
+        Step step;
+        step.rung = PROCEDURE_RUNG[std::size_t(found.procedure)];
+        step.technique = TECHNIQUE_NAMES[std::size_t(found.technique)];
+        if (found.island >= 0)
+            step.islands.push_back(
+                {g.row[std::size_t(found.island)], g.column[std::size_t(found.island)]});
+        if (found.line >= 0)
+            for (const int x : {g.lineA[std::size_t(found.line)], g.lineB[std::size_t(found.line)]})
+                if (x != found.island)
+                    step.islands.push_back({g.row[std::size_t(x)], g.column[std::size_t(x)]});
+        for (const Change& c : found.changes) {
+            const int a = g.lineA[std::size_t(c.line)], b = g.lineB[std::size_t(c.line)];
+            step.sets.push_back({g.row[std::size_t(a)], g.column[std::size_t(a)],
+                                 g.row[std::size_t(b)], g.column[std::size_t(b)], c.least, c.most});
+        }
+        step.reason = writer.reason(s, found);
+        finder.apply(s, found);
+        result.level = std::max(result.level, step.rung);
+        result.score += TECHNIQUE_WEIGHT[std::size_t(found.technique)];
+        result.steps.push_back(std::move(step));
+        found = Found{};
+    }
+    if (g.islandCount() > 0) result.score = std::round(1000 * result.score / g.islandCount()) / 10;
+    result.contradiction = s.contradiction;
+    result.solved = s.solved(g);
+    if (result.solved) {
+        for (int l = 0; l < g.lineCount(); ++l) {
+            if (s.least[std::size_t(l)] == 0) continue;
+            const int a = g.lineA[std::size_t(l)], b = g.lineB[std::size_t(l)];
+            result.solution.push_back({g.row[std::size_t(a)], g.column[std::size_t(a)],
+                                       g.row[std::size_t(b)], g.column[std::size_t(b)],
+                                       s.least[std::size_t(l)]});
+        }
+    }
+    return result;
 }
 
-Solution knownBridges(const Puzzle&, const Explanation&, std::size_t, const std::vector<Bridge>&) {
-    return {};
+Solution knownBridges(const Puzzle& puzzle, const Explanation& explanation, std::size_t steps,
+                      const std::vector<Bridge>& laid) {
+    Geometry g;
+    g.build(puzzle);
+    State s;
+    s.reset(g);
+    layBridges(g, s, laid);
+    for (std::size_t k = 0; k < steps && k < explanation.steps.size(); ++k)
+        for (const LineBounds& b : explanation.steps[k].sets) {
+            const int line = g.lineBetween(b.row1, b.column1, b.row2, b.column2);
+            if (line >= 0) s.narrow(g, line, b.least, b.most);
+        }
+    Solution known;
+    for (int l = 0; l < g.lineCount(); ++l) {
+        if (s.least[std::size_t(l)] == 0) continue;
+        const int a = g.lineA[std::size_t(l)], b = g.lineB[std::size_t(l)];
+        known.push_back({g.row[std::size_t(a)], g.column[std::size_t(a)], g.row[std::size_t(b)],
+                         g.column[std::size_t(b)], s.least[std::size_t(l)]});
+    }
+    return known;
 }
 
 }  // namespace spanwright::explain

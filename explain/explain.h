@@ -46,7 +46,12 @@ struct Explanation {
     bool solved = false;         ///< every line settled and the result is a solution
     bool contradiction = false;  ///< the position (given laid bridges) admits no solution
     Rung level = Rung::Easy;     ///< the highest rung any step needed
-    double score = 0;            ///< the documented difficulty score (higher is harder)
+    /// The difficulty score (higher is harder): per hundred islands, the sum over the steps
+    /// of a weight that grows with the step's rung: 0 for the easy steps that settle lines
+    /// (full lines, a finished island), 0.05 for the easy ones that give lines a first bridge,
+    /// 0.25 for a line crossed by a bridge, 1 for reasoning with neighbours' capacity, 3 for
+    /// a hard step, 9 for an expert one and 27 for a trial; rounded to one decimal.
+    double score = 0;
     std::vector<Step> steps;
     Solution solution;  ///< when solved: the bridges, in Solution order
 };

@@ -3,7 +3,7 @@
 #
 #   tests/fuzz/run_fuzzers.sh SECONDS [TARGET...]
 #
-# Targets: problem_line_fuzz, solve_fuzz, codec_fuzz (all when none is named). Each starts
+# Targets: problem_line_fuzz, solve_fuzz, codec_fuzz, explain_fuzz (all when none is named). Each starts
 # from its seed corpus and the kept regressions, copied into a scratch corpus, so the
 # checked-in corpus never grows. An input that runs longer than 2 s counts as a hang. Any
 # crash, leak, hang, memory blow-up or sanitizer report fails the run; the input is copied to
@@ -11,7 +11,7 @@
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 SECONDS [problem_line_fuzz|solve_fuzz|codec_fuzz]..." >&2
+  echo "usage: $0 SECONDS [problem_line_fuzz|solve_fuzz|codec_fuzz|explain_fuzz]..." >&2
   exit 2
 }
 (($# >= 1)) || usage
@@ -19,7 +19,7 @@ usage() {
 duration=$1
 shift
 targets=("$@")
-((${#targets[@]})) || targets=(problem_line_fuzz solve_fuzz codec_fuzz)
+((${#targets[@]})) || targets=(problem_line_fuzz solve_fuzz codec_fuzz explain_fuzz)
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 fuzz_dir=$root/tests/fuzz
@@ -30,8 +30,10 @@ logs=$build/logs
 # Seed corpus and the longest input of each target: the reader is worth trying on the
 # largest boards (125 x 125 needs some 16,000 characters); the solver skips boards over
 # 40 x 40, which fit in 4096 bytes with room for stray characters.
-declare -A corpus=([problem_line_fuzz]=problem_line [solve_fuzz]=solve [codec_fuzz]=codec)
-declare -A max_len=([problem_line_fuzz]=20000 [solve_fuzz]=4096 [codec_fuzz]=20000)
+declare -A corpus=([problem_line_fuzz]=problem_line [solve_fuzz]=solve [codec_fuzz]=codec
+                  [explain_fuzz]=solve)
+declare -A max_len=([problem_line_fuzz]=20000 [solve_fuzz]=4096 [codec_fuzz]=20000
+                   [explain_fuzz]=1024)
 for target in "${targets[@]}"; do
   [[ -n ${corpus[$target]:-} ]] || { echo "$0: unknown target: $target" >&2; usage; }
 done

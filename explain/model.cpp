@@ -1,0 +1,172 @@
+#include "explain/model.h"
+
+#include <algorithm>
+
+namespace spanwright::explain {
+
+void Geometry::build(const Puzzle& puzzle) {
+    width = puzzle.width;
+    height = puzzle.height;
+    const int cells = puzzle.cellCount();
+    islandAtCell.assign(std::size_t(std::max(cells, 0)), -1);
+    row.clear(), column.clear(), need.clear(), lineAt.clear();
+    for (int cell = 0; cell < cells; ++cell) {
+        const int code = puzzle.cells[std::size_t(cell)];
+        if (code < ISLAND_BASE) continue;
+        islandAtCell[std::size_t(cell)] = int(row.size());
+        row.push_back(cell / width);
+        column.push_back(cell % width);
+        need.push_back(code - ISLAND_BASE);
+        lineAt.push_back({-1, -1, -1, -1});
+    }
+
+    // A line runs over water only; two islands side by side have no water between them
+    // and so no line. The line's number is its place in the order of a Solution.
+    lineA.clear(), lineB.clear(), horizontal.clear(), initialMost.clear();
+    std::vector<int> lineOfCell(islandAtCell.size(), -1);
+    for (int island = 0; island < islandCount(); ++island) {
+        for (const int dir : {RIGHT, DOWN}) {
+            const int step = dir == RIGHT ? 1 : width;
+            int r = row[std::size_t(island)], c = column[std::size_t(island)];
+            int length = 0;
+            int far = -1;
+            for (;;) {
+                dir == RIGHT ? ++c : ++r;
+                if (c >= width || r >= height) break;
+                far = islandAtCell[std::size_t(r * width + c)];
+                if (far >= 0) break;
+                ++length;
+            }
+            if (far < 0 || length == 0) continue;
+            const int line = lineCount();
+            lineA.push_back(island);
+            lineB.push_back(far);
+            horizontal.push_back(dir == RIGHT);
+            initialMost.push_back(
+                std::int8_t(std::min({2, need[std::size_t(island)], need[std::size_t(far)]})));
+            lineAt[std::size_t(island)][std::size_t(dir)] = line;
+            lineAt[std::size_t(far)][std::size_t(dir == RIGHT ? LEFT : UP)] = line;
+            if (dir == RIGHT) {
+                const int start = row[std::size_t(island)] * width + column[std::size_t(island)];
+                for (int k = 1; k <= length; ++k)
+                    lineOfCell[std::size_t(start + k * step)] = line;
+            }
+        }
+    }
+
+    // Crossings: a vertical line crosses every horizontal line over one of its cells.
+    std::vector<std::pair<int, int>> pairs;
+    for (int line = 0; line < lineCount(); ++line) {
+        if (horizontal[std::size_t(line)]) continue;
+        const int a = lineA[std::size_t(line)];
+        for (int cell = (row[std::size_t(a)] + 1) * width + column[std::size_t(a)];
+             islandAtCell[std::size_t(cell)] < 0; cell += width) {
+            const int across = lineOfCell[std::size_t(cell)];
+            if (across < 0) continue;
+            pairs.push_back({line, across});
+            pairs.push_back({across, line});
+        }
+    }
+    std::sort(pairs.begin(), pairs.end());
+    crossStart.assign(std::size_t(lineCount()) + 1, 0);
+    crossList.resize(pairs.size());
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        ++crossStart[std::size_t(pairs[k].first) + 1];
+        crossList[k] = pairs[k].second;
+    }
+    for (int line = 0; line < lineCount(); ++line)
+        crossStart[std::size_t(line) + 1] += crossStart[std::size_t(line)];
+}
+
+int Geometry::lineBetween(int row1, int column1, int row2, int column2) const {
+    const auto inside = [&](int r, int c) { return r >= 0 && c >= 0 && r < height && c < width; };
+    if (!inside(row1, column1) || !inside(row2, column2)) return -1;
+    const int a = islandAtCell[std::size_t(row1 * width + column1)];
+    const int b = islandAtCell[std::size_t(row2 * width + column2)];
+    if (a < 0 || b < 0) return -1;
+    for (const int line : lineAt[std::size_t(a)])
+        if (line >= 0 && other(line, a) == b && lineA[std::size_t(line)] == a) return line;
+    return -1;
+}
+
+void State::reset(const Geometry& g) {
+    const std::size_t lines = std::size_t(g.lineCount()), islands = std::size_t(g.islandCount());
+    least.assign(lines, 0);
+    most.assign(g.initialMost.begin(), g.initialMost.end());
+    known.assign(islands, 0);
+    parent.resize(islands);
+    for (std::size_t i = 0; i < islands; ++i)
+        parent[i] = int(i);
+    demand.assign(g.need.begin(), g.need.end());
+    size.assign(islands, 1);
+    contradiction = false;
+    faultIsland = -1;
+    faultKind = 0;
+}
+
+void State::copyFrom(const State& o) {
+    // Same sizes every time, so assign reuses the storage.
+    least.assign(o.least.begin(), o.least.end());
+    most.assign(o.most.begin(), o.most.end());
+    known.assign(o.known.begin(), o.known.end());
+    parent.assign(o.parent.begin(), o.parent.end());
+    demand.assign(o.demand.begin(), o.demand.end());
+    size.assign(o.size.begin(), o.size.end());
+    contradiction = o.contradiction;
+    faultIsland = o.faultIsland;
+    faultKind = o.faultKind;
+}
+
+int State::effectiveMost(const Geometry& g, int line) const {
+    const std::size_t l = std::size_t(line);
+    const int low = least[l];
+    return std::max(
+        low, std::min({int(most[l]), low + spare(g, g.lineA[l]), low + spare(g, g.lineB[l])}));
+}
+
+void State::narrow(const Geometry& g, int line, int newLeast, int newMost) {
+    const std::size_t l = std::size_t(line);
+    const int a = g.lineA[l], b = g.lineB[l];
+    newLeast = std::max(newLeast, int(least[l]));
+    newMost = std::min(newMost, int(most[l]));
+    if (newLeast > newMost) {
+        fail(a, 0);
+        return;
+    }
+    const int added = newLeast - least[l];
+    least[l] = std::int8_t(newLeast);
+    most[l] = std::int8_t(newMost);
+    if (added == 0) return;
+    known[std::size_t(a)] += added;
+    known[std::size_t(b)] += added;
+    if (known[std::size_t(a)] > g.need[std::size_t(a)]) fail(a, 1);
+    if (known[std::size_t(b)] > g.need[std::size_t(b)]) fail(b, 1);
+    int ra = root(a), rb = root(b);
+    if (ra != rb) {
+        if (size[std::size_t(ra)] < size[std::size_t(rb)]) std::swap(ra, rb);
+        parent[std::size_t(rb)] = ra;
+        size[std::size_t(ra)] += size[std::size_t(rb)];
+        demand[std::size_t(ra)] += demand[std::size_t(rb)];
+    }
+    demand[std::size_t(ra)] -= 2 * added;
+    // A group with nothing left to take is finished; unless it holds every island, it can
+    // never be joined to the rest.
+    if (demand[std::size_t(ra)] == 0 && size[std::size_t(ra)] < g.islandCount()) fail(a, 2);
+}
+
+bool State::solved(const Geometry& g) const {
+    if (contradiction || g.islandCount() == 0) return false;
+    for (int island = 0; island < g.islandCount(); ++island)
+        if (spare(g, island) != 0) return false;
+    if (size[std::size_t(root(0))] != g.islandCount()) return false;
+    // The easy rules do not look at crossings, so a board they finish may still hold two
+    // bridges that cross: that is no solution.
+    for (int line = 0; line < g.lineCount(); ++line) {
+        if (least[std::size_t(line)] == 0) continue;
+        for (int k = g.crossStart[std::size_t(line)]; k < g.crossStart[std::size_t(line) + 1]; ++k)
+            if (least[std::size_t(g.crossList[std::size_t(k)])] > 0) return false;
+    }
+    return true;
+}
+
+}  // namespace spanwright::explain

@@ -1,0 +1,80 @@
+#pragma once
+// The stepwise solver's view of a puzzle: islands, the lines between facing islands, which
+// lines cross, and the least and most bridges each line may still carry. Everything the
+// rules look at is in flat arrays indexed by island or line, so a state is copied for a
+// trial by copying a handful of vectors of the same size (no allocation once sized).
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "puzzle/puzzle.h"
+
+namespace spanwright::explain {
+
+/// Directions of the lines at an island, in the order the rules visit them.
+enum Direction { LEFT = 0, RIGHT = 1, UP = 2, DOWN = 3 };
+
+/// The fixed part: where the islands are and which lines exist. Islands are numbered in
+/// row-major order, lines in the order of a Solution (by the upper or left island, its
+/// line to the right before the one down).
+struct Geometry {
+    int width = 0;
+    int height = 0;
+    std::vector<int> row, column, need;      ///< per island
+    std::vector<std::array<int, 4>> lineAt;  ///< per island and direction: a line or -1
+    std::vector<int> lineA, lineB;           ///< per line: upper or left island, the other
+    std::vector<std::uint8_t> horizontal;    ///< per line
+    std::vector<std::int8_t> initialMost;    ///< per line: 2, or less where an end needs less
+    std::vector<int> crossStart, crossList;  ///< per line: the lines it crosses (CSR)
+    std::vector<int> islandAtCell;           ///< per puzzle cell: an island or -1
+
+    int islandCount() const { return int(row.size()); }
+    int lineCount() const { return int(lineA.size()); }
+    /// The island at the far end of `line` from `island`.
+    int other(int line, int island) const {
+        return lineA[line] == island ? lineB[line] : lineA[line];
+    }
+    /// The line between the islands at these puzzle cells, or -1.
+    int lineBetween(int row1, int column1, int row2, int column2) const;
+    void build(const Puzzle& puzzle);
+};
+
+/// The changing part: per line its bounds, per island its bridges known so far, and the
+/// groups of islands joined by known bridges (union by size, no path compression, so that
+/// reading a group never writes).
+struct State {
+    std::vector<std::int8_t> least, most;   ///< per line
+    std::vector<int> known;                 ///< per island: the sum of least over its lines
+    std::vector<int> parent, demand, size;  ///< union-find over islands; demand and size at roots
+    bool contradiction = false;
+    /// What went wrong first, for a trial's sentence: an island, and whether it was left
+    /// short (0), over-full (1), or its group was cut off (2).
+    int faultIsland = -1;
+    int faultKind = 0;
+
+    void reset(const Geometry& geometry);
+    void copyFrom(const State& other);
+    int root(int island) const {
+        while (parent[std::size_t(island)] != island)
+            island = parent[std::size_t(island)];
+        return island;
+    }
+    /// Bridges the island can still take beyond those known.
+    int spare(const Geometry& g, int island) const {
+        return g.need[std::size_t(island)] - known[std::size_t(island)];
+    }
+    /// The most the line can carry given what both ends can still take.
+    int effectiveMost(const Geometry& g, int line) const;
+    void fail(int island, int kind) {
+        if (!contradiction) faultIsland = island, faultKind = kind;
+        contradiction = true;
+    }
+    /// Narrows `line` to [least, most]; keeps the counts and groups, and flags a
+    /// contradiction for an empty range, an over-full island or a group cut off early.
+    void narrow(const Geometry& g, int line, int newLeast, int newMost);
+    /// Every line settled, every island full, one group and no two bridges crossing.
+    bool solved(const Geometry& g) const;
+};
+
+}  // namespace spanwright::explain
