@@ -22,17 +22,17 @@ inline constexpr int MAX_ISLAND_PERCENT = 40;
 
 /// How boards of each rung are drawn, easiest first: open boards for the easy rungs,
 /// crowded ones for the hard, as in published puzzles. The loop and double shares were
-/// measured for the fewest boards drawn per puzzle met: extra loops and single bridges
-/// make a board harder, so the easy rung wants many doubles and few loops, and every rung
-/// below the top is met most often with almost no loops at all.
+/// measured at 20 x 20 for the fewest boards drawn per puzzle met: extra loops and single
+/// bridges make a board harder, so the easy rungs want many doubles and no loops, and
+/// every rung below the top is met most often with almost no loops at all.
 struct LevelTuning {
     int islandPercent;  ///< the default share of cells that are islands
     int loopPercent;    ///< chance of an extra bridge between islands in sight of each other
     int doublePercent;  ///< chance that a bridge is double
 };
 inline constexpr LevelTuning LEVEL_TUNING[explain::RUNG_COUNT] = {
-    {20, 5, 60},   // easy
-    {25, 5, 15},   // medium
+    {16, 0, 85},   // easy
+    {25, 0, 60},   // medium
     {30, 0, 8},    // hard
     {30, 5, 12},   // expert
     {30, 50, 30},  // extreme

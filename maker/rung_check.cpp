@@ -1,42 +1,26 @@
 #include "maker/rung_check.h"
 
-#include "exact/exact_solver.h"
-#include "generator/technique.h"
-#include "solver/solve.h"
+#include <utility>
 
 namespace spanwright::maker {
-namespace {
 
-/// Stand-in ladder until the stepwise solver lands: the fixed solver's techniques, one
-/// rung each (basic, pair, isolation, trial), and what it cannot finish as the top rung.
-RungRating rateWithFixedSolver(const Puzzle& puzzle, Rung highest) {
-    SolverBoard board;
-    board.loadPuzzle(puzzle);
-    SolveStats stats;
+RungRating rateWithin(const Puzzle& puzzle, Rung highest) {
+    explain::Options options;
+    options.highest = highest;
+    explain::Explanation explanation = explain::explainPuzzle(puzzle, options);
     RungRating rating;
-    if (!solveBoard(stats, board, false)) {
-        rating.level = Rung::Extreme;
-        if (highest != Rung::Extreme) return rating;
-        exact::ExactResult exact = exact::solveExactly(puzzle);
-        rating.solved = exact.verdict == exact::Verdict::Unique;
-        if (rating.solved) rating.solution = std::move(exact.solutions.front());
-        return rating;
-    }
-    rating.level = Rung(int(techniqueOf(stats)) + 1);
-    rating.solved = int(rating.level) <= int(highest);
-    if (rating.solved) rating.solution = solutionOf(board);
+    rating.solved = explanation.solved;
+    rating.level = explanation.level;
+    rating.score = explanation.score;
+    rating.solution = std::move(explanation.solution);
     return rating;
 }
 
-}  // namespace
-
-RungRating rateWithin(const Puzzle& puzzle, Rung highest) {
-    return rateWithFixedSolver(puzzle, highest);
-}
-
 bool rungLeavesDoubt(Rung level) {
-    // Every step of the ladder is a deduction from the rules, so a finished solve is the
-    // only solution; the top rung, which reasons furthest, is still confirmed exactly.
+    // Every step of the ladder is a deduction from the rules, a trial included (it keeps
+    // only what a contradiction proves), so a finished solve is the only solution. The top
+    // rung, which reasons furthest, is still confirmed exactly: a fault there would pass
+    // off a puzzle with two solutions, and the check costs little next to finding one.
     return level == Rung::Extreme;
 }
 
