@@ -25,8 +25,14 @@ std::uint64_t mixed(std::uint64_t x) {
     return x ^ (x >> 31);
 }
 
-std::int32_t taskSeed(std::uint32_t seed, std::uint64_t index, std::uint32_t round) {
-    const std::uint64_t state = mixed(mixed(mixed(seed) ^ index) ^ round);
+/// The seed of one puzzle's task. The whole request goes in, so that an easy and a hard
+/// run from one seed do not start from the same islands.
+std::int32_t taskSeed(const MakeRequest& request, std::uint64_t index, std::uint32_t round) {
+    const std::uint64_t shape = std::uint64_t(request.width) | std::uint64_t(request.height) << 8 |
+                                std::uint64_t(request.level) << 16 |
+                                std::uint64_t(request.islandPercent) << 24 |
+                                std::uint64_t(request.symmetry) << 32;
+    const std::uint64_t state = mixed(mixed(mixed(mixed(request.seed) ^ shape) ^ index) ^ round);
     return std::int32_t(std::uint32_t(state >> 33));
 }
 
@@ -69,7 +75,7 @@ int fixedGrade(const Puzzle& puzzle) {
 
 bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t round,
                 MadePuzzle& made, std::int64_t& boards) {
-    RandomSource random(taskSeed(request.seed, index, round));
+    RandomSource random(taskSeed(request, index, round));
     const LevelTuning& tuning = LEVEL_TUNING[int(request.level) - 1];
     LayoutShape shape;
     shape.width = request.width;
