@@ -1,0 +1,211 @@
+#include "maker/maker.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "exact/exact_solver.h"
+#include "generator/derivation.h"
+#include "puzzle/canonical.h"
+#include "solver/solve.h"
+
+namespace spanwright::maker {
+namespace {
+
+/// SplitMix64's finaliser: spreads the bits of a seed, an index and a round over a new
+/// state, so that neighbouring puzzles start far apart in the sequence.
+std::uint64_t mixed(std::uint64_t x) {
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+/// The seed of one puzzle's task. The whole request goes in, so that an easy and a hard
+/// run from one seed do not start from the same islands.
+std::int32_t taskSeed(const MakeRequest& request, std::uint64_t index, std::uint32_t round) {
+    const std::uint64_t shape = std::uint64_t(request.width) | std::uint64_t(request.height) << 8 |
+                                std::uint64_t(request.level) << 16 |
+                                std::uint64_t(request.islandPercent) << 24 |
+                                std::uint64_t(request.symmetry) << 32;
+    const std::uint64_t state = mixed(mixed(mixed(mixed(request.seed) ^ shape) ^ index) ^ round);
+    return std::int32_t(std::uint32_t(state >> 33));
+}
+
+/// Doubles one single bridge of the layout, chosen at random: a double is fully settled
+/// by its clues far more often, so a board the ladder could not finish often becomes one
+/// it can. False when every bridge is double already.
+bool doubleOne(RandomSource& random, Layout& layout) {
+    int singles = 0;
+    for (const Edge& edge : layout.edges)
+        singles += edge.count == 1 ? 1 : 0;
+    if (singles == 0) return false;
+    int pick = random.drawBelow(singles);
+    for (Edge& edge : layout.edges) {
+        if (edge.count != 1) continue;
+        if (pick-- == 0) {
+            edge.count = 2;
+            break;
+        }
+    }
+    return true;
+}
+
+/// Attempts to finish one board before drawing the next, doubling a bridge after each
+/// attempt the ladder could not finish.
+constexpr int DOUBLINGS_PER_BOARD = 4;
+
+}  // namespace
+
+int defaultIslandPercent(Rung level) {
+    return LEVEL_TUNING[int(level) - 1].islandPercent;
+}
+
+int fixedGrade(const Puzzle& puzzle) {
+    SolverBoard board;
+    board.loadPuzzle(puzzle);
+    SolveStats stats;
+    if (!solveBoard(stats, board, false)) return int(DIFFICULTY_THRESHOLDS.size()) + 1;
+    return gradeOf(ratingScore(stats));
+}
+
+bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t round,
+                MadePuzzle& made, std::int64_t& boards) {
+    RandomSource random(taskSeed(request, index, round));
+    const LevelTuning& tuning = LEVEL_TUNING[int(request.level) - 1];
+    LayoutShape shape;
+    shape.width = request.width;
+    shape.height = request.height;
+    shape.islandPercent = request.islandPercent;
+    shape.loopPercent = tuning.loopPercent;
+    shape.doublePercent = tuning.doublePercent;
+    shape.symmetry = request.symmetry;
+    Layout layout;
+    for (std::int64_t drawn = 0; drawn < MAX_BOARDS_PER_PUZZLE; ++drawn) {
+        ++boards;
+        if (!drawLayout(random, shape, layout)) continue;
+        for (int attempt = 0; attempt <= DOUBLINGS_PER_BOARD; ++attempt) {
+            Puzzle puzzle = layout.puzzle();
+            const RungRating rating = rateWithin(puzzle, request.level);
+            if (!rating.solved) {
+                if (!doubleOne(random, layout)) break;
+                continue;
+            }
+            // Solved below the rung asked for: too easy, and doubling only makes it
+            // easier. Solved to another solution than the drawn one: not unique.
+            const Solution solution = layout.solution();
+            if (rating.level != request.level || rating.solution != solution) break;
+            if (rungLeavesDoubt(rating.level) &&
+                exact::solveExactly(puzzle).verdict != exact::Verdict::Unique)
+                break;
+            made.grade = fixedGrade(puzzle);
+            puzzle.difficulty = std::int8_t(made.grade);
+            made.hash = canonicalForm(puzzle).hash;
+            made.puzzle = std::move(puzzle);
+            made.solution = solution;
+            made.level = rating.level;
+            made.score = rating.score;
+            made.islands = int(layout.islands.size());
+            return true;
+        }
+    }
+    return false;
+}
+
+BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
+                      const std::function<bool(const MadePuzzle&)>& write,
+                      const ProgressReport& progress) {
+    BatchOutcome outcome;
+    std::atomic<std::int64_t> boards{0};
+    const std::int64_t window = std::int64_t(std::max(1, jobs)) * 4;
+
+    struct Slot {
+        bool ready = false;
+        bool made = false;
+        MadePuzzle puzzle;
+    };
+    std::vector<Slot> slots(static_cast<std::size_t>(window));
+    std::mutex lock;
+    std::condition_variable changed;
+    std::int64_t next = 0;   // the next index a worker takes
+    std::int64_t taken = 0;  // the next index the writer takes
+    bool stop = false;
+
+    const auto work = [&] {
+        for (;;) {
+            std::int64_t index = 0;
+            {
+                std::unique_lock<std::mutex> guard(lock);
+                changed.wait(guard, [&] { return stop || next >= count || next < taken + window; });
+                if (stop || next >= count) return;
+                index = next++;
+            }
+            Slot result;
+            std::int64_t drawn = 0;
+            result.made = makePuzzle(request, std::uint64_t(index), 0, result.puzzle, drawn);
+            boards += drawn;
+            result.ready = true;
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                slots[std::size_t(index % window)] = std::move(result);
+            }
+            changed.notify_all();
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int k = 0; k < std::max(1, jobs); ++k)
+        workers.emplace_back(work);
+
+    RepeatFinder seen;
+    for (; taken < count;) {
+        Slot slot;
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            Slot& waiting = slots[std::size_t(taken % window)];
+            changed.wait(guard, [&] { return waiting.ready; });
+            slot = std::move(waiting);
+            waiting = Slot{};
+        }
+        bool made = slot.made;
+        // A repeat is remade here, in order, so which puzzle replaces it does not depend on
+        // the threads.
+        std::uint32_t round = 1;
+        for (;
+             made && round <= MAX_REPEAT_ROUNDS && seen.add(slot.puzzle.puzzle, std::size_t(taken));
+             ++round) {
+            std::int64_t drawn = 0;
+            made = makePuzzle(request, std::uint64_t(taken), round, slot.puzzle, drawn);
+            boards += drawn;
+        }
+        if (!made || round > MAX_REPEAT_ROUNDS) {
+            outcome.end = made ? BatchOutcome::End::Exhausted : BatchOutcome::End::Unreachable;
+            break;
+        }
+        if (!write(slot.puzzle)) {
+            outcome.end = BatchOutcome::End::WriteFailed;
+            break;
+        }
+        ++outcome.written;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            ++taken;
+        }
+        changed.notify_all();
+        if (progress) progress(outcome.written, boards.load());
+    }
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        stop = true;
+    }
+    changed.notify_all();
+    for (std::thread& worker : workers)
+        worker.join();
+    outcome.boards = boards.load();
+    return outcome;
+}
+
+}  // namespace spanwright::maker

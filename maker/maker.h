@@ -1,0 +1,106 @@
+#pragma once
+
+// Puzzles to order: any size, island share and symmetry, each needing exactly the rung of
+// the ladder asked for, unique, none repeating another of the run turned or flipped, and
+// the same puzzles in the same order for the same request however many threads make them.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "maker/layout.h"
+#include "maker/rung_check.h"
+#include "puzzle/puzzle.h"
+#include "puzzle/solution.h"
+
+namespace spanwright::maker {
+
+inline constexpr int MIN_SIDE = 3;
+inline constexpr int MAX_SIDE = 60;
+inline constexpr int MIN_ISLAND_PERCENT = 5;
+inline constexpr int MAX_ISLAND_PERCENT = 40;
+
+/// How boards of each rung are drawn, easiest first: open boards for the easy rungs,
+/// crowded ones for the hard, as in published puzzles. The loop and double shares were
+/// measured at 20 x 20 for the fewest boards drawn per puzzle met: extra loops and single
+/// bridges make a board harder, so the easy rungs want many doubles and no loops, and
+/// every rung below the top is met most often with almost no loops at all.
+struct LevelTuning {
+    int islandPercent;  ///< the default share of cells that are islands
+    int loopPercent;    ///< chance of an extra bridge between islands in sight of each other
+    int doublePercent;  ///< chance that a bridge is double
+};
+inline constexpr LevelTuning LEVEL_TUNING[explain::RUNG_COUNT] = {
+    {16, 0, 85},   // easy
+    {25, 0, 60},   // medium
+    {30, 0, 8},    // hard
+    {30, 5, 12},   // expert
+    {30, 50, 30},  // extreme
+};
+
+/// The default island share of `level`, in percent.
+int defaultIslandPercent(Rung level);
+
+/// A request: what every puzzle of the run must be.
+struct MakeRequest {
+    int width = 10;
+    int height = 10;
+    Rung level = Rung::Medium;
+    int islandPercent = 25;
+    Symmetry symmetry = Symmetry::None;
+    std::uint32_t seed = 1;
+};
+
+/// One made puzzle.
+struct MadePuzzle {
+    Puzzle puzzle;  ///< difficulty set to the grade
+    Solution solution;
+    Rung level = Rung::Easy;  ///< the rung it needs
+    double score = 0;         ///< the ladder's score
+    int grade = 0;            ///< the fixed solver's grade, 1 to 5 (5 when it cannot finish)
+    int islands = 0;
+    std::uint64_t hash = 0;  ///< the hash of its canonical form
+};
+
+/// Boards drawn for one puzzle before the request is called unreachable: a rung met less
+/// often than once in this many boards is out of reach at that size and share.
+inline constexpr std::int64_t MAX_BOARDS_PER_PUZZLE = 20000;
+
+/// Remakes of one puzzle that repeated an earlier one before the run is called exhausted:
+/// small boards hold few different puzzles, and a run that asks for more would never end.
+inline constexpr std::uint32_t MAX_REPEAT_ROUNDS = 200;
+
+/// Draws boards for puzzle `index` of a run, round `round` (a later round replaces a
+/// repeat), until one needs exactly the rung asked for. False after MAX_BOARDS_PER_PUZZLE
+/// boards. `boards` counts every board drawn. The result depends on nothing but the
+/// arguments.
+bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t round,
+                MadePuzzle& made, std::int64_t& boards);
+
+/// The fixed solver's grade of `puzzle`: that of its score when it finishes, 5 when not.
+int fixedGrade(const Puzzle& puzzle);
+
+/// How a run ended.
+struct BatchOutcome {
+    enum class End {
+        Done,
+        WriteFailed,
+        Unreachable,  ///< a puzzle was not met in MAX_BOARDS_PER_PUZZLE boards
+        Exhausted,    ///< a puzzle repeated an earlier one MAX_REPEAT_ROUNDS times in a row
+    } end = End::Done;
+    std::int64_t written = 0;
+    std::int64_t boards = 0;  ///< boards drawn in all
+};
+
+/// Progress of a run, for a status line: puzzles written and boards drawn so far.
+using ProgressReport = std::function<void(std::int64_t written, std::int64_t boards)>;
+
+/// Makes `count` puzzles with `jobs` threads and hands them to `write` in order of index;
+/// `write` returns false when the output failed, which ends the run. No puzzle repeats an
+/// earlier one of the run under rotation or mirroring: a repeat is remade in its next
+/// round. Memory stays bounded: at most a few puzzles per thread wait to be written.
+BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
+                      const std::function<bool(const MadePuzzle&)>& write,
+                      const ProgressReport& progress = {});
+
+}  // namespace spanwright::maker

@@ -1,0 +1,265 @@
+// The made-to-order generator: every puzzle unique, needing exactly its rung, of the size
+// and symmetry asked for, never repeated, the same whatever the thread count; and the
+// program's refusals.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "exact/exact_solver.h"
+#include "maker/layout.h"
+#include "maker/maker.h"
+#include "puzzle/canonical.h"
+#include "puzzle/game_id.h"
+#include "puzzle/problem_line.h"
+#include "support/run_command.h"
+#include "support/solution_check.h"
+
+namespace spanwright::maker {
+namespace {
+
+using testing::CommandResult;
+using testing::runCommand;
+
+const std::string kMake = SPANWRIGHT_MAKE_EXE;
+
+/// The bordered plane of a solution, as the independent checker reads it.
+std::vector<std::uint8_t> planeOf(const Puzzle& puzzle, const Solution& solution) {
+    const int w = puzzle.width + 2;
+    std::vector<std::uint8_t> plane(std::size_t(w * (puzzle.height + 2)), 0);
+    for (int r = 0; r < puzzle.height; ++r)
+        for (int c = 0; c < puzzle.width; ++c)
+            plane[std::size_t((r + 1) * w + c + 1)] =
+                puzzle.cells[std::size_t(r * puzzle.width + c)];
+    for (const Bridge& b : solution) {
+        const bool across = b.row1 == b.row2;
+        const std::uint8_t code =
+            across ? (b.bridges == 2 ? testing::kHorizontalDouble : testing::kHorizontalSingle)
+                   : (b.bridges == 2 ? testing::kVerticalDouble : testing::kVerticalSingle);
+        for (int r = b.row1, c = b.column1;;) {
+            across ? ++c : ++r;
+            if (r == b.row2 && c == b.column2) break;
+            plane[std::size_t((r + 1) * w + c + 1)] = code;
+        }
+    }
+    // A finished board: every island shows that it needs nothing more.
+    for (std::uint8_t& cell : plane)
+        if (cell > ISLAND_BASE) cell = ISLAND_BASE;
+    return plane;
+}
+
+std::vector<MadePuzzle> makeBatch(const MakeRequest& request, int count, int jobs) {
+    std::vector<MadePuzzle> made;
+    const BatchOutcome outcome = runBatch(request, count, jobs, [&](const MadePuzzle& puzzle) {
+        MadePuzzle copy;
+        copy.puzzle.width = puzzle.puzzle.width;
+        copy.puzzle.height = puzzle.puzzle.height;
+        copy.puzzle.difficulty = puzzle.puzzle.difficulty;
+        copy.puzzle.allocateCells();
+        std::copy_n(puzzle.puzzle.cells.get(), puzzle.puzzle.cellCount(), copy.puzzle.cells.get());
+        copy.solution = puzzle.solution;
+        copy.level = puzzle.level;
+        copy.grade = puzzle.grade;
+        copy.hash = puzzle.hash;
+        made.push_back(std::move(copy));
+        return true;
+    });
+    EXPECT_EQ(outcome.end, BatchOutcome::End::Done);
+    return made;
+}
+
+struct RungCase {
+    Rung level;
+    int width;
+    int height;
+    int count;
+};
+
+class RungBatch : public ::testing::TestWithParam<RungCase> {};
+
+TEST_P(RungBatch, EveryPuzzleIsUniqueOfItsSizeAndNeedsExactlyItsRung) {
+    const RungCase& param = GetParam();
+    MakeRequest request;
+    request.level = param.level;
+    request.width = param.width;
+    request.height = param.height;
+    request.islandPercent = defaultIslandPercent(param.level);
+    request.seed = 7;
+    std::set<std::uint64_t> hashes;
+    for (const MadePuzzle& made : makeBatch(request, param.count, 2)) {
+        const Puzzle& puzzle = made.puzzle;
+        const std::string line = formatProblemLine(puzzle);
+        SCOPED_TRACE(line);
+        EXPECT_EQ(puzzle.width, param.width);
+        EXPECT_EQ(puzzle.height, param.height);
+        EXPECT_EQ(testing::checkSolution(puzzle, planeOf(puzzle, made.solution).data()), "");
+        const exact::ExactResult exact = exact::solveExactly(puzzle);
+        ASSERT_EQ(exact.verdict, exact::Verdict::Unique);
+        EXPECT_EQ(exact.solutions.front(), made.solution);
+        const RungRating at = rateWithin(puzzle, param.level);
+        EXPECT_TRUE(at.solved);
+        EXPECT_EQ(at.level, param.level);
+        if (param.level != Rung::Easy) {
+            EXPECT_FALSE(rateWithin(puzzle, Rung(int(param.level) - 1)).solved);
+        }
+        EXPECT_EQ(made.grade, fixedGrade(puzzle));
+        EXPECT_EQ(int(puzzle.difficulty), made.grade);
+        EXPECT_EQ(made.hash, canonicalForm(puzzle).hash);
+        EXPECT_TRUE(hashes.insert(made.hash).second) << "a repeat";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rungs, RungBatch,
+                         ::testing::Values(RungCase{Rung::Easy, 12, 9, 6},
+                                           RungCase{Rung::Medium, 9, 13, 6},
+                                           RungCase{Rung::Hard, 10, 10, 6},
+                                           RungCase{Rung::Expert, 8, 11, 4},
+                                           RungCase{Rung::Extreme, 9, 9, 3}));
+
+// Many drawn layouts, from the smallest board to the largest: a valid solution of their own
+// puzzle, islands never side by side (so every board has a game ID), and the island
+// positions unchanged under the symmetry asked for.
+TEST(MakerLayout, DrawnLayoutsAreSolutionsWithTheirSymmetry) {
+    const int sizes[][2] = {{3, 3}, {4, 7}, {9, 13}, {10, 8}, {15, 15}, {31, 20}, {60, 60}};
+    int drawn = 0;
+    for (const auto& size : sizes) {
+        for (Symmetry symmetry : {Symmetry::None, Symmetry::Rotate, Symmetry::Mirror}) {
+            for (int seed = 1; seed <= 12; ++seed) {
+                RandomSource random(seed * 7919 + size[0]);
+                LayoutShape shape;
+                shape.width = size[0];
+                shape.height = size[1];
+                shape.islandPercent = 10 + 5 * (seed % 5);
+                shape.symmetry = symmetry;
+                Layout layout;
+                if (!drawLayout(random, shape, layout)) continue;
+                ++drawn;
+                const Puzzle puzzle = layout.puzzle();
+                SCOPED_TRACE(formatProblemLine(puzzle));
+                EXPECT_EQ(testing::checkSolution(puzzle, planeOf(puzzle, layout.solution()).data()),
+                          "");
+                std::string id;
+                EXPECT_TRUE(formatGameId(puzzle, id, nullptr));
+                for (int island : layout.islands)
+                    EXPECT_NE(
+                        puzzle.cells[std::size_t(imageOf(island, size[0], size[1], symmetry))], 0);
+            }
+        }
+    }
+    EXPECT_GT(drawn, 200);
+}
+
+// Uniqueness on many small puzzles of the cheaper rungs, confirmed by the exact solver.
+TEST(MakerLayout, ManyMadePuzzlesAreUnique) {
+    int checked = 0;
+    for (int k = 0; k < 120; ++k) {
+        MakeRequest request;
+        request.level = Rung(1 + k % 3);
+        request.width = 5 + k % 6;
+        request.height = 4 + k % 7;
+        request.islandPercent = 15 + k % 4 * 5;
+        request.symmetry = Symmetry(k % 3);
+        request.seed = std::uint32_t(k);
+        MadePuzzle made;
+        std::int64_t boards = 0;
+        if (!makePuzzle(request, 0, 0, made, boards)) continue;
+        ++checked;
+        EXPECT_EQ(exact::solveExactly(made.puzzle).verdict, exact::Verdict::Unique)
+            << formatProblemLine(made.puzzle);
+    }
+    // Small boards cannot always hold a hard puzzle; those requests are passed over.
+    EXPECT_GT(checked, 40);
+}
+
+TEST(MakeProgram, TheSameRunWhateverTheJobsAndEveryFormatAgrees) {
+    const std::vector<std::string> base = {"--level", "hard", "--symmetry", "rotate", "9x13", "10"};
+    std::vector<std::string> one = base;
+    one.insert(one.begin(), {"--jobs", "1"});
+    std::vector<std::string> three = base;
+    three.insert(three.begin(), {"--jobs", "3"});
+    const CommandResult a = runCommand(kMake, one);
+    const CommandResult b = runCommand(kMake, three);
+    ASSERT_EQ(a.status, 0) << a.err;
+    ASSERT_EQ(b.status, 0) << b.err;
+    EXPECT_EQ(a.out, b.out);
+    EXPECT_EQ(std::count(a.out.begin(), a.out.end(), '\n'), 10);
+    EXPECT_NE(runCommand(kMake, {"--seed", "2", "--level", "hard", "9x13", "10"}).out, a.out);
+
+    std::vector<std::string> ids = base;
+    ids.insert(ids.begin(), {"--format", "id"});
+    std::vector<std::string> json = base;
+    json.insert(json.begin(), {"--format", "json"});
+    const CommandResult idRun = runCommand(kMake, ids);
+    const CommandResult jsonRun = runCommand(kMake, json);
+    std::istringstream lines(a.out), idLines(idRun.out), jsonLines(jsonRun.out);
+    std::string line, id, record;
+    while (std::getline(lines, line)) {
+        ASSERT_TRUE(std::getline(idLines, id));
+        ASSERT_TRUE(std::getline(jsonLines, record));
+        const Puzzle puzzle = testing::puzzleFromLine(line);
+        Puzzle fromId;
+        ASSERT_TRUE(parseGameId(fromId, id, nullptr)) << id;
+        EXPECT_TRUE(sameBoard(puzzle, fromId)) << id;
+        EXPECT_NE(record.find("\"problem\":\"" + line + "\""), std::string::npos) << record;
+        EXPECT_NE(record.find("\"level\":\"hard\""), std::string::npos) << record;
+        EXPECT_NE(record.find("\"hash\":\"" + hashText(canonicalForm(puzzle).hash) + "\""),
+                  std::string::npos)
+            << record;
+    }
+}
+
+TEST(MakeProgram, RefusesWhatItCannotMake) {
+    const struct {
+        std::vector<std::string> args;
+        const char* says;
+    } cases[] = {
+        {{"10", "5"}, "size '10'"},
+        {{"10x", "5"}, "size '10x'"},
+        {{"2x10", "5"}, "size '2x10'"},
+        {{"10x61", "5"}, "size '10x61'"},
+        {{"+9x9", "5"}, "size '+9x9'"},
+        {{"9x9", "-1"}, "COUNT '-1'"},
+        {{"9x9"}, "expected WxH COUNT"},
+        {{"9x9", "1", "2"}, "expected WxH COUNT"},
+        {{"--level", "fiendish", "9x9", "1"}, "--level 'fiendish'"},
+        {{"--islands", "41", "9x9", "1"}, "--islands '41'"},
+        {{"--symmetry", "diagonal", "9x9", "1"}, "--symmetry 'diagonal'"},
+        {{"--format", "csv", "9x9", "1"}, "--format 'csv'"},
+        {{"--jobs", "0", "9x9", "1"}, "--jobs '0'"},
+        {{"--seed", "-1", "9x9", "1"}, "--seed '-1'"},
+        {{"--colour", "9x9", "1"}, "--colour"},
+    };
+    for (const auto& refused : cases) {
+        const CommandResult result = runCommand(kMake, refused.args);
+        EXPECT_EQ(result.status, 2) << refused.says;
+        EXPECT_NE(result.err.find(refused.says), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_EQ(runCommand(kMake, {"--help"}).status, 0);
+    EXPECT_EQ(runCommand(kMake, {"--version"}).status, 0);
+}
+
+TEST(MakeProgram, SaysSoWhenARequestIsOutOfReachOrTheOutputFails) {
+    const CommandResult extreme = runCommand(kMake, {"--level", "extreme", "3x3", "1"});
+    EXPECT_EQ(extreme.status, 1);
+    EXPECT_NE(extreme.err.find("no extreme puzzle of 3x3 with 30% islands"), std::string::npos)
+        << extreme.err;
+    EXPECT_EQ(extreme.out, "");
+    // 3 x 3 holds only a few different easy puzzles: the run stops after them, it does not
+    // look for more for ever.
+    const CommandResult few = runCommand(kMake, {"--level", "easy", "3x3", "100"});
+    EXPECT_EQ(few.status, 1);
+    EXPECT_NE(few.err.find("different easy puzzles of 3x3"), std::string::npos) << few.err;
+    EXPECT_GT(few.out.size(), 0u);
+    testing::RunOptions closed;
+    closed.closeStdout = true;
+    const CommandResult failed = runCommand(kMake, {"9x9", "3"}, closed);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("failed to write"), std::string::npos) << failed.err;
+}
+
+}  // namespace
+}  // namespace spanwright::maker
