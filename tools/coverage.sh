@@ -32,7 +32,8 @@ mkdir -p "$report"
 # Branches the compiler adds for exceptions and for code it proved unreachable are not
 # decisions of the program; counting them would only hide the real ones.
 gcovr --root . --object-directory "$build" "$build" \
-  --filter 'puzzle/' --filter 'solver/' --filter 'generator/' --filter 'exact/' --filter 'render/' --filter 'app/' \
+  --filter 'puzzle/' --filter 'solver/' --filter 'generator/' --filter 'exact/' --filter 'render/' --filter 'pack/' --filter 'explain/' \
+  --filter 'maker/' --filter 'app/' \
   --exclude-throw-branches --exclude-unreachable-branches \
   --json "$report/coverage.json" \
   --html-details "$report/index.html" \
@@ -40,7 +41,7 @@ gcovr --root . --object-directory "$build" "$build" \
 
 echo
 echo "Coverage per directory (lines, branches):"
-for dir in puzzle solver generator exact render app; do
+for dir in puzzle solver generator exact render pack explain maker app; do
   summary=$(gcovr --root . --add-tracefile "$report/coverage.json" --filter "$dir/" \
     --txt /dev/null --print-summary)
   lines=$(sed -n 's/^lines: *\(.*\)$/\1/p' <<<"$summary")

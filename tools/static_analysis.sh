@@ -35,7 +35,7 @@ cppcheck=$(find_tool cppcheck)
 
 mapfile -t sources < <(
     # Every library directory, whichever of them this tree has.
-    for dir in app puzzle solver generator exact render pack; do
+    for dir in app puzzle solver generator exact render pack explain maker; do
         [[ -d $dir ]] && find "$dir" -name '*.cpp'
     done
     find bench -maxdepth 1 -name '*.cpp'
