@@ -133,7 +133,11 @@ TEST(ExplainProgram, UnreadableInputIsNamedAndSkipped) {
     const struct {
         std::vector<std::string> args;
         int status;
-    } usage[] = {{{"--frobnicate"}, 2}, {{"--json", "--pictures"}, 2}, {{"--help"}, 0}, {{}, 0}};
+    } usage[] = {{{"--frobnicate"}, 2},
+                 {{"--json", "--pictures"}, 2},
+                 {{"--time-limit", "-1"}, 2},
+                 {{"--help"}, 0},
+                 {{}, 0}};
     for (const auto& c : usage)
         EXPECT_EQ(runCommand(EXPLAIN, c.args).status, c.status) << c.args.size();
     EXPECT_EQ(runCommand(EXPLAIN, {"--version"}).out, "spanwright-explain 1.0.0\n");

@@ -48,6 +48,9 @@ void printHelp() {
         "  -H, --hint      give only the first step (from the saved position for a save)\n"
         "  -p, --pictures  draw the board after every step\n"
         "  -j, --json      one JSON object per problem instead of the text\n"
+        "      --time-limit SECONDS\n"
+        "                  how long the exact search that checks a saved position may\n"
+        "                  take (default %g, 0 for no limit)\n"
         "  -h, --help      show this help and exit\n"
         "  -V, --version   show the version and exit\n"
         "\n"
@@ -59,14 +62,17 @@ void printHelp() {
         "Exit status: 0 when every problem was explained to its solution, 1 when a file or\n"
         "line could not be read, a saved position is wrong, or a puzzle stays unsolved, 2\n"
         "for a wrong command line.\n",
-        PROGRAM);
+        PROGRAM, spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS);
 }
 
 struct Settings {
     bool json = false;
     bool pictures = false;
     bool hint = false;
+    double timeLimit = spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS;
 };
+
+constexpr double MAX_TIME_LIMIT = 86400;
 
 /// One puzzle to explain and where it came from.
 struct Problem {
@@ -225,9 +231,18 @@ class Explainer {
         // position would lead the player further astray.
         std::vector<WrongBridge> wrong;
         bool checkable = true;
+        timedOut_ = false;
         if (!problem.laid.empty()) {
-            const auto exact = spanwright::exact::solveExactly(problem.puzzle);
+            spanwright::exact::ExactLimits limits;
+            limits.seconds = settings_.timeLimit;
+            const auto exact = spanwright::exact::solveExactly(problem.puzzle, limits);
             checkable = exact.verdict == spanwright::exact::Verdict::Unique;
+            timedOut_ = exact.verdict == spanwright::exact::Verdict::Unknown;
+            if (timedOut_)
+                std::fprintf(stderr,
+                             "%s: %s: the exact search reached its time limit of %g s; the "
+                             "position was not checked\n",
+                             PROGRAM, problem.shown.c_str(), settings_.timeLimit);
             if (checkable) wrong = wrongBridges(problem.laid, exact.solutions.front());
         }
         explain::Explanation fromPosition;
@@ -287,8 +302,10 @@ class Explainer {
         }
         text += '\n';
         if (!checkable)
-            return text +
-                   "  the puzzle has no single solution, so the position cannot be checked\n";
+            return text + (timedOut_ ? "  the exact search reached its time limit, so the "
+                                       "position was not checked\n"
+                                     : "  the puzzle has no single solution, so the position "
+                                       "cannot be checked\n");
         if (!wrong.empty()) {
             for (const WrongBridge& w : wrong)
                 text += "  " + w.sentence + "\n";
@@ -387,6 +404,7 @@ class Explainer {
     Settings settings_;
     int status_ = ALL_EXPLAINED;
     bool outputFailed_ = false;
+    bool timedOut_ = false;  ///< the check of the current position ran out of time
 };
 
 }  // namespace
@@ -394,9 +412,13 @@ class Explainer {
 int main(int argc, char** argv) {
     spanwright::secureStandardDescriptors();
     static const option options[] = {
-        {"hint", no_argument, nullptr, 'H'},    {"pictures", no_argument, nullptr, 'p'},
-        {"json", no_argument, nullptr, 'j'},    {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'}, {nullptr, 0, nullptr, 0},
+        {"hint", no_argument, nullptr, 'H'},
+        {"pictures", no_argument, nullptr, 'p'},
+        {"json", no_argument, nullptr, 'j'},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
+        {"time-limit", required_argument, nullptr, 'T'},
+        {nullptr, 0, nullptr, 0},
     };
     Settings settings;
     opterr = 0;
@@ -414,6 +436,12 @@ int main(int argc, char** argv) {
                 break;
             case 'j':
                 settings.json = true;
+                break;
+            case 'T':
+                if (!spanwright::readSeconds(optarg, MAX_TIME_LIMIT, settings.timeLimit))
+                    return spanwright::usageError(
+                        PROGRAM, "--time-limit '%s' is not a number of seconds from 0 to %g",
+                        optarg, MAX_TIME_LIMIT);
                 break;
             default:
                 return spanwright::answerCommonOption(PROGRAM, choice, argv, printHelp);
