@@ -299,7 +299,7 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
     const Writer writer(g);
     Found found;
     while (!s.contradiction && result.steps.size() < options.maxSteps && !s.solved(g)) {
-        const int choices = finder.easyChoices(s);
+        const int choices = finder.easyChoices(s, FEW_CHOICES + 1);
         if (!finder.find(s, options.highest, found)) break;
         Step step;
         step.easyChoices = choices;

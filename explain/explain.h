@@ -32,7 +32,8 @@ struct Step {
     std::vector<std::pair<int, int>> islands;  ///< (row, column) of the islands it is about
     std::vector<LineBounds> sets;              ///< the lines it narrows, with their new bounds
     std::string reason;  ///< one plain English sentence, ending with a full stop
-    /// How many islands offered an easy step just before this one was taken.
+    /// How many islands offered an easy step just before this one was taken, counted up to
+    /// three (all the score needs; counting further costs time on large boards).
     int easyChoices = 0;
 };
 

@@ -326,11 +326,11 @@ bool StepFinder::find(State& s, Rung highest, Found& f) {
 
 // Only a measure: an island that cannot be finished is left for find() to report, so that
 // counting never changes the steps taken.
-int StepFinder::easyChoices(State& s) {
+int StepFinder::easyChoices(State& s, int limit) {
     const bool contradiction = s.contradiction;
     const int faultIsland = s.faultIsland, faultKind = s.faultKind;
     int count = 0;
-    for (int x = 0; x < g_.islandCount(); ++x) {
+    for (int x = 0; x < g_.islandCount() && count < limit; ++x) {
         if (clueRule(s, x, FULL_RULE, scratch_) || clueRule(s, x, CLUE_RULE, scratch_)) ++count;
         s.contradiction = contradiction, s.faultIsland = faultIsland, s.faultKind = faultKind;
     }
