@@ -11,13 +11,16 @@
 # usage: bench/explain_calibration.sh [RATER] [COUNT]
 #   RATER  path to spanwright_explain_rate (default build/release/bin/spanwright_explain_rate,
 #          then build/dev/bin/spanwright_explain_rate)
-#   COUNT  puzzles per size and level (default 60)
+#   COUNT  puzzles per size and level (default 100)
+# SEED (default "spanwright") names the peer's random seeds; the score was tuned on the
+# default ones, so check a change on others too (e.g. SEED=fresh) to see it is not overfitted.
 # The peer is /usr/games/sgt-bridges from Debian's sgt-puzzles package. With CACHE set to a
 # directory, the peer's puzzles are kept there and reused by later runs (they depend only on
 # the size, level, count and seed), so that a run after a change of the rating is quick.
 set -euo pipefail
 rater=${1:-}
-count=${2:-60}
+count=${2:-100}
+seed=${SEED:-spanwright}
 peer=${PEER:-/usr/games/sgt-bridges}
 if [[ -z $rater ]]; then
   for candidate in build/release/bin/spanwright_explain_rate build/dev/bin/spanwright_explain_rate; do
@@ -42,8 +45,8 @@ printf '%-7s %6s %6s %8s   %-34s %-34s %s\n' size 'P(m>e)' 'P(h>m)' 'easy ok' \
   'peer easy rated e/m/h/x/X' 'peer medium rated e/m/h/x/X' 'peer hard rated e/m/h/x/X'
 for size in 10x10 15x15 20x20 9x13; do
   for level in 0 1 2; do
-    puzzles=$cache/peer-$size-$level-$count.txt
-    [[ -s $puzzles ]] || "$peer" --generate "$count" "${size}i30e10m2d${level}#spanwright-$size-$level" >"$puzzles"
+    puzzles=$cache/peer-$seed-$size-$level-$count.txt
+    [[ -s $puzzles ]] || "$peer" --generate "$count" "${size}i30e10m2d${level}#$seed-$size-$level" >"$puzzles"
     "$rater" <"$puzzles" 2>/dev/null >"$work/$size.$level"
   done
   awk -v size="$size" '

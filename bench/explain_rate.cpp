@@ -40,9 +40,10 @@ int main(int argc, char** argv) {
                                       : "stuck");
         if (verbose)
             for (std::size_t k = 0; k < e.steps.size(); ++k)
-                std::printf("  %zu. [%s %s] %s\n", k + 1,
+                std::printf("  %zu. [%s %s] {%d} %s\n", k + 1,
                             std::string(spanwright::explain::rungName(e.steps[k].rung)).c_str(),
-                            e.steps[k].technique.c_str(), e.steps[k].reason.c_str());
+                            e.steps[k].technique.c_str(), e.steps[k].easyChoices,
+                            e.steps[k].reason.c_str());
     }
     if (count > 0)
         std::fprintf(stderr, "explain_rate: %ld puzzles, %.3f ms CPU each\n", count,

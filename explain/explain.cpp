@@ -16,10 +16,18 @@ constexpr std::array<std::string_view, RUNG_COUNT> RUNG_NAMES = {"easy", "medium
 
 /// What one step of each technique adds to the score (in the order of Technique): nothing
 /// for the easy ones that settle lines, a little for the easy ones that only give some
-/// lines a first bridge, then about three times as much for each rung up. The sum is taken
-/// per hundred islands so that the score says how hard a board is, not how big.
-constexpr std::array<double, TECHNIQUE_COUNT> TECHNIQUE_WEIGHT = {0, 0, 0.05, 0.05, 0.25, 1,
+/// lines a first bridge and for a crossing (which a player sees at a glance), more for
+/// reasoning with the neighbours' capacity, then about three times as much for each rung
+/// up. The sum is taken per hundred islands so that the score says how hard a board is,
+/// not how big. Calibrated on the open peer's graded puzzles.
+constexpr std::array<double, TECHNIQUE_COUNT> TECHNIQUE_WEIGHT = {0, 0, 0.05, 0.05, 0.1, 2,
                                                                   3, 3, 9,    9,    27};
+/// An easy step is harder to find when few islands offer one: a player scanning the board
+/// meets it late. Such a step (at most FEW_CHOICES islands offering an easy step) adds
+/// FORCED_WEIGHT. On the peer's puzzles this separates its medium from its easy ones more
+/// than any reweighting of the techniques alone.
+constexpr int FEW_CHOICES = 2;
+constexpr double FORCED_WEIGHT = 0.05;
 
 constexpr std::array<const char*, 9> NUMBER_WORDS = {"no",   "one", "two",   "three", "four",
                                                      "five", "six", "seven", "eight"};
@@ -291,8 +299,10 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
     const Writer writer(g);
     Found found;
     while (!s.contradiction && result.steps.size() < options.maxSteps && !s.solved(g)) {
+        const int choices = finder.easyChoices(s, FEW_CHOICES + 1);
         if (!finder.find(s, options.highest, found)) break;
         Step step;
+        step.easyChoices = choices;
         step.rung = PROCEDURE_RUNG[std::size_t(found.procedure)];
         step.technique = TECHNIQUE_NAMES[std::size_t(found.technique)];
         if (found.island >= 0)
@@ -311,6 +321,7 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
         finder.apply(s, found);
         result.level = std::max(result.level, step.rung);
         result.score += TECHNIQUE_WEIGHT[std::size_t(found.technique)];
+        if (step.rung == Rung::Easy && choices <= FEW_CHOICES) result.score += FORCED_WEIGHT;
         result.steps.push_back(std::move(step));
         found = Found{};
     }

@@ -32,6 +32,9 @@ struct Step {
     std::vector<std::pair<int, int>> islands;  ///< (row, column) of the islands it is about
     std::vector<LineBounds> sets;              ///< the lines it narrows, with their new bounds
     std::string reason;  ///< one plain English sentence, ending with a full stop
+    /// How many islands offered an easy step just before this one was taken, counted up to
+    /// three (all the score needs; counting further costs time on large boards).
+    int easyChoices = 0;
 };
 
 struct Options {
@@ -49,8 +52,10 @@ struct Explanation {
     /// The difficulty score (higher is harder): per hundred islands, the sum over the steps
     /// of a weight that grows with the step's rung: 0 for the easy steps that settle lines
     /// (full lines, a finished island), 0.05 for the easy ones that give lines a first bridge,
-    /// 0.25 for a line crossed by a bridge, 1 for reasoning with neighbours' capacity, 3 for
-    /// a hard step, 9 for an expert one and 27 for a trial; rounded to one decimal.
+    /// 0.1 for a line crossed by a bridge, 2 for reasoning with neighbours' capacity, 3 for
+    /// a hard step, 9 for an expert one and 27 for a trial; plus 0.05 for every easy step
+    /// taken when at most two islands offered an easy step (Step::easyChoices <= 2): score =
+    /// round(10 * 100 * sum / islands) / 10.
     double score = 0;
     std::vector<Step> steps;
     Solution solution;  ///< when solved: the bridges, in Solution order

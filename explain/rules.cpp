@@ -324,6 +324,19 @@ bool StepFinder::find(State& s, Rung highest, Found& f) {
     return false;
 }
 
+// Only a measure: an island that cannot be finished is left for find() to report, so that
+// counting never changes the steps taken.
+int StepFinder::easyChoices(State& s, int limit) {
+    const bool contradiction = s.contradiction;
+    const int faultIsland = s.faultIsland, faultKind = s.faultKind;
+    int count = 0;
+    for (int x = 0; x < g_.islandCount() && count < limit; ++x) {
+        if (clueRule(s, x, FULL_RULE, scratch_) || clueRule(s, x, CLUE_RULE, scratch_)) ++count;
+        s.contradiction = contradiction, s.faultIsland = faultIsland, s.faultKind = faultKind;
+    }
+    return count;
+}
+
 void StepFinder::apply(State& s, const Found& f) const {
     for (const Change& c : f.changes)
         s.narrow(g_, c.line, c.least, c.most);

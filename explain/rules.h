@@ -78,6 +78,9 @@ class StepFinder {
     /// procedures and islands or lines. False when there is none, or when a rule found the
     /// state impossible (then state.contradiction is set).
     bool find(State& state, Rung highest, Found& found);
+    /// How many islands offer an easy clue step on `state` (the choice a player at the easy
+    /// rung has), counted up to `limit`. Leaves the state as it was.
+    int easyChoices(State& state, int limit);
     /// Applies a found step's changes.
     void apply(State& state, const Found& found) const;
 
@@ -94,6 +97,7 @@ class StepFinder {
     std::vector<int> exitCount_, exitLine_;
     State trialState_;
     Found trialFound_;
+    Found scratch_;
     int depth_ = 0;
     int trialStart_ = 0;
 };

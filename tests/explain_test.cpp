@@ -212,6 +212,10 @@ TEST(Explain, EachRungHasABoardThatNeedsIt) {
         EXPECT_EQ(e.level, rung);
         EXPECT_GT(e.score, lastScore);  // these boards happen to grow harder in score too
         lastScore = e.score;
+        // The choice count the score uses sees exactly the easy steps the search sees:
+        // an easy step had at least itself to choose, a harder one had none.
+        for (const Step& step : e.steps)
+            EXPECT_EQ(step.easyChoices > 0, step.rung == Rung::Easy) << step.reason;
         // Held below its level, the solver stops short; the picture after the last step
         // shows the whole solution.
         if (rung != Rung::Easy) {
