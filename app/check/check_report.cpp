@@ -12,23 +12,12 @@
 namespace spanwright {
 namespace {
 
-std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
-
-std::string format(const char* pattern, ...) {
-    va_list arguments;
-    va_start(arguments, pattern);
-    char buffer[256];
-    const int length = std::vsnprintf(buffer, sizeof buffer, pattern, arguments);
-    va_end(arguments);
-    return std::string(buffer, std::size_t(length < 0 ? 0 : length));
-}
-
 std::string cell(int row, int column) {
-    return format("(%d,%d)", row, column);
+    return formatText("(%d,%d)", row, column);
 }
 
 std::string bridgesText(int bridges) {
-    return bridges == 0 ? "none" : bridges == 1 ? "1 bridge" : format("%d bridges", bridges);
+    return bridges == 0 ? "none" : bridges == 1 ? "1 bridge" : formatText("%d bridges", bridges);
 }
 
 /// What the line says after the board's size, by verdict.
@@ -47,7 +36,7 @@ std::string findings(const ProblemCheck& check) {
                    bridgesText(b.bridges) + " in the other";
         }
         case exact::Verdict::Unknown: {
-            std::string text = format(
+            std::string text = formatText(
                 "not decided: the exact search reached its time limit of %g s", check.timeLimit);
             if (check.deduced) text += "; solved by deduction";
             return text;
@@ -55,14 +44,14 @@ std::string findings(const ProblemCheck& check) {
         case exact::Verdict::Unique:
             break;
     }
-    std::string text = check.deduced
-                           ? format("solved by deduction (grade %d, technique %s)",
-                                    gradeOf(ratingScore(check.stats)),
-                                    std::string(techniqueName(techniqueOf(check.stats))).c_str())
-                           : "not solved by deduction (fair only for a solver that searches)";
+    std::string text =
+        check.deduced ? formatText("solved by deduction (grade %d, technique %s)",
+                                   gradeOf(ratingScore(check.stats)),
+                                   std::string(techniqueName(techniqueOf(check.stats))).c_str())
+                      : "not solved by deduction (fair only for a solver that searches)";
     if (check.rated)
-        text += format(", level %s, score %.1f",
-                       std::string(explain::rungName(check.level)).c_str(), check.score);
+        text += formatText(", level %s, score %.1f",
+                           std::string(explain::rungName(check.level)).c_str(), check.score);
     return text;
 }
 
@@ -83,15 +72,15 @@ std::string repeatText(const ProblemCheck& check) {
 std::string textReport(std::string_view place, const Puzzle& puzzle, const ProblemCheck& check,
                        const ReportOptions& options) {
     std::string text(place);
-    text += format(": %s, %dx%d, %d island%s, ",
-                   std::string(exact::verdictName(check.exact.verdict)).c_str(), puzzle.width,
-                   puzzle.height, check.islands, check.islands == 1 ? "" : "s");
+    text += formatText(": %s, %dx%d, %d island%s, ",
+                       std::string(exact::verdictName(check.exact.verdict)).c_str(), puzzle.width,
+                       puzzle.height, check.islands, check.islands == 1 ? "" : "s");
     text += findings(check);
     text += repeatText(check);
     if (options.verbose)
-        text += format("; %lld solver calls, %lld cuts, %.3f ms",
-                       static_cast<long long>(check.exact.counters.solverCalls),
-                       static_cast<long long>(check.exact.counters.cuts), check.milliseconds);
+        text += formatText("; %lld solver calls, %lld cuts, %.3f ms",
+                           static_cast<long long>(check.exact.counters.solverCalls),
+                           static_cast<long long>(check.exact.counters.cuts), check.milliseconds);
     text += '\n';
     if (!options.solutions) return text;
     const std::size_t count = check.exact.solutions.size();
@@ -105,13 +94,14 @@ std::string textReport(std::string_view place, const Puzzle& puzzle, const Probl
 std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
                        const ProblemCheck& check, const ReportOptions& options) {
     std::string json = "{\"file\":" + jsonString(file);
-    json += format(",\"line\":%ld,\"width\":%d,\"height\":%d,\"islands\":%d,\"verdict\":\"%s\"",
-                   line, puzzle.width, puzzle.height, check.islands,
-                   std::string(exact::verdictName(check.exact.verdict)).c_str());
+    json += formatText(",\"line\":%ld,\"width\":%d,\"height\":%d,\"islands\":%d,\"verdict\":\"%s\"",
+                       line, puzzle.width, puzzle.height, check.islands,
+                       std::string(exact::verdictName(check.exact.verdict)).c_str());
     json += check.deduced ? ",\"deduction\":\"solved\"" : ",\"deduction\":\"failed\"";
     if (check.deduced) {
         const SolveStats& s = check.stats;
-        json += format(",\"grade\":%d,\"technique\":\"%s\",\"counters\":[%d,%d,%d,%d,%d,%d]",
+        json +=
+            formatText(",\"grade\":%d,\"technique\":\"%s\",\"counters\":[%d,%d,%d,%d,%d,%d]",
                        gradeOf(ratingScore(s)), std::string(techniqueName(techniqueOf(s))).c_str(),
                        s.tableSteps, s.pairSteps, s.isolationSteps, s.trialFirstRefuted,
                        s.trialSecondRefuted, s.interiorCells);
@@ -119,8 +109,8 @@ std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
         json += ",\"grade\":null,\"technique\":null,\"counters\":null";
     }
     if (check.rated)
-        json += format(",\"level\":\"%s\",\"score\":%.1f",
-                       std::string(explain::rungName(check.level)).c_str(), check.score);
+        json += formatText(",\"level\":\"%s\",\"score\":%.1f",
+                           std::string(explain::rungName(check.level)).c_str(), check.score);
     else
         json += ",\"level\":null,\"score\":null";
     if (check.repeats)
@@ -129,11 +119,11 @@ std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
                 std::string(imageName(check.repeats->image)) + "\"}";
     else
         json += ",\"repeats\":null";
-    json += format(",\"ms\":%.3f", check.milliseconds);
+    json += formatText(",\"ms\":%.3f", check.milliseconds);
     if (options.verbose)
-        json += format(",\"solver_calls\":%lld,\"cuts\":%lld",
-                       static_cast<long long>(check.exact.counters.solverCalls),
-                       static_cast<long long>(check.exact.counters.cuts));
+        json += formatText(",\"solver_calls\":%lld,\"cuts\":%lld",
+                           static_cast<long long>(check.exact.counters.solverCalls),
+                           static_cast<long long>(check.exact.counters.cuts));
     if (options.solutions) {
         json += ",\"solutions\":[";
         for (std::size_t i = 0; i < check.exact.solutions.size(); ++i) {
@@ -141,8 +131,8 @@ std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
             const exact::Solution& solution = check.exact.solutions[i];
             for (std::size_t j = 0; j < solution.size(); ++j) {
                 const exact::Bridge& b = solution[j];
-                json += format("%s[%d,%d,%d,%d,%d]", j == 0 ? "" : ",", b.row1, b.column1, b.row2,
-                               b.column2, b.bridges);
+                json += formatText("%s[%d,%d,%d,%d,%d]", j == 0 ? "" : ",", b.row1, b.column1,
+                                   b.row2, b.column2, b.bridges);
             }
             json += ']';
         }

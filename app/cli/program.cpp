@@ -176,4 +176,17 @@ int usageError(const char* program, const char* format, ...) {
     return USAGE_STATUS;
 }
 
+std::string formatText(const char* pattern, ...) {
+    va_list arguments;
+    va_start(arguments, pattern);
+    va_list again;
+    va_copy(again, arguments);
+    const int length = std::vsnprintf(nullptr, 0, pattern, arguments);
+    va_end(arguments);
+    std::string text(std::size_t(length < 0 ? 0 : length), '\0');
+    if (length > 0) std::vsnprintf(text.data(), text.size() + 1, pattern, again);
+    va_end(again);
+    return text;
+}
+
 }  // namespace spanwright

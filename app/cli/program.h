@@ -41,6 +41,10 @@ int answerCommonOption(const char* program, int choice, char* const* argv, void 
 /// surrogate, a value past U+10FFFF).
 int utf8Sequence(std::string_view text, std::size_t at, char32_t& code);
 
+/// The printf-style `pattern` filled in, however long the result: reports build their lines
+/// with it, and a cut line would be a wrong report.
+std::string formatText(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+
 /// Reads `text` as a whole decimal number from `low` to `high`; false for anything else.
 bool readNumber(const char* text, long low, long high, long& value);
 

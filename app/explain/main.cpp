@@ -26,6 +26,7 @@
 namespace {
 
 using spanwright::Bridge;
+using spanwright::formatText;
 using spanwright::Puzzle;
 using spanwright::Solution;
 namespace explain = spanwright::explain;
@@ -84,21 +85,10 @@ struct Problem {
     Solution laid;
 };
 
-std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
-
-std::string format(const char* pattern, ...) {
-    va_list arguments;
-    va_start(arguments, pattern);
-    char buffer[256];
-    const int length = std::vsnprintf(buffer, sizeof buffer, pattern, arguments);
-    va_end(arguments);
-    return std::string(buffer, std::size_t(length < 0 ? 0 : length));
-}
-
 /// A cell as the sentences name it: (row,column) counted from 1 at the top left, as a
 /// player counts. JSON keeps the 0-based numbers of the other programs.
 std::string cell(int row, int column) {
-    return format("(%d,%d)", row + 1, column + 1);
+    return formatText("(%d,%d)", row + 1, column + 1);
 }
 
 int islandCount(const Puzzle& puzzle) {
@@ -287,18 +277,18 @@ class Explainer {
                            bool checkable, const std::vector<WrongBridge>& wrong,
                            const explain::Explanation& steps) const {
         std::string text = problem.shown + ":" + std::to_string(problem.line) + ": ";
-        text += format("%dx%d, %d islands, ", problem.puzzle.width, problem.puzzle.height,
-                       islandCount(problem.puzzle));
+        text += formatText("%dx%d, %d islands, ", problem.puzzle.width, problem.puzzle.height,
+                           islandCount(problem.puzzle));
         if (blank.solved)
-            text += format("level %s, score %.1f",
-                           std::string(explain::rungName(blank.level)).c_str(), blank.score);
+            text += formatText("level %s, score %.1f",
+                               std::string(explain::rungName(blank.level)).c_str(), blank.score);
         else
             text += "level unknown: the steps do not reach a solution";
         if (problem.saved) {
             const int bridges =
                 std::accumulate(problem.laid.begin(), problem.laid.end(), 0,
                                 [](int sum, const Bridge& b) { return sum + b.bridges; });
-            text += format(", %d bridge%s laid", bridges, bridges == 1 ? "" : "s");
+            text += formatText(", %d bridge%s laid", bridges, bridges == 1 ? "" : "s");
         }
         text += '\n';
         if (!checkable)
@@ -321,7 +311,7 @@ class Explainer {
             if (settings_.hint)
                 text += "  hint (" + std::string(explain::rungName(step.rung)) + "): ";
             else
-                text += format("%4zu. ", i + 1);
+                text += formatText("%4zu. ", i + 1);
             text += step.reason + "\n";
             if (settings_.pictures) text += picture(problem, steps, i + 1);
         }
@@ -331,8 +321,8 @@ class Explainer {
                                          : "  this position has no solution\n";
         else if (steps.solved)
             text += steps.steps.empty() ? "  the puzzle is solved\n"
-                                        : format("  solved in %zu step%s\n", steps.steps.size(),
-                                                 steps.steps.size() == 1 ? "" : "s");
+                                        : formatText("  solved in %zu step%s\n", steps.steps.size(),
+                                                     steps.steps.size() == 1 ? "" : "s");
         else
             text += "  no further step is found: the puzzle stays unsolved\n";
         return text;
@@ -342,14 +332,14 @@ class Explainer {
                            bool checkable, const std::vector<WrongBridge>& wrong,
                            const explain::Explanation& steps) const {
         std::string json = "{\"file\":" + spanwright::jsonString(problem.name);
-        json += format(",\"line\":%ld,\"width\":%d,\"height\":%d", problem.line,
-                       problem.puzzle.width, problem.puzzle.height);
+        json += formatText(",\"line\":%ld,\"width\":%d,\"height\":%d", problem.line,
+                           problem.puzzle.width, problem.puzzle.height);
         if (blank.solved)
-            json += format(",\"level\":\"%s\",\"score\":%.1f",
-                           std::string(explain::rungName(blank.level)).c_str(), blank.score);
+            json += formatText(",\"level\":\"%s\",\"score\":%.1f",
+                               std::string(explain::rungName(blank.level)).c_str(), blank.score);
         else
             json += ",\"level\":null,\"score\":null";
-        json += format(",\"solved\":%s", steps.solved ? "true" : "false");
+        json += formatText(",\"solved\":%s", steps.solved ? "true" : "false");
         if (problem.saved) {
             json += ",\"laid\":" + bridgeList(problem.laid);
             if (!checkable) {
@@ -370,13 +360,13 @@ class Explainer {
             json += ",\"rung\":\"" + std::string(explain::rungName(step.rung)) + "\"";
             json += ",\"islands\":[";
             for (std::size_t k = 0; k < step.islands.size(); ++k)
-                json += format("%s[%d,%d]", k == 0 ? "" : ",", step.islands[k].first,
-                               step.islands[k].second);
+                json += formatText("%s[%d,%d]", k == 0 ? "" : ",", step.islands[k].first,
+                                   step.islands[k].second);
             json += "],\"sets\":[";
             for (std::size_t k = 0; k < step.sets.size(); ++k) {
                 const explain::LineBounds& s = step.sets[k];
-                json += format("%s[%d,%d,%d,%d,%d,%d]", k == 0 ? "" : ",", s.row1, s.column1,
-                               s.row2, s.column2, s.least, s.most);
+                json += formatText("%s[%d,%d,%d,%d,%d,%d]", k == 0 ? "" : ",", s.row1, s.column1,
+                                   s.row2, s.column2, s.least, s.most);
             }
             json += "],\"reason\":" + spanwright::jsonString(step.reason) + "}";
         }
@@ -387,8 +377,8 @@ class Explainer {
         std::string list = "[";
         for (std::size_t i = 0; i < bridges.size(); ++i) {
             const Bridge& b = bridges[i];
-            list += format("%s[%d,%d,%d,%d,%d]", i == 0 ? "" : ",", b.row1, b.column1, b.row2,
-                           b.column2, b.bridges);
+            list += formatText("%s[%d,%d,%d,%d,%d]", i == 0 ? "" : ",", b.row1, b.column1, b.row2,
+                               b.column2, b.bridges);
         }
         return list + "]";
     }
