@@ -1,6 +1,7 @@
 #include "exact/reasoning.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace spanwright::exact {
 namespace {
@@ -196,7 +197,7 @@ class LineReasoner {
         // that alone holds two halves together must carry one.
         open_.assign(links.size(), 0);
         for (std::size_t l = 0; l < links.size(); ++l)
-            open_[l] = (counts[l] & SOME_BRIDGE) != 0;
+            open_[l] = char((counts[l] & SOME_BRIDGE) != 0);
         int parts = 0;
         cuts_.run(
             open_, noWeight, [&](int l, long) { narrow(l, SOME_BRIDGE, result_.fired.cutLines); },
@@ -211,13 +212,14 @@ class LineReasoner {
         // bridges of its settled links. A part of these links gets twice their bridges.
         std::vector<long> wanted(islands.size());
         for (std::size_t i = 0; i < islands.size(); ++i) {
-            long want = islands[i].need;
-            for (const int l : islands[i].links)
-                if (settled(counts[l])) want -= lowest(counts[l]);
-            wanted[i] = want;
+            const std::vector<int>& around = islands[i].links;
+            wanted[i] = std::accumulate(
+                around.begin(), around.end(), long(islands[i].need), [&](long want, int l) {
+                    return settled(counts[l]) ? want - lowest(counts[l]) : want;
+                });
         }
         for (std::size_t l = 0; l < links.size(); ++l)
-            open_[l] = !settled(counts[l]);
+            open_[l] = char(!settled(counts[l]));
         bool odd = false;
         cuts_.run(
             open_, wanted,

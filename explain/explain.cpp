@@ -151,6 +151,7 @@ class Writer {
                 for (int d = 0; d < 4; ++d) {
                     const int l = g_.lineAt[std::size_t(f.island)][std::size_t(d)];
                     if (l < 0) continue;
+                    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
                     const int low = s.least[std::size_t(l)], value = f.example[std::size_t(d)];
                     if (value == low) continue;
                     if (!example.empty()) example += " and ";
@@ -186,14 +187,14 @@ class Writer {
                                                       : " still needs " + bridges(f.remaining);
         if (f.technique == ONE_EACH_WAY)
             return who + needs + " and cannot get them with any line left empty" + so;
-        int open = 0;
-        for (const int l : g_.lineAt[std::size_t(x)])
-            if (l >= 0 && s.least[std::size_t(l)] < s.most[std::size_t(l)]) ++open;
+        const auto& around = g_.lineAt[std::size_t(x)];
+        const int open = int(std::count_if(around.begin(), around.end(), [&](int l) {
+            return l >= 0 && s.least[std::size_t(l)] < s.most[std::size_t(l)];
+        }));
         std::string text = who + needs;
         const int room = f.capacity - s.known[std::size_t(x)];
-        int lines = 0;
-        for (const int l : g_.lineAt[std::size_t(x)])
-            lines += l >= 0;
+        const int lines =
+            int(std::count_if(around.begin(), around.end(), [](int l) { return l >= 0; }));
         if (open == 1 && f.technique != NEIGHBOUR_CAPACITY)
             text += lines == 1 ? " and has only one line" : " and has only one line left open";
         else
@@ -206,6 +207,7 @@ class Writer {
             int count = 0;
             for (const int l : g_.lineAt[std::size_t(x)]) {
                 if (l < 0) continue;
+                // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
                 const int low = s.least[std::size_t(l)], lineRoom = s.effectiveMost(g_, l) - low;
                 if (low == s.most[std::size_t(l)] || lineRoom >= std::min(2, need) - low) continue;
                 const int far = g_.other(l, x), spare = s.spare(g_, far);

@@ -33,7 +33,8 @@ void Geometry::build(const Puzzle& puzzle) {
             for (;;) {
                 dir == RIGHT ? ++c : ++r;
                 if (c >= width || r >= height) break;
-                far = islandAtCell[std::size_t(r * width + c)];
+                const int cell = r * width + c;
+                far = islandAtCell[std::size_t(cell)];
                 if (far >= 0) break;
                 ++length;
             }
@@ -48,8 +49,10 @@ void Geometry::build(const Puzzle& puzzle) {
             lineAt[std::size_t(far)][std::size_t(dir == RIGHT ? LEFT : UP)] = line;
             if (dir == RIGHT) {
                 const int start = row[std::size_t(island)] * width + column[std::size_t(island)];
-                for (int k = 1; k <= length; ++k)
-                    lineOfCell[std::size_t(start + k * step)] = line;
+                for (int k = 1; k <= length; ++k) {
+                    const int cell = start + k * step;
+                    lineOfCell[std::size_t(cell)] = line;
+                }
             }
         }
     }
@@ -81,45 +84,49 @@ void Geometry::build(const Puzzle& puzzle) {
 int Geometry::lineBetween(int row1, int column1, int row2, int column2) const {
     const auto inside = [&](int r, int c) { return r >= 0 && c >= 0 && r < height && c < width; };
     if (!inside(row1, column1) || !inside(row2, column2)) return -1;
-    const int a = islandAtCell[std::size_t(row1 * width + column1)];
-    const int b = islandAtCell[std::size_t(row2 * width + column2)];
+    const int cell1 = row1 * width + column1, cell2 = row2 * width + column2;
+    const int a = islandAtCell[std::size_t(cell1)];
+    const int b = islandAtCell[std::size_t(cell2)];
     if (a < 0 || b < 0) return -1;
-    for (const int line : lineAt[std::size_t(a)])
-        if (line >= 0 && other(line, a) == b && lineA[std::size_t(line)] == a) return line;
-    return -1;
+    const auto& around = lineAt[std::size_t(a)];
+    const auto joining = std::find_if(around.begin(), around.end(), [&](int line) {
+        return line >= 0 && other(line, a) == b && lineA[std::size_t(line)] == a;
+    });
+    return joining == around.end() ? -1 : *joining;
 }
 
-void State::reset(const Geometry& g) {
-    const std::size_t lines = std::size_t(g.lineCount()), islands = std::size_t(g.islandCount());
+void State::reset(const Geometry& geometry) {
+    const std::size_t lines = std::size_t(geometry.lineCount()),
+                      islands = std::size_t(geometry.islandCount());
     least.assign(lines, 0);
-    most.assign(g.initialMost.begin(), g.initialMost.end());
+    most.assign(geometry.initialMost.begin(), geometry.initialMost.end());
     known.assign(islands, 0);
     parent.resize(islands);
     for (std::size_t i = 0; i < islands; ++i)
         parent[i] = int(i);
-    demand.assign(g.need.begin(), g.need.end());
+    demand.assign(geometry.need.begin(), geometry.need.end());
     size.assign(islands, 1);
     contradiction = false;
     faultIsland = -1;
     faultKind = 0;
 }
 
-void State::copyFrom(const State& o) {
+void State::copyFrom(const State& other) {
     // Same sizes every time, so assign reuses the storage.
-    least.assign(o.least.begin(), o.least.end());
-    most.assign(o.most.begin(), o.most.end());
-    known.assign(o.known.begin(), o.known.end());
-    parent.assign(o.parent.begin(), o.parent.end());
-    demand.assign(o.demand.begin(), o.demand.end());
-    size.assign(o.size.begin(), o.size.end());
-    contradiction = o.contradiction;
-    faultIsland = o.faultIsland;
-    faultKind = o.faultKind;
+    least.assign(other.least.begin(), other.least.end());
+    most.assign(other.most.begin(), other.most.end());
+    known.assign(other.known.begin(), other.known.end());
+    parent.assign(other.parent.begin(), other.parent.end());
+    demand.assign(other.demand.begin(), other.demand.end());
+    size.assign(other.size.begin(), other.size.end());
+    contradiction = other.contradiction;
+    faultIsland = other.faultIsland;
+    faultKind = other.faultKind;
 }
 
 int State::effectiveMost(const Geometry& g, int line) const {
     const std::size_t l = std::size_t(line);
-    const int low = least[l];
+    const int low = least[l];  // NOLINT(bugprone-signed-char-misuse): bounds are 0 to 2
     return std::max(
         low, std::min({int(most[l]), low + spare(g, g.lineA[l]), low + spare(g, g.lineB[l])}));
 }

@@ -1,6 +1,7 @@
 #include "explain/rules.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace spanwright::explain {
 
@@ -29,6 +30,7 @@ bool StepFinder::clueRule(State& s, int x, Procedure procedure, Found& f) const 
     for (int d = 0; d < 4; ++d) {
         const int l = lines[std::size_t(d)];
         if (l < 0) continue;
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
         const int low = s.least[std::size_t(l)], high = s.most[std::size_t(l)];
         if (exact)
             cap[d] = s.effectiveMost(g_, l);
@@ -48,6 +50,7 @@ bool StepFinder::clueRule(State& s, int x, Procedure procedure, Found& f) const 
     for (int d = 0; d < 4; ++d) {
         const int l = lines[std::size_t(d)];
         if (l < 0) continue;
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
         const int low = s.least[std::size_t(l)];
         const int least = std::max(low, need - (capacity - cap[d]));
         const int most = std::min({int(s.most[std::size_t(l)]), cap[d], need - (known - low)});
@@ -103,7 +106,7 @@ bool StepFinder::crossRule(State& s, Found& f) const {
 
 // Two groups (single islands at first) joined by a line: if the bridges it could carry
 // would finish both at once, the joined group would be cut off from the islands left out.
-bool StepFinder::pairSeal(State& s, Found& f) const {
+bool StepFinder::pairSeal(const State& s, Found& f) const {
     const int total = g_.islandCount();
     for (int l = 0; l < g_.lineCount(); ++l) {
         const int ra = s.root(g_.lineA[std::size_t(l)]), rb = s.root(g_.lineB[std::size_t(l)]);
@@ -170,16 +173,18 @@ bool StepFinder::islandSeal(State& s, int x, Found& f) const {
     // x's lines inside the group; most islands fail this at once.
     const int spare = s.spare(g_, x), own = s.root(x);
     if (spare == 0) return false;
-    int inside = 0;
-    for (const int l : g_.lineAt[std::size_t(x)])
-        if (l >= 0 && s.root(g_.other(l, x)) == own)
-            inside += s.effectiveMost(g_, l) - s.least[std::size_t(l)];
+    const auto& around = g_.lineAt[std::size_t(x)];
+    const int inside = std::accumulate(around.begin(), around.end(), 0, [&](int sum, int l) {
+        if (l < 0 || s.root(g_.other(l, x)) != own) return sum;
+        return sum + s.effectiveMost(g_, l) - s.least[std::size_t(l)];
+    });
     if (s.demand[std::size_t(own)] - spare > inside) return false;
     const auto& lines = g_.lineAt[std::size_t(x)];
     int low[4] = {}, high[4] = {}, nbrRoot[4] = {};
     for (int d = 0; d < 4; ++d) {
         const int l = lines[std::size_t(d)];
         if (l < 0) continue;
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
         low[d] = s.least[std::size_t(l)];
         high[d] = s.effectiveMost(g_, l);
         nbrRoot[d] = s.root(g_.other(l, x));
@@ -255,13 +260,14 @@ bool StepFinder::refuted(const State& s, int line, int least, int most, Found& f
     return true;
 }
 
-bool StepFinder::trial(State& s, Found& f) {
+bool StepFinder::trial(const State& s, Found& f) {
     if (depth_ > 0) return false;  // one level only
     // The scan goes round from the line of the last trial that settled something, so that a
     // run of trials moves on through the board instead of retrying the lines before it.
     const int lines = g_.lineCount();
     for (int k = 0; k < lines; ++k) {
         const int l = (trialStart_ + k) % lines;
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
         const int low = s.least[std::size_t(l)], high = s.effectiveMost(g_, l);
         if (low >= high) continue;
         struct Guess {
@@ -286,39 +292,39 @@ bool StepFinder::trial(State& s, Found& f) {
     return false;
 }
 
-bool StepFinder::find(State& s, Rung highest, Found& f) {
+bool StepFinder::find(State& state, Rung highest, Found& found) {
     for (int rung = int(Rung::Easy); rung <= int(highest); ++rung) {
         for (int p = 0; p < PROCEDURE_COUNT; ++p) {
             if (int(PROCEDURE_RUNG[std::size_t(p)]) != rung) continue;
-            bool found = false;
+            bool stepFound = false;
             switch (Procedure(p)) {
                 case FULL_RULE:
                 case CLUE_RULE:
                 case CAPACITY_RULE:
-                    for (int x = 0; x < g_.islandCount() && !found && !s.contradiction; ++x)
-                        found = clueRule(s, x, Procedure(p), f);
+                    for (int x = 0; x < g_.islandCount() && !stepFound && !state.contradiction; ++x)
+                        stepFound = clueRule(state, x, Procedure(p), found);
                     break;
                 case CROSS_RULE:
-                    found = crossRule(s, f);
+                    stepFound = crossRule(state, found);
                     break;
                 case PAIR_SEAL:
-                    found = pairSeal(s, f);
+                    stepFound = pairSeal(state, found);
                     break;
                 case ONLY_EXIT_RULE:
-                    found = onlyExit(s, f);
+                    stepFound = onlyExit(state, found);
                     break;
                 case ISLAND_SEAL:
-                    for (int x = 0; x < g_.islandCount() && !found && !s.contradiction; ++x)
-                        found = islandSeal(s, x, f);
+                    for (int x = 0; x < g_.islandCount() && !stepFound && !state.contradiction; ++x)
+                        stepFound = islandSeal(state, x, found);
                     break;
                 case TRIAL_RULE:
-                    found = trial(s, f);
+                    stepFound = trial(state, found);
                     break;
                 case PROCEDURE_COUNT:
                     break;
             }
-            if (s.contradiction) return false;
-            if (found) return true;
+            if (state.contradiction) return false;
+            if (stepFound) return true;
         }
     }
     return false;
@@ -326,20 +332,22 @@ bool StepFinder::find(State& s, Rung highest, Found& f) {
 
 // Only a measure: an island that cannot be finished is left for find() to report, so that
 // counting never changes the steps taken.
-int StepFinder::easyChoices(State& s, int limit) {
-    const bool contradiction = s.contradiction;
-    const int faultIsland = s.faultIsland, faultKind = s.faultKind;
+int StepFinder::easyChoices(State& state, int limit) {
+    const bool contradiction = state.contradiction;
+    const int faultIsland = state.faultIsland, faultKind = state.faultKind;
     int count = 0;
     for (int x = 0; x < g_.islandCount() && count < limit; ++x) {
-        if (clueRule(s, x, FULL_RULE, scratch_) || clueRule(s, x, CLUE_RULE, scratch_)) ++count;
-        s.contradiction = contradiction, s.faultIsland = faultIsland, s.faultKind = faultKind;
+        if (clueRule(state, x, FULL_RULE, scratch_) || clueRule(state, x, CLUE_RULE, scratch_))
+            ++count;
+        state.contradiction = contradiction, state.faultIsland = faultIsland,
+        state.faultKind = faultKind;
     }
     return count;
 }
 
-void StepFinder::apply(State& s, const Found& f) const {
-    for (const Change& c : f.changes)
-        s.narrow(g_, c.line, c.least, c.most);
+void StepFinder::apply(State& state, const Found& found) const {
+    for (const Change& c : found.changes)
+        state.narrow(g_, c.line, c.least, c.most);
 }
 
 }  // namespace spanwright::explain

@@ -85,12 +85,12 @@ class StepFinder {
     void apply(State& state, const Found& found) const;
 
   private:
-    bool clueRule(State& s, int island, Procedure procedure, Found& f) const;
+    bool clueRule(State& s, int x, Procedure procedure, Found& f) const;
     bool crossRule(State& s, Found& f) const;
-    bool pairSeal(State& s, Found& f) const;
+    bool pairSeal(const State& s, Found& f) const;
     bool onlyExit(State& s, Found& f);
-    bool islandSeal(State& s, int island, Found& f) const;
-    bool trial(State& s, Found& f);
+    bool islandSeal(State& s, int x, Found& f) const;
+    bool trial(const State& s, Found& f);
     bool refuted(const State& s, int line, int least, int most, Found& f);
 
     const Geometry& g_;

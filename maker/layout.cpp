@@ -18,10 +18,11 @@ class Drawer {
         : random_(random), shape_(shape), layout_(layout), w_(shape.width), h_(shape.height) {
         layout_.width = w_;
         layout_.height = h_;
-        layout_.cells.assign(std::size_t(w_ * h_), LAYOUT_WATER);
+        const std::size_t area = std::size_t(w_) * std::size_t(h_);
+        layout_.cells.assign(area, LAYOUT_WATER);
         layout_.islands.clear();
         layout_.edges.clear();
-        group_.assign(std::size_t(w_ * h_), -1);
+        group_.assign(area, -1);
     }
 
     bool draw();
@@ -280,11 +281,10 @@ Solution Layout::solution() const {
     std::vector<Edge> sorted = edges;
     std::sort(sorted.begin(), sorted.end(),
               [](const Edge& x, const Edge& y) { return x.a != y.a ? x.a < y.a : x.b < y.b; });
-    Solution bridges;
-    bridges.reserve(sorted.size());
-    for (const Edge& edge : sorted)
-        bridges.push_back(
-            {edge.a / width, edge.a % width, edge.b / width, edge.b % width, edge.count});
+    Solution bridges(sorted.size());
+    std::transform(sorted.begin(), sorted.end(), bridges.begin(), [this](const Edge& edge) {
+        return Bridge{edge.a / width, edge.a % width, edge.b / width, edge.b % width, edge.count};
+    });
     return bridges;
 }
 

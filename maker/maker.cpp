@@ -40,9 +40,8 @@ std::int32_t taskSeed(const MakeRequest& request, std::uint64_t index, std::uint
 /// by its clues far more often, so a board the ladder could not finish often becomes one
 /// it can. False when every bridge is double already.
 bool doubleOne(RandomSource& random, Layout& layout) {
-    int singles = 0;
-    for (const Edge& edge : layout.edges)
-        singles += edge.count == 1 ? 1 : 0;
+    const int singles = int(std::count_if(layout.edges.begin(), layout.edges.end(),
+                                          [](const Edge& edge) { return edge.count == 1; }));
     if (singles == 0) return false;
     int pick = random.drawBelow(singles);
     for (Edge& edge : layout.edges) {

@@ -5,6 +5,7 @@
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <memory>
@@ -52,9 +53,10 @@ bool succeeded(cairo_status_t status, const StreamSink& sink, std::string& error
 
 bool writePdf(std::FILE* out, const Book& book, const BookPlan& plan, std::string& error) {
     PdfDocument document(out, plan.paper);
-    for (const PagePlan& page : plan.pages)
-        if (!document.addPage(book, plan, page, error)) return false;
-    return document.finish(error);
+    const bool added = std::all_of(plan.pages.begin(), plan.pages.end(), [&](const PagePlan& page) {
+        return document.addPage(book, plan, page, error);
+    });
+    return added && document.finish(error);
 }
 
 bool writeSvgPage(std::FILE* out, const Book& book, const BookPlan& plan, int page,

@@ -96,8 +96,12 @@ const char* refusal(mode_t mode) {
 
 /// True for the errors of a file system that has no hard links.
 bool noHardLinks(int error) {
-    return error == EPERM || error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS ||
-           error == EMLINK;
+    // ENOTSUP and EOPNOTSUPP are one value on some systems and two on others.
+    return error == EPERM || error == ENOTSUP ||
+#if EOPNOTSUPP != ENOTSUP
+           error == EOPNOTSUPP ||
+#endif
+           error == ENOSYS || error == EMLINK;
 }
 
 /// Copies the whole of `from` into `to`; true when every byte landed on the disk.
@@ -242,12 +246,12 @@ std::FILE* StagedOutput::stage() {
 bool StagedOutput::finish(std::FILE* file) {
     errno = 0;
     bool landed = std::fflush(file) == 0 && !std::ferror(file) && fsync(fileno(file)) == 0;
-    int error = errno;
+    int code = errno;
     if (std::fclose(file) != 0 && landed) {
         landed = false;
-        error = errno;
+        code = errno;
     }
-    return landed || fail(error != 0 ? error : EIO);
+    return landed || fail(code != 0 ? code : EIO);
 }
 
 PublishOutcome StagedOutput::publish(const std::vector<std::string>& targets) {
@@ -266,12 +270,13 @@ PublishOutcome StagedOutput::publish(const std::vector<std::string>& targets) {
     // Refusals first, while nothing has moved.
     for (const std::string& target : targets) {
         struct stat info {};
-        const char* why = nullptr;
-        if (lstat(target.c_str(), &info) == 0)
-            why = refusal(info.st_mode);
-        else if (errno != ENOENT)
-            why = std::strerror(errno);
-        if (why) {
+        std::string why;
+        if (lstat(target.c_str(), &info) == 0) {
+            if (const char* refused = refusal(info.st_mode)) why = refused;
+        } else if (errno != ENOENT) {
+            why = std::generic_category().message(errno);
+        }
+        if (!why.empty()) {
             failedTarget_ = target;
             error_ = why;
             removeStaged();
@@ -287,15 +292,15 @@ PublishOutcome StagedOutput::publish(const std::vector<std::string>& targets) {
     std::size_t placed = 0;
     bool failed = false;
     char name[16];
-    char old[16];
+    char keptName[16];
     for (; placed < targets.size(); ++placed) {
         const char* target = targets[placed].c_str();
         stagedName(name, int(placed) + 1, false);
-        stagedName(old, int(placed) + 1, true);
-        if (linkat(AT_FDCWD, target, stagingFd_, old, 0) == 0) {
+        stagedName(keptName, int(placed) + 1, true);
+        if (linkat(AT_FDCWD, target, stagingFd_, keptName, 0) == 0) {
             kept[placed] = Kept::Linked;
         } else if (errno != ENOENT) {
-            if (!noHardLinks(errno) || renameat(AT_FDCWD, target, stagingFd_, old) != 0) {
+            if (!noHardLinks(errno) || renameat(AT_FDCWD, target, stagingFd_, keptName) != 0) {
                 fail(errno);
                 failed = true;
                 break;
@@ -314,15 +319,15 @@ PublishOutcome StagedOutput::publish(const std::vector<std::string>& targets) {
         failedTarget_ = targets[placed];
         outcome = PublishOutcome::Restored;
         // The target that failed holds its old file, or gets it back.
-        stagedName(old, int(placed) + 1, true);
+        stagedName(keptName, int(placed) + 1, true);
         if (kept[placed] == Kept::Moved &&
-            renameat(stagingFd_, old, AT_FDCWD, failedTarget_.c_str()) != 0)
+            renameat(stagingFd_, keptName, AT_FDCWD, failedTarget_.c_str()) != 0)
             outcome = PublishOutcome::Mixed;
         for (std::size_t i = placed; i-- > 0;) {
-            stagedName(old, int(i) + 1, true);
-            const bool back = kept[i] == Kept::Nothing
-                                  ? unlink(targets[i].c_str()) == 0
-                                  : renameat(stagingFd_, old, AT_FDCWD, targets[i].c_str()) == 0;
+            stagedName(keptName, int(i) + 1, true);
+            const bool back = kept[i] == Kept::Nothing ? unlink(targets[i].c_str()) == 0
+                                                       : renameat(stagingFd_, keptName, AT_FDCWD,
+                                                                  targets[i].c_str()) == 0;
             if (!back) outcome = PublishOutcome::Mixed;
         }
     }

@@ -19,7 +19,6 @@
 namespace {
 
 namespace maker = spanwright::maker;
-using maker::Rung;
 using maker::Symmetry;
 
 constexpr const char* PROGRAM = "spanwright-make";
@@ -134,8 +133,8 @@ int main(int argc, char** argv) {
     Format format = Format::Line;
     for (;;) {
         // The command line is read before any thread starts.
-        const int choice = getopt_long(argc, argv, ":l:i:s:S:j:f:hV", options,
-                                       nullptr);  // NOLINT(concurrency-mt-unsafe)
+        // NOLINTNEXTLINE(concurrency-mt-unsafe)
+        const int choice = getopt_long(argc, argv, ":l:i:s:S:j:f:hV", options, nullptr);
         if (choice == -1) break;
         long value = 0;
         switch (choice) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -294,8 +295,8 @@ class BookRun {
           frame_(spanwright::bookFrame(layout_)),
           puzzlePages_(layout_, spanwright::PageKind::Puzzles, 1),
           keyPages_(layout_, spanwright::PageKind::Key, 1) {
-        for (const std::string& file : options.files)
-            shownNames_.push_back(spanwright::shownFileName(file));
+        std::transform(options.files.begin(), options.files.end(), std::back_inserter(shownNames_),
+                       [](const std::string& file) { return spanwright::shownFileName(file); });
         open_.title = options.title;
         open_.dots = options.dots;
     }
@@ -389,7 +390,7 @@ class BookRun {
         return !keyPages.finish(page) || drawAndMoveOn(page);
     }
 
-    bool fail(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+    static bool fail(const char* format, ...) __attribute__((format(printf, 1, 2))) {
         va_list arguments;
         va_start(arguments, format);
         spanwright::printErrorV(PROGRAM, format, arguments);
