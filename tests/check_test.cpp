@@ -73,7 +73,7 @@ TEST(CheckProgram, ExitStatusSaysWhetherEveryProblemIsUnique) {
     EXPECT_EQ(piped.out.substr(0, 12), "-:1: unique,");
 }
 
-TEST(CheckProgram, ATimeLimitThatRunsOutGivesUnknownAndTheNextProblemGoesOn) {
+TEST(CheckProgram, AnExpiredTimeLimitGivesUnknownAndGoesOn) {
     TempDir dir;
     const std::string file = dir.write("ring.txt", std::string(RING) + TOUCHING);
 

@@ -121,7 +121,7 @@ Puzzle boardOfTwoParts(std::mt19937& random) {
     return board;
 }
 
-TEST(ExactSolver, AgreesWithTheExhaustiveCounterOnBoardsOfTwoParts) {
+TEST(ExactSolver, MatchesTheCounterOnBoardsOfTwoParts) {
     std::mt19937 random(2424);
     exact::ReasoningCounts fired;
     for (int i = 0; i < 3000; ++i) {

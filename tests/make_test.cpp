@@ -80,7 +80,7 @@ struct RungCase {
 
 class RungBatch : public ::testing::TestWithParam<RungCase> {};
 
-TEST_P(RungBatch, EveryPuzzleIsUniqueOfItsSizeAndNeedsExactlyItsRung) {
+TEST_P(RungBatch, UniqueOfItsSizeAndNeedsExactlyItsRung) {
     const RungCase& param = GetParam();
     MakeRequest request;
     request.level = param.level;
@@ -174,7 +174,7 @@ TEST(MakerLayout, ManyMadePuzzlesAreUnique) {
     EXPECT_GT(checked, 40);
 }
 
-TEST(MakeProgram, TheSameRunWhateverTheJobsAndEveryFormatAgrees) {
+TEST(MakeProgram, SameRunWhateverTheJobsEveryFormatAgrees) {
     const std::vector<std::string> base = {"--level", "hard", "--symmetry", "rotate", "9x13", "10"};
     std::vector<std::string> one = base;
     one.insert(one.begin(), {"--jobs", "1"});
@@ -242,7 +242,7 @@ TEST(MakeProgram, RefusesWhatItCannotMake) {
     EXPECT_EQ(runCommand(kMake, {"--version"}).status, 0);
 }
 
-TEST(MakeProgram, SaysSoWhenARequestIsOutOfReachOrTheOutputFails) {
+TEST(MakeProgram, SaysSoWhenOutOfReachOrTheOutputFails) {
     const CommandResult extreme = runCommand(kMake, {"--level", "extreme", "3x3", "1"});
     EXPECT_EQ(extreme.status, 1);
     EXPECT_NE(extreme.err.find("no extreme puzzle of 3x3 with 30% islands"), std::string::npos)
