@@ -28,9 +28,6 @@ constexpr int ALL_UNIQUE = 0;
 constexpr int NOT_UNIQUE = 1;
 constexpr int TROUBLE = 2;
 
-// A day: longer than any search worth waiting for, short enough to stay a time.
-constexpr double MAX_TIME_LIMIT = 86400;
-
 void printHelp() {
     std::printf(
         "Usage: %s [OPTION]... [FILE]...\n"
@@ -198,10 +195,8 @@ int main(int argc, char** argv) {
                 report.verbose = true;
                 break;
             case TIME_LIMIT:
-                if (!spanwright::readSeconds(optarg, MAX_TIME_LIMIT, limits.seconds))
-                    return spanwright::usageError(
-                        PROGRAM, "--time-limit '%s' is not a number of seconds from 0 to %g",
-                        optarg, MAX_TIME_LIMIT);
+                if (!spanwright::readTimeLimit(PROGRAM, optarg, limits.seconds))
+                    return spanwright::USAGE_STATUS;
                 break;
             default:
                 return spanwright::answerCommonOption(PROGRAM, choice, argv, printHelp);

@@ -189,4 +189,11 @@ std::string formatText(const char* pattern, ...) {
     return text;
 }
 
+bool readTimeLimit(const char* program, const char* text, double& seconds) {
+    if (readSeconds(text, MAX_TIME_LIMIT_SECONDS, seconds)) return true;
+    usageError(program, "--time-limit '%s' is not a number of seconds from 0 to %g", text,
+               MAX_TIME_LIMIT_SECONDS);
+    return false;
+}
+
 }  // namespace spanwright

@@ -52,6 +52,14 @@ bool readNumber(const char* text, long low, long high, long& value);
 /// false for anything else.
 bool readSeconds(const char* text, double high, double& value);
 
+/// The longest --time-limit any program takes: a day, longer than any search worth waiting
+/// for, short enough to stay a time.
+inline constexpr double MAX_TIME_LIMIT_SECONDS = 86400;
+
+/// Reads the value of --time-limit, seconds from 0 (no limit) to MAX_TIME_LIMIT_SECONDS.
+/// On anything else says so as a usage error of `program` and returns false.
+bool readTimeLimit(const char* program, const char* text, double& seconds);
+
 /// Occupies each of the standard descriptors 0, 1 and 2 that the program was started without,
 /// so that no file it opens later lands on one of them and receives what is meant for the
 /// console (`spanwright c1 >&-` would write its ruler into the batch). Each gap is filled

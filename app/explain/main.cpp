@@ -73,8 +73,6 @@ struct Settings {
     double timeLimit = spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS;
 };
 
-constexpr double MAX_TIME_LIMIT = 86400;
-
 /// One puzzle to explain and where it came from.
 struct Problem {
     std::string name;   ///< the file as given, for JSON
@@ -428,10 +426,8 @@ int main(int argc, char** argv) {
                 settings.json = true;
                 break;
             case 'T':
-                if (!spanwright::readSeconds(optarg, MAX_TIME_LIMIT, settings.timeLimit))
-                    return spanwright::usageError(
-                        PROGRAM, "--time-limit '%s' is not a number of seconds from 0 to %g",
-                        optarg, MAX_TIME_LIMIT);
+                if (!spanwright::readTimeLimit(PROGRAM, optarg, settings.timeLimit))
+                    return spanwright::USAGE_STATUS;
                 break;
             default:
                 return spanwright::answerCommonOption(PROGRAM, choice, argv, printHelp);

@@ -1,5 +1,5 @@
 // Printable puzzle pages: the problems of one or more files laid out a few to a page,
-// numbered, sized and graded, with an optional answer key, as PDF, SVG or PNG.
+// numbered, sized and rated by level, with an optional answer key, as PDF, SVG or PNG.
 #include <getopt.h>
 #include <strings.h>
 
@@ -35,7 +35,6 @@ constexpr long DEFAULT_DPI = 150;
 // at the largest resolution take about 40 minutes of CPU and 400 MB of PNG files.
 constexpr long MAX_PAGES = 1000000;
 constexpr long DEFAULT_MAX_PAGES = 2000;
-constexpr double MAX_TIME_LIMIT = 86400;
 
 struct Options {
     bool solutions = false;
@@ -162,10 +161,8 @@ int parseOptions(int argc, char** argv, Options& options) {
                                       optarg, MAX_PAGES);
                 break;
             case TIME_LIMIT:
-                if (!spanwright::readSeconds(optarg, MAX_TIME_LIMIT, options.timeLimit))
-                    return usageError(PROGRAM,
-                                      "--time-limit '%s' is not a number of seconds from 0 to %g",
-                                      optarg, MAX_TIME_LIMIT);
+                if (!spanwright::readTimeLimit(PROGRAM, optarg, options.timeLimit))
+                    return spanwright::USAGE_STATUS;
                 break;
             default:
                 return spanwright::answerCommonOption(PROGRAM, choice, argv, printHelp);

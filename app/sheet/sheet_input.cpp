@@ -6,7 +6,6 @@
 
 #include "app/cli/input_file.h"
 #include "app/cli/program.h"
-#include "generator/derivation.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
 #include "puzzle/puzzle_input.h"
@@ -51,7 +50,6 @@ bool readFile(const char* program, const std::string& path, int index,
                          err.c_str());
             return false;
         }
-        gradeIfUngraded(puzzle);
         if (!take(puzzle, PuzzleOrigin{index, lineNumber})) return false;
     }
 }
