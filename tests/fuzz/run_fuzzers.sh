@@ -4,7 +4,7 @@
 #   tests/fuzz/run_fuzzers.sh SECONDS [TARGET...]
 #
 # Targets: problem_line_fuzz, solve_fuzz, codec_fuzz, differential_fuzz, sheet_fuzz,
-# explain_fuzz, peer_save_fuzz (all when none is named). Each starts
+# explain_fuzz, peer_save_fuzz, arguments_fuzz (all when none is named). Each starts
 # from its seed corpus and the kept regressions, copied into a scratch corpus, so the
 # checked-in corpus never grows. An input that runs longer than 2 s counts as a hang. Any
 # crash, leak, hang, memory blow-up or sanitizer report fails the run; the input is copied to
@@ -12,7 +12,7 @@
 set -euo pipefail
 
 all_targets=(problem_line_fuzz solve_fuzz codec_fuzz differential_fuzz sheet_fuzz explain_fuzz
-  peer_save_fuzz)
+  peer_save_fuzz arguments_fuzz)
 usage() {
   echo "usage: $0 SECONDS [TARGET]... (targets: ${all_targets[*]})" >&2
   exit 2
@@ -36,9 +36,13 @@ logs=$build/logs
 # reads two bytes of size and at most 12 x 12 cells; the sheet takes a few boards up to 30 x 30.
 declare -A corpus=([problem_line_fuzz]=problem_line [solve_fuzz]=solve [codec_fuzz]=codec
   [differential_fuzz]=differential [sheet_fuzz]=sheet [explain_fuzz]=solve
-  [peer_save_fuzz]=peer_save)
+  [peer_save_fuzz]=peer_save [arguments_fuzz]=arguments)
 declare -A max_len=([problem_line_fuzz]=20000 [solve_fuzz]=4096 [codec_fuzz]=20000
-  [differential_fuzz]=146 [sheet_fuzz]=8192 [explain_fuzz]=1024 [peer_save_fuzz]=20000)
+  [differential_fuzz]=146 [sheet_fuzz]=8192 [explain_fuzz]=1024 [peer_save_fuzz]=20000
+  [arguments_fuzz]=512)
+# Targets whose code under test talks on standard error: libFuzzer closes it for them (its
+# own messages and the sanitizers' reports still reach the log), or the log drowns.
+declare -A extra=([arguments_fuzz]=-close_fd_mask=2)
 for target in "${targets[@]}"; do
   [[ -n ${corpus[$target]:-} ]] || { echo "$0: unknown target: $target" >&2; usage; }
 done
@@ -65,7 +69,8 @@ for target in "${targets[@]}"; do
   status=0
   UBSAN_OPTIONS=print_stacktrace=1 "$build/bin/$target" "$work/corpus" \
     -max_total_time="$duration" -timeout=2 -rss_limit_mb=2048 -max_len="${max_len[$target]}" \
-    -print_final_stats=1 -artifact_prefix="$work/artifacts/" >"$log" 2>&1 || status=$?
+    -print_final_stats=1 -artifact_prefix="$work/artifacts/" ${extra[$target]:-} >"$log" 2>&1 ||
+    status=$?
   elapsed[$target]=$(($(date +%s) - start))
   executions[$target]=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
 
