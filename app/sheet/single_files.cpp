@@ -42,10 +42,13 @@ std::vector<std::string> singleFileNames(const std::string& path, int count, boo
     const std::size_t digits = std::max<std::size_t>(2, std::to_string(count).size());
     std::vector<std::string> names;
     for (int number = 1; number <= count; ++number) {
-        std::string shown = std::to_string(number);
-        shown.insert(0, digits - shown.size(), '0');
-        if (puzzles) names.push_back(stem + "-" + shown + extension);
-        if (solutions) names.push_back(stem + "-" + shown + "-solution" + extension);
+        const std::string shown = std::to_string(number);
+        std::string name = stem;
+        name += '-';
+        name.append(digits - shown.size(), '0');
+        name += shown;
+        if (puzzles) names.push_back(name + extension);
+        if (solutions) names.push_back(name.append("-solution") + extension);
     }
     return names;
 }
