@@ -8,6 +8,7 @@
 #include <array>
 #include <cerrno>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <system_error>
@@ -144,6 +145,37 @@ void drawImage(cairo_t* cr, const SheetPuzzle& entry, const SingleImage& image) 
     drawBoard(cr, entry, tile, image.kind, image.dots);
 }
 
+/// The picture of an RGB24 surface as an A8 one of the same size whose values are the grey
+/// of each pixel (luma, ITU-R BT.601), which cairo writes as a greyscale PNG: ink that
+/// prints on black alone, where RGB black may be separated into all four printing inks.
+Surface greyCopy(cairo_surface_t* colour) {
+    const int width = cairo_image_surface_get_width(colour);
+    const int height = cairo_image_surface_get_height(colour);
+    Surface grey(cairo_image_surface_create(CAIRO_FORMAT_A8, width, height));
+    if (cairo_surface_status(grey.get()) != CAIRO_STATUS_SUCCESS) return grey;
+    cairo_surface_flush(colour);
+    cairo_surface_flush(grey.get());
+    const unsigned char* from = cairo_image_surface_get_data(colour);
+    unsigned char* to = cairo_image_surface_get_data(grey.get());
+    const int fromStride = cairo_image_surface_get_stride(colour);
+    const int toStride = cairo_image_surface_get_stride(grey.get());
+    for (int y = 0; y < height; ++y) {
+        const auto* row =
+            reinterpret_cast<const std::uint32_t*>(from + std::ptrdiff_t(y) * fromStride);
+        unsigned char* out = to + std::ptrdiff_t(y) * toStride;
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t pixel = row[x];
+            const std::uint32_t red = (pixel >> 16) & 0xFFU;
+            const std::uint32_t green = (pixel >> 8) & 0xFFU;
+            const std::uint32_t blue = pixel & 0xFFU;
+            out[x] =
+                static_cast<unsigned char>((299 * red + 587 * green + 114 * blue + 500) / 1000);
+        }
+    }
+    cairo_surface_mark_dirty(grey.get());
+    return grey;
+}
+
 /// Draws on a vector surface and finishes it.
 bool drawAndFinish(cairo_surface_t* surface, double scale, const SheetPuzzle& entry,
                    const SingleImage& image, const ImageSink& sink, std::string& error) {
@@ -221,9 +253,8 @@ bool writeSinglePng(std::FILE* out, const SheetPuzzle& entry, const SingleImage&
         drawImage(cr.get(), entry, image);
         if (!succeeded(cairo_status(cr.get()), sink, error)) return false;
     }
-    cairo_surface_flush(surface.get());
-    if (!succeeded(cairo_surface_write_to_png_stream(surface.get(), writeToSink, &sink), sink,
-                   error))
+    const Surface grey = greyCopy(surface.get());
+    if (!succeeded(cairo_surface_write_to_png_stream(grey.get(), writeToSink, &sink), sink, error))
         return false;
     if (sink.chunk.empty()) return true;
     error = "the PNG writer ended before its header was complete";

@@ -52,7 +52,8 @@ bool writeSinglePdf(std::FILE* out, const SheetPuzzle& entry, const SingleImage&
                     std::string& error);
 bool writeSingleSvg(std::FILE* out, const SheetPuzzle& entry, const SingleImage& image,
                     std::string& error);
-/// Refuses, before drawing, an image with a side of more than MAX_IMAGE_PIXELS.
+/// An 8-bit greyscale PNG, so that it prints on black ink alone. Refuses, before drawing,
+/// an image with a side of more than MAX_IMAGE_PIXELS.
 bool writeSinglePng(std::FILE* out, const SheetPuzzle& entry, const SingleImage& image, int dpi,
                     std::string& error);
 

@@ -53,7 +53,8 @@ std::uint32_t crc32(const std::string& bytes) {
 }
 
 // 34 mm at 300 dpi is 401.6 pixels, 22 mm is 259.8; 300 dpi is 11811 pixels a metre.
-// The pHYs chunk must come before the image data: straight after the header.
+// The pHYs chunk must come before the image data: straight after the header. Grey, not
+// RGB, so that black prints on black ink alone.
 TEST(SheetSingle, PngIsCroppedAndStatesItsResolution) {
     const TempDir dir;
     ASSERT_EQ(
@@ -65,6 +66,7 @@ TEST(SheetSingle, PngIsCroppedAndStatesItsResolution) {
     EXPECT_EQ(png.substr(12, 4), "IHDR");
     EXPECT_EQ(bigEndian(png, 16), 402U);
     EXPECT_EQ(bigEndian(png, 20), 260U);
+    EXPECT_EQ(png.substr(24, 2), std::string("\x08\x00", 2));  // 8-bit greyscale
     EXPECT_EQ(bigEndian(png, 33), 9U);
     EXPECT_EQ(png.substr(37, 4), "pHYs");
     EXPECT_EQ(bigEndian(png, 41), 11811U);
