@@ -205,4 +205,20 @@ void drawPage(cairo_t* cr, const Book& book, const BookPlan& plan, const PagePla
     cairo_restore(cr);
 }
 
+void drawBoard(cairo_t* cr, const SheetPuzzle& entry, const TilePlan& tile, PageKind kind,
+               bool dots) {
+    cairo_save(cr);
+    if (kind == PageKind::Puzzles) {
+        if (dots) drawDots(cr, tile, entry.puzzle);
+        drawIslands(cr, tile, entry.puzzle, 0.0);
+    } else if (entry.key.verdict == KeyVerdict::Unique) {
+        drawBridges(cr, tile, entry.key.bridges);
+        drawIslands(cr, tile, entry.puzzle, 0.0);
+    } else {
+        drawIslands(cr, tile, entry.puzzle, 0.6);
+        drawNoAnswer(cr, tile, entry.key.verdict);
+    }
+    cairo_restore(cr);
+}
+
 }  // namespace spanwright

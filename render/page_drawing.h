@@ -23,4 +23,10 @@ std::string headingOf(const Book& book, PageKind kind);
 /// `cr` is in points with the origin at the top left corner of the sheet.
 void drawPage(cairo_t* cr, const Book& book, const BookPlan& plan, const PagePlan& page);
 
+/// Draws one board alone in `tile.board`, without its caption: the puzzle (with a dot in
+/// each water cell when `dots`) or, for PageKind::Key, its solution or its marked board.
+/// For pictures of a single puzzle; the background is left to the caller.
+void drawBoard(cairo_t* cr, const SheetPuzzle& entry, const TilePlan& tile, PageKind kind,
+               bool dots);
+
 }  // namespace spanwright

@@ -16,6 +16,7 @@
 #include "app/cli/program.h"
 #include "app/sheet/sheet_input.h"
 #include "app/sheet/sheet_output.h"
+#include "app/sheet/single_files.h"
 #include "exact/exact_solver.h"
 #include "explain/explain.h"
 #include "render/answer_key.h"
@@ -47,6 +48,7 @@ struct Options {
     bool dots = true;
     std::string output;
     std::vector<std::string> files;
+    spanwright::SingleOptions single;
 };
 
 void printHelp() {
@@ -73,13 +75,25 @@ void printHelp() {
         "                       give up the exact search for a key solution after SECONDS\n"
         "                       a puzzle (default %g, 0 for no limit); the key tile then\n"
         "                       says it was not decided\n"
+        "\n"
+        "Single puzzles for print layout, cropped to the board without title, caption or\n"
+        "page number, numbered before the extension of OUT: sun.png gives sun-01.png,\n"
+        "sun-02.png, ... and the solutions sun-01-solution.png, ... (no --paper,\n"
+        "--per-page or --title; --max-pages counts files).\n"
+        "      --one-per-file   write each puzzle as a file of its own; with --solutions\n"
+        "                       each solution beside it; PNG at --dpi (default %ld) with\n"
+        "                       its resolution, PDF and SVG sized in millimetres\n"
+        "      --key-only       with --one-per-file, write only the solutions\n"
+        "      --cell MM        cell size in millimetres, %g to %g (default %g)\n"
+        "\n"
         "  -h, --help           show this help and exit\n"
         "  -V, --version        show the version and exit\n"
         "\n"
         "Exit status: 0 when the pages were written, 1 when a file could not be read or\n"
         "written, 2 for a usage error.\n",
         PROGRAM, MAX_PER_PAGE, MIN_DPI, MAX_DPI, DEFAULT_DPI, MAX_PAGES, DEFAULT_MAX_PAGES,
-        spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS);
+        spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS, spanwright::DEFAULT_SINGLE_DPI,
+        spanwright::MIN_CELL_MM, spanwright::MAX_CELL_MM, spanwright::DEFAULT_CELL_MM);
 }
 
 /// Text that cairo can set: valid UTF-8 without control characters or noncharacters
@@ -99,7 +113,7 @@ bool isPrintableText(const std::string& text) {
 
 /// Reads the command line into `options`; returns -1 to go on, or the exit status.
 int parseOptions(int argc, char** argv, Options& options) {
-    enum { NO_DOTS = 256, MAX_PAGES_OPTION, TIME_LIMIT };
+    enum { NO_DOTS = 256, MAX_PAGES_OPTION, TIME_LIMIT, ONE_PER_FILE, KEY_ONLY, CELL };
     static const option longOptions[] = {
         {"output", required_argument, nullptr, 'o'},
         {"solutions", no_argument, nullptr, 's'},
@@ -112,6 +126,9 @@ int parseOptions(int argc, char** argv, Options& options) {
         {"version", no_argument, nullptr, 'V'},
         {"max-pages", required_argument, nullptr, MAX_PAGES_OPTION},
         {"time-limit", required_argument, nullptr, TIME_LIMIT},
+        {"one-per-file", no_argument, nullptr, ONE_PER_FILE},
+        {"key-only", no_argument, nullptr, KEY_ONLY},
+        {"cell", required_argument, nullptr, CELL},
         {nullptr, 0, nullptr, 0},
     };
     opterr = 0;
@@ -128,6 +145,7 @@ int parseOptions(int argc, char** argv, Options& options) {
                 options.solutions = true;
                 break;
             case 'p':
+                options.single.pageOption = "--paper";
                 if (strcasecmp(optarg, "a4") == 0)
                     options.paper = spanwright::Paper::A4;
                 else if (strcasecmp(optarg, "letter") == 0)
@@ -136,11 +154,13 @@ int parseOptions(int argc, char** argv, Options& options) {
                     return usageError(PROGRAM, "--paper '%s' is neither a4 nor letter", optarg);
                 break;
             case 'n':
+                options.single.pageOption = "--per-page";
                 if (!spanwright::readNumber(optarg, 1, MAX_PER_PAGE, options.perPage))
                     return usageError(PROGRAM, "--per-page '%s' is not a number from 1 to %ld",
                                       optarg, MAX_PER_PAGE);
                 break;
             case 't':
+                options.single.pageOption = "--title";
                 options.title = optarg;
                 if (!isPrintableText(options.title))
                     return usageError(PROGRAM,
@@ -148,6 +168,7 @@ int parseOptions(int argc, char** argv, Options& options) {
                                       "and noncharacters");
                 break;
             case 'r':
+                options.single.dpiGiven = true;
                 if (!spanwright::readNumber(optarg, MIN_DPI, MAX_DPI, options.dpi))
                     return usageError(PROGRAM, "--dpi '%s' is not a number from %ld to %ld", optarg,
                                       MIN_DPI, MAX_DPI);
@@ -164,6 +185,16 @@ int parseOptions(int argc, char** argv, Options& options) {
                 if (!spanwright::readTimeLimit(PROGRAM, optarg, options.timeLimit))
                     return spanwright::USAGE_STATUS;
                 break;
+            case ONE_PER_FILE:
+                options.single.enabled = true;
+                break;
+            case KEY_ONLY:
+                options.single.keyOnly = true;
+                break;
+            case CELL:
+                if (!spanwright::readCell(PROGRAM, optarg, options.single))
+                    return spanwright::USAGE_STATUS;
+                break;
             default:
                 return spanwright::answerCommonOption(PROGRAM, choice, argv, printHelp);
         }
@@ -172,7 +203,7 @@ int parseOptions(int argc, char** argv, Options& options) {
     for (int i = optind; i < argc; ++i)
         options.files.emplace_back(argv[i]);
     if (options.files.empty()) return usageError(PROGRAM, "no problem file given");
-    return -1;
+    return spanwright::checkSingleOptions(PROGRAM, options.single);
 }
 
 // The exact solver decides every board that deduction leaves open: a unique solution goes
@@ -419,6 +450,29 @@ int main(int argc, char** argv) {
     if (!spanwright::formatOfPath(options.output, format))
         return usageError(PROGRAM, "cannot tell the format of '%s': name it .pdf, .svg or .png",
                           spanwright::printableName(options.output).c_str());
+
+    if (options.single.enabled) {
+        const spanwright::SolutionSource exact = exactSolutionSource(options.timeLimit);
+        spanwright::SingleRun run{
+            PROGRAM,
+            options.output,
+            format,
+            options.single,
+            options.solutions,
+            options.dots,
+            int(options.single.dpiGiven ? options.dpi : spanwright::DEFAULT_SINGLE_DPI),
+            options.maxPages,
+            options.files,
+            [&](const spanwright::Puzzle& puzzle, int number, spanwright::PuzzleOrigin origin) {
+                return solveForKey(
+                    exact, options.timeLimit, puzzle, number,
+                    Origin{spanwright::shownFileName(options.files[std::size_t(origin.file)]),
+                           origin.line});
+            }};
+        const int single = spanwright::writeSingleFiles(run);
+        spanwright::releaseDrawingCaches();
+        return single;
+    }
 
     bool written = false;
     {

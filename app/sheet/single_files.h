@@ -1,0 +1,67 @@
+#pragma once
+
+// Single puzzles for newspapers (--one-per-file): every puzzle, and its solution if asked
+// for, as an image file of its own cropped to the board, at a cell size in millimetres.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/sheet/sheet_input.h"
+#include "app/sheet/sheet_output.h"
+#include "render/sheet.h"
+
+namespace spanwright {
+
+inline constexpr double MIN_CELL_MM = 2.0;  ///< still room for a ring and a double bridge
+inline constexpr double MAX_CELL_MM = 20.0;
+inline constexpr double DEFAULT_CELL_MM = 6.0;
+inline constexpr long DEFAULT_SINGLE_DPI = 300;  ///< what print layout expects
+
+/// The options of the single puzzle files, as the command line gave them.
+struct SingleOptions {
+    bool enabled = false;  ///< --one-per-file
+    bool keyOnly = false;  ///< --key-only: the solutions without their puzzles
+    bool cellGiven = false;
+    double cellMm = DEFAULT_CELL_MM;
+    bool dpiGiven = false;
+    const char* pageOption = nullptr;  ///< an option of whole pages that was given, if any
+};
+
+/// Reads the value of --cell, millimetres from MIN_CELL_MM to MAX_CELL_MM; on anything else
+/// says so as a usage error of `program` and returns false.
+bool readCell(const char* program, const char* text, SingleOptions& options);
+
+/// Checks that the options go together; returns -1 when they do, otherwise the usage
+/// status, said why.
+int checkSingleOptions(const char* program, const SingleOptions& options);
+
+/// The files of `count` puzzles written to `path`: the number before the extension,
+/// zero-padded to the digits of the count and at least two (sun-01.png ... sun-07.png,
+/// sun-001.png for a hundred or more), and each solution beside its puzzle with
+/// "-solution" after the number (sun-01-solution.png).
+std::vector<std::string> singleFileNames(const std::string& path, int count, bool puzzles,
+                                         bool solutions);
+
+/// Solves a puzzle for its solution file, with the running number and origin for messages.
+using KeySolver = std::function<KeySolution(const Puzzle&, int, PuzzleOrigin)>;
+
+/// One run of --one-per-file.
+struct SingleRun {
+    const char* program = "";
+    std::string output;
+    SheetFormat format = SheetFormat::Png;
+    SingleOptions options;
+    bool solutions = false;  ///< --solutions: each solution beside its puzzle
+    bool dots = true;
+    int dpi = int(DEFAULT_SINGLE_DPI);
+    long maxFiles = 0;
+    std::vector<std::string> files;
+    KeySolver solve;
+};
+
+/// Reads the puzzles and writes their files, staged and published as one set (as the
+/// pages of a book are); returns the exit status, every failure said on standard error.
+int writeSingleFiles(const SingleRun& run);
+
+}  // namespace spanwright
