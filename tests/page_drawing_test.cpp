@@ -88,7 +88,7 @@ class PageDrawing : public ::testing::Test {
         entry.key = solveByDeduction(entry.puzzle);
         ASSERT_EQ(entry.key.verdict, KeyVerdict::Unique);
         book_.puzzles.push_back(std::move(entry));
-        plan_ = layOutBook({{10, 10}}, LayoutOptions{Paper::A4, 0, true, false});
+        plan_ = layOutBook({{10, 10}}, LayoutOptions{paperSize(Paper::A4), 0, true});
         ASSERT_EQ(plan_.pages.size(), 2u);
     }
     const Puzzle& puzzle() const { return book_.puzzles[0].puzzle; }

@@ -48,13 +48,14 @@ TEST(PageLayout, BoardsAPageFollowSizeAndRequest) {
         {squares(3, 20), 0, true, Paper::A4, {2, 1, 3}},
         {squares(2, 25), 0, false, Paper::A4, {1, 1}},
         {squares(7, 10), 3, true, Paper::Letter, {3, 3, 1, 6, 1}},
-        // Asked for more than stay legible: as many as do.
-        {squares(21, 10), 30, false, Paper::A4, {20, 1}},
+        // Asked for more than stay legible (5 mm a cell): as many as do.
+        {squares(21, 10), 30, false, Paper::A4, {9, 9, 3}},
         // A larger board lowers the count of the page it joins.
         {{{10, 10}, {10, 10}, {10, 10}, {15, 15}, {15, 15}}, 0, false, Paper::A4, {4, 1}},
     };
     for (const Case& c : cases) {
-        const BookPlan plan = layOutBook(c.boards, LayoutOptions{c.paper, c.perPage, c.key, false});
+        const BookPlan plan =
+            layOutBook(c.boards, LayoutOptions{paperSize(c.paper), c.perPage, c.key});
         EXPECT_EQ(tilesPerPage(plan), c.expected) << c.boards.size() << " boards";
         for (std::size_t p = 0; p < plan.pages.size(); ++p)
             EXPECT_EQ(plan.pages[p].number, int(p) + 1);
@@ -63,7 +64,7 @@ TEST(PageLayout, BoardsAPageFollowSizeAndRequest) {
 
 TEST(PageLayout, TilesStayOnTheSheetApartAndLegible) {
     for (const Paper paper : {Paper::A4, Paper::Letter}) {
-        const BookPlan plan = layOutBook(squares(14, 15), LayoutOptions{paper, 0, true, true});
+        const BookPlan plan = layOutBook(squares(14, 15), LayoutOptions{paperSize(paper), 0, true});
         const Rect sheet{0, 0, plan.paper.width, plan.paper.height};
         for (const PagePlan& page : plan.pages) {
             const double least = page.kind == PageKind::Key ? MIN_KEY_CELL : MIN_PUZZLE_CELL;
@@ -88,10 +89,10 @@ TEST(PageLayout, SmallBoardsStopAtTheLargestCell) {
 }
 
 TEST(PageLayout, ABoardTooLargeForATileGetsAPageOfItsOwn) {
-    // Six to a page leave too little room for 40 x 40; the boards either side still
+    // Six to a page leave too little room for 30 x 30; the boards either side still
     // share pages in their order.
-    const BookPlan plan = layOutBook({{10, 10}, {40, 40}, {10, 10}, {10, 10}},
-                                     LayoutOptions{Paper::A4, 6, false, false});
+    const BookPlan plan = layOutBook({{10, 10}, {30, 30}, {10, 10}, {10, 10}},
+                                     LayoutOptions{paperSize(Paper::A4), 6, false});
     ASSERT_EQ(tilesPerPage(plan), (std::vector<int>{1, 1, 2}));
     EXPECT_EQ(plan.pages[1].tiles[0].puzzle, 1);
     EXPECT_FALSE(plan.pages[1].tiles[0].belowMinimum);

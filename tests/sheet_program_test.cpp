@@ -61,7 +61,10 @@ TEST(SheetProgram, SvgPagesAreNumberedFilesOfWellFormedXml) {
     ASSERT_EQ(runSheet({"--paper", "letter", "--per-page", "5", "-o", dir.path() + "/b.svg", kTens})
                   .status,
               0);
-    ASSERT_EQ(runSheet({"--no-dots", "-o", dir.path() + "/one.SVG", kTens, "-n", "30"}).status, 0);
+    ASSERT_EQ(runSheet({"--no-dots", "--min-cell", "3.5", "-o", dir.path() + "/one.SVG", kTens,
+                        "-n", "30"})
+                  .status,
+              0);
     const std::vector<std::string> expected{"b-1.svg", "b-2.svg", "b-3.svg", "one.SVG"};
     ASSERT_EQ(listing(dir.path()), expected);
     for (const std::string& name : expected)
@@ -122,7 +125,7 @@ TEST(SheetProgram, FailuresSayWhyAndLeaveNoFile) {
         {{"-o", out, "--max-pages", "99999999999999999999", good},
          2,
          "--max-pages '99999999999999999999'"},
-        {{"-o", out, "--paper", "a5", good}, 2, "--paper 'a5'"},
+        {{"-o", out, "--paper", "tabloid", good}, 2, "--paper 'tabloid'"},
         {{"-o", out, "--title", "a\nb", good}, 2, "--title"},
         // Noncharacters, which cairo refuses as invalid UTF-8 only once it draws.
         {{"-o", out, "--title", "a\uFFFF", good}, 2, "--title"},
@@ -220,7 +223,8 @@ TEST(SheetProgram, AnUnplaceablePageKeepsTheOldBook) {
     EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"b-1.svg", "b-2.svg", "b-3.svg"}));
 
     ASSERT_EQ(mkfifo((dir.path() + "/one.png").c_str(), 0600), 0);
-    const CommandResult fifo = runSheet({"-n", "30", "-o", dir.path() + "/one.png", kTens});
+    const CommandResult fifo =
+        runSheet({"-n", "30", "--min-cell", "3.5", "-o", dir.path() + "/one.png", kTens});
     EXPECT_EQ(fifo.status, 1);
     EXPECT_NE(fifo.err.find("one.png: it is a FIFO"), std::string::npos) << fifo.err;
 }
