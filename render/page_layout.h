@@ -180,7 +180,7 @@ class PageStream {
     /// Boards a page asked for, or the default, for boards up to `extent`.
     int askedFor(BoardSize extent) const;
     /// How many boards up to `extent` a page takes, and their grid.
-    int capacityOf(BoardSize extent, Grid* grid = nullptr) const;
+    int capacityOf(BoardSize extent, Grid* chosen = nullptr) const;
     PagePlan close();
 
     const LayoutOptions options_;

@@ -49,8 +49,10 @@ constexpr double MIN_CELL_LOW_MM = 1;
 constexpr double MIN_CELL_HIGH_MM = 20;
 constexpr double DEFAULT_MIN_CELL_MM = 5;
 constexpr double DEFAULT_MIN_KEY_CELL_MM = 3;
-// The least room left for tiles once the margins and the gutter are taken.
+// The least room left for tiles once the margins, the gutter and the bands of the heading
+// and the page number (about 20 mm together) are taken.
 constexpr double MIN_CONTENT_MM = 40;
+constexpr double BANDS_MM = 20;
 constexpr long MAX_FIRST = 1000000;
 constexpr long MAX_PAD_TO = 64;
 
@@ -211,7 +213,7 @@ int checkRoom(Options& options) {
     const double width = options.paper.width / spanwright::POINTS_PER_MM;
     const double height = options.paper.height / spanwright::POINTS_PER_MM;
     if (width - 2 * options.margin - options.gutter < MIN_CONTENT_MM ||
-        height - 2 * options.margin < MIN_CONTENT_MM)
+        height - 2 * options.margin - BANDS_MM < MIN_CONTENT_MM)
         return usageError(PROGRAM,
                           "--margin %g and --gutter %g leave less than %g mm for puzzles on a "
                           "sheet of %.0f x %.0f mm",
@@ -705,7 +707,7 @@ class BookRun {
             if (!spool_.get(puzzle, origin))
                 return fail("cannot read back the puzzles for the key");
             const int next = options_.fileSections[std::size_t(origin.file)];
-            if (next != section) {
+            if (!keyPages || next != section) {
                 if (keyPages) {
                     if (keyPages->finish(page) && !drawAndMoveOn(page)) return false;
                     drawn += keyPages->pages();
@@ -724,7 +726,7 @@ class BookRun {
             open_.puzzles.push_back(spanwright::SheetPuzzle{
                 std::move(puzzle), int(numberOf(index)), std::move(key), {}, 0});
         }
-        return !keyPages->finish(page) || drawAndMoveOn(page);
+        return !keyPages || !keyPages->finish(page) || drawAndMoveOn(page);
     }
 
     static bool fail(const char* format, ...) __attribute__((format(printf, 1, 2))) {
@@ -757,7 +759,8 @@ class BookRun {
 std::string documentTitle(const Options& options) {
     if (!options.title.empty()) return options.title;
     std::string name = options.output.substr(options.output.rfind('/') + 1);
-    name = name.substr(0, name.rfind('.'));
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos) name.resize(dot);
     return isPrintableText(name) ? name : spanwright::printableName(name);
 }
 
