@@ -672,10 +672,11 @@ class BookRun {
                             : heading + ": ";
         std::fprintf(stderr,
                      "%s: note: %s%s of %dx%d go %d a page, not %d: more would be drawn "
-                     "smaller than %.1f mm a cell (see %s)\n",
+                     "smaller than %.1f mm a cell%s (see %s)\n",
                      PROGRAM, where.c_str(), key ? "key boards" : "puzzles", page.extent.width,
                      page.extent.height, page.fitted, page.asked,
                      key ? options_.minKeyCell : options_.minCell,
+                     key ? " or leave a gap in the grid" : "",
                      key ? "--min-key-cell" : "--min-cell");
     }
 
