@@ -104,8 +104,14 @@ bool writePngPage(std::FILE* out, const Book& book, const BookPlan& plan, const 
                      error);
 }
 
-PdfDocument::PdfDocument(std::FILE* out, PaperSize paper) : sink_{out} {
+PdfDocument::PdfDocument(std::FILE* out, PaperSize paper, const PdfMetadata& metadata)
+    : sink_{out} {
     surface_ = cairo_pdf_surface_create_for_stream(writeToSink, &sink_, paper.width, paper.height);
+    if (!metadata.title.empty())
+        cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_TITLE, metadata.title.c_str());
+    if (!metadata.creator.empty())
+        cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_CREATOR,
+                                       metadata.creator.c_str());
     cr_ = cairo_create(surface_);
 }
 

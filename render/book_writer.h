@@ -35,11 +35,18 @@ struct StreamSink {
     int error = 0;
 };
 
+/// What a PDF says of itself in its document information: a reader shows the title in its
+/// window and a printer's queue; the creator names the program and its version.
+struct PdfMetadata {
+    std::string title;
+    std::string creator;
+};
+
 /// A PDF document written a page at a time: cairo sends each page to the stream as it is
 /// done, so that a long book never waits in memory.
 class PdfDocument {
   public:
-    PdfDocument(std::FILE* out, PaperSize paper);
+    PdfDocument(std::FILE* out, PaperSize paper, const PdfMetadata& metadata = {});
     ~PdfDocument();
     PdfDocument(const PdfDocument&) = delete;
     PdfDocument& operator=(const PdfDocument&) = delete;

@@ -28,6 +28,7 @@ constexpr double DOUBLE_GAP = 0.13;  // of a cell, between the centre and each l
 constexpr double DOT_RADIUS = 0.05;  // of a cell
 constexpr double DOT_GREY = 0.62;
 constexpr double CAPTION_GREY = 0.25;
+constexpr double NUMBER_SCALE = 1.3;  // the puzzle number of a caption, to the rest
 
 struct Point {
     double x;
@@ -61,6 +62,40 @@ void showCentred(cairo_t* cr, const std::string& text, bool bold, double size, d
     cairo_clip(cr);
     cairo_move_to(cr, centreX - std::min(extents.x_advance, maxWidth) / 2, baseline);
     cairo_show_text(cr, text.c_str());
+    cairo_restore(cr);
+}
+
+/// Shows a caption centred on `centreX`: the number runs larger and bold, in black, the rest
+/// in grey. Set smaller as a whole when wider than `maxWidth`, as showCentred does.
+void showCaption(cairo_t* cr, const std::vector<CaptionRun>& runs, double size, double centreX,
+                 double baseline, double maxWidth) {
+    const auto measure = [&](double scale) {
+        double width = 0;
+        for (const CaptionRun& run : runs) {
+            selectFont(cr, run.number, size * scale * (run.number ? NUMBER_SCALE : 1.0));
+            cairo_text_extents_t extents;
+            cairo_text_extents(cr, run.text.c_str(), &extents);
+            width += extents.x_advance;
+        }
+        return width;
+    };
+    double scale = 1.0;
+    double width = measure(scale);
+    if (width > maxWidth && width > 0) {
+        scale = std::max(SMALLEST_FONT / size, maxWidth / width);
+        width = measure(scale);
+    }
+    cairo_save(cr);
+    cairo_rectangle(cr, centreX - maxWidth / 2, baseline - 2 * size * NUMBER_SCALE, maxWidth,
+                    3 * size * NUMBER_SCALE);
+    cairo_clip(cr);
+    cairo_move_to(cr, centreX - std::min(width, maxWidth) / 2, baseline);
+    for (const CaptionRun& run : runs) {
+        selectFont(cr, run.number, size * scale * (run.number ? NUMBER_SCALE : 1.0));
+        const double grey = run.number ? 0.0 : CAPTION_GREY;
+        cairo_set_source_rgb(cr, grey, grey, grey);
+        cairo_show_text(cr, run.text.c_str());
+    }
     cairo_restore(cr);
 }
 
@@ -163,9 +198,8 @@ void drawTile(cairo_t* cr, const Book& book, const TilePlan& tile, PageKind kind
         drawIslands(cr, tile, puzzle, 0.6);
         drawNoAnswer(cr, tile, entry.key.verdict);
     }
-    cairo_set_source_rgb(cr, CAPTION_GREY, CAPTION_GREY, CAPTION_GREY);
     const double size = kind == PageKind::Key ? KEY_CAPTION_FONT : PUZZLE_CAPTION_FONT;
-    showCentred(cr, captionOf(entry), false, size, tile.caption.x + tile.caption.width / 2,
+    showCaption(cr, book.caption.fill(entry), size, tile.caption.x + tile.caption.width / 2,
                 tile.caption.y + tile.caption.height - 5, tile.caption.width);
     cairo_restore(cr);
 }
@@ -173,32 +207,37 @@ void drawTile(cairo_t* cr, const Book& book, const TilePlan& tile, PageKind kind
 }  // namespace
 
 std::string captionOf(const SheetPuzzle& entry) {
-    // U+00B7 MIDDLE DOT and U+00D7 MULTIPLICATION SIGN, both in every DejaVu face.
-    const std::string dot = " \u00B7 ";
-    std::string caption = std::to_string(entry.number) + dot + std::to_string(entry.puzzle.width) +
-                          " \u00D7 " + std::to_string(entry.puzzle.height);
-    if (!entry.level.empty()) caption += dot + entry.level;
-    return caption;
+    return joinRuns(CaptionTemplate().fill(entry));
 }
 
-std::string headingOf(const Book& book, PageKind kind) {
-    if (kind == PageKind::Puzzles) return book.title;
-    return book.title.empty() ? "Solutions" : book.title + " \u2014 Solutions";
+std::string headingOf(const Book& book, const PagePlan& page) {
+    if (page.kind == PageKind::Blank) return "";
+    const std::size_t section = std::size_t(page.section);
+    const std::string& name = section < book.sections.size() && !book.sections[section].empty()
+                                  ? book.sections[section]
+                                  : book.title;
+    if (page.kind == PageKind::Puzzles) return name;
+    return name.empty() ? "Solutions" : name + " \u2014 Solutions";
 }
 
-void drawPage(cairo_t* cr, const Book& book, const BookPlan& plan, const PagePlan& page) {
+void drawPage(cairo_t* cr, const Book& book, const BookPlan& /*plan*/, const PagePlan& page) {
     cairo_save(cr);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
 
+    // A blank page that pads the book is left white, without even its number.
+    if (page.kind == PageKind::Blank) {
+        cairo_restore(cr);
+        return;
+    }
     cairo_set_source_rgb(cr, 0, 0, 0);
-    const std::string heading = headingOf(book, page.kind);
-    if (page.heading && !heading.empty())
-        showCentred(cr, heading, true, HEADING_FONT, plan.heading.x + plan.heading.width / 2,
-                    plan.heading.y + HEADING_FONT, plan.heading.width);
+    const std::string heading = headingOf(book, page);
+    if (!heading.empty())
+        showCentred(cr, heading, true, HEADING_FONT, page.heading.x + page.heading.width / 2,
+                    page.heading.y + HEADING_FONT, page.heading.width);
     showCentred(cr, std::to_string(page.number), false, FOOTER_FONT,
-                plan.footer.x + plan.footer.width / 2, plan.footer.y + plan.footer.height - 2,
-                plan.footer.width);
+                page.footer.x + page.footer.width / 2, page.footer.y + page.footer.height - 2,
+                page.footer.width);
 
     for (const TilePlan& tile : page.tiles)
         drawTile(cr, book, tile, page.kind);

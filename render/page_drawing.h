@@ -12,14 +12,16 @@
 
 namespace spanwright {
 
-/// The caption under a board: "7 · 15 × 15 · medium", without the level when the puzzle
-/// has none (the stepwise solver could not rate it).
+/// The default caption under a board: "7 · 15 × 15 · medium", without the level when the
+/// puzzle has none (the stepwise solver could not rate it).
 std::string captionOf(const SheetPuzzle& entry);
 
-/// The heading of a page of the given kind, or "" for none.
-std::string headingOf(const Book& book, PageKind kind);
+/// The heading of a page: its section's, or the book's title for a section without one;
+/// key pages add "Solutions". "" for none.
+std::string headingOf(const Book& book, const PagePlan& page);
 
-/// Draws `page` in the frame of `plan` (its paper, heading and footer). The user space of
+/// Draws `page` on a sheet of the size of `plan`; the page carries its own bands, which
+/// move with the gutter. The user space of
 /// `cr` is in points with the origin at the top left corner of the sheet.
 void drawPage(cairo_t* cr, const Book& book, const BookPlan& plan, const PagePlan& page);
 

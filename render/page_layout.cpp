@@ -1,31 +1,43 @@
 #include "render/page_layout.h"
 
+#include <strings.h>
+
 #include <algorithm>
+#include <cstdlib>
 
 namespace spanwright {
 namespace {
 
-// The fixed parts of a page, in points. A 15 mm margin leaves room for any printer's
-// unprintable edge and for binding.
-constexpr double MARGIN = 42.5;
+// The fixed parts of a page, in points.
 constexpr double HEADING_HEIGHT = 34.0;
 constexpr double FOOTER_HEIGHT = 22.0;
 constexpr double TILE_GAP = 24.0;
 constexpr double CAPTION_HEIGHT = 20.0;
 // Tiles of the same size compare equal within this, so that rounding never decides.
 constexpr double CELL_TOLERANCE = 1e-9;
+// Sheets narrower than this take the smaller margin.
+constexpr double SMALL_PAPER_WIDTH = 180 * POINTS_PER_MM;
 
-struct Grid {
-    int columns = 1;
-    int rows = 1;
-};
-
-/// The room for tiles on a page.
-Rect contentArea(PaperSize paper, bool heading) {
-    const double top = MARGIN + (heading ? HEADING_HEIGHT : 0.0);
-    return Rect{MARGIN, top, paper.width - 2 * MARGIN, paper.height - MARGIN - FOOTER_HEIGHT - top};
+/// The room for tiles on an odd page: below the heading band, above the footer, with the
+/// gutter on the left.
+Rect contentArea(const LayoutOptions& options) {
+    const double top = options.margin + HEADING_HEIGHT;
+    return Rect{options.margin + options.gutter, top,
+                options.paper.width - 2 * options.margin - options.gutter,
+                options.paper.height - options.margin - FOOTER_HEIGHT - top};
 }
 
+/// How far an even page moves everything left: its gutter is on the right.
+double shiftOf(const LayoutOptions& options, int pageNumber) {
+    return pageNumber % 2 == 0 ? -options.gutter : 0.0;
+}
+
+Rect shifted(Rect rect, double dx) {
+    rect.x += dx;
+    return rect;
+}
+
+template <typename Grid>
 Rect tileRect(const Rect& area, Grid grid, int index) {
     const double width = (area.width - (grid.columns - 1) * TILE_GAP) / grid.columns;
     const double height = (area.height - (grid.rows - 1) * TILE_GAP) / grid.rows;
@@ -44,17 +56,21 @@ double cellIn(const Rect& tile, BoardSize board) {
 
 /// The arrangement of `capacity` tiles that gives a board of `extent` the largest cell;
 /// among equals, the one with fewest empty tiles, then the one with the roomiest tiles.
-Grid bestGrid(const Rect& area, int capacity, BoardSize extent) {
+/// With `filled`, only grids without an empty tile count; the cell is negative when there
+/// is none.
+template <typename Grid>
+Grid bestGrid(const Rect& area, int capacity, BoardSize extent, bool filled, double& bestCell) {
     Grid best;
-    double bestCell = -1;
+    bestCell = -1;
     int bestSlots = 0;
     double bestRoom = 0;
     for (int columns = 1; columns <= capacity; ++columns) {
         const Grid grid{columns, (capacity + columns - 1) / columns};
+        const int slots = grid.columns * grid.rows;
+        if (filled && slots != capacity) continue;
         const Rect tile = tileRect(area, grid, 0);
         const double cell = cellIn(tile, extent);
         const double room = std::min(tile.width, tile.height);
-        const int slots = grid.columns * grid.rows;
         const bool better =
             cell > bestCell + CELL_TOLERANCE ||
             (cell > bestCell - CELL_TOLERANCE &&
@@ -71,11 +87,40 @@ Grid bestGrid(const Rect& area, int capacity, BoardSize extent) {
 
 }  // namespace
 
-PaperSize paperSize(Paper paper) {
-    // A4 is 210 x 297 mm; Letter 8.5 x 11 inches.
-    constexpr double POINTS_PER_MM = 72.0 / 25.4;
-    return paper == Paper::A4 ? PaperSize{210 * POINTS_PER_MM, 297 * POINTS_PER_MM}
-                              : PaperSize{612.0, 792.0};
+bool readPaper(const std::string& text, PaperSize& paper) {
+    struct Named {
+        const char* name;
+        Paper paper;
+    };
+    static constexpr Named NAMED[] = {
+        {"a4", Paper::A4}, {"letter", Paper::Letter}, {"a5", Paper::A5}, {"6x9in", Paper::Trade}};
+    for (const Named& named : NAMED)
+        if (strcasecmp(text.c_str(), named.name) == 0) {
+            paper = paperSize(named.paper);
+            return true;
+        }
+    // WIDTHxHEIGHTmm: two plain decimal numbers, no signs, exponents or spaces.
+    const std::size_t cross = text.find_first_of("xX");
+    if (cross == std::string::npos || text.size() < cross + 3 ||
+        strcasecmp(text.c_str() + text.size() - 2, "mm") != 0)
+        return false;
+    const std::string sides[2] = {text.substr(0, cross),
+                                  text.substr(cross + 1, text.size() - cross - 3)};
+    double mm[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        const std::string& side = sides[i];
+        if (side.empty() || side.find_first_not_of("0123456789.") != std::string::npos ||
+            side.front() == '.' || std::count(side.begin(), side.end(), '.') > 1)
+            return false;
+        mm[i] = std::strtod(side.c_str(), nullptr);
+        if (mm[i] < MIN_PAPER_MM || mm[i] > MAX_PAPER_MM) return false;
+    }
+    paper = PaperSize{mm[0] * POINTS_PER_MM, mm[1] * POINTS_PER_MM};
+    return true;
+}
+
+double defaultMargin(PaperSize paper) {
+    return paper.width < SMALL_PAPER_WIDTH - CELL_TOLERANCE ? SMALL_PAPER_MARGIN : MARGIN;
 }
 
 int defaultPerPage(int side) {
@@ -85,34 +130,63 @@ int defaultPerPage(int side) {
     return 1;
 }
 
+int paddingPages(int pages, int padTo) {
+    if (padTo <= 1) return 0;
+    return (padTo - pages % padTo) % padTo;
+}
+
+PagePlan blankPage(int number) {
+    PagePlan page;
+    page.kind = PageKind::Blank;
+    page.number = number;
+    return page;
+}
+
 BookPlan bookFrame(const LayoutOptions& options) {
     BookPlan book;
-    book.paper = paperSize(options.paper);
-    book.heading = Rect{MARGIN, MARGIN, book.paper.width - 2 * MARGIN, HEADING_HEIGHT};
-    book.footer = Rect{MARGIN, book.paper.height - MARGIN - FOOTER_HEIGHT,
-                       book.paper.width - 2 * MARGIN, FOOTER_HEIGHT};
+    book.paper = options.paper;
+    const Rect area = contentArea(options);
+    book.heading = Rect{area.x, options.margin, area.width, HEADING_HEIGHT};
+    book.footer = Rect{area.x, options.paper.height - options.margin - FOOTER_HEIGHT, area.width,
+                       FOOTER_HEIGHT};
+    return book;
+}
+
+BookPlan layOutSections(const std::vector<SectionBoards>& sections, int firstPage, int padTo) {
+    BookPlan book = bookFrame(sections.empty() ? LayoutOptions{} : sections.front().options);
+    for (const PageKind kind : {PageKind::Puzzles, PageKind::Key}) {
+        int boards = 0;
+        for (std::size_t s = 0; s < sections.size(); ++s) {
+            const SectionBoards& section = sections[s];
+            const int first = boards;
+            boards += int(section.boards.size());
+            if (kind == PageKind::Key && !section.options.key) continue;
+            PageStream stream(section.options, kind, firstPage + int(book.pages.size()), int(s),
+                              first);
+            PagePlan page;
+            for (const BoardSize board : section.boards)
+                if (stream.add(board, page)) book.pages.push_back(std::move(page));
+            if (stream.finish(page)) book.pages.push_back(std::move(page));
+        }
+    }
+    for (int blank = paddingPages(int(book.pages.size()), padTo); blank > 0; --blank)
+        book.pages.push_back(blankPage(firstPage + int(book.pages.size())));
     return book;
 }
 
 BookPlan layOutBook(const std::vector<BoardSize>& boards, const LayoutOptions& options) {
-    BookPlan book = bookFrame(options);
-    for (const PageKind kind : {PageKind::Puzzles, PageKind::Key}) {
-        if (kind == PageKind::Key && !options.key) break;
-        PageStream stream(options, kind, int(book.pages.size()) + 1);
-        PagePlan page;
-        for (const BoardSize board : boards)
-            if (stream.add(board, page)) book.pages.push_back(std::move(page));
-        if (stream.finish(page)) book.pages.push_back(std::move(page));
-    }
-    return book;
+    return layOutSections({SectionBoards{options, boards}}, 1, 0);
 }
 
-PageStream::PageStream(const LayoutOptions& options, PageKind kind, int firstPage)
+PageStream::PageStream(const LayoutOptions& options, PageKind kind, int firstPage, int section,
+                       int firstBoard)
     : options_(options),
       kind_(kind),
-      area_(contentArea(paperSize(options.paper), kind == PageKind::Key || options.titled)),
-      minimum_(kind == PageKind::Key ? MIN_KEY_CELL : MIN_PUZZLE_CELL),
-      firstPage_(firstPage) {}
+      area_(contentArea(options)),
+      minimum_(kind == PageKind::Key ? options.minKeyCell : options.minCell),
+      firstPage_(firstPage),
+      section_(section),
+      next_(firstBoard) {}
 
 // Boards join the open page in order for as long as they fit; a page's tiles are all of one
 // size, set by its largest board. A board alone always fits.
@@ -134,17 +208,28 @@ bool PageStream::finish(PagePlan& page) {
     return true;
 }
 
-/// How many tiles a page of boards up to `extent` has: as many as asked for, or as the
-/// default for their size gives, but fewer where that would draw them smaller than the
-/// minimum, down to a page of their own. Key pages take twice as many.
-int PageStream::capacityOf(BoardSize extent) const {
+int PageStream::askedFor(BoardSize extent) const {
     const int side = std::max(extent.width, extent.height);
     const int puzzles = options_.perPage > 0 ? options_.perPage : defaultPerPage(side);
-    int capacity = kind_ == PageKind::Key ? 2 * puzzles : puzzles;
+    if (kind_ != PageKind::Key) return puzzles;
+    return options_.keyPerPage > 0 ? options_.keyPerPage : 2 * puzzles;
+}
+
+/// How many tiles a page of boards up to `extent` has: as many as asked for, or as the
+/// default for their size gives, but fewer where that would draw them smaller than the
+/// minimum, down to a page of their own. A key page takes a count that fills its grid,
+/// as a reader looks for a solution by its place in the rows.
+int PageStream::capacityOf(BoardSize extent, Grid* chosen) const {
+    const bool filled = kind_ == PageKind::Key;
+    int capacity = askedFor(extent);
+    Grid grid;
     for (; capacity > 1; --capacity) {
-        const Grid grid = bestGrid(area_, capacity, extent);
-        if (cellIn(tileRect(area_, grid, 0), extent) >= minimum_ - CELL_TOLERANCE) break;
+        double cell = 0;
+        grid = bestGrid<Grid>(area_, capacity, extent, filled, cell);
+        if (cell >= minimum_ - CELL_TOLERANCE) break;
     }
+    if (capacity == 1) grid = Grid{};
+    if (chosen) *chosen = grid;
     return capacity;
 }
 
@@ -152,12 +237,19 @@ PagePlan PageStream::close() {
     PagePlan page;
     page.kind = kind_;
     page.number = firstPage_ + closed_;
-    page.heading = kind_ == PageKind::Key || options_.titled;
-    const Grid grid = bestGrid(area_, capacityOf(extent_), extent_);
+    page.section = section_;
+    const double dx = shiftOf(options_, page.number);
+    const BookPlan frame = bookFrame(options_);
+    page.heading = shifted(frame.heading, dx);
+    page.footer = shifted(frame.footer, dx);
+    page.asked = askedFor(extent_);
+    page.extent = extent_;
+    Grid grid;
+    page.fitted = capacityOf(extent_, &grid);
     const int first = next_ - int(members_.size());
     for (int slot = 0; slot < int(members_.size()); ++slot) {
-        const Rect tile = tileRect(area_, grid, slot);
-        const BoardSize board = members_[slot];
+        const Rect tile = shifted(tileRect(area_, grid, slot), dx);
+        const BoardSize board = members_[std::size_t(slot)];
         TilePlan plan;
         plan.puzzle = first + slot;
         plan.cell = cellIn(tile, board);

@@ -9,6 +9,7 @@
 
 #include "puzzle/puzzle.h"
 #include "puzzle/solution.h"
+#include "render/caption.h"
 
 namespace spanwright {
 
@@ -32,6 +33,7 @@ struct SheetPuzzle {
     int number = 0;     ///< running number, from 1, the same on the puzzle and in the key
     KeySolution key;    ///< read only when the book has a key
     std::string level;  ///< the level word of the caption ("medium"); empty for none
+    double score = 0;   ///< the difficulty score; only with a level
 };
 
 /// Everything the pages show besides the layout.
@@ -40,8 +42,12 @@ struct Book {
     /// is read holds only the puzzles of the page being drawn.
     std::vector<SheetPuzzle> puzzles;
     int first = 0;
-    std::string title;  ///< heading of every page; empty for none
-    bool dots = true;   ///< a faint dot at each water cell, to help count cells
+    std::string title;  ///< heading of the pages of unnamed sections; empty for none
+    /// The heading of each section, by the index a page carries; empty for none, when the
+    /// title stands in its place.
+    std::vector<std::string> sections;
+    bool dots = true;  ///< a faint dot at each water cell, to help count cells
+    CaptionTemplate caption;
 };
 
 }  // namespace spanwright

@@ -88,7 +88,7 @@ class PageDrawing : public ::testing::Test {
         entry.key = solveByDeduction(entry.puzzle);
         ASSERT_EQ(entry.key.verdict, KeyVerdict::Unique);
         book_.puzzles.push_back(std::move(entry));
-        plan_ = layOutBook({{10, 10}}, LayoutOptions{Paper::A4, 0, true, false});
+        plan_ = layOutBook({{10, 10}}, LayoutOptions{paperSize(Paper::A4), 0, true});
         ASSERT_EQ(plan_.pages.size(), 2u);
     }
     const Puzzle& puzzle() const { return book_.puzzles[0].puzzle; }
@@ -208,6 +208,49 @@ TEST(Caption, NamesTheLevelAndNeverTheGrade) {
     EXPECT_EQ(captionOf(entry), "7 \u00B7 15 \u00D7 15 \u00B7 medium");
     entry.level.clear();
     EXPECT_EQ(captionOf(entry), "7 \u00B7 15 \u00D7 15");
+}
+
+// Every field of a template, a rated and an unrated puzzle, and the number set apart in
+// its own run for the larger bold face; a field not known is named.
+TEST(Caption, TemplatesFillTheirFields) {
+    SheetPuzzle entry;
+    ASSERT_TRUE(parseProblemLine(entry.puzzle, "4/15/12/" + std::string(180, '.') + "/"));
+    entry.number = 12;
+    struct Case {
+        const char* text;
+        const char* level;
+        std::vector<std::string> runs;  // the number's runs marked with '#'
+    };
+    const Case cases[] = {
+        {"No. {number}", "hard", {"No. ", "#12"}},
+        {"{number}: {width}x{height} {level} {score} g{grade}",
+         "hard",
+         {"#12", ": 12x15 hard 7.5 g4"}},
+        {"{level}/{score}/", "", {"//"}},
+        {"{number}{number}", "", {"#12", "#12"}},
+        {"plain", "", {"plain"}},
+        {"", "", {}},
+    };
+    for (const Case& c : cases) {
+        CaptionTemplate caption;
+        std::string fault;
+        ASSERT_TRUE(caption.read(c.text, fault)) << c.text;
+        entry.level = c.level;
+        entry.score = 7.46;
+        std::vector<std::string> runs;
+        for (const CaptionRun& run : caption.fill(entry))
+            runs.push_back((run.number ? "#" : "") + run.text);
+        EXPECT_EQ(runs, c.runs) << c.text;
+    }
+    for (const auto& [text, named] :
+         std::vector<std::pair<std::string, std::string>>{{"{number} {colour}", "{colour}"},
+                                                          {"{Number}", "{Number}"},
+                                                          {"No. {number", "{number"}}) {
+        CaptionTemplate caption;
+        std::string fault;
+        EXPECT_FALSE(caption.read(text, fault)) << text;
+        EXPECT_EQ(fault, named);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <set>
 #include <vector>
 
 #include "render/page_layout.h"
@@ -48,13 +51,14 @@ TEST(PageLayout, BoardsAPageFollowSizeAndRequest) {
         {squares(3, 20), 0, true, Paper::A4, {2, 1, 3}},
         {squares(2, 25), 0, false, Paper::A4, {1, 1}},
         {squares(7, 10), 3, true, Paper::Letter, {3, 3, 1, 6, 1}},
-        // Asked for more than stay legible: as many as do.
-        {squares(21, 10), 30, false, Paper::A4, {20, 1}},
+        // Asked for more than stay legible (5 mm a cell): as many as do.
+        {squares(21, 10), 30, false, Paper::A4, {9, 9, 3}},
         // A larger board lowers the count of the page it joins.
         {{{10, 10}, {10, 10}, {10, 10}, {15, 15}, {15, 15}}, 0, false, Paper::A4, {4, 1}},
     };
     for (const Case& c : cases) {
-        const BookPlan plan = layOutBook(c.boards, LayoutOptions{c.paper, c.perPage, c.key, false});
+        const BookPlan plan =
+            layOutBook(c.boards, LayoutOptions{paperSize(c.paper), c.perPage, c.key});
         EXPECT_EQ(tilesPerPage(plan), c.expected) << c.boards.size() << " boards";
         for (std::size_t p = 0; p < plan.pages.size(); ++p)
             EXPECT_EQ(plan.pages[p].number, int(p) + 1);
@@ -63,7 +67,7 @@ TEST(PageLayout, BoardsAPageFollowSizeAndRequest) {
 
 TEST(PageLayout, TilesStayOnTheSheetApartAndLegible) {
     for (const Paper paper : {Paper::A4, Paper::Letter}) {
-        const BookPlan plan = layOutBook(squares(14, 15), LayoutOptions{paper, 0, true, true});
+        const BookPlan plan = layOutBook(squares(14, 15), LayoutOptions{paperSize(paper), 0, true});
         const Rect sheet{0, 0, plan.paper.width, plan.paper.height};
         for (const PagePlan& page : plan.pages) {
             const double least = page.kind == PageKind::Key ? MIN_KEY_CELL : MIN_PUZZLE_CELL;
@@ -88,10 +92,10 @@ TEST(PageLayout, SmallBoardsStopAtTheLargestCell) {
 }
 
 TEST(PageLayout, ABoardTooLargeForATileGetsAPageOfItsOwn) {
-    // Six to a page leave too little room for 40 x 40; the boards either side still
+    // Six to a page leave too little room for 30 x 30; the boards either side still
     // share pages in their order.
-    const BookPlan plan = layOutBook({{10, 10}, {40, 40}, {10, 10}, {10, 10}},
-                                     LayoutOptions{Paper::A4, 6, false, false});
+    const BookPlan plan = layOutBook({{10, 10}, {30, 30}, {10, 10}, {10, 10}},
+                                     LayoutOptions{paperSize(Paper::A4), 6, false});
     ASSERT_EQ(tilesPerPage(plan), (std::vector<int>{1, 1, 2}));
     EXPECT_EQ(plan.pages[1].tiles[0].puzzle, 1);
     EXPECT_FALSE(plan.pages[1].tiles[0].belowMinimum);
@@ -101,6 +105,127 @@ TEST(PageLayout, ABoardTooLargeForATileGetsAPageOfItsOwn) {
     ASSERT_EQ(tilesPerPage(huge), (std::vector<int>{1}));
     EXPECT_TRUE(huge.pages[0].tiles[0].belowMinimum);
     EXPECT_GT(huge.pages[0].tiles[0].cell, 3.0);
+}
+
+TEST(PageLayout, PaperNamesAndSizes) {
+    struct Case {
+        const char* text;
+        bool read;
+        double widthMm;
+        double heightMm;
+    };
+    const Case cases[] = {
+        {"a4", true, 210, 297},
+        {"Letter", true, 215.9, 279.4},
+        {"A5", true, 148, 210},
+        {"6x9in", true, 152.4, 228.6},
+        {"170x240mm", true, 170, 240},
+        {"50X1200.5MM", false, 0, 0},
+        {"99.5x100mm", true, 99.5, 100},
+        {"49x100mm", false, 0, 0},
+        {"x100mm", false, 0, 0},
+        {"1e2x100mm", false, 0, 0},
+        {".5x100mm", false, 0, 0},
+        {"100x100", false, 0, 0},
+        {"a3", false, 0, 0},
+        {"100x-100mm", false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        PaperSize paper;
+        ASSERT_EQ(readPaper(c.text, paper), c.read) << c.text;
+        if (!c.read) continue;
+        EXPECT_NEAR(paper.width / POINTS_PER_MM, c.widthMm, 1e-9) << c.text;
+        EXPECT_NEAR(paper.height / POINTS_PER_MM, c.heightMm, 1e-9) << c.text;
+    }
+}
+
+// Each section starts a page, its key pages too; numbering of boards and pages runs on
+// across sections, and blank pages bring the count to a multiple of the padding.
+TEST(PageLayout, SectionsNumberingAndPadding) {
+    LayoutOptions six{paperSize(Paper::A4), 6, true};
+    LayoutOptions four = six;
+    four.perPage = 4;
+    four.keyPerPage = 8;
+    const BookPlan plan = layOutSections({{six, squares(7, 10)}, {four, squares(5, 10)}}, 3, 4);
+    EXPECT_EQ(tilesPerPage(plan), (std::vector<int>{6, 1, 4, 1, 7, 5, 0, 0}));
+    const PageKind P = PageKind::Puzzles, K = PageKind::Key, B = PageKind::Blank;
+    const PageKind kinds[] = {P, P, P, P, K, K, B, B};
+    const int sections[] = {0, 0, 1, 1, 0, 1, 0, 0};
+    const int firstBoards[] = {0, 6, 7, 11, 0, 7};
+    for (std::size_t p = 0; p < plan.pages.size(); ++p) {
+        EXPECT_EQ(plan.pages[p].number, int(p) + 3);
+        EXPECT_EQ(plan.pages[p].kind, kinds[p]) << p;
+        EXPECT_EQ(plan.pages[p].section, sections[p]) << p;
+        if (p < std::size(firstBoards)) {
+            EXPECT_EQ(plan.pages[p].tiles[0].puzzle, firstBoards[p]);
+        }
+    }
+    for (const auto& [pages, padTo, blanks] :
+         std::vector<std::array<int, 3>>{{6, 4, 2}, {8, 4, 0}, {7, 1, 0}, {1, 16, 15}, {5, 2, 1}})
+        EXPECT_EQ(paddingPages(pages, padTo), blanks) << pages << " to " << padTo;
+}
+
+// The gutter is on the left of odd pages and on the right of even ones, counting the
+// printed number: everything on an even page sits the gutter's width further left.
+TEST(PageLayout, GutterAlternatesWithThePrintedPageNumber) {
+    LayoutOptions options{paperSize(Paper::Trade), 2, true};
+    options.margin = 12 * POINTS_PER_MM;
+    options.gutter = 8 * POINTS_PER_MM;
+    const BookPlan plan = layOutSections({{options, squares(6, 8)}}, 2, 0);
+    ASSERT_EQ(plan.pages.size(), 5u);
+    for (const PagePlan& page : plan.pages) {
+        const bool odd = page.number % 2 == 1;
+        const double inside = options.margin + options.gutter;
+        EXPECT_NEAR(page.heading.x, odd ? inside : options.margin, 1e-9) << page.number;
+        EXPECT_NEAR(plan.paper.width - page.footer.x - page.footer.width,
+                    odd ? options.margin : inside, 1e-9);
+    }
+    // Pages 2 and 3 hold boards alike: page 3's sit the gutter's width to the right.
+    EXPECT_NEAR(plan.pages[1].tiles[0].board.x - plan.pages[0].tiles[0].board.x, options.gutter,
+                1e-9);
+}
+
+// A request that cannot be met at the smallest cell is lowered, and the page says by how
+// much; a smaller smallest cell meets more of it. Full key pages fill their grid.
+TEST(PageLayout, TheSmallestCellDecidesHowManyAPage) {
+    struct Case {
+        Paper paper;
+        int side;
+        int perPage;
+        double minCellMm;
+        int fitted;
+        int keyFitted;
+    };
+    const Case cases[] = {
+        {Paper::Trade, 15, 6, 5.0, 2, 6},  // the trade book's six of 15 x 15: two a page
+        {Paper::Trade, 15, 6, 3.5, 4, 6}, {Paper::A4, 15, 6, 5.0, 4, 12},
+        {Paper::A4, 15, 6, 4.5, 6, 12},   {Paper::A4, 20, 4, 5.0, 2, 6},
+        {Paper::A4, 15, 4, 5.0, 4, 8},  // eight key boards as 2 x 4, never 3 x 3 with a hole
+        {Paper::A5, 10, 1, 5.0, 1, 2},
+    };
+    for (const Case& c : cases) {
+        LayoutOptions options{paperSize(c.paper), c.perPage, true};
+        options.margin = defaultMargin(options.paper);
+        options.minCell = c.minCellMm * POINTS_PER_MM;
+        const BookPlan plan = layOutBook(squares(24, c.side), options);
+        const PagePlan& first = plan.pages.front();
+        EXPECT_EQ(first.asked, c.perPage);
+        EXPECT_EQ(first.fitted, c.fitted) << c.side << " at " << c.minCellMm << " mm";
+        EXPECT_GE(first.tiles[0].cell, options.minCell);
+        const auto key =
+            std::find_if(plan.pages.begin(), plan.pages.end(),
+                         [](const PagePlan& page) { return page.kind == PageKind::Key; });
+        ASSERT_NE(key, plan.pages.end());
+        EXPECT_EQ(key->fitted, c.keyFitted) << c.side << " key";
+        EXPECT_GE(key->tiles[0].cell, MIN_KEY_CELL);
+        std::set<double> columns;
+        std::set<double> rows;
+        for (const TilePlan& tile : key->tiles) {
+            columns.insert(tile.caption.x);
+            rows.insert(tile.caption.y);
+        }
+        EXPECT_EQ(columns.size() * rows.size(), key->tiles.size()) << c.side << " key grid";
+    }
 }
 
 }  // namespace

@@ -52,6 +52,9 @@ TEST(SheetProgram, PdfHasEveryPageAndTheKey) {
     EXPECT_EQ(result.err, "");
     const CommandResult info = runCommand("/usr/bin/pdfinfo", {pdf});
     EXPECT_NE(info.out.find("Pages:           3\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("Title:           Brücken\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("Creator:         spanwright-sheet " SPANWRIGHT_VERSION "\n"),
+              std::string::npos);
     EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"book.pdf"});
 }
 
@@ -61,7 +64,10 @@ TEST(SheetProgram, SvgPagesAreNumberedFilesOfWellFormedXml) {
     ASSERT_EQ(runSheet({"--paper", "letter", "--per-page", "5", "-o", dir.path() + "/b.svg", kTens})
                   .status,
               0);
-    ASSERT_EQ(runSheet({"--no-dots", "-o", dir.path() + "/one.SVG", kTens, "-n", "30"}).status, 0);
+    ASSERT_EQ(runSheet({"--no-dots", "--min-cell", "3.5", "-o", dir.path() + "/one.SVG", kTens,
+                        "-n", "30"})
+                  .status,
+              0);
     const std::vector<std::string> expected{"b-1.svg", "b-2.svg", "b-3.svg", "one.SVG"};
     ASSERT_EQ(listing(dir.path()), expected);
     for (const std::string& name : expected)
@@ -122,7 +128,13 @@ TEST(SheetProgram, FailuresSayWhyAndLeaveNoFile) {
         {{"-o", out, "--max-pages", "99999999999999999999", good},
          2,
          "--max-pages '99999999999999999999'"},
-        {{"-o", out, "--paper", "a5", good}, 2, "--paper 'a5'"},
+        {{"-o", out, "--paper", "tabloid", good}, 2, "--paper 'tabloid'"},
+        {{"-o", out, "--paper", "40x100mm", good}, 2, "--paper '40x100mm'"},
+        {{"-o", out, "--paper", "a5", "--margin", "60", good}, 2, "leave less than 40 mm"},
+        {{"-o", out, "--caption", "{number} {colour}", good}, 2, "unknown field {colour}"},
+        {{"-o", out, "--key-per-page", "61", good}, 2, "--key-per-page '61'"},
+        {{"-o", out, "--min-cell", "0.5", good}, 2, "--min-cell '0.5'"},
+        {{"-o", out, "--pad-to", "0", good}, 2, "--pad-to '0'"},
         {{"-o", out, "--title", "a\nb", good}, 2, "--title"},
         // Noncharacters, which cairo refuses as invalid UTF-8 only once it draws.
         {{"-o", out, "--title", "a\uFFFF", good}, 2, "--title"},
@@ -220,7 +232,8 @@ TEST(SheetProgram, AnUnplaceablePageKeepsTheOldBook) {
     EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"b-1.svg", "b-2.svg", "b-3.svg"}));
 
     ASSERT_EQ(mkfifo((dir.path() + "/one.png").c_str(), 0600), 0);
-    const CommandResult fifo = runSheet({"-n", "30", "-o", dir.path() + "/one.png", kTens});
+    const CommandResult fifo =
+        runSheet({"-n", "30", "--min-cell", "3.5", "-o", dir.path() + "/one.png", kTens});
     EXPECT_EQ(fifo.status, 1);
     EXPECT_NE(fifo.err.find("one.png: it is a FIFO"), std::string::npos) << fifo.err;
 }
@@ -279,6 +292,66 @@ TEST(SheetProgram, HelpAndVersion) {
     const CommandResult version = runSheet({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("spanwright-sheet ") + SPANWRIGHT_VERSION + "\n");
+}
+
+/// The pages a run writes as SVG files: one a page.
+std::size_t pagesOf(const std::vector<std::string>& args) {
+    const TempDir dir;
+    std::vector<std::string> all{"-o", dir.path() + "/p.svg"};
+    all.insert(all.end(), args.begin(), args.end());
+    const CommandResult result = runSheet(all);
+    EXPECT_EQ(result.status, 0) << result.err;
+    return listing(dir.path()).size();
+}
+
+// Section options apply to the FILEs after them, and after the last FILE to the last
+// section; a title never changes the page count, nor does a section heading.
+TEST(SheetProgram, SectionsAndTitlesGiveThePagesExpected) {
+    struct Case {
+        std::vector<std::string> args;
+        std::size_t pages;
+    };
+    const Case cases[] = {
+        {{kTens}, 2},
+        {{"--title", "Bridges", kTens}, 2},
+        {{"-s", kTens}, 3},
+        {{"-s", "--title", "A title that is long", kTens}, 3},
+        {{"-n", "4", kTens, "--section", "More", kTens}, 3 + 3},
+        {{"-s", "-n", "4", kTens, "--section", "More", "-n", "6", kTens}, 3 + 2 + 2 + 1},
+        {{"--section", "One", kTens, kTens}, 4},        // one section of 24
+        {{kTens, kTens, "-n", "4"}, 6},                 // given last, for the last section
+        {{"-n", "4", kTens, "-n", "6", kTens}, 3 + 2},  // a new density, a new page
+        {{"-s", "--key-per-page", "4", kTens}, 2 + 3},
+        {{"--pad-to", "4", "-s", kTens}, 4},
+        {{"--pad-to", "4", "--first-page", "2", kTens}, 4},
+    };
+    for (const Case& c : cases) {
+        std::string shown;
+        for (const std::string& arg : c.args)
+            shown += (arg == kTens ? "tens" : arg) + " ";
+        EXPECT_EQ(pagesOf(c.args), c.pages) << shown;
+    }
+}
+
+// --strict names every puzzle it refuses, writes nothing, and leaves the old book.
+TEST(SheetProgram, StrictRefusesABookWithAnUnfitPuzzle) {
+    const TempDir dir;
+    const std::string problems =
+        dir.write("p.txt",
+                  "1/1/3/1.2/\n1/1/3/1.1/\n0/10/10/4.6....5.3/........../3...2..6.5/....3.21../"
+                  "........../....3..4../........../5.6....3.3/........../3.3......2/\n");
+    const std::string old = dir.write("book.pdf", "the old book\n");
+    const CommandResult result = runSheet({"--strict", "-o", old, kTens, problems});
+    EXPECT_EQ(result.status, 1);
+    for (const char* said :
+         {"p.txt:1: error: puzzle 13 has no solution",
+          "p.txt:3: error: puzzle 15 has one solution, but deduction cannot reach it",
+          "--strict: 2 puzzles cannot go into the book; nothing written"})
+        EXPECT_NE(result.err.find(said), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("puzzle 14"), std::string::npos) << result.err;
+    EXPECT_EQ(testing::readFile(old), "the old book\n");
+    EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"book.pdf", "p.txt"}));
+    EXPECT_EQ(runSheet({"--strict", "-s", "-o", old, kTens}).status, 0);
 }
 
 }  // namespace

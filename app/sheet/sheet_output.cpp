@@ -61,7 +61,7 @@ bool BookOutput::addPage(const Book& book, const BookPlan& plan, const PagePlan&
     std::string error;
     ++pages_;
     if (format_ == SheetFormat::Pdf) {
-        if (!pdf_) pdf_ = std::make_unique<PdfDocument>(pdfFile_, plan.paper);
+        if (!pdf_) pdf_ = std::make_unique<PdfDocument>(pdfFile_, plan.paper, metadata_);
         return pdf_->addPage(book, plan, page, error) || failed(path_, error);
     }
     std::FILE* file = staged_.stage();

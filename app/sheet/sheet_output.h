@@ -34,6 +34,8 @@ class BookOutput {
     BookOutput(const BookOutput&) = delete;
     BookOutput& operator=(const BookOutput&) = delete;
 
+    /// The title and creator a PDF names in its document information.
+    void setPdfMetadata(const PdfMetadata& metadata) { metadata_ = metadata; }
     /// False, said why, when the output's directory takes no staged file.
     bool ready();
     /// Draws `page` in the frame of `plan` from the puzzles of `book`.
@@ -52,6 +54,7 @@ class BookOutput {
     StagedOutput staged_;
     std::FILE* pdfFile_ = nullptr;
     std::unique_ptr<PdfDocument> pdf_;
+    PdfMetadata metadata_;
 };
 
 }  // namespace spanwright

@@ -29,7 +29,7 @@ int checkSingleOptions(const char* program, const SingleOptions& options) {
         return -1;
     }
     if (options.pageOption)
-        return usageError(program, "%s sets up pages, and --one-per-file writes no page",
+        return usageError(program, "%s is for books of pages, not for --one-per-file",
                           options.pageOption);
     return -1;
 }

@@ -34,7 +34,7 @@ bool sameRect(const spanwright::Rect& a, const spanwright::Rect& b) {
 }
 
 bool samePage(const spanwright::PagePlan& a, const spanwright::PagePlan& b) {
-    if (a.kind != b.kind || a.number != b.number || a.heading != b.heading ||
+    if (a.kind != b.kind || a.number != b.number || !sameRect(a.heading, b.heading) ||
         a.tiles.size() != b.tiles.size())
         return false;
     for (std::size_t i = 0; i < a.tiles.size(); ++i) {
@@ -79,9 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     const std::uint8_t flags = data[0];
     spanwright::LayoutOptions options;
-    options.paper = flags & 1 ? spanwright::Paper::Letter : spanwright::Paper::A4;
+    options.paper =
+        spanwright::paperSize(flags & 1 ? spanwright::Paper::Letter : spanwright::Paper::A4);
     options.key = (flags & 2) != 0;
-    options.titled = (flags & 4) != 0;
+    options.gutter = (flags & 4) != 0 ? 10 * spanwright::POINTS_PER_MM : 0.0;
     options.perPage = (flags >> 3) % 31;  // 0 chooses by board size, as without --per-page
 
     std::vector<spanwright::SheetPuzzle> puzzles;
