@@ -14,7 +14,6 @@
 
 namespace spanwright {
 
-inline constexpr double POINTS_PER_MM = 72.0 / 25.4;
 /// White space on each side of the board, enough for the ring of an edge island.
 inline constexpr double SINGLE_MARGIN_MM = 2.0;
 /// The longest side of a PNG image: a 125 x 125 board at 6 mm a cell and 300 dpi fits,

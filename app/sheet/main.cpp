@@ -492,11 +492,20 @@ std::string faultOf(const spanwright::KeySolution& key, double timeLimit) {
         "was not decided: the exact search reached its time limit of %g s", timeLimit);
 }
 
-/// Solves a puzzle for the key, warning when it gets no answer.
+/// Solves a puzzle for the key, warning when it gets no answer, and when only the exact
+/// search found it: a puzzle that deduction cannot finish asks a guess of the player.
 spanwright::KeySolution solveForKey(const spanwright::SolutionSource& exact, double timeLimit,
                                     const spanwright::Puzzle& puzzle, long number, Origin origin) {
-    spanwright::KeySolution key = spanwright::findKeySolution(puzzle, exact);
+    spanwright::KeySolution key = spanwright::solveByDeduction(puzzle);
     if (key.verdict == spanwright::KeyVerdict::Unique) return key;
+    key = exact(puzzle);
+    if (key.verdict == spanwright::KeyVerdict::Unique) {
+        std::fprintf(stderr,
+                     "%s: %s:%ld: warning: puzzle %ld has one solution, but deduction cannot "
+                     "reach it; its key tile shows the solution\n",
+                     PROGRAM, origin.file.c_str(), origin.line, number);
+        return key;
+    }
     std::fprintf(stderr, "%s: %s:%ld: warning: puzzle %ld %s; its key tile says so\n", PROGRAM,
                  origin.file.c_str(), origin.line, number, faultOf(key, timeLimit).c_str());
     return key;
