@@ -1,6 +1,7 @@
 #include "explain/rules.h"
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace spanwright::explain {
@@ -249,6 +250,8 @@ bool StepFinder::refuted(const State& s, int line, int least, int most, Found& f
                 markChange(trialState_, c.line, c.least, c.most);
         if (count == 0) break;
         steps += count;
+        // Longer than a refutation already found: it would not be kept (see trial()).
+        if (steps > trialBound_) break;
     }
     --depth_;
     if (!trialState_.contradiction) return false;
@@ -337,8 +340,8 @@ void StepFinder::localExits(State& s, std::vector<int>& lines) {
     lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
 }
 
-// The first part of the line's range (none, some, all, or less than all) that a trial
-// refutes.
+// The part of the line's range (none, some, all, or less than all) whose supposition is
+// refuted in the fewest steps; the first such in that order where several tie.
 bool StepFinder::trial(const State& s, int l, Found& f) {
     // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
     const int low = s.least[std::size_t(l)], high = s.effectiveMost(g_, l);
@@ -351,16 +354,27 @@ bool StepFinder::trial(const State& s, int l, Found& f) {
                               {high, high, low, high - 1},
                               {low, high - 1, high, high}};
     const int count = high - low == 2 ? 4 : 2;
+    int best = -1;
+    Found shortest;
     for (int g = 0; g < count; ++g) {
         const Guess& guess = guesses[g];
         if (!refuted(s, l, guess.least, guess.most, f)) continue;
-        f.changes.assign(1, {l, guess.restLeast, guess.restMost});
-        f.procedure = TRIAL_RULE;
-        f.technique = TRIAL;
-        f.line = l;
-        return true;
+        if (best >= 0 && f.trialSteps >= shortest.trialSteps) continue;
+        best = g;
+        shortest.hypothesisLeast = f.hypothesisLeast, shortest.hypothesisMost = f.hypothesisMost;
+        shortest.trialSteps = f.trialSteps;
+        shortest.faultIsland = f.faultIsland, shortest.faultKind = f.faultKind;
+        trialBound_ = std::min(trialBound_, f.trialSteps);
     }
-    return false;
+    if (best < 0) return false;
+    f.hypothesisLeast = shortest.hypothesisLeast, f.hypothesisMost = shortest.hypothesisMost;
+    f.trialSteps = shortest.trialSteps;
+    f.faultIsland = shortest.faultIsland, f.faultKind = shortest.faultKind;
+    f.changes.assign(1, {l, guesses[best].restLeast, guesses[best].restMost});
+    f.procedure = TRIAL_RULE;
+    f.technique = TRIAL;
+    f.line = l;
+    return true;
 }
 
 int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
@@ -428,8 +442,10 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                          [&](int x, Found& f) { return islandSeal(state, x, f); });
                     break;
                 case TRIAL_RULE:
-                    if (depth_ == 0)  // one level only
-                        each(nullptr, lines, [&](int l, Found& f) { return trial(state, l, f); });
+                    if (depth_ > 0) break;  // one level only
+                    trialBound_ = std::numeric_limits<int>::max();
+                    each(nullptr, lines, [&](int l, Found& f) { return trial(state, l, f); });
+                    count = shortestTrials(found, count);
                     break;
                 case PROCEDURE_COUNT:
                     break;
@@ -439,6 +455,20 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
         }
     }
     return 0;
+}
+
+// Of the trials a round finds, a person would see first those refuted soonest; keeping
+// only the ones that took the fewest steps (a number that does not depend on how the
+// board is turned) lets the easier rules take over again after them.
+std::size_t StepFinder::shortestTrials(std::vector<Found>& found, std::size_t count) {
+    if (count == 0) return 0;
+    const auto end = found.begin() + std::ptrdiff_t(count);
+    const int fewest = std::min_element(found.begin(), end, [](const Found& a, const Found& b) {
+                           return a.trialSteps < b.trialSteps;
+                       })->trialSteps;
+    const auto kept = std::stable_partition(found.begin(), end,
+                                            [&](const Found& f) { return f.trialSteps == fewest; });
+    return std::size_t(kept - found.begin());
 }
 
 void StepFinder::apply(State& state, const Found& found) const {

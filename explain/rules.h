@@ -103,6 +103,7 @@ class StepFinder {
     bool islandSeal(State& s, int x, Found& f) const;
     bool trial(const State& s, int line, Found& f);
     bool refuted(const State& s, int line, int least, int most, Found& f);
+    static std::size_t shortestTrials(std::vector<Found>& found, std::size_t count);
     // Within a trial: where the supposed state can differ from the one it was made on.
     void markChange(const State& s, int line, int least, int most);
     void regionOfGroups(const State& s, int maxDemand, bool withNeighbours,
@@ -121,6 +122,7 @@ class StepFinder {
     State trialState_;
     std::vector<Found> trialFound_;
     int depth_ = 0;
+    int trialBound_ = 0;  ///< the fewest steps a trial of this round was refuted in so far
 };
 
 }  // namespace spanwright::explain

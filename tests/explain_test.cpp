@@ -148,8 +148,10 @@ const TechniqueCase TECHNIQUE_CASES[] = {
      "The 4 at (3,1) must not close its group off from the other islands"},
     {"trial",
      LADDER,
-     {0, 0, 0, 2, 1, 1},
-     "If the line between the 2 at (1,1) and the 2 at (1,3) had no bridge, then after"},
+     {0, 4, 2, 4, 2, 2},
+     "If the line between the 3 at (1,5) and the 3 at (3,5) had a single bridge, then after 2 "
+     "steps the group of the 3 at (3,5) would be cut off from the rest; so that line gets a "
+     "second bridge."},
     {"isolated-group",
      THREE_SEALED,
      {2, 4, 2, 6, 1, 1},
