@@ -1,6 +1,7 @@
 #include "explain/rules.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 #include <numeric>
 
@@ -414,9 +415,12 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                     if (local) {  // a pair seals itself only with four bridges or fewer to go
                         regionOfGroups(state, 4, false, region_);
                         regionLines_ = changedLines_;
-                        for (const int x : region_)
-                            for (const int l : g_.lineAt[std::size_t(x)])
-                                if (l >= 0) regionLines_.push_back(l);
+                        for (const int x : region_) {
+                            const auto& around = g_.lineAt[std::size_t(x)];
+                            std::copy_if(around.begin(), around.end(),
+                                         std::back_inserter(regionLines_),
+                                         [](int l) { return l >= 0; });
+                        }
                         std::sort(regionLines_.begin(), regionLines_.end());
                         regionLines_.erase(std::unique(regionLines_.begin(), regionLines_.end()),
                                            regionLines_.end());

@@ -89,19 +89,19 @@ class StepFinder {
     /// offers does not depend on how the board is turned or mirrored, so neither does the
     /// sequence of rounds that applying them all at once makes.
     int round(State& state, Rung highest, std::vector<Found>& found);
-    /// Whether `change` still narrows `state` by something its other bounds do not imply.
-    bool worthChanging(const State& state, const Change& change) const;
+    /// Whether `change` still narrows `s` by something its other bounds do not imply.
+    bool worthChanging(const State& s, const Change& change) const;
     /// Applies a found step's changes.
     void apply(State& state, const Found& found) const;
 
   private:
     bool clueRule(State& s, int x, Procedure procedure, Found& f) const;
-    bool crossRule(State& s, int line, Found& f) const;
-    bool pairSeal(const State& s, int line, Found& f) const;
+    bool crossRule(State& s, int l, Found& f) const;
+    bool pairSeal(const State& s, int l, Found& f) const;
     void countExits(State& s);
-    bool onlyExit(const State& s, int line, Found& f) const;
+    bool onlyExit(const State& s, int l, Found& f) const;
     bool islandSeal(State& s, int x, Found& f) const;
-    bool trial(const State& s, int line, Found& f);
+    bool trial(const State& s, int l, Found& f);
     bool refuted(const State& s, int line, int least, int most, Found& f);
     static std::size_t shortestTrials(std::vector<Found>& found, std::size_t count);
     // Within a trial: where the supposed state can differ from the one it was made on.
