@@ -287,7 +287,7 @@ TEST(Explain, StartsFromLaidBridges) {
 
     options.laid = {{0, 0, 0, 1, 1}};  // two islands side by side have no line
     EXPECT_TRUE(explainPuzzle(puzzle, options).contradiction);
-    Rung rung;
+    Rung rung = Rung::Easy;
     EXPECT_TRUE(parseRung("expert", rung) && rung == Rung::Expert);
     EXPECT_FALSE(parseRung("Expert", rung));
 }
