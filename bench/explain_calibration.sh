@@ -13,7 +13,8 @@
 #          then build/dev/bin/spanwright_explain_rate)
 #   COUNT  puzzles per size and level (default 100)
 # SEED (default "spanwright") names the peer's random seeds; the score was tuned on the
-# default ones, so check a change on others too (e.g. SEED=fresh) to see it is not overfitted.
+# default ones and on SEED=fresh, so check a change on others too (e.g. SEED=holdout, never
+# used for tuning) to see it is not overfitted.
 # The peer is /usr/games/sgt-bridges from Debian's sgt-puzzles package. With CACHE set to a
 # directory, the peer's puzzles are kept there and reused by later runs (they depend only on
 # the size, level, count and seed), so that a run after a change of the rating is quick.

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
             for (std::size_t k = 0; k < e.steps.size(); ++k)
                 std::printf("  %zu. [%s %s] {%d} %s\n", k + 1,
                             std::string(spanwright::explain::rungName(e.steps[k].rung)).c_str(),
-                            e.steps[k].technique.c_str(), e.steps[k].easyChoices,
+                            e.steps[k].technique.c_str(), e.steps[k].choices,
                             e.steps[k].reason.c_str());
     }
     if (count > 0)

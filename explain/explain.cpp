@@ -14,20 +14,34 @@ namespace {
 constexpr std::array<std::string_view, RUNG_COUNT> RUNG_NAMES = {"easy", "medium", "hard", "expert",
                                                                  "extreme"};
 
-/// What one step of each technique adds to the score (in the order of Technique): nothing
-/// for the easy ones that settle lines, a little for the easy ones that only give some
-/// lines a first bridge and for a crossing (which a player sees at a glance), more for
-/// reasoning with the neighbours' capacity, then about three times as much for each rung
-/// up. The sum is taken per hundred islands so that the score says how hard a board is,
-/// not how big. Calibrated on the open peer's graded puzzles.
-constexpr std::array<double, TECHNIQUE_COUNT> TECHNIQUE_WEIGHT = {0, 0, 0.05, 0.05, 0.1, 2,
+/// What the steps of each technique (in the order of Technique) add to the score: nothing
+/// for the easy ones that settle lines (full lines, a finished island), a little for the
+/// easy ones that only give some lines a first bridge and for a crossing (which a player
+/// sees at a glance), more for reasoning with the neighbours' capacity, then about three
+/// times as much for each rung up. Calibrated on the open peer's graded puzzles.
+constexpr std::array<double, TECHNIQUE_COUNT> TECHNIQUE_WEIGHT = {0, 0, 0.05, 0.05, 0.05, 2,
                                                                   3, 3, 9,    9,    27};
-/// An easy step is harder to find when few islands offer one: a player scanning the board
-/// meets it late. Such a step (at most FEW_CHOICES islands offering an easy step) adds
-/// FORCED_WEIGHT. On the peer's puzzles this separates its medium from its easy ones more
-/// than any reweighting of the techniques alone.
-constexpr int FEW_CHOICES = 2;
-constexpr double FORCED_WEIGHT = 0.05;
+/// Every round (each time the player must look over the board again for what has become
+/// possible) adds this much: the easy puzzles of the peer let many steps be seen at once,
+/// its medium ones make a player come back again and again for one or two.
+constexpr double ROUND_WEIGHT = 0.1;
+/// The score is taken per hundred islands, so that it says how hard a board is rather
+/// than how big; this many islands are added to the count so that the few steps of a tiny
+/// board do not weigh as if they filled a large one.
+constexpr int ISLAND_OFFSET = 25;
+
+/// What one round adds: ROUND_WEIGHT, and for each technique its weight times the square
+/// root of the number of its steps in the round, since an idea spotted once is found more
+/// easily again on the same look.
+double roundScore(const std::vector<Found>& round, int count) {
+    std::array<int, TECHNIQUE_COUNT> uses{};
+    for (int k = 0; k < count; ++k)
+        ++uses[std::size_t(round[std::size_t(k)].technique)];
+    double score = ROUND_WEIGHT;
+    for (std::size_t t = 0; t < uses.size(); ++t)
+        score += TECHNIQUE_WEIGHT[t] * std::sqrt(double(uses[t]));
+    return score;
+}
 
 constexpr std::array<const char*, 9> NUMBER_WORDS = {"no",   "one", "two",   "three", "four",
                                                      "five", "six", "seven", "eight"};
@@ -104,7 +118,6 @@ class Writer {
 
     std::string reason(const State& s, const Found& f) const {
         switch (f.procedure) {
-            case FULL_RULE:
             case CLUE_RULE:
             case CAPACITY_RULE:
                 return clueReason(s, f);
@@ -122,18 +135,23 @@ class Writer {
             }
             case PAIR_SEAL: {
                 const int a = g_.lineA[std::size_t(f.line)], b = g_.lineB[std::size_t(f.line)];
-                const std::string what = f.sealValue == 2 ? "A double bridge" : "A bridge";
                 const Change& c = f.changes[0];
-                if (f.technique == ISOLATED_PAIR)
+                // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+                const int low = s.least[std::size_t(f.line)];
+                const std::string what = low > 0            ? "A second bridge"
+                                         : f.sealValue == 2 ? "A double bridge"
+                                                            : "A bridge";
+                const std::string so =
+                    ", so that line " + outcome(low, c.least, c.most, false) + ".";
+                const int ra = s.root(a), rb = s.root(b);
+                const int size = s.size[std::size_t(ra)] + (ra == rb ? 0 : s.size[std::size_t(rb)]);
+                if (size == 2)
                     return what + " between " + island(a) + " and " + island(b) +
-                           " would finish both and cut them off from the other islands, so that "
-                           "line " +
-                           outcome(int(s.least[std::size_t(c.line)]), c.least, c.most, false) + ".";
-                const int size = s.size[std::size_t(s.root(a))] + s.size[std::size_t(s.root(b))];
+                           " would finish both and cut them off from the other islands" + so;
                 return what + " between " + island(a) + " and " + island(b) + " would finish all " +
                        std::to_string(size) +
-                       " islands it joins and cut them off from the others, so that line " +
-                       outcome(int(s.least[std::size_t(c.line)]), c.least, c.most, false) + ".";
+                       (ra == rb ? " islands of their group" : " islands it joins") +
+                       " and cut them off from the others" + so;
             }
             case ONLY_EXIT_RULE: {
                 const int x = f.island, size = s.size[std::size_t(s.root(x))];
@@ -299,35 +317,52 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
     layBridges(g, s, options.laid);
     StepFinder finder(g);
     const Writer writer(g);
-    Found found;
+    std::vector<Found> round;
+    State start;
     while (!s.contradiction && result.steps.size() < options.maxSteps && !s.solved(g)) {
-        const int choices = finder.easyChoices(s, FEW_CHOICES + 1);
-        if (!finder.find(s, options.highest, found)) break;
-        Step step;
-        step.easyChoices = choices;
-        step.rung = PROCEDURE_RUNG[std::size_t(found.procedure)];
-        step.technique = TECHNIQUE_NAMES[std::size_t(found.technique)];
-        if (found.island >= 0)
-            step.islands.push_back(
-                {g.row[std::size_t(found.island)], g.column[std::size_t(found.island)]});
-        if (found.line >= 0)
-            for (const int x : {g.lineA[std::size_t(found.line)], g.lineB[std::size_t(found.line)]})
-                if (x != found.island)
-                    step.islands.push_back({g.row[std::size_t(x)], g.column[std::size_t(x)]});
-        for (const Change& c : found.changes) {
-            const int a = g.lineA[std::size_t(c.line)], b = g.lineB[std::size_t(c.line)];
-            step.sets.push_back({g.row[std::size_t(a)], g.column[std::size_t(a)],
-                                 g.row[std::size_t(b)], g.column[std::size_t(b)], c.least, c.most});
+        const int count = finder.round(s, options.highest, round);
+        if (count == 0) break;
+        // The round's steps were all found on this state, and the score counts them all, so
+        // neither the order they are shown in nor those that an earlier one of the round
+        // made needless changes it.
+        start.copyFrom(s);
+        const Rung rung = PROCEDURE_RUNG[std::size_t(round[0].procedure)];
+        result.level = std::max(result.level, rung);
+        result.score += roundScore(round, count);
+        for (int k = 0; k < count && result.steps.size() < options.maxSteps; ++k) {
+            Found& found = round[std::size_t(k)];
+            // Only what the round's earlier steps left to narrow is this step's to tell.
+            std::vector<Change> all = found.changes;
+            found.changes.erase(
+                std::remove_if(found.changes.begin(), found.changes.end(),
+                               [&](const Change& c) { return !finder.worthChanging(s, c); }),
+                found.changes.end());
+            for (const Change& c : all)
+                s.narrow(g, c.line, c.least, c.most);
+            if (found.changes.empty()) continue;
+            Step step;
+            step.choices = count;
+            step.rung = rung;
+            step.technique = TECHNIQUE_NAMES[std::size_t(found.technique)];
+            if (found.island >= 0)
+                step.islands.push_back(
+                    {g.row[std::size_t(found.island)], g.column[std::size_t(found.island)]});
+            if (found.line >= 0)
+                for (const int x :
+                     {g.lineA[std::size_t(found.line)], g.lineB[std::size_t(found.line)]})
+                    if (x != found.island)
+                        step.islands.push_back({g.row[std::size_t(x)], g.column[std::size_t(x)]});
+            for (const Change& c : found.changes) {
+                const int a = g.lineA[std::size_t(c.line)], b = g.lineB[std::size_t(c.line)];
+                step.sets.push_back({g.row[std::size_t(a)], g.column[std::size_t(a)],
+                                     g.row[std::size_t(b)], g.column[std::size_t(b)], c.least,
+                                     c.most});
+            }
+            step.reason = writer.reason(start, found);
+            result.steps.push_back(std::move(step));
         }
-        step.reason = writer.reason(s, found);
-        finder.apply(s, found);
-        result.level = std::max(result.level, step.rung);
-        result.score += TECHNIQUE_WEIGHT[std::size_t(found.technique)];
-        if (step.rung == Rung::Easy && choices <= FEW_CHOICES) result.score += FORCED_WEIGHT;
-        result.steps.push_back(std::move(step));
-        found = Found{};
     }
-    if (g.islandCount() > 0) result.score = std::round(1000 * result.score / g.islandCount()) / 10;
+    result.score = std::round(1000 * result.score / (g.islandCount() + ISLAND_OFFSET)) / 10;
     result.contradiction = s.contradiction;
     result.solved = s.solved(g);
     if (result.solved) {

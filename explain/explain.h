@@ -32,9 +32,8 @@ struct Step {
     std::vector<std::pair<int, int>> islands;  ///< (row, column) of the islands it is about
     std::vector<LineBounds> sets;              ///< the lines it narrows, with their new bounds
     std::string reason;  ///< one plain English sentence, ending with a full stop
-    /// How many islands offered an easy step just before this one was taken, counted up to
-    /// three (all the score needs; counting further costs time on large boards).
-    int easyChoices = 0;
+    /// How many steps of its kind the board offered together with this one (its round).
+    int choices = 0;
 };
 
 struct Options {
@@ -49,13 +48,17 @@ struct Explanation {
     bool solved = false;         ///< every line settled and the result is a solution
     bool contradiction = false;  ///< the position (given laid bridges) admits no solution
     Rung level = Rung::Easy;     ///< the highest rung any step needed
-    /// The difficulty score (higher is harder): per hundred islands, the sum over the steps
-    /// of a weight that grows with the step's rung: 0 for the easy steps that settle lines
-    /// (full lines, a finished island), 0.05 for the easy ones that give lines a first bridge,
-    /// 0.1 for a line crossed by a bridge, 2 for reasoning with neighbours' capacity, 3 for
-    /// a hard step, 9 for an expert one and 27 for a trial; plus 0.05 for every easy step
-    /// taken when at most two islands offered an easy step (Step::easyChoices <= 2): score =
-    /// round(10 * 100 * sum / islands) / 10.
+    /// The difficulty score (higher is harder). The steps are found in rounds: each round
+    /// takes every step of the easiest kind the board offers at that moment, all found on
+    /// the same position, so the score does not depend on how the board is turned or
+    /// mirrored. A round adds 0.1 (one more look over the board), and for each technique
+    /// used in it a weight times the square root of its number of steps in the round: 0 for
+    /// the easy steps that settle lines (full lines, a finished island), 0.05 for the easy
+    /// ones that give lines a first bridge and for a line crossed by a bridge, 2 for
+    /// reasoning with neighbours' capacity, 3 for a hard step, 9 for an expert one and 27
+    /// for a trial. The sum is taken per hundred islands, with 25 added to the island count
+    /// so that a tiny board is not rated as if its few steps filled a large one:
+    /// score = round(10 * 100 * sum / (islands + 25)) / 10.
     double score = 0;
     std::vector<Step> steps;
     Solution solution;  ///< when solved: the bridges, in Solution order

@@ -102,8 +102,9 @@ void State::reset(const Geometry& geometry) {
     most.assign(geometry.initialMost.begin(), geometry.initialMost.end());
     known.assign(islands, 0);
     parent.resize(islands);
+    next.resize(islands);
     for (std::size_t i = 0; i < islands; ++i)
-        parent[i] = int(i);
+        parent[i] = next[i] = int(i);
     demand.assign(geometry.need.begin(), geometry.need.end());
     size.assign(islands, 1);
     contradiction = false;
@@ -117,6 +118,7 @@ void State::copyFrom(const State& other) {
     most.assign(other.most.begin(), other.most.end());
     known.assign(other.known.begin(), other.known.end());
     parent.assign(other.parent.begin(), other.parent.end());
+    next.assign(other.next.begin(), other.next.end());
     demand.assign(other.demand.begin(), other.demand.end());
     size.assign(other.size.begin(), other.size.end());
     contradiction = other.contradiction;
@@ -152,6 +154,7 @@ void State::narrow(const Geometry& g, int line, int newLeast, int newMost) {
     if (ra != rb) {
         if (size[std::size_t(ra)] < size[std::size_t(rb)]) std::swap(ra, rb);
         parent[std::size_t(rb)] = ra;
+        std::swap(next[std::size_t(ra)], next[std::size_t(rb)]);  // one ring of both groups
         size[std::size_t(ra)] += size[std::size_t(rb)];
         demand[std::size_t(ra)] += demand[std::size_t(rb)];
     }

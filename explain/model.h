@@ -47,6 +47,7 @@ struct State {
     std::vector<std::int8_t> least, most;   ///< per line
     std::vector<int> known;                 ///< per island: the sum of least over its lines
     std::vector<int> parent, demand, size;  ///< union-find over islands; demand and size at roots
+    std::vector<int> next;  ///< per island: the next member of its group, round in a ring
     bool contradiction = false;
     /// What went wrong first, for a trial's sentence: an island, and whether it was left
     /// short (0), over-full (1), or its group was cut off (2).

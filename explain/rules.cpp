@@ -1,23 +1,21 @@
 #include "explain/rules.h"
 
 #include <algorithm>
+#include <iterator>
+#include <limits>
 #include <numeric>
 
 namespace spanwright::explain {
 
-namespace {
-
-/// A change is worth a step when it raises a line's least, or lowers its most to something
-/// the other bounds did not already imply: settling the line, or below what both ends can
-/// still take.
-bool worthChanging(const Geometry& g, const State& s, int line, int least, int most) {
-    const std::size_t l = std::size_t(line);
-    if (least > s.least[l]) return true;
-    if (most >= s.most[l]) return false;
-    return most == least || most < s.effectiveMost(g, line);
+// A change is worth a step when it raises a line's least, or lowers its most to something
+// the other bounds did not already imply: settling the line, or below what both ends can
+// still take.
+bool StepFinder::worthChanging(const State& s, const Change& change) const {
+    const std::size_t l = std::size_t(change.line);
+    if (change.least > s.least[l]) return true;
+    if (change.most >= s.most[l]) return false;
+    return change.most == change.least || change.most < s.effectiveMost(g_, change.line);
 }
-
-}  // namespace
 
 // One island's clue against its lines: the island needs `remaining` more bridges; each line
 // can add at most (cap - least). Every line must then carry at least what the others cannot
@@ -43,7 +41,6 @@ bool StepFinder::clueRule(State& s, int x, Procedure procedure, Found& f) const 
         s.fail(x, 0);
         return false;
     }
-    if (procedure == FULL_RULE && known != need && capacity != need) return false;
     f.changes.clear();
     bool raisedAll = true;
     int open = 0;
@@ -62,7 +59,7 @@ bool StepFinder::clueRule(State& s, int x, Procedure procedure, Found& f) const 
             s.fail(x, least > s.least[std::size_t(l)] ? 0 : 1);
             return false;
         }
-        if (worthChanging(g_, s, l, least, most)) f.changes.push_back({l, least, most});
+        if (worthChanging(s, {l, least, most})) f.changes.push_back({l, least, most});
     }
     if (f.changes.empty()) return false;
     f.procedure = procedure;
@@ -83,87 +80,84 @@ bool StepFinder::clueRule(State& s, int x, Procedure procedure, Found& f) const 
 }
 
 // A line with a bridge on it blocks every line it crosses.
-bool StepFinder::crossRule(State& s, Found& f) const {
-    for (int l = 0; l < g_.lineCount(); ++l) {
-        if (s.least[std::size_t(l)] == 0) continue;
-        f.changes.clear();
-        for (int k = g_.crossStart[std::size_t(l)]; k < g_.crossStart[std::size_t(l) + 1]; ++k) {
-            const int across = g_.crossList[std::size_t(k)];
-            if (s.least[std::size_t(across)] > 0) {  // two bridges that cross
-                s.fail(g_.lineA[std::size_t(l)], 1);
-                return false;
-            }
-            if (s.most[std::size_t(across)] > 0) f.changes.push_back({across, 0, 0});
+bool StepFinder::crossRule(State& s, int l, Found& f) const {
+    if (s.least[std::size_t(l)] == 0) return false;
+    f.changes.clear();
+    for (int k = g_.crossStart[std::size_t(l)]; k < g_.crossStart[std::size_t(l) + 1]; ++k) {
+        const int across = g_.crossList[std::size_t(k)];
+        if (s.least[std::size_t(across)] > 0) {  // two bridges that cross
+            s.fail(g_.lineA[std::size_t(l)], 1);
+            return false;
         }
-        if (f.changes.empty()) continue;
-        f.procedure = CROSS_RULE;
-        f.technique = CROSSED_LINE;
-        f.line = l;
-        return true;
+        if (s.most[std::size_t(across)] > 0) f.changes.push_back({across, 0, 0});
     }
-    return false;
+    if (f.changes.empty()) return false;
+    f.procedure = CROSS_RULE;
+    f.technique = CROSSED_LINE;
+    f.line = l;
+    return true;
 }
 
-// Two groups (single islands at first) joined by a line: if the bridges it could carry
-// would finish both at once, the joined group would be cut off from the islands left out.
-bool StepFinder::pairSeal(const State& s, Found& f) const {
-    const int total = g_.islandCount();
-    for (int l = 0; l < g_.lineCount(); ++l) {
-        const int ra = s.root(g_.lineA[std::size_t(l)]), rb = s.root(g_.lineB[std::size_t(l)]);
-        if (ra == rb) continue;
-        const int joined = s.demand[std::size_t(ra)] + s.demand[std::size_t(rb)];
-        if (s.size[std::size_t(ra)] + s.size[std::size_t(rb)] >= total) continue;
-        const int high = s.effectiveMost(g_, l);
-        int most = high;
-        while (most > 0 && joined == 2 * most)
-            --most;
-        if (most == high) continue;
-        f.changes.assign(1, {l, int(s.least[std::size_t(l)]), most});
-        f.procedure = PAIR_SEAL;
-        f.line = l;
-        f.sealValue = high;
-        f.technique = s.size[std::size_t(ra)] == 1 && s.size[std::size_t(rb)] == 1 ? ISOLATED_PAIR
-                                                                                   : ISOLATED_GROUP;
-        return true;
-    }
-    return false;
+// Two groups (single islands at first) joined by a line, or two islands of one group: if
+// the bridges the line could still take would finish them all at once, the group would be
+// cut off from the islands left out. Once a first bridge joins two 2s, a second one seals
+// them just as a double one would have before, so the line inside a group counts too.
+bool StepFinder::pairSeal(const State& s, int l, Found& f) const {
+    const int ra = s.root(g_.lineA[std::size_t(l)]), rb = s.root(g_.lineB[std::size_t(l)]);
+    const bool apart = ra != rb;
+    const int joined = s.demand[std::size_t(ra)] + (apart ? s.demand[std::size_t(rb)] : 0);
+    const int size = s.size[std::size_t(ra)] + (apart ? s.size[std::size_t(rb)] : 0);
+    if (size >= g_.islandCount()) return false;
+    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+    const int low = s.least[std::size_t(l)], high = s.effectiveMost(g_, l);
+    int most = high;
+    while (most > low && joined == 2 * (most - low))
+        --most;
+    if (most == high) return false;
+    f.changes.assign(1, {l, low, most});
+    f.procedure = PAIR_SEAL;
+    f.line = l;
+    f.sealValue = high;
+    f.technique = apart && s.size[std::size_t(ra)] == 1 && s.size[std::size_t(rb)] == 1
+                      ? ISOLATED_PAIR
+                      : ISOLATED_GROUP;
+    return true;
 }
 
-// A group that is not everything must keep a way out; when only one line leads out, it
-// carries a bridge.
-bool StepFinder::onlyExit(State& s, Found& f) {
+// A group that is not everything must keep a way out: counts the ways out of every group,
+// and finds the state impossible when a group has none.
+void StepFinder::countExits(State& s) {
     const int total = g_.islandCount();
     exitCount_.assign(std::size_t(total), 0);
-    exitLine_.assign(std::size_t(total), -1);
     for (int l = 0; l < g_.lineCount(); ++l) {
         const int ra = s.root(g_.lineA[std::size_t(l)]), rb = s.root(g_.lineB[std::size_t(l)]);
         if (ra == rb || s.effectiveMost(g_, l) == 0) continue;
         ++exitCount_[std::size_t(ra)], ++exitCount_[std::size_t(rb)];
-        exitLine_[std::size_t(ra)] = l, exitLine_[std::size_t(rb)] = l;
     }
     for (int x = 0; x < total; ++x) {
         if (s.root(x) != x || s.size[std::size_t(x)] == total) continue;
         if (exitCount_[std::size_t(x)] == 0) {
             s.fail(x, 2);
-            return false;
+            return;
         }
     }
-    for (int l = 0; l < g_.lineCount(); ++l) {
-        if (s.least[std::size_t(l)] > 0 || s.effectiveMost(g_, l) == 0) continue;
-        const int ra = s.root(g_.lineA[std::size_t(l)]), rb = s.root(g_.lineB[std::size_t(l)]);
-        if (ra == rb) continue;
-        const int group = exitCount_[std::size_t(ra)] == 1   ? ra
-                          : exitCount_[std::size_t(rb)] == 1 ? rb
-                                                             : -1;
-        if (group < 0) continue;
-        f.changes.assign(1, {l, 1, int(s.most[std::size_t(l)])});
-        f.procedure = ONLY_EXIT_RULE;
-        f.technique = ONLY_EXIT;
-        f.line = l;
-        f.island = group == ra ? g_.lineA[std::size_t(l)] : g_.lineB[std::size_t(l)];
-        return true;
-    }
-    return false;
+}
+
+// When only one line leads out of a group, it carries a bridge.
+bool StepFinder::onlyExit(const State& s, int l, Found& f) const {
+    if (s.least[std::size_t(l)] > 0 || s.effectiveMost(g_, l) == 0) return false;
+    const int ra = s.root(g_.lineA[std::size_t(l)]), rb = s.root(g_.lineB[std::size_t(l)]);
+    if (ra == rb) return false;
+    const int group = exitCount_[std::size_t(ra)] == 1   ? ra
+                      : exitCount_[std::size_t(rb)] == 1 ? rb
+                                                         : -1;
+    if (group < 0) return false;
+    f.changes.assign(1, {l, 1, int(s.most[std::size_t(l)])});
+    f.procedure = ONLY_EXIT_RULE;
+    f.technique = ONLY_EXIT;
+    f.line = l;
+    f.island = group == ra ? g_.lineA[std::size_t(l)] : g_.lineB[std::size_t(l)];
+    return true;
 }
 
 // Every way the island can still finish, leaving out those that would complete its group
@@ -227,7 +221,7 @@ bool StepFinder::islandSeal(State& s, int x, Found& f) const {
     f.changes.clear();
     for (int d = 0; d < 4; ++d) {
         const int l = lines[std::size_t(d)];
-        if (l >= 0 && worthChanging(g_, s, l, minV[d], maxV[d]))
+        if (l >= 0 && worthChanging(s, {l, minV[d], maxV[d]}))
             f.changes.push_back({l, minV[d], maxV[d]});
     }
     if (f.changes.empty()) return false;
@@ -238,17 +232,27 @@ bool StepFinder::islandSeal(State& s, int x, Found& f) const {
     return true;
 }
 
-// Supposes a part of one line's range and runs the rungs below on a copy; a supposition
-// that ends in a contradiction leaves the rest of the range.
+// Supposes a part of one line's range and runs the rungs below on a copy, a round at a
+// time; a supposition that ends in a contradiction leaves the rest of the range.
 bool StepFinder::refuted(const State& s, int line, int least, int most, Found& f) {
     trialState_.copyFrom(s);
-    trialState_.narrow(g_, line, least, most);
+    lineMark_.assign(std::size_t(g_.lineCount()), 0);
+    islandMark_.assign(std::size_t(g_.islandCount()), 0);
+    listMark_.assign(std::size_t(g_.islandCount()), 0);
+    exitCount_.assign(std::size_t(g_.islandCount()), -1);
+    changedLines_.clear(), nearIslands_.clear(), ends_.clear();
+    markChange(trialState_, line, least, most);
     int steps = 0;
     ++depth_;
-    while (!trialState_.contradiction && !trialState_.solved(g_) &&
-           find(trialState_, Rung::Expert, trialFound_)) {
-        apply(trialState_, trialFound_);
-        ++steps;
+    while (!trialState_.contradiction) {
+        const int count = round(trialState_, Rung::Expert, trialFound_);
+        for (int k = 0; k < count; ++k)
+            for (const Change& c : trialFound_[std::size_t(k)].changes)
+                markChange(trialState_, c.line, c.least, c.most);
+        if (count == 0) break;
+        steps += count;
+        // Longer than a refutation already found: it would not be kept (see trial()).
+        if (steps > trialBound_) break;
     }
     --depth_;
     if (!trialState_.contradiction) return false;
@@ -260,89 +264,215 @@ bool StepFinder::refuted(const State& s, int line, int least, int most, Found& f
     return true;
 }
 
-bool StepFinder::trial(const State& s, Found& f) {
-    if (depth_ > 0) return false;  // one level only
-    // The scan goes round from the line of the last trial that settled something, so that a
-    // run of trials moves on through the board instead of retrying the lines before it.
-    const int lines = g_.lineCount();
-    for (int k = 0; k < lines; ++k) {
-        const int l = (trialStart_ + k) % lines;
-        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
-        const int low = s.least[std::size_t(l)], high = s.effectiveMost(g_, l);
-        if (low >= high) continue;
-        struct Guess {
-            int least, most, restLeast, restMost;
-        };
-        const Guess guesses[4] = {{low, low, low + 1, high},
-                                  {low + 1, high, low, low},
-                                  {high, high, low, high - 1},
-                                  {low, high - 1, high, high}};
-        const int count = high - low == 2 ? 4 : 2;
-        for (int g = 0; g < count; ++g) {
-            const Guess& guess = guesses[g];
-            if (!refuted(s, l, guess.least, guess.most, f)) continue;
-            f.changes.assign(1, {l, guess.restLeast, guess.restMost});
-            f.procedure = TRIAL_RULE;
-            f.technique = TRIAL;
-            f.line = l;
-            trialStart_ = l;
-            return true;
-        }
+void StepFinder::markChange(const State& s, int line, int least, int most) {
+    const std::size_t l = std::size_t(line);
+    const int before = s.least[l] * 4 + s.most[l];
+    trialState_.narrow(g_, line, least, most);
+    if (s.least[l] * 4 + s.most[l] == before || lineMark_[l]) return;
+    lineMark_[l] = 1;
+    changedLines_.push_back(line);
+    for (const int end : {g_.lineA[l], g_.lineB[l]}) {
+        if (islandMark_[std::size_t(end)] & 2) continue;
+        islandMark_[std::size_t(end)] |= 2;
+        ends_.push_back(end);
+        addIsland(nearIslands_, end);
+        for (const int around : g_.lineAt[std::size_t(end)])
+            if (around >= 0) addIsland(nearIslands_, g_.other(around, end));
     }
-    return false;
 }
 
-bool StepFinder::find(State& state, Rung highest, Found& found) {
+void StepFinder::addIsland(std::vector<int>& list, int x) {
+    if (islandMark_[std::size_t(x)] & 1) return;
+    islandMark_[std::size_t(x)] |= 1;
+    list.push_back(x);
+}
+
+// The islands near a change, and every member of a group that holds a changed island and
+// can take at most `maxDemand` more bridges (with their neighbours when asked): a group
+// that can take more cannot be sealed off by the rules that look at groups.
+void StepFinder::regionOfGroups(const State& s, int maxDemand, bool withNeighbours,
+                                std::vector<int>& islands) {
+    islands = nearIslands_;
+    for (const int x : islands)
+        listMark_[std::size_t(x)] = 1;
+    const auto add = [&](int x) {
+        if (!listMark_[std::size_t(x)]) listMark_[std::size_t(x)] = 1, islands.push_back(x);
+    };
+    for (const int end : ends_) {
+        const int root = s.root(end);
+        if (s.demand[std::size_t(root)] > maxDemand || listMark_[std::size_t(root)] == 2) continue;
+        int member = root;
+        do {
+            add(member);
+            listMark_[std::size_t(member)] = 2;
+            if (withNeighbours)
+                for (const int around : g_.lineAt[std::size_t(member)])
+                    if (around >= 0) add(g_.other(around, member));
+            member = s.next[std::size_t(member)];
+        } while (member != root);
+    }
+    for (const int x : islands)
+        listMark_[std::size_t(x)] = 0;
+    std::sort(islands.begin(), islands.end());
+}
+
+// The ways out of every group near a change; the single ways out are the lines to look at.
+void StepFinder::localExits(State& s, std::vector<int>& lines) {
+    lines.clear();
+    const int total = g_.islandCount();
+    std::vector<int>& roots = region_;
+    roots.clear();
+    for (const int x : nearIslands_) {
+        const int root = s.root(x);
+        if (exitCount_[std::size_t(root)] >= 0) continue;
+        roots.push_back(root);
+        int count = 0, exit = -1, member = root;
+        do {
+            for (const int l : g_.lineAt[std::size_t(member)])
+                if (l >= 0 && s.root(g_.other(l, member)) != root && s.effectiveMost(g_, l) > 0)
+                    ++count, exit = l;
+            member = s.next[std::size_t(member)];
+        } while (member != root);
+        exitCount_[std::size_t(root)] = count;
+        if (count == 0 && s.size[std::size_t(root)] < total) s.fail(root, 2);
+        if (count == 1) lines.push_back(exit);
+    }
+    std::sort(lines.begin(), lines.end());
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+}
+
+// The part of the line's range (none, some, all, or less than all) whose supposition is
+// refuted in the fewest steps; the first such in that order where several tie.
+bool StepFinder::trial(const State& s, int l, Found& f) {
+    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+    const int low = s.least[std::size_t(l)], high = s.effectiveMost(g_, l);
+    if (low >= high) return false;
+    struct Guess {
+        int least, most, restLeast, restMost;
+    };
+    const Guess guesses[4] = {{low, low, low + 1, high},
+                              {low + 1, high, low, low},
+                              {high, high, low, high - 1},
+                              {low, high - 1, high, high}};
+    const int count = high - low == 2 ? 4 : 2;
+    int best = -1;
+    Found shortest;
+    for (int g = 0; g < count; ++g) {
+        const Guess& guess = guesses[g];
+        if (!refuted(s, l, guess.least, guess.most, f)) continue;
+        if (best >= 0 && f.trialSteps >= shortest.trialSteps) continue;
+        best = g;
+        shortest.hypothesisLeast = f.hypothesisLeast, shortest.hypothesisMost = f.hypothesisMost;
+        shortest.trialSteps = f.trialSteps;
+        shortest.faultIsland = f.faultIsland, shortest.faultKind = f.faultKind;
+        trialBound_ = std::min(trialBound_, f.trialSteps);
+    }
+    if (best < 0) return false;
+    f.hypothesisLeast = shortest.hypothesisLeast, f.hypothesisMost = shortest.hypothesisMost;
+    f.trialSteps = shortest.trialSteps;
+    f.faultIsland = shortest.faultIsland, f.faultKind = shortest.faultKind;
+    f.changes.assign(1, {l, guesses[best].restLeast, guesses[best].restMost});
+    f.procedure = TRIAL_RULE;
+    f.technique = TRIAL;
+    f.line = l;
+    return true;
+}
+
+int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
+    std::size_t count = 0;
+    // Runs `rule` on every island or line of `list`, or on all of them (list null).
+    const auto each = [&](const std::vector<int>* list, int n, const auto& rule) {
+        const int size = list != nullptr ? int(list->size()) : n;
+        for (int k = 0; k < size && !state.contradiction; ++k) {
+            if (found.size() <= count) found.emplace_back();
+            Found& f = found[count];
+            if (rule(list != nullptr ? (*list)[std::size_t(k)] : k, f)) {
+                ++count;
+                if (found.size() > count) found[count].clear();
+            }
+        }
+    };
+    if (found.empty()) found.emplace_back();
+    found[0].clear();
+    const bool local = depth_ > 0;
+    const int islands = g_.islandCount(), lines = g_.lineCount();
     for (int rung = int(Rung::Easy); rung <= int(highest); ++rung) {
         for (int p = 0; p < PROCEDURE_COUNT; ++p) {
             if (int(PROCEDURE_RUNG[std::size_t(p)]) != rung) continue;
-            bool stepFound = false;
             switch (Procedure(p)) {
-                case FULL_RULE:
                 case CLUE_RULE:
                 case CAPACITY_RULE:
-                    for (int x = 0; x < g_.islandCount() && !stepFound && !state.contradiction; ++x)
-                        stepFound = clueRule(state, x, Procedure(p), found);
+                    if (local) std::sort(nearIslands_.begin(), nearIslands_.end());
+                    each(local ? &nearIslands_ : nullptr, islands,
+                         [&](int x, Found& f) { return clueRule(state, x, Procedure(p), f); });
                     break;
                 case CROSS_RULE:
-                    stepFound = crossRule(state, found);
+                    if (local) std::sort(changedLines_.begin(), changedLines_.end());
+                    each(local ? &changedLines_ : nullptr, lines,
+                         [&](int l, Found& f) { return crossRule(state, l, f); });
                     break;
                 case PAIR_SEAL:
-                    stepFound = pairSeal(state, found);
+                    if (local) {  // a pair seals itself only with four bridges or fewer to go
+                        regionOfGroups(state, 4, false, region_);
+                        regionLines_ = changedLines_;
+                        for (const int x : region_) {
+                            const auto& around = g_.lineAt[std::size_t(x)];
+                            std::copy_if(around.begin(), around.end(),
+                                         std::back_inserter(regionLines_),
+                                         [](int l) { return l >= 0; });
+                        }
+                        std::sort(regionLines_.begin(), regionLines_.end());
+                        regionLines_.erase(std::unique(regionLines_.begin(), regionLines_.end()),
+                                           regionLines_.end());
+                    }
+                    each(local ? &regionLines_ : nullptr, lines,
+                         [&](int l, Found& f) { return pairSeal(state, l, f); });
                     break;
                 case ONLY_EXIT_RULE:
-                    stepFound = onlyExit(state, found);
+                    if (local)
+                        localExits(state, regionLines_);
+                    else
+                        countExits(state);
+                    each(local ? &regionLines_ : nullptr, lines,
+                         [&](int l, Found& f) { return onlyExit(state, l, f); });
+                    if (local)
+                        for (const int root : region_)
+                            exitCount_[std::size_t(root)] = -1;
                     break;
                 case ISLAND_SEAL:
-                    for (int x = 0; x < g_.islandCount() && !stepFound && !state.contradiction; ++x)
-                        stepFound = islandSeal(state, x, found);
+                    // an island's bridges change its group's demand by sixteen at most
+                    if (local) regionOfGroups(state, 16, true, region_);
+                    each(local ? &region_ : nullptr, islands,
+                         [&](int x, Found& f) { return islandSeal(state, x, f); });
                     break;
                 case TRIAL_RULE:
-                    stepFound = trial(state, found);
+                    if (depth_ > 0) break;  // one level only
+                    trialBound_ = std::numeric_limits<int>::max();
+                    each(nullptr, lines, [&](int l, Found& f) { return trial(state, l, f); });
+                    count = shortestTrials(found, count);
                     break;
                 case PROCEDURE_COUNT:
                     break;
             }
-            if (state.contradiction) return false;
-            if (stepFound) return true;
+            if (state.contradiction) return 0;
+            if (count > 0) return int(count);
         }
     }
-    return false;
+    return 0;
 }
 
-// Only a measure: an island that cannot be finished is left for find() to report, so that
-// counting never changes the steps taken.
-int StepFinder::easyChoices(State& state, int limit) {
-    const bool contradiction = state.contradiction;
-    const int faultIsland = state.faultIsland, faultKind = state.faultKind;
-    int count = 0;
-    for (int x = 0; x < g_.islandCount() && count < limit; ++x) {
-        if (clueRule(state, x, FULL_RULE, scratch_) || clueRule(state, x, CLUE_RULE, scratch_))
-            ++count;
-        state.contradiction = contradiction, state.faultIsland = faultIsland,
-        state.faultKind = faultKind;
-    }
-    return count;
+// Of the trials a round finds, a person would see first those refuted soonest; keeping
+// only the ones that took the fewest steps (a number that does not depend on how the
+// board is turned) lets the easier rules take over again after them.
+std::size_t StepFinder::shortestTrials(std::vector<Found>& found, std::size_t count) {
+    if (count == 0) return 0;
+    const auto end = found.begin() + std::ptrdiff_t(count);
+    const int fewest = std::min_element(found.begin(), end, [](const Found& a, const Found& b) {
+                           return a.trialSteps < b.trialSteps;
+                       })->trialSteps;
+    const auto kept = std::stable_partition(found.begin(), end,
+                                            [&](const Found& f) { return f.trialSteps == fewest; });
+    return std::size_t(kept - found.begin());
 }
 
 void StepFinder::apply(State& state, const Found& found) const {

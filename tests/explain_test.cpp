@@ -13,6 +13,7 @@
 #include "exact/exact_solver.h"
 #include "explain/explain.h"
 #include "generator/derivation.h"
+#include "puzzle/canonical.h"
 #include "puzzle/problem_line.h"
 #include "solver/solve.h"
 #include "tests/support/random_board.h"
@@ -113,15 +114,15 @@ const TechniqueCase TECHNIQUE_CASES[] = {
      "The 4 at (1,1) in the top left corner needs four bridges and its lines can take only that "
      "many, so its lines to the 2 at (1,3) and the 3 at (3,1) are double."},
     {"finished-island",
-     CORNERS,
-     {0, 2, 2, 2, 0, 0},
-     "The 2 at (1,3) in the top right corner already has all its bridges, so its line to the 1 "
-     "at (3,3) stays empty."},
+     CROSSING,
+     {0, 0, 2, 0, 0, 0},
+     "The 1 at (1,1) in the top left corner already has all its bridges, so its line to the 3 "
+     "at (3,1) stays empty."},
     {"at-least",
-     SQUARE,
-     {0, 2, 2, 2, 1, 2},
-     "The 3 at (1,3) in the top right corner still needs two bridges and its lines can take at "
-     "most three more, so its line to the 3 at (3,3) gets at least one bridge."},
+     ONE_WAY_OUT,
+     {2, 7, 5, 7, 1, 1},
+     "The 2 at (6,8) still needs one bridge and has only one line left open, so its line to the "
+     "4 at (3,8) is single."},
     {"one-each-way",
      SQUARE,
      {0, 0, 0, 2, 1, 2},
@@ -147,13 +148,15 @@ const TechniqueCase TECHNIQUE_CASES[] = {
      "The 4 at (3,1) must not close its group off from the other islands"},
     {"trial",
      LADDER,
-     {0, 0, 0, 2, 1, 1},
-     "If the line between the 2 at (1,1) and the 2 at (1,3) had no bridge, then after"},
+     {0, 4, 2, 4, 2, 2},
+     "If the line between the 3 at (1,5) and the 3 at (3,5) had a single bridge, then after 2 "
+     "steps the group of the 3 at (3,5) would be cut off from the rest; so that line gets a "
+     "second bridge."},
     {"isolated-group",
      THREE_SEALED,
-     {6, 4, 6, 6, 0, 0},
-     "A bridge between the 2 at (7,5) and the 1 at (7,7) in the bottom right corner would finish "
-     "all 3 islands it joins"},
+     {2, 4, 2, 6, 1, 1},
+     "A second bridge between the 5 at (3,5) and the 2 at (3,7) would finish all 11 islands of "
+     "their group and cut them off from the others, so that line stays single."},
     {"only-exit",
      ONE_WAY_OUT,
      {2, 2, 8, 2, 1, 2},
@@ -194,13 +197,13 @@ TEST(Explain, EachRungHasABoardThatNeedsIt) {
         {Rung::Medium, CROSSING},
         {Rung::Hard, THREE_SEALED},
         {Rung::Expert, R"(
-            .2.2..2
-            2......
-            .4.4..1
+            3.4.2.2
             .......
-            4..3..2
+            2..1..3
+            ..2..1.
             .......
-            2.1.2.3)"},
+            2.3.3.2
+            .......)"},
         {Rung::Extreme, LADDER},
     };
     double lastScore = -1;
@@ -215,7 +218,7 @@ TEST(Explain, EachRungHasABoardThatNeedsIt) {
         // The choice count the score uses sees exactly the easy steps the search sees:
         // an easy step had at least itself to choose, a harder one had none.
         for (const Step& step : e.steps)
-            EXPECT_EQ(step.easyChoices > 0, step.rung == Rung::Easy) << step.reason;
+            EXPECT_GE(step.choices, 1) << step.reason;
         // Held below its level, the solver stops short; the picture after the last step
         // shows the whole solution.
         if (rung != Rung::Easy) {
@@ -225,6 +228,45 @@ TEST(Explain, EachRungHasABoardThatNeedsIt) {
         }
         EXPECT_EQ(knownBridges(puzzle, e, e.steps.size()), e.solution);
     }
+}
+
+// Tiny boards rate by what they need, and their few steps do not score as if they filled
+// a large board: four 2s in a square once rated expert with 403.8.
+TEST(Explain, TinyBoardsRateByWhatTheyNeed) {
+    const std::pair<const char*, Rung> boards[] = {
+        {"1.1", Rung::Easy},           {"2.3.1", Rung::Easy}, {"4.4\n...\n4.4", Rung::Easy},
+        {"2.2\n...\n2.2", Rung::Hard},  // a double bridge anywhere would seal two 2s off
+        {"2.2\n...\n1.1", Rung::Hard},
+    };
+    for (const auto& [picture, level] : boards) {
+        SCOPED_TRACE(picture);
+        const Explanation e = explainPuzzle(puzzleFromPicture(picture));
+        EXPECT_TRUE(e.solved);
+        EXPECT_EQ(rungName(e.level), rungName(level));
+        EXPECT_LT(e.score, 40);  // a hard peer puzzle of 20 x 20 scores 10 to 40
+    }
+}
+
+// Turning or mirroring a board changes neither its level nor its score: a round takes
+// every step of its kind at once, so no scan order decides what comes next.
+TEST(Explain, EveryImageOfABoardRatesAlike) {
+    std::mt19937 random(2626);
+    int trials = 0;
+    for (int i = 0; i < 500; ++i) {
+        const int width = 4 + i % 13, height = 4 + (i / 13) % 11;
+        const Puzzle puzzle =
+            testing::randomSolvableBoard(random, width, height, width * height / 3, 4);
+        const Explanation e = explainPuzzle(puzzle);
+        trials += e.level == Rung::Extreme;
+        SCOPED_TRACE(lineOf(puzzle));
+        for (const Image image : ALL_IMAGES) {
+            const Explanation turned = explainPuzzle(imageOf(puzzle, image));
+            ASSERT_EQ(turned.score, e.score) << imageName(image);
+            ASSERT_EQ(turned.level, e.level) << imageName(image);
+            ASSERT_EQ(turned.solved, e.solved) << imageName(image);
+        }
+    }
+    EXPECT_GT(trials, 10);  // the trial rung, the one most prone to order, is among them
 }
 
 // A game in progress: laid bridges count, a hint is one step, and a laid bridge that no
@@ -245,7 +287,7 @@ TEST(Explain, StartsFromLaidBridges) {
 
     options.laid = {{0, 0, 0, 1, 1}};  // two islands side by side have no line
     EXPECT_TRUE(explainPuzzle(puzzle, options).contradiction);
-    Rung rung;
+    Rung rung = Rung::Easy;
     EXPECT_TRUE(parseRung("expert", rung) && rung == Rung::Expert);
     EXPECT_FALSE(parseRung("Expert", rung));
 }
