@@ -10,6 +10,7 @@
 
 #include "exact/exact_solver.h"
 #include "generator/derivation.h"
+#include "maker/quick_rating.h"
 #include "puzzle/canonical.h"
 #include "solver/solve.h"
 
@@ -84,16 +85,22 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
     shape.doublePercent = tuning.doublePercent;
     shape.symmetry = request.symmetry;
     Layout layout;
+    QuickRater quick;
     for (std::int64_t drawn = 0; drawn < MAX_BOARDS_PER_PUZZLE; ++drawn) {
         ++boards;
         if (!drawLayout(random, shape, layout)) continue;
         for (int attempt = 0; attempt <= DOUBLINGS_PER_BOARD; ++attempt) {
             Puzzle puzzle = layout.puzzle();
-            const RungRating rating = rateWithin(puzzle, request.level);
-            if (!rating.solved) {
+            const QuickVerdict verdict = quick.rate(puzzle, request.level);
+            if (verdict == QuickVerdict::TooHard) {
                 if (!doubleOne(random, layout)) break;
                 continue;
             }
+            // Doubling a bridge only makes a board easier.
+            if (verdict == QuickVerdict::TooEasy) break;
+            // The ladder itself has the last word, and gives the score.
+            const RungRating rating = rateWithin(puzzle, request.level);
+            if (!rating.solved) break;
             // Solved below the rung asked for: too easy, and doubling only makes it
             // easier. Solved to another solution than the drawn one: not unique.
             const Solution solution = layout.solution();
