@@ -37,16 +37,22 @@ std::int32_t taskSeed(const MakeRequest& request, std::uint64_t index, std::uint
     return std::int32_t(std::uint32_t(state >> 33));
 }
 
-/// Doubles one single bridge of the layout, chosen at random: a double is fully settled
-/// by its clues far more often, so a board the ladder could not finish often becomes one
-/// it can. False when every bridge is double already.
-bool doubleOne(RandomSource& random, Layout& layout) {
-    const int singles = int(std::count_if(layout.edges.begin(), layout.edges.end(),
-                                          [](const Edge& edge) { return edge.count == 1; }));
-    if (singles == 0) return false;
-    int pick = random.drawBelow(singles);
+/// Doubles one single bridge of the layout: a double is fully settled by its clues far more
+/// often, so a board the ladder could not finish often becomes one it can. The bridge is
+/// drawn from those the rating left unsettled where there are any, as doubling one far from
+/// where the solver stuck changes nothing there. False when every bridge is double already.
+bool doubleOne(RandomSource& random, Layout& layout, const QuickRater& rated) {
+    const auto open = [&](const Edge& edge) {
+        return edge.count == 1 && rated.unsettled(edge.a, edge.b);
+    };
+    const auto single = [](const Edge& edge) { return edge.count == 1; };
+    int candidates = int(std::count_if(layout.edges.begin(), layout.edges.end(), open));
+    const bool anywhere = candidates == 0;
+    if (anywhere) candidates = int(std::count_if(layout.edges.begin(), layout.edges.end(), single));
+    if (candidates == 0) return false;
+    int pick = random.drawBelow(candidates);
     for (Edge& edge : layout.edges) {
-        if (edge.count != 1) continue;
+        if (!(anywhere ? single(edge) : open(edge))) continue;
         if (pick-- == 0) {
             edge.count = 2;
             break;
@@ -93,7 +99,7 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
             Puzzle puzzle = layout.puzzle();
             const QuickVerdict verdict = quick.rate(puzzle, request.level);
             if (verdict == QuickVerdict::TooHard) {
-                if (!doubleOne(random, layout)) break;
+                if (!doubleOne(random, layout, quick)) break;
                 continue;
             }
             // Doubling a bridge only makes a board easier.
