@@ -64,6 +64,8 @@ bool doubleOne(RandomSource& random, Layout& layout, const QuickRater& rated) {
 /// Attempts to finish one board before drawing the next, doubling a bridge after each
 /// attempt the ladder could not finish.
 constexpr int DOUBLINGS_PER_BOARD = 4;
+/// More on a crowded board, which has more places to stick: one more per this many islands.
+constexpr int ISLANDS_PER_DOUBLING = 16;
 
 }  // namespace
 
@@ -95,7 +97,9 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
     for (std::int64_t drawn = 0; drawn < MAX_BOARDS_PER_PUZZLE; ++drawn) {
         ++boards;
         if (!drawLayout(random, shape, layout)) continue;
-        for (int attempt = 0; attempt <= DOUBLINGS_PER_BOARD; ++attempt) {
+        const int doublings =
+            DOUBLINGS_PER_BOARD + int(layout.islands.size()) / ISLANDS_PER_DOUBLING;
+        for (int attempt = 0; attempt <= doublings; ++attempt) {
             Puzzle puzzle = layout.puzzle();
             const QuickVerdict verdict = quick.rate(puzzle, request.level);
             if (verdict == QuickVerdict::TooHard) {
@@ -202,6 +206,7 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
             break;
         }
         ++outcome.written;
+        outcome.islands += slot.puzzle.islands;
         {
             std::lock_guard<std::mutex> guard(lock);
             ++taken;
