@@ -50,8 +50,7 @@ class Drawer {
     void join(int a, int b);
     bool connectGroups();
     void addLoops();
-    /// Water or bridge cell with no island beside it that lies on a bridge: an island there
-    /// splits the bridge in two.
+    /// A bridge cell with no island beside it: an island there splits the bridge in two.
     bool splittable(int cell) const;
     void split(int cell);
     bool trySplit(int cell);
@@ -177,6 +176,7 @@ void Drawer::split(int cell) {
     int b = cell;
     while (!isIsland(b))
         b = moved(b, back - 2, 1);
+    // Bridges never cross, so the cell is on exactly one of them.
     const auto edge = std::find_if(layout_.edges.begin(), layout_.edges.end(),
                                    [&](const Edge& e) { return e.a == a && e.b == b; });
     const int count = edge->count;
@@ -217,12 +217,12 @@ void Drawer::fill(int target) {
                 }
         for (int k = int(moves.size()) - 1; k >= 1; --k)
             std::swap(moves[std::size_t(k)], moves[std::size_t(random_.drawBelow(k + 1))]);
-        bool moved = false;
+        bool placed = false;
         for (const auto& [cell, what] : moves) {
             if (int(layout_.islands.size()) >= target) return;
-            moved = (what < 0 ? trySplit(cell) : grow(cell, what / 4, what % 4)) || moved;
+            placed = (what < 0 ? trySplit(cell) : grow(cell, what / 4, what % 4)) || placed;
         }
-        if (!moved) return;
+        if (!placed) return;
     }
 }
 
