@@ -50,6 +50,13 @@ class Drawer {
     void join(int a, int b);
     bool connectGroups();
     void addLoops();
+    /// A bridge cell with no island beside it: an island there splits the bridge in two.
+    bool splittable(int cell) const;
+    void split(int cell);
+    bool trySplit(int cell);
+    /// Takes every growth and split left, in random order, until the target is met or
+    /// nothing fits.
+    void fill(int target);
 
     RandomSource& random_;
     const LayoutShape& shape_;
@@ -150,6 +157,75 @@ bool Drawer::grow(int from, int d, int length) {
     return true;
 }
 
+bool Drawer::splittable(int cell) const {
+    const std::uint8_t code = layout_.cells[std::size_t(cell)];
+    if (code != LAYOUT_ACROSS && code != LAYOUT_DOWN) return false;
+    for (int d = 0; d < 4; ++d) {
+        const int next = moved(cell, d, 1);
+        if (next >= 0 && isIsland(next)) return false;
+    }
+    return true;
+}
+
+void Drawer::split(int cell) {
+    // The ends: walk back and forward along the bridge to the islands.
+    const int back = layout_.cells[std::size_t(cell)] == LAYOUT_ACROSS ? 2 : 3;
+    int a = cell;
+    while (!isIsland(a))
+        a = moved(a, back, 1);
+    int b = cell;
+    while (!isIsland(b))
+        b = moved(b, back - 2, 1);
+    // Bridges never cross, so the cell is on exactly one of them.
+    const auto edge = std::find_if(layout_.edges.begin(), layout_.edges.end(),
+                                   [&](const Edge& e) { return e.a == a && e.b == b; });
+    const int count = edge->count;
+    edge->b = cell;
+    layout_.edges.push_back({cell, b, count});
+    placeIsland(cell);
+    join(cell, a);
+}
+
+bool Drawer::trySplit(int cell) {
+    if (!splittable(cell)) return false;
+    const int mirrored = image(cell);
+    if (mirrored != cell) {
+        if (!splittable(mirrored)) return false;
+        for (int d = 0; d < 4; ++d)
+            if (moved(cell, d, 1) == mirrored) return false;
+    }
+    split(cell);
+    if (mirrored != cell) split(mirrored);
+    return true;
+}
+
+void Drawer::fill(int target) {
+    // Moves are (cell, what): what is -1 for a split, else direction * 4 + length for a
+    // short growth from the island at cell. Short bridges and splits are what a crowded
+    // board still has room for.
+    std::vector<std::pair<int, int>> moves;
+    for (;;) {
+        moves.clear();
+        for (int cell = 0; cell < w_ * h_; ++cell)
+            if (splittable(cell)) moves.emplace_back(cell, -1);
+        for (const int from : layout_.islands)
+            for (int d = 0; d < 4; ++d)
+                for (int length = 2; length <= 3; ++length) {
+                    const int to = moved(from, d, length);
+                    if (to >= 0 && placeable(to) && clearRun(from, d, length))
+                        moves.emplace_back(from, d * 4 + length);
+                }
+        for (int k = int(moves.size()) - 1; k >= 1; --k)
+            std::swap(moves[std::size_t(k)], moves[std::size_t(random_.drawBelow(k + 1))]);
+        bool placed = false;
+        for (const auto& [cell, what] : moves) {
+            if (int(layout_.islands.size()) >= target) return;
+            placed = (what < 0 ? trySplit(cell) : grow(cell, what / 4, what % 4)) || placed;
+        }
+        if (!placed) return;
+    }
+}
+
 bool Drawer::connectGroups() {
     // Join the groups left apart (the two halves of a symmetric board, most often) by any
     // free line between islands of different groups, islands in random order.
@@ -227,6 +303,7 @@ bool Drawer::draw() {
             grown = grow(from, d, length);
         misses = grown ? 0 : misses + 1;
     }
+    if (int(layout_.islands.size()) < target) fill(target);
     if (layout_.islands.size() < 2 || !connectGroups()) return false;
     addLoops();
     redrawCounts(random_, shape_.doublePercent, layout_);

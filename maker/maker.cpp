@@ -10,6 +10,7 @@
 
 #include "exact/exact_solver.h"
 #include "generator/derivation.h"
+#include "maker/quick_rating.h"
 #include "puzzle/canonical.h"
 #include "solver/solve.h"
 
@@ -36,16 +37,22 @@ std::int32_t taskSeed(const MakeRequest& request, std::uint64_t index, std::uint
     return std::int32_t(std::uint32_t(state >> 33));
 }
 
-/// Doubles one single bridge of the layout, chosen at random: a double is fully settled
-/// by its clues far more often, so a board the ladder could not finish often becomes one
-/// it can. False when every bridge is double already.
-bool doubleOne(RandomSource& random, Layout& layout) {
-    const int singles = int(std::count_if(layout.edges.begin(), layout.edges.end(),
-                                          [](const Edge& edge) { return edge.count == 1; }));
-    if (singles == 0) return false;
-    int pick = random.drawBelow(singles);
+/// Doubles one single bridge of the layout: a double is fully settled by its clues far more
+/// often, so a board the ladder could not finish often becomes one it can. The bridge is
+/// drawn from those the rating left unsettled where there are any, as doubling one far from
+/// where the solver stuck changes nothing there. False when every bridge is double already.
+bool doubleOne(RandomSource& random, Layout& layout, const QuickRater& rated) {
+    const auto open = [&](const Edge& edge) {
+        return edge.count == 1 && rated.unsettled(edge.a, edge.b);
+    };
+    const auto single = [](const Edge& edge) { return edge.count == 1; };
+    int candidates = int(std::count_if(layout.edges.begin(), layout.edges.end(), open));
+    const bool anywhere = candidates == 0;
+    if (anywhere) candidates = int(std::count_if(layout.edges.begin(), layout.edges.end(), single));
+    if (candidates == 0) return false;
+    int pick = random.drawBelow(candidates);
     for (Edge& edge : layout.edges) {
-        if (edge.count != 1) continue;
+        if (!(anywhere ? single(edge) : open(edge))) continue;
         if (pick-- == 0) {
             edge.count = 2;
             break;
@@ -57,6 +64,8 @@ bool doubleOne(RandomSource& random, Layout& layout) {
 /// Attempts to finish one board before drawing the next, doubling a bridge after each
 /// attempt the ladder could not finish.
 constexpr int DOUBLINGS_PER_BOARD = 4;
+/// More on a crowded board, which has more places to stick: one more per this many islands.
+constexpr int ISLANDS_PER_DOUBLING = 16;
 
 }  // namespace
 
@@ -84,16 +93,24 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
     shape.doublePercent = tuning.doublePercent;
     shape.symmetry = request.symmetry;
     Layout layout;
+    QuickRater quick;
     for (std::int64_t drawn = 0; drawn < MAX_BOARDS_PER_PUZZLE; ++drawn) {
         ++boards;
         if (!drawLayout(random, shape, layout)) continue;
-        for (int attempt = 0; attempt <= DOUBLINGS_PER_BOARD; ++attempt) {
+        const int doublings =
+            DOUBLINGS_PER_BOARD + int(layout.islands.size()) / ISLANDS_PER_DOUBLING;
+        for (int attempt = 0; attempt <= doublings; ++attempt) {
             Puzzle puzzle = layout.puzzle();
-            const RungRating rating = rateWithin(puzzle, request.level);
-            if (!rating.solved) {
-                if (!doubleOne(random, layout)) break;
+            const QuickVerdict verdict = quick.rate(puzzle, request.level);
+            if (verdict == QuickVerdict::TooHard) {
+                if (!doubleOne(random, layout, quick)) break;
                 continue;
             }
+            // Doubling a bridge only makes a board easier.
+            if (verdict == QuickVerdict::TooEasy) break;
+            // The ladder itself has the last word, and gives the score.
+            const RungRating rating = rateWithin(puzzle, request.level);
+            if (!rating.solved) break;
             // Solved below the rung asked for: too easy, and doubling only makes it
             // easier. Solved to another solution than the drawn one: not unique.
             const Solution solution = layout.solution();
@@ -189,6 +206,7 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
             break;
         }
         ++outcome.written;
+        outcome.islands += slot.puzzle.islands;
         {
             std::lock_guard<std::mutex> guard(lock);
             ++taken;

@@ -21,10 +21,11 @@ inline constexpr int MIN_ISLAND_PERCENT = 5;
 inline constexpr int MAX_ISLAND_PERCENT = 40;
 
 /// How boards of each rung are drawn, easiest first: open boards for the easy rungs,
-/// crowded ones for the hard, as in published puzzles. The loop and double shares were
+/// denser ones for the harder, as in published puzzles. The shares, loops and doubles were
 /// measured at 20 x 20 for the fewest boards drawn per puzzle met: extra loops and single
-/// bridges make a board harder, so the easy rungs want many doubles and no loops, and
-/// every rung below the top is met most often with almost no loops at all.
+/// bridges make a board harder, so the easy rungs want many doubles and no loops; the top
+/// rung wants some loops, and a board much denser than its share is rarely finished by a
+/// trial at all, so its default share is lower than the expert one.
 struct LevelTuning {
     int islandPercent;  ///< the default share of cells that are islands
     int loopPercent;    ///< chance of an extra bridge between islands in sight of each other
@@ -32,10 +33,10 @@ struct LevelTuning {
 };
 inline constexpr LevelTuning LEVEL_TUNING[explain::RUNG_COUNT] = {
     {16, 0, 85},   // easy
-    {25, 0, 60},   // medium
-    {30, 0, 8},    // hard
-    {30, 5, 12},   // expert
-    {30, 50, 30},  // extreme
+    {22, 0, 60},   // medium
+    {25, 0, 35},   // hard
+    {25, 0, 35},   // expert
+    {22, 15, 20},  // extreme
 };
 
 /// The default island share of `level`, in percent.
@@ -89,7 +90,8 @@ struct BatchOutcome {
         Exhausted,    ///< a puzzle repeated an earlier one MAX_REPEAT_ROUNDS times in a row
     } end = End::Done;
     std::int64_t written = 0;
-    std::int64_t boards = 0;  ///< boards drawn in all
+    std::int64_t boards = 0;   ///< boards drawn in all
+    std::int64_t islands = 0;  ///< islands of the puzzles written, in all
 };
 
 /// Progress of a run, for a status line: puzzles written and boards drawn so far.

@@ -12,6 +12,7 @@
 #include "exact/exact_solver.h"
 #include "maker/layout.h"
 #include "maker/maker.h"
+#include "maker/quick_rating.h"
 #include "puzzle/canonical.h"
 #include "puzzle/game_id.h"
 #include "puzzle/problem_line.h"
@@ -174,6 +175,83 @@ TEST(MakerLayout, ManyMadePuzzlesAreUnique) {
     EXPECT_GT(checked, 40);
 }
 
+// The share of islands asked is what the layouts have, on square and oblong boards and
+// under each symmetry; a share beyond what fits gets as many as fit, about a third.
+TEST(MakerLayout, IslandShareAskedIsMet) {
+    const struct {
+        int width, height, percent;
+        Symmetry symmetry;
+        int least;  // the share met on average at least
+    } cases[] = {
+        {20, 20, 10, Symmetry::None, 9},    {20, 20, 16, Symmetry::None, 15},
+        {20, 20, 25, Symmetry::None, 24},   {20, 20, 30, Symmetry::None, 29},
+        {20, 20, 30, Symmetry::Rotate, 28}, {15, 15, 30, Symmetry::Mirror, 28},
+        {9, 13, 30, Symmetry::Rotate, 28},  {40, 25, 30, Symmetry::None, 29},
+        {20, 20, 40, Symmetry::None, 30},
+    };
+    for (const auto& asked : cases) {
+        SCOPED_TRACE(std::to_string(asked.width) + "x" + std::to_string(asked.height) + " at " +
+                     std::to_string(asked.percent) + "%");
+        LayoutShape shape;
+        shape.width = asked.width;
+        shape.height = asked.height;
+        shape.islandPercent = asked.percent;
+        shape.symmetry = asked.symmetry;
+        RandomSource random(asked.percent * 131 + asked.width);
+        double share = 0;
+        int drawn = 0;
+        for (int k = 0; k < 40; ++k) {
+            Layout layout;
+            if (!drawLayout(random, shape, layout)) continue;
+            ++drawn;
+            share += 100.0 * double(layout.islands.size()) / (asked.width * asked.height);
+        }
+        ASSERT_GT(drawn, 20);
+        EXPECT_GE(share / drawn, asked.least);
+        EXPECT_LE(share / drawn, asked.percent + 1);
+    }
+}
+
+// The quick sorting of boards agrees with the ladder on every board it is shown, whatever
+// the rung asked: too easy exactly when the rung below finishes it, a candidate exactly
+// when the rung asked needs to be used.
+TEST(MakerLayout, QuickSortingAgreesWithTheLadder) {
+    QuickRater quick;
+    int candidates = 0;
+    for (int k = 0; k < 800; ++k) {
+        LayoutShape shape;
+        shape.width = 7 + k % 9;
+        shape.height = 6 + k % 7;
+        shape.islandPercent = 15 + k % 4 * 5;
+        shape.loopPercent = k % 3 * 20;
+        shape.doublePercent = 10 + k % 5 * 15;
+        RandomSource random(k * 17 + 3);
+        Layout layout;
+        if (!drawLayout(random, shape, layout)) continue;
+        const Puzzle puzzle = layout.puzzle();
+        const Rung target = Rung(1 + k % 5);
+        SCOPED_TRACE(formatProblemLine(puzzle) + " at " + std::string(explain::rungName(target)));
+        const RungRating at = rateWithin(puzzle, target);
+        const bool below = target != Rung::Easy && rateWithin(puzzle, Rung(int(target) - 1)).solved;
+        const QuickVerdict verdict = quick.rate(puzzle, target);
+        if (below) {
+            EXPECT_EQ(verdict, QuickVerdict::TooEasy);
+        } else if (verdict == QuickVerdict::Candidate) {
+            ++candidates;
+            EXPECT_TRUE(at.solved);
+            EXPECT_EQ(at.level, target);
+        } else {
+            EXPECT_EQ(verdict, QuickVerdict::TooHard);
+            // One sweep of trials may leave what more sweeps finish; below the top rung the
+            // sorting is exact.
+            if (target != Rung::Extreme) {
+                EXPECT_FALSE(at.solved);
+            }
+        }
+    }
+    EXPECT_GT(candidates, 30);
+}
+
 TEST(MakeProgram, SameRunWhateverTheJobsEveryFormatAgrees) {
     const std::vector<std::string> base = {"--level", "hard", "--symmetry", "rotate", "9x13", "10"};
     std::vector<std::string> one = base;
@@ -245,7 +323,7 @@ TEST(MakeProgram, RefusesWhatItCannotMake) {
 TEST(MakeProgram, SaysSoWhenOutOfReachOrTheOutputFails) {
     const CommandResult extreme = runCommand(kMake, {"--level", "extreme", "3x3", "1"});
     EXPECT_EQ(extreme.status, 1);
-    EXPECT_NE(extreme.err.find("no extreme puzzle of 3x3 with 30% islands"), std::string::npos)
+    EXPECT_NE(extreme.err.find("no extreme puzzle of 3x3 with 22% islands"), std::string::npos)
         << extreme.err;
     EXPECT_EQ(extreme.out, "");
     // 3 x 3 holds only a few different easy puzzles: the run stops after them, it does not
@@ -254,6 +332,11 @@ TEST(MakeProgram, SaysSoWhenOutOfReachOrTheOutputFails) {
     EXPECT_EQ(few.status, 1);
     EXPECT_NE(few.err.find("different easy puzzles of 3x3"), std::string::npos) << few.err;
     EXPECT_GT(few.out.size(), 0u);
+    // A share the rung is not met at on average is said, and the puzzles still come.
+    const CommandResult sparse =
+        runCommand(kMake, {"--level", "easy", "--islands", "40", "5x5", "3"});
+    EXPECT_EQ(sparse.status, 0) << sparse.err;
+    EXPECT_NE(sparse.err.find("less than the 40% asked"), std::string::npos) << sparse.err;
     testing::RunOptions closed;
     closed.closeStdout = true;
     const CommandResult failed = runCommand(kMake, {"9x9", "3"}, closed);

@@ -20,6 +20,9 @@ namespace maker = spanwright::maker;
 using maker::Symmetry;
 using spanwright::make::Format;
 using spanwright::make::PROGRAM;
+/// Percentage points of islands a run may fall short of the share asked before it says so:
+/// a share is met only to the nearest island, and a small board has few.
+constexpr int SHARE_TOLERANCE = 2;
 
 const char* symmetryName(Symmetry symmetry) {
     return symmetry == Symmetry::Rotate   ? "rotate"
@@ -140,5 +143,17 @@ int main(int argc, char** argv) {
                      static_cast<long long>(outcome.written), count);
         return 1;
     }
+    // A crowded share may not fit (symmetry and the rule that islands never touch leave
+    // too little room), or the rung may be met only on the boards that came out sparser:
+    // the puzzles are still made, but the shortfall is said, never hidden.
+    const std::int64_t cells = std::int64_t(request.width) * request.height;
+    if (outcome.written > 0 &&
+        100 * outcome.islands < (request.islandPercent - SHARE_TOLERANCE) * cells * outcome.written)
+        std::fprintf(stderr,
+                     "%s: the %s puzzles of %dx%d have %.1f%% islands on average, less than the "
+                     "%d%% asked: no more fit at this size, symmetry and rung\n",
+                     PROGRAM, std::string(levelName).c_str(), request.width, request.height,
+                     100.0 * double(outcome.islands) / double(cells * outcome.written),
+                     request.islandPercent);
     return 0;
 }

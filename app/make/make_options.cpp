@@ -26,7 +26,7 @@ void printHelp() {
         "\n"
         "  -l, --level LEVEL        easy, medium (default), hard, expert or extreme\n"
         "  -i, --islands PERCENT    share of cells that are islands, %d to %d; by default\n"
-        "                           16 for easy, 25 medium, 30 hard, expert and extreme\n"
+        "                           16 for easy, 22 medium, 25 hard and expert, 22 extreme\n"
         "  -s, --symmetry KIND      none (default), rotate (island positions unchanged by a\n"
         "                           half turn) or mirror (unchanged left to right)\n"
         "  -S, --seed N             the run's seed, 0 to 4294967295 (default 1)\n"
