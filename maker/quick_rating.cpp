@@ -6,6 +6,15 @@
 
 namespace spanwright::maker {
 
+namespace {
+
+/// A line's bound as a plain number; bounds are kept in 8 bits, as small signed counts.
+int bound(std::int8_t value) {
+    return value;
+}
+
+}  // namespace
+
 void QuickRater::queue(int island) {
     if (queued_[std::size_t(island)] != 0) return;
     queued_[std::size_t(island)] = 1;
@@ -14,7 +23,7 @@ void QuickRater::queue(int island) {
 
 void QuickRater::tighten(int line, int least, int most, bool exact) {
     const std::size_t l = std::size_t(line);
-    const int oldLeast = s_->least[l], oldMost = s_->most[l];
+    const int oldLeast = bound(s_->least[l]), oldMost = bound(s_->most[l]);
     if (least <= oldLeast && most >= oldMost) return;
     s_->narrow(g_, line, least, most);
     if (s_->contradiction) return;
@@ -34,14 +43,14 @@ void QuickRater::tighten(int line, int least, int most, bool exact) {
 }
 
 // The same bounds as the stepwise solver's clue and capacity rules, applied at once.
-void QuickRater::clueRule(int x, bool exact) {
-    const auto& lines = g_.lineAt[std::size_t(x)];
-    const int need = g_.need[std::size_t(x)], known = s_->known[std::size_t(x)];
+void QuickRater::clueRule(int island, bool exact) {
+    const auto& lines = g_.lineAt[std::size_t(island)];
+    const int need = g_.need[std::size_t(island)], known = s_->known[std::size_t(island)];
     int cap[4] = {}, capacity = 0;
     for (int d = 0; d < 4; ++d) {
         const int l = lines[std::size_t(d)];
         if (l < 0) continue;
-        const int low = s_->least[std::size_t(l)], high = s_->most[std::size_t(l)];
+        const int low = bound(s_->least[std::size_t(l)]), high = bound(s_->most[std::size_t(l)]);
         if (exact)
             cap[d] = s_->effectiveMost(g_, l);
         else
@@ -49,16 +58,16 @@ void QuickRater::clueRule(int x, bool exact) {
         capacity += cap[d];
     }
     if (capacity < need) {
-        s_->fail(x, 0);
+        s_->fail(island, 0);
         return;
     }
     int least[4] = {}, most[4] = {};
     for (int d = 0; d < 4; ++d) {
         const int l = lines[std::size_t(d)];
         if (l < 0) continue;
-        const int low = s_->least[std::size_t(l)];
+        const int low = bound(s_->least[std::size_t(l)]);
         least[d] = std::max(low, need - (capacity - cap[d]));
-        most[d] = std::min({int(s_->most[std::size_t(l)]), cap[d], need - (known - low)});
+        most[d] = std::min({bound(s_->most[std::size_t(l)]), cap[d], need - (known - low)});
     }
     for (int d = 0; d < 4 && !s_->contradiction; ++d)
         if (lines[std::size_t(d)] >= 0) tighten(lines[std::size_t(d)], least[d], most[d], exact);
@@ -122,7 +131,7 @@ bool QuickRater::trialPass() {
     // what a refuted one leaves is followed up at once, and the sweep goes on from there.
     bool settled = false;
     for (int l = 0; l < g_.lineCount() && !board_.contradiction && !board_.solved(g_); ++l) {
-        const int low = board_.least[std::size_t(l)], high = board_.effectiveMost(g_, l);
+        const int low = bound(board_.least[std::size_t(l)]), high = board_.effectiveMost(g_, l);
         if (low >= high) continue;
         const int guesses[4][4] = {{low, low, low + 1, high},
                                    {low + 1, high, low, low},

@@ -11,6 +11,7 @@
 #include <memory>
 #include <system_error>
 
+#include "render/cairo_handles.h"
 #include "render/page_drawing.h"
 
 namespace spanwright {
@@ -26,15 +27,6 @@ cairo_status_t writeToSink(void* closure, const unsigned char* data, unsigned in
     }
     return CAIRO_STATUS_SUCCESS;
 }
-
-struct SurfaceRelease {
-    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-struct ContextRelease {
-    void operator()(cairo_t* cr) const { cairo_destroy(cr); }
-};
-using Surface = std::unique_ptr<cairo_surface_t, SurfaceRelease>;
-using Context = std::unique_ptr<cairo_t, ContextRelease>;
 
 /// True when nothing failed; otherwise the reason in `error`, a write error first.
 bool succeeded(cairo_status_t status, const StreamSink& sink, std::string& error) {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <system_error>
 
+#include "render/cairo_handles.h"
 #include "render/page_drawing.h"
 
 namespace spanwright {
@@ -124,15 +125,6 @@ bool succeeded(cairo_status_t status, const ImageSink& sink, std::string& error)
     }
     return true;
 }
-
-struct SurfaceRelease {
-    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-struct ContextRelease {
-    void operator()(cairo_t* cr) const { cairo_destroy(cr); }
-};
-using Surface = std::unique_ptr<cairo_surface_t, SurfaceRelease>;
-using Context = std::unique_ptr<cairo_t, ContextRelease>;
 
 /// Draws the image on white in points from its top left corner.
 void drawImage(cairo_t* cr, const SheetPuzzle& entry, const SingleImage& image) {

@@ -20,6 +20,7 @@ namespace spanwright {
 namespace {
 
 using testing::CommandResult;
+using testing::listing;
 using testing::runCommand;
 using testing::TempDir;
 
@@ -28,15 +29,6 @@ const std::string kTens = kData + "/seeded-4242-10-12.txt";  // twelve 10 x 10 p
 
 CommandResult runSheet(const std::vector<std::string>& args) {
     return runCommand(SPANWRIGHT_SHEET_EXE, args);
-}
-
-/// The names in a directory, sorted.
-std::vector<std::string> listing(const std::string& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 bool haveTool(const std::string& name) {

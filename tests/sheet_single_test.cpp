@@ -16,6 +16,7 @@ namespace spanwright {
 namespace {
 
 using testing::CommandResult;
+using testing::listing;
 using testing::runCommand;
 using testing::TempDir;
 
@@ -25,14 +26,6 @@ const std::string kSmall = "0/3/5/1...1/...../...../\n";
 
 CommandResult runSheet(const std::vector<std::string>& args) {
     return runCommand(SPANWRIGHT_SHEET_EXE, args);
-}
-
-std::vector<std::string> listing(const std::string& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::uint32_t bigEndian(const std::string& bytes, std::size_t at) {

@@ -65,6 +65,9 @@ class TempDir {
     std::string path_;
 };
 
+/// The names of the entries of `directory`, sorted.
+std::vector<std::string> listing(const std::string& directory);
+
 /// A program started as runCommand starts it, to be waited for later, so that several can
 /// run at the same time. Going out of scope waits for it too, so none is left running.
 class StartedCommand {
