@@ -144,6 +144,7 @@ TEST(SheetSingle, RefusalsSayWhyAndWriteNothing) {
     const TempDir dir;
     const std::string small = dir.write("small.txt", kSmall);
     const std::string huge = dir.write("huge.txt", "0/125/125/" + std::string(125 * 125, '.'));
+    const std::string unfit = dir.write("unfit.txt", "1/1/3/1.2/\n");  // no solution
     const std::string out = dir.path() + "/o.png";
     struct Case {
         std::vector<std::string> args;
@@ -163,6 +164,9 @@ TEST(SheetSingle, RefusalsSayWhyAndWriteNothing) {
         {{"--one-per-file", "--cell", "20", "--dpi", "600", small, huge},
          1,
          "huge.txt:1: puzzle 2 would be 59150 x 59150 pixels"},
+        {{"--one-per-file", "--strict", "-s", small, unfit, small},
+         1,
+         "unfit.txt:1: error: puzzle 2 has no solution"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = c.args;
@@ -170,7 +174,8 @@ TEST(SheetSingle, RefusalsSayWhyAndWriteNothing) {
         const CommandResult result = runSheet(args);
         EXPECT_EQ(result.status, c.status) << c.message;
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
-        EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"huge.txt", "small.txt"}));
+        EXPECT_EQ(listing(dir.path()),
+                  (std::vector<std::string>{"huge.txt", "small.txt", "unfit.txt"}));
     }
 }
 

@@ -142,6 +142,7 @@ void printHelp() {
         "                       its resolution, PDF and SVG sized in millimetres\n"
         "      --key-only       with --one-per-file, write only the solutions\n"
         "      --cell MM        cell size in millimetres, %g to %g (default %g)\n"
+        "      --strict         as for a book: no file is written when a puzzle is unfit\n"
         "\n"
         "  -h, --help           show this help and exit\n"
         "  -V, --version        show the version and exit\n"
@@ -360,7 +361,6 @@ int parseOptions(int argc, char** argv, Options& options) {
                 break;
             }
             case STRICT:
-                options.single.pageOption = "--strict";
                 options.strict = true;
                 break;
             case FIRST_NUMBER:
@@ -509,6 +509,19 @@ spanwright::KeySolution solveForKey(const spanwright::SolutionSource& exact, dou
     std::fprintf(stderr, "%s: %s:%ld: warning: puzzle %ld %s; its key tile says so\n", PROGRAM,
                  origin.file.c_str(), origin.line, number, faultOf(key, timeLimit).c_str());
     return key;
+}
+
+/// With --strict, a puzzle is published only when deduction solves it, which proves its one
+/// solution; anything else is told, with the reason the exact search finds, and the run is
+/// refused once every puzzle has been looked at.
+bool fitForStrict(const spanwright::Puzzle& puzzle, long number, Origin origin, double timeLimit) {
+    if (spanwright::solveByDeduction(puzzle).verdict == spanwright::KeyVerdict::Unique) return true;
+    const spanwright::KeySolution key = exactSolutionSource(timeLimit)(puzzle);
+    std::string why = faultOf(key, timeLimit);
+    if (why.empty()) why = "has one solution, but deduction cannot reach it";
+    std::fprintf(stderr, "%s: %s:%ld: error: puzzle %ld %s\n", PROGRAM, origin.file.c_str(),
+                 origin.line, number, why.c_str());
+    return false;
 }
 
 /// The puzzles that wait for the key pages, kept in an unnamed temporary file rather than in
@@ -669,7 +682,10 @@ class BookRun {
                 options_.maxPages);
         if (closed && !drawPuzzlePage(page)) return false;
         if (options_.strict)
-            vouchFor(puzzle, Origin{shownNames_[std::size_t(origin.file)], origin.line});
+            if (!fitForStrict(puzzle, numberOf(count_),
+                              Origin{shownNames_[std::size_t(origin.file)], origin.line},
+                              options_.timeLimit))
+                ++refused_;
         // The caption names the level a player knows a puzzle by; the problem line's grade
         // weighs the solver's work, which mostly follows the size.
         const spanwright::explain::Explanation rating = spanwright::explain::explainPuzzle(puzzle);
@@ -680,19 +696,6 @@ class BookRun {
         origins_.push_back(origin);
         ++count_;
         return true;
-    }
-
-    /// With --strict, a puzzle goes into the book only when deduction solves it, which
-    /// proves its one solution; anything else is told, with the reason the exact search
-    /// finds, and the book is refused once every puzzle has been looked at.
-    void vouchFor(const spanwright::Puzzle& puzzle, Origin origin) {
-        if (spanwright::solveByDeduction(puzzle).verdict == spanwright::KeyVerdict::Unique) return;
-        const spanwright::KeySolution key = exactSolutionSource(options_.timeLimit)(puzzle);
-        std::string why = faultOf(key, options_.timeLimit);
-        if (why.empty()) why = "has one solution, but deduction cannot reach it";
-        std::fprintf(stderr, "%s: %s:%ld: error: puzzle %ld %s\n", PROGRAM, origin.file.c_str(),
-                     origin.line, numberOf(count_), why.c_str());
-        ++refused_;
     }
 
     bool drawPuzzlePage(const spanwright::PagePlan& page) {
@@ -850,7 +853,17 @@ int main(int argc, char** argv) {
                     exact, options.timeLimit, puzzle, number,
                     Origin{spanwright::shownFileName(options.files[std::size_t(origin.file)]),
                            origin.line});
-            }};
+            },
+            {}};
+        if (options.strict)
+            run.strict = [&](const spanwright::Puzzle& puzzle, int number,
+                             spanwright::PuzzleOrigin origin) {
+                return fitForStrict(
+                    puzzle, number,
+                    Origin{spanwright::shownFileName(options.files[std::size_t(origin.file)]),
+                           origin.line},
+                    options.timeLimit);
+            };
         const int single = spanwright::writeSingleFiles(run);
         spanwright::releaseDrawingCaches();
         return single;

@@ -73,6 +73,11 @@ class SingleWriter {
             std::fprintf(stderr, "%s: no problem lines to draw; nothing written\n", run_.program);
             return false;
         }
+        if (refused_ > 0) {
+            std::fprintf(stderr, "%s: --strict: %d puzzle%s cannot be published; nothing written\n",
+                         run_.program, refused_, refused_ == 1 ? "" : "s");
+            return false;
+        }
         return publish();
     }
 
@@ -102,6 +107,10 @@ class SingleWriter {
                 return false;
             }
         }
+        // Once --strict has refused a puzzle nothing more is drawn, but every puzzle is
+        // still looked at, so that all of them are told at once.
+        if (run_.strict && !run_.strict(puzzle, count_, origin)) ++refused_;
+        if (refused_ > 0) return true;
         SheetPuzzle entry{std::move(puzzle), count_, {}, {}};
         if (puzzles_ && !draw(entry, PageKind::Puzzles)) return false;
         if (!solutions_) return true;
@@ -166,6 +175,7 @@ class SingleWriter {
     const bool solutions_;
     StagedOutput staged_;
     int count_ = 0;
+    int refused_ = 0;
 };
 
 }  // namespace

@@ -45,6 +45,8 @@ std::vector<std::string> singleFileNames(const std::string& path, int count, boo
 
 /// Solves a puzzle for its solution file, with the running number and origin for messages.
 using KeySolver = std::function<KeySolution(const Puzzle&, int, PuzzleOrigin)>;
+/// Whether a puzzle may be published under --strict, saying why not on standard error.
+using StrictCheck = std::function<bool(const Puzzle&, int, PuzzleOrigin)>;
 
 /// One run of --one-per-file.
 struct SingleRun {
@@ -58,6 +60,7 @@ struct SingleRun {
     long maxFiles = 0;
     std::vector<std::string> files;
     KeySolver solve;
+    StrictCheck strict;  ///< --strict: every puzzle must pass, or nothing is written
 };
 
 /// Reads the puzzles and writes their files, staged and published as one set (as the
