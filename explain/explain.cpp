@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 
 #include "explain/model.h"
 #include "explain/rules.h"
@@ -318,6 +319,7 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
     StepFinder finder(g);
     const Writer writer(g);
     std::vector<Found> round;
+    std::vector<Change> told;
     State start;
     while (!s.contradiction && result.steps.size() < options.maxSteps && !s.solved(g)) {
         const int count = finder.round(s, options.highest, round);
@@ -332,14 +334,12 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
         for (int k = 0; k < count && result.steps.size() < options.maxSteps; ++k) {
             Found& found = round[std::size_t(k)];
             // Only what the round's earlier steps left to narrow is this step's to tell.
-            std::vector<Change> all = found.changes;
-            found.changes.erase(
-                std::remove_if(found.changes.begin(), found.changes.end(),
-                               [&](const Change& c) { return !finder.worthChanging(s, c); }),
-                found.changes.end());
-            for (const Change& c : all)
-                s.narrow(g, c.line, c.least, c.most);
-            if (found.changes.empty()) continue;
+            told.clear();
+            std::copy_if(found.changes.begin(), found.changes.end(), std::back_inserter(told),
+                         [&](const Change& c) { return finder.worthChanging(s, c); });
+            finder.apply(s, found);
+            if (told.empty()) continue;
+            found.changes.swap(told);
             Step step;
             step.choices = count;
             step.rung = rung;

@@ -45,14 +45,13 @@ bool doubleOne(RandomSource& random, Layout& layout, const QuickRater& rated) {
     const auto open = [&](const Edge& edge) {
         return edge.count == 1 && rated.unsettled(edge.a, edge.b);
     };
-    const auto single = [](const Edge& edge) { return edge.count == 1; };
-    int candidates = int(std::count_if(layout.edges.begin(), layout.edges.end(), open));
-    const bool anywhere = candidates == 0;
-    if (anywhere) candidates = int(std::count_if(layout.edges.begin(), layout.edges.end(), single));
+    const bool stuck = std::any_of(layout.edges.begin(), layout.edges.end(), open);
+    const auto eligible = [&](const Edge& edge) { return stuck ? open(edge) : edge.count == 1; };
+    const int candidates = int(std::count_if(layout.edges.begin(), layout.edges.end(), eligible));
     if (candidates == 0) return false;
     int pick = random.drawBelow(candidates);
     for (Edge& edge : layout.edges) {
-        if (!(anywhere ? single(edge) : open(edge))) continue;
+        if (!eligible(edge)) continue;
         if (pick-- == 0) {
             edge.count = 2;
             break;

@@ -17,21 +17,55 @@
 namespace spanwright {
 namespace {
 
-cairo_status_t writeToSink(void* closure, const unsigned char* data, unsigned int length) {
-    auto* sink = static_cast<StreamSink*>(closure);
-    if (sink->error != 0) return CAIRO_STATUS_WRITE_ERROR;
+// A PNG starts with its 8-byte signature and then its header chunk, IHDR: a 4-byte length
+// of 13, the type, 13 bytes of data and a 4-byte CRC. Any chunk that must come before the
+// image data goes right after the header, where every PNG writer puts it.
+constexpr char PNG_SIGNATURE[] = "\x89PNG\r\n\x1a\n";
+constexpr char IHDR_START[] = "\0\0\0\x0dIHDR";
+constexpr std::size_t SIGNATURE_LENGTH = 8;
+constexpr std::size_t IHDR_START_LENGTH = 8;
+constexpr std::size_t PNG_HEADER_END = SIGNATURE_LENGTH + 4 + 4 + 13 + 4;
+
+bool put(StreamSink& sink, const void* data, std::size_t length) {
     errno = 0;
-    if (std::fwrite(data, 1, length, sink->file) != length) {
-        sink->error = errno != 0 ? errno : EIO;
-        return CAIRO_STATUS_WRITE_ERROR;
-    }
-    return CAIRO_STATUS_SUCCESS;
+    if (std::fwrite(data, 1, length, sink.file) == length) return true;
+    sink.error = errno != 0 ? errno : EIO;
+    return false;
 }
 
-/// True when nothing failed; otherwise the reason in `error`, a write error first.
+}  // namespace
+
+cairo_status_t writeToSink(void* closure, const unsigned char* data, unsigned int length) {
+    auto* sink = static_cast<StreamSink*>(closure);
+    if (sink->error != 0 || sink->strangeHeader) return CAIRO_STATUS_WRITE_ERROR;
+    std::size_t rest = length;
+    if (!sink->chunk.empty()) {
+        const std::size_t taken = std::min(rest, PNG_HEADER_END - sink->header.size());
+        sink->header.append(reinterpret_cast<const char*>(data), taken);
+        data += taken;
+        rest -= taken;
+        if (sink->header.size() < PNG_HEADER_END) return CAIRO_STATUS_SUCCESS;
+        if (sink->header.compare(0, SIGNATURE_LENGTH, PNG_SIGNATURE, SIGNATURE_LENGTH) != 0 ||
+            sink->header.compare(SIGNATURE_LENGTH, IHDR_START_LENGTH, IHDR_START,
+                                 IHDR_START_LENGTH) != 0) {
+            sink->strangeHeader = true;
+            return CAIRO_STATUS_WRITE_ERROR;
+        }
+        if (!put(*sink, sink->header.data(), sink->header.size()) ||
+            !put(*sink, sink->chunk.data(), sink->chunk.size()))
+            return CAIRO_STATUS_WRITE_ERROR;
+        sink->chunk.clear();
+    }
+    return put(*sink, data, rest) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+}
+
 bool succeeded(cairo_status_t status, const StreamSink& sink, std::string& error) {
     if (sink.error != 0) {
         error = std::generic_category().message(sink.error);
+        return false;
+    }
+    if (sink.strangeHeader) {
+        error = "the PNG writer did not begin with a PNG header";
         return false;
     }
     if (status != CAIRO_STATUS_SUCCESS) {
@@ -40,8 +74,6 @@ bool succeeded(cairo_status_t status, const StreamSink& sink, std::string& error
     }
     return true;
 }
-
-}  // namespace
 
 bool writePdf(std::FILE* out, const Book& book, const BookPlan& plan, std::string& error) {
     PdfDocument document(out, plan.paper);

@@ -29,11 +29,24 @@ bool writeSvgPage(std::FILE* out, const Book& book, const BookPlan& plan, const 
 bool writePngPage(std::FILE* out, const Book& book, const BookPlan& plan, const PagePlan& page,
                   int dpi, std::string& error);
 
-/// Where cairo's stream surfaces write, and the first write error met.
+/// Where cairo's stream surfaces write, and the first write error met. For a PNG with
+/// `chunk` set, the signature and header are held back until they are whole and checked,
+/// and the chunk is written after them; the rest passes straight through, so no image waits
+/// in memory.
 struct StreamSink {
-    std::FILE* file = nullptr;
+    explicit StreamSink(std::FILE* out) : file(out) {}
+    std::FILE* file;
     int error = 0;
+    std::string chunk;  ///< still to be put after the PNG header; empty once written or for none
+    std::string header;
+    bool strangeHeader = false;  ///< the PNG did not start as every PNG does
 };
+
+/// cairo's write function over a StreamSink (the closure).
+cairo_status_t writeToSink(void* closure, const unsigned char* data, unsigned int length);
+
+/// True when nothing failed; otherwise the reason in `error`, a write error first.
+bool succeeded(cairo_status_t status, const StreamSink& sink, std::string& error);
 
 /// What a PDF says of itself in its document information: a reader shows the title in its
 /// window and a printer's queue; the creator names the program and its version.

@@ -186,18 +186,8 @@ void drawNoAnswer(cairo_t* cr, const TilePlan& tile, KeyVerdict verdict) {
 
 void drawTile(cairo_t* cr, const Book& book, const TilePlan& tile, PageKind kind) {
     const SheetPuzzle& entry = book.puzzles[std::size_t(tile.puzzle - book.first)];
-    const Puzzle& puzzle = entry.puzzle;
+    drawBoard(cr, entry, tile, kind, book.dots);
     cairo_save(cr);
-    if (kind == PageKind::Puzzles) {
-        if (book.dots) drawDots(cr, tile, puzzle);
-        drawIslands(cr, tile, puzzle, 0.0);
-    } else if (entry.key.verdict == KeyVerdict::Unique) {
-        drawBridges(cr, tile, entry.key.bridges);
-        drawIslands(cr, tile, puzzle, 0.0);
-    } else {
-        drawIslands(cr, tile, puzzle, 0.6);
-        drawNoAnswer(cr, tile, entry.key.verdict);
-    }
     const double size = kind == PageKind::Key ? KEY_CAPTION_FONT : PUZZLE_CAPTION_FONT;
     showCaption(cr, book.caption.fill(entry), size, tile.caption.x + tile.caption.width / 2,
                 tile.caption.y + tile.caption.height - 5, tile.caption.width);

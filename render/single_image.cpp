@@ -4,15 +4,13 @@
 #include <cairo-svg.h>
 #include <cairo.h>
 
-#include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <system_error>
 
+#include "render/book_writer.h"
 #include "render/cairo_handles.h"
 #include "render/page_drawing.h"
 
@@ -20,15 +18,6 @@ namespace spanwright {
 namespace {
 
 constexpr double MM_PER_INCH = 25.4;
-
-// A PNG starts with its 8-byte signature and then its header chunk, IHDR: a 4-byte length
-// of 13, the type, 13 bytes of data and a 4-byte CRC. The resolution chunk must come before
-// the image data; right after the header is where every PNG writer puts it.
-constexpr char PNG_SIGNATURE[] = "\x89PNG\r\n\x1a\n";
-constexpr char IHDR_START[] = "\0\0\0\x0dIHDR";
-constexpr std::size_t SIGNATURE_LENGTH = 8;
-constexpr std::size_t IHDR_START_LENGTH = 8;
-constexpr std::size_t PNG_HEADER_END = SIGNATURE_LENGTH + 4 + 4 + 13 + 4;
 
 // CRC-32 as PNG chunks carry it (ISO 3309, reflected, polynomial 0xEDB88320).
 constexpr std::array<std::uint32_t, 256> CRC_TABLE = [] {
@@ -65,65 +54,6 @@ std::string physChunk(long perMetre) {
     chunk += typeAndData;
     appendBigEndian(chunk, crc32(typeAndData));
     return chunk;
-}
-
-/// Where cairo's stream surfaces write. For a PNG with `chunk` set, the signature and
-/// header are held back until they are whole and checked, and the chunk is written after
-/// them; the rest passes straight through, so no image waits in memory.
-struct ImageSink {
-    std::FILE* file = nullptr;
-    int error = 0;
-    std::string chunk;  ///< still to be put after the PNG header; empty once written or for none
-    std::string header;
-    bool strangeHeader = false;  ///< the PNG did not start as every PNG does
-};
-
-bool put(ImageSink& sink, const void* data, std::size_t length) {
-    errno = 0;
-    if (std::fwrite(data, 1, length, sink.file) == length) return true;
-    sink.error = errno != 0 ? errno : EIO;
-    return false;
-}
-
-cairo_status_t writeToSink(void* closure, const unsigned char* data, unsigned int length) {
-    auto* sink = static_cast<ImageSink*>(closure);
-    if (sink->error != 0 || sink->strangeHeader) return CAIRO_STATUS_WRITE_ERROR;
-    std::size_t rest = length;
-    if (!sink->chunk.empty()) {
-        const std::size_t taken = std::min(rest, PNG_HEADER_END - sink->header.size());
-        sink->header.append(reinterpret_cast<const char*>(data), taken);
-        data += taken;
-        rest -= taken;
-        if (sink->header.size() < PNG_HEADER_END) return CAIRO_STATUS_SUCCESS;
-        if (sink->header.compare(0, SIGNATURE_LENGTH, PNG_SIGNATURE, SIGNATURE_LENGTH) != 0 ||
-            sink->header.compare(SIGNATURE_LENGTH, IHDR_START_LENGTH, IHDR_START,
-                                 IHDR_START_LENGTH) != 0) {
-            sink->strangeHeader = true;
-            return CAIRO_STATUS_WRITE_ERROR;
-        }
-        if (!put(*sink, sink->header.data(), sink->header.size()) ||
-            !put(*sink, sink->chunk.data(), sink->chunk.size()))
-            return CAIRO_STATUS_WRITE_ERROR;
-        sink->chunk.clear();
-    }
-    return put(*sink, data, rest) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
-}
-
-/// True when nothing failed; otherwise the reason in `error`, a write error first.
-bool succeeded(cairo_status_t status, const ImageSink& sink, std::string& error) {
-    if (sink.error != 0) {
-        error = std::generic_category().message(sink.error);
-        return false;
-    }
-    if (sink.strangeHeader) {
-        error = "the PNG writer did not begin with a PNG header";
-        return false;
-    }
-    if (status != CAIRO_STATUS_SUCCESS) {
-        error = cairo_status_to_string(status);
-        return false;
-    }
-    return true;
 }
 
 /// Draws the image on white in points from its top left corner.
@@ -170,7 +100,7 @@ Surface greyCopy(cairo_surface_t* colour) {
 
 /// Draws on a vector surface and finishes it.
 bool drawAndFinish(cairo_surface_t* surface, double scale, const SheetPuzzle& entry,
-                   const SingleImage& image, const ImageSink& sink, std::string& error) {
+                   const SingleImage& image, const StreamSink& sink, std::string& error) {
     {
         const Context cr(cairo_create(surface));
         cairo_scale(cr.get(), scale, scale);
@@ -201,8 +131,7 @@ long pixelsPerMetre(int dpi) {
 
 bool writeSinglePdf(std::FILE* out, const SheetPuzzle& entry, const SingleImage& image,
                     std::string& error) {
-    ImageSink sink;
-    sink.file = out;
+    StreamSink sink(out);
     const ImageSize size = singleImageSize({entry.puzzle.width, entry.puzzle.height}, image.cellMm);
     const Surface surface(cairo_pdf_surface_create_for_stream(
         writeToSink, &sink, size.width * POINTS_PER_MM, size.height * POINTS_PER_MM));
@@ -211,8 +140,7 @@ bool writeSinglePdf(std::FILE* out, const SheetPuzzle& entry, const SingleImage&
 
 bool writeSingleSvg(std::FILE* out, const SheetPuzzle& entry, const SingleImage& image,
                     std::string& error) {
-    ImageSink sink;
-    sink.file = out;
+    StreamSink sink(out);
     const ImageSize size = singleImageSize({entry.puzzle.width, entry.puzzle.height}, image.cellMm);
     // The document unit is only written after the surface's width and height, which become
     // the view box too: a surface measured in millimetres gives width="...mm" and a user unit
@@ -233,8 +161,7 @@ bool writeSinglePng(std::FILE* out, const SheetPuzzle& entry, const SingleImage&
                 std::to_string(MAX_IMAGE_PIXELS) + " a side";
         return false;
     }
-    ImageSink sink;
-    sink.file = out;
+    StreamSink sink(out);
     sink.chunk = physChunk(pixelsPerMetre(dpi));
     const Surface surface(
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, int(pixels.width), int(pixels.height)));

@@ -141,7 +141,7 @@ bool readNumber(const char* text, long low, long high, long& value) {
     return errno == 0 && end != text && *end == '\0' && value >= low && value <= high;
 }
 
-bool readSeconds(const char* text, double high, double& value) {
+bool readDecimal(const char* text, double low, double high, double& value) {
     // Digits with at most one decimal point among or after them: no sign, exponent,
     // white space, "inf" or "nan", which strtod would all take.
     int digits = 0;
@@ -157,7 +157,7 @@ bool readSeconds(const char* text, double high, double& value) {
     if (digits == 0 || points > 1) return false;
     char* end = nullptr;
     value = std::strtod(text, &end);
-    return *end == '\0' && value <= high;
+    return *end == '\0' && value >= low && value <= high;
 }
 
 void printErrorV(const char* program, const char* format, va_list arguments) {
@@ -190,7 +190,7 @@ std::string formatText(const char* pattern, ...) {
 }
 
 bool readTimeLimit(const char* program, const char* text, double& seconds) {
-    if (readSeconds(text, MAX_TIME_LIMIT_SECONDS, seconds)) return true;
+    if (readDecimal(text, 0, MAX_TIME_LIMIT_SECONDS, seconds)) return true;
     usageError(program, "--time-limit '%s' is not a number of seconds from 0 to %g", text,
                MAX_TIME_LIMIT_SECONDS);
     return false;

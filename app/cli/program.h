@@ -48,9 +48,9 @@ std::string formatText(const char* pattern, ...) __attribute__((format(printf, 1
 /// Reads `text` as a whole decimal number from `low` to `high`; false for anything else.
 bool readNumber(const char* text, long low, long high, long& value);
 
-/// Reads `text` as a decimal number of seconds ("90", "0.5", "2."), from 0 to `high`;
-/// false for anything else.
-bool readSeconds(const char* text, double high, double& value);
+/// Reads `text` as a plain decimal number ("90", "0.5", "2."), seconds or millimetres, from
+/// `low` to `high`; false for anything else.
+bool readDecimal(const char* text, double low, double high, double& value);
 
 /// The longest --time-limit any program takes: a day, longer than any search worth waiting
 /// for, short enough to stay a time.

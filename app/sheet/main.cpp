@@ -171,11 +171,6 @@ bool isPrintableText(const std::string& text) {
     return true;
 }
 
-/// Reads a length in millimetres, a plain decimal number from `low` to `high`.
-bool readMillimetres(const char* text, double low, double high, double& value) {
-    return spanwright::readSeconds(text, high, value) && value >= low;
-}
-
 /// The options that shape the sections, read in the order they come: each applies to the
 /// FILEs after it, and a change starts a new section at the next FILE.
 class SectionReader {
@@ -384,8 +379,8 @@ int parseOptions(int argc, char** argv, Options& options) {
             case MARGIN:
             case GUTTER:
                 options.single.pageOption = choice == MARGIN ? "--margin" : "--gutter";
-                if (!readMillimetres(optarg, 0, MAX_MARGIN_MM,
-                                     choice == MARGIN ? options.margin : options.gutter))
+                if (!spanwright::readDecimal(optarg, 0, MAX_MARGIN_MM,
+                                             choice == MARGIN ? options.margin : options.gutter))
                     return usageError(PROGRAM, "--%s '%s' is not a length from 0 to %g mm",
                                       choice == MARGIN ? "margin" : "gutter", optarg,
                                       MAX_MARGIN_MM);
@@ -393,8 +388,9 @@ int parseOptions(int argc, char** argv, Options& options) {
             case MIN_CELL:
             case MIN_KEY_CELL:
                 options.single.pageOption = choice == MIN_CELL ? "--min-cell" : "--min-key-cell";
-                if (!readMillimetres(optarg, MIN_CELL_LOW_MM, MIN_CELL_HIGH_MM,
-                                     choice == MIN_CELL ? options.minCell : options.minKeyCell))
+                if (!spanwright::readDecimal(
+                        optarg, MIN_CELL_LOW_MM, MIN_CELL_HIGH_MM,
+                        choice == MIN_CELL ? options.minCell : options.minKeyCell))
                     return usageError(PROGRAM, "--%s '%s' is not a length from %g to %g mm",
                                       choice == MIN_CELL ? "min-cell" : "min-key-cell", optarg,
                                       MIN_CELL_LOW_MM, MIN_CELL_HIGH_MM);

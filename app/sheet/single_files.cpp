@@ -10,9 +10,8 @@
 namespace spanwright {
 
 bool readCell(const char* program, const char* text, SingleOptions& options) {
-    // A plain decimal number, as --time-limit takes its seconds.
     double millimetres = 0;
-    if (readSeconds(text, MAX_CELL_MM, millimetres) && millimetres >= MIN_CELL_MM) {
+    if (readDecimal(text, MIN_CELL_MM, MAX_CELL_MM, millimetres)) {
         options.cellMm = millimetres;
         options.cellGiven = true;
         return true;
