@@ -114,9 +114,15 @@ bool writePngPage(std::FILE* out, const Book& book, const BookPlan& plan, const 
                   int dpi, std::string& error) {
     StreamSink sink{out};
     const double scale = dpi / 72.0;
-    const Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24,
-                                                     int(std::lround(plan.paper.width * scale)),
-                                                     int(std::lround(plan.paper.height * scale))));
+    const long width = std::lround(plan.paper.width * scale);
+    const long height = std::lround(plan.paper.height * scale);
+    // The page is drawn whole in memory first: 4 bytes a pixel.
+    if (width > MAX_IMAGE_PIXELS || height > MAX_IMAGE_PIXELS) {
+        error = "the page would be " + std::to_string(width) + " x " + std::to_string(height) +
+                " pixels, more than " + std::to_string(MAX_IMAGE_PIXELS) + " a side";
+        return false;
+    }
+    const Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, int(width), int(height)));
     {
         const Context cr(cairo_create(surface.get()));
         cairo_scale(cr.get(), scale, scale);

@@ -186,12 +186,148 @@ void drawNoAnswer(cairo_t* cr, const TilePlan& tile, KeyVerdict verdict) {
 
 void drawTile(cairo_t* cr, const Book& book, const TilePlan& tile, PageKind kind) {
     const SheetPuzzle& entry = book.puzzles[std::size_t(tile.puzzle - book.first)];
-    drawBoard(cr, entry, tile, kind, book.dots);
+    if (kind == PageKind::Proof) {
+        // The puzzle on the left, its solution to its right, as the layout planned.
+        TilePlan half = tile;
+        half.board.width = entry.puzzle.width * tile.cell;
+        drawBoard(cr, entry, half, PageKind::Puzzles, book.dots);
+        half.board.x += (entry.puzzle.width + PROOF_GAP) * tile.cell;
+        drawBoard(cr, entry, half, PageKind::Key, book.dots);
+    } else {
+        drawBoard(cr, entry, tile, kind, book.dots);
+    }
     cairo_save(cr);
     const double size = kind == PageKind::Key ? KEY_CAPTION_FONT : PUZZLE_CAPTION_FONT;
     showCaption(cr, book.caption.fill(entry), size, tile.caption.x + tile.caption.width / 2,
                 tile.caption.y + tile.caption.height - 5, tile.caption.width);
     cairo_restore(cr);
+}
+
+/// Sets `text` in lines no wider than `width` from `y` down, breaking between words; returns
+/// where the next line would go.
+double showParagraph(cairo_t* cr, const std::string& text, double size, double x, double y,
+                     double width) {
+    selectFont(cr, false, size);
+    const double leading = 1.45 * size;
+    std::string line;
+    std::size_t at = 0;
+    const auto flush = [&] {
+        cairo_move_to(cr, x, y + size);
+        cairo_show_text(cr, line.c_str());
+        y += leading;
+        line.clear();
+    };
+    while (at < text.size()) {
+        std::size_t end = text.find(' ', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(at, end - at);
+        const std::string longer = line.empty() ? word : line + " " + word;
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr, longer.c_str(), &extents);
+        if (extents.x_advance > width && !line.empty()) {
+            flush();
+            line = word;
+        } else {
+            line = longer;
+        }
+        at = end + 1;
+    }
+    if (!line.empty()) flush();
+    return y;
+}
+
+constexpr double TITLE_FONT = 30.0;
+constexpr double BODY_FONT = 11.0;
+
+// The rules in a few sentences, for a reader who has never met the puzzle.
+constexpr const char* RULES[] = {
+    "Every circle is an island, and its number says how many bridges end at it.",
+    "Join the islands with bridges that run straight across or straight down, over water, "
+    "from one island to the next. Two islands are joined by one bridge or two, never more, "
+    "and no bridge crosses another or runs over an island.",
+    "The puzzle is solved when every island has exactly its number of bridges and all the "
+    "islands are linked into one group, so that you could walk from any island to any other.",
+    "Start with what is certain: an island of 8 takes two bridges each way, and a 4 in a "
+    "corner two to each of its neighbours. Every puzzle here has one solution, found by "
+    "reasoning alone, without guessing.",
+};
+
+void drawTitlePage(cairo_t* cr, const Book& book, const PagePlan& page) {
+    const Rect body = bodyOf(page);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    const double centre = body.x + body.width / 2;
+    // The title a third of the way down, set smaller to fit rather than broken.
+    showCentred(cr, book.titlePage, true, TITLE_FONT, centre, body.y + body.height / 3, body.width);
+    if (!book.titleNote.empty()) {
+        cairo_set_source_rgb(cr, CAPTION_GREY, CAPTION_GREY, CAPTION_GREY);
+        showCentred(cr, book.titleNote, false, 2 * PUZZLE_CAPTION_FONT / 1.5, centre,
+                    body.y + body.height / 3 + 2 * TITLE_FONT, body.width);
+    }
+}
+
+void drawRulesPage(cairo_t* cr, const Book& book, const PagePlan& page) {
+    const Rect body = bodyOf(page);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    double y = body.y + 6;
+    for (const char* paragraph : RULES)
+        y = showParagraph(cr, paragraph, BODY_FONT, body.x, y, body.width) + 0.6 * BODY_FONT;
+    // The example blank and solved side by side, as large as the room left allows, in the
+    // tiles and captions of the book's own pages.
+    const Puzzle& puzzle = book.example.puzzle;
+    if (puzzle.width == 0) return;
+    const double gap = 36.0;
+    const double captionRoom = 24.0;
+    const double room = body.y + body.height - y - captionRoom - 12;
+    const double cell = std::max(0.0, std::min({MAX_CELL, (body.width - gap) / (2.0 * puzzle.width),
+                                                room / puzzle.height, 11.0 * POINTS_PER_MM}));
+    const double width = puzzle.width * cell;
+    const double left = body.x + (body.width - 2 * width - gap) / 2;
+    const double top = y + 12;
+    const char* const captions[] = {"The puzzle", "Solved"};
+    for (int side = 0; side < 2; ++side) {
+        TilePlan tile;
+        tile.cell = cell;
+        tile.board = Rect{left + side * (width + gap), top, width, puzzle.height * cell};
+        drawBoard(cr, book.example, tile, side == 0 ? PageKind::Puzzles : PageKind::Key, book.dots);
+        cairo_set_source_rgb(cr, CAPTION_GREY, CAPTION_GREY, CAPTION_GREY);
+        showCentred(cr, captions[side], false, PUZZLE_CAPTION_FONT, tile.board.x + width / 2,
+                    tile.board.y + tile.board.height + captionRoom - 6, width + gap);
+    }
+}
+
+void drawContentsPage(cairo_t* cr, const Book& book, const PagePlan& page) {
+    const Rect body = bodyOf(page);
+    selectFont(cr, false, BODY_FONT + 1);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    const double indent = body.width / 8;
+    const double right = body.x + body.width - indent;
+    for (int k = 0; k < page.lines; ++k) {
+        const std::size_t at = std::size_t(page.firstLine + k);
+        if (at >= book.contents.size()) break;
+        const Book::ContentsLine& line = book.contents[at];
+        const double baseline = body.y + (k + 1) * CONTENTS_LINE;
+        const std::string number = std::to_string(line.page);
+        cairo_text_extents_t text;
+        cairo_text_extents_t digits;
+        cairo_text_extents(cr, line.text.c_str(), &text);
+        cairo_text_extents(cr, number.c_str(), &digits);
+        cairo_move_to(cr, body.x + indent, baseline);
+        cairo_show_text(cr, line.text.c_str());
+        cairo_move_to(cr, right - digits.x_advance, baseline);
+        cairo_show_text(cr, number.c_str());
+        // Dot leaders from the text to the page number, on a common pitch so that the dots
+        // of every line stand in columns.
+        const double pitch = 6.0;
+        cairo_set_source_rgb(cr, DOT_GREY, DOT_GREY, DOT_GREY);
+        const double from = body.x + indent + text.x_advance + pitch;
+        for (double x = body.x + indent + pitch * std::ceil((from - body.x - indent) / pitch);
+             x < right - digits.x_advance - pitch; x += pitch) {
+            cairo_new_sub_path(cr);
+            cairo_arc(cr, x, baseline - 1, 0.7, 0, 2 * PI);
+        }
+        cairo_fill(cr);
+        cairo_set_source_rgb(cr, 0, 0, 0);
+    }
 }
 
 }  // namespace
@@ -201,12 +337,15 @@ std::string captionOf(const SheetPuzzle& entry) {
 }
 
 std::string headingOf(const Book& book, const PagePlan& page) {
-    if (page.kind == PageKind::Blank) return "";
+    if (page.kind == PageKind::Blank || page.kind == PageKind::Title) return "";
+    if (page.kind == PageKind::Rules) return "How to play";
+    if (page.kind == PageKind::Contents) return "Contents";
     const std::size_t section = std::size_t(page.section);
     const std::string& name = section < book.sections.size() && !book.sections[section].empty()
                                   ? book.sections[section]
                                   : book.title;
     if (page.kind == PageKind::Puzzles) return name;
+    if (page.kind == PageKind::Proof) return name.empty() ? "Proof" : name + " \u2014 Proof";
     return name.empty() ? "Solutions" : name + " \u2014 Solutions";
 }
 
@@ -225,9 +364,14 @@ void drawPage(cairo_t* cr, const Book& book, const BookPlan& /*plan*/, const Pag
     if (!heading.empty())
         showCentred(cr, heading, true, HEADING_FONT, page.heading.x + page.heading.width / 2,
                     page.heading.y + HEADING_FONT, page.heading.width);
-    showCentred(cr, std::to_string(page.number), false, FOOTER_FONT,
-                page.footer.x + page.footer.width / 2, page.footer.y + page.footer.height - 2,
-                page.footer.width);
+    // A title page counts in the numbering but, as in any book, shows no number.
+    if (page.kind != PageKind::Title)
+        showCentred(cr, std::to_string(page.number), false, FOOTER_FONT,
+                    page.footer.x + page.footer.width / 2, page.footer.y + page.footer.height - 2,
+                    page.footer.width);
+    if (page.kind == PageKind::Title) drawTitlePage(cr, book, page);
+    if (page.kind == PageKind::Rules) drawRulesPage(cr, book, page);
+    if (page.kind == PageKind::Contents) drawContentsPage(cr, book, page);
 
     for (const TilePlan& tile : page.tiles)
         drawTile(cr, book, tile, page.kind);

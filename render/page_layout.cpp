@@ -142,6 +142,107 @@ PagePlan blankPage(int number) {
     return page;
 }
 
+PagePlan frontPage(const LayoutOptions& options, PageKind kind, int number) {
+    PagePlan page;
+    page.kind = kind;
+    page.number = number;
+    const BookPlan frame = bookFrame(options);
+    const double dx = shiftOf(options, number);
+    page.heading = shifted(frame.heading, dx);
+    page.footer = shifted(frame.footer, dx);
+    return page;
+}
+
+Rect bodyOf(const PagePlan& page) {
+    const double top = page.heading.y + page.heading.height;
+    return Rect{page.heading.x, top, page.heading.width, page.footer.y - top};
+}
+
+int contentsLinesPerPage(const LayoutOptions& options) {
+    return std::max(1, int(contentArea(options).height / CONTENTS_LINE));
+}
+
+BoardSize proofExtent(BoardSize board) {
+    return BoardSize{2 * board.width + PROOF_GAP, board.height};
+}
+
+std::vector<int> prefixPages(const LayoutOptions& options, PageKind kind,
+                             const std::vector<BoardSize>& boards) {
+    std::vector<int> pages{0};
+    PageStream stream(options, kind, 1);
+    PagePlan page;
+    for (const BoardSize board : boards) {
+        stream.add(board, page);
+        pages.push_back(stream.pages());
+    }
+    return pages;
+}
+
+PageFit fitToPages(const std::vector<SectionBoards>& sections, int frontPages, int padTo,
+                   int target) {
+    // The pages of each section's first k puzzles, puzzle (or proof) and key pages together.
+    std::vector<std::vector<int>> pagesOf;
+    for (const SectionBoards& section : sections) {
+        const LayoutOptions& options = section.options;
+        std::vector<int> pages = prefixPages(
+            options, options.proof ? PageKind::Proof : PageKind::Puzzles, section.boards);
+        if (options.key && !options.proof) {
+            const std::vector<int> key = prefixPages(options, PageKind::Key, section.boards);
+            for (std::size_t k = 0; k < pages.size(); ++k)
+                pages[k] += key[k];
+        }
+        pagesOf.push_back(std::move(pages));
+    }
+    std::vector<int> counts;
+    for (const SectionBoards& section : sections)
+        counts.push_back(section.boards.empty() ? 0 : 1);
+    const auto total = [&] {
+        int pages = frontPages;
+        for (std::size_t s = 0; s < sections.size(); ++s)
+            pages += pagesOf[s][std::size_t(counts[s])];
+        return pages + paddingPages(pages, padTo);
+    };
+    PageFit fit;
+    fit.fewest = total();
+    // One puzzle more at a time, to the section furthest below its share (the divisor
+    // method of Sainte-Lague): no section's count ever falls as the book grows, so the page
+    // count only grows, and every count the files allow is passed through.
+    for (;;) {
+        const int pages = total();
+        if (pages == target) {
+            fit.met = true;
+            fit.counts = counts;
+        } else if (pages < target) {
+            fit.below = pages;
+        } else if (fit.above == 0) {
+            fit.above = pages;
+        }
+        fit.most = pages;
+        if (pages > target) break;
+        std::size_t next = sections.size();
+        double best = -1;
+        for (std::size_t s = 0; s < sections.size(); ++s) {
+            const std::size_t size = sections[s].boards.size();
+            if (std::size_t(counts[s]) >= size) continue;
+            const double priority = double(size) / (2.0 * counts[s] + 1.0);
+            if (priority > best) {
+                best = priority;
+                next = s;
+            }
+        }
+        if (next == sections.size()) break;
+        ++counts[next];
+    }
+    if (fit.most < target || fit.above == 0) {
+        // Every puzzle went in: the most is the whole book's.
+        std::fill(counts.begin(), counts.end(), 0);
+        for (std::size_t s = 0; s < sections.size(); ++s)
+            counts[s] = int(sections[s].boards.size());
+        fit.most = total();
+    }
+    return fit;
+}
+
 BookPlan bookFrame(const LayoutOptions& options) {
     BookPlan book;
     book.paper = options.paper;
@@ -160,8 +261,10 @@ BookPlan layOutSections(const std::vector<SectionBoards>& sections, int firstPag
             const SectionBoards& section = sections[s];
             const int first = boards;
             boards += int(section.boards.size());
-            if (kind == PageKind::Key && !section.options.key) continue;
-            PageStream stream(section.options, kind, firstPage + int(book.pages.size()), int(s),
+            if (kind == PageKind::Key && (!section.options.key || section.options.proof)) continue;
+            const PageKind shown =
+                kind == PageKind::Puzzles && section.options.proof ? PageKind::Proof : kind;
+            PageStream stream(section.options, shown, firstPage + int(book.pages.size()), int(s),
                               first);
             PagePlan page;
             for (const BoardSize board : section.boards)
@@ -191,6 +294,7 @@ PageStream::PageStream(const LayoutOptions& options, PageKind kind, int firstPag
 // Boards join the open page in order for as long as they fit; a page's tiles are all of one
 // size, set by its largest board. A board alone always fits.
 bool PageStream::add(BoardSize board, PagePlan& page) {
+    if (kind_ == PageKind::Proof) board = proofExtent(board);
     const BoardSize extent{std::max(extent_.width, board.width),
                            std::max(extent_.height, board.height)};
     const bool closes = !members_.empty() && capacityOf(extent) < int(members_.size()) + 1;
@@ -210,6 +314,12 @@ bool PageStream::finish(PagePlan& page) {
 
 int PageStream::askedFor(BoardSize extent) const {
     const int side = std::max(extent.width, extent.height);
+    if (kind_ == PageKind::Proof) {
+        // Half as many pairs as puzzles alone: each takes the room of two boards.
+        if (options_.perPage > 0) return options_.perPage;
+        return std::max(
+            1, defaultPerPage(std::max((extent.width - PROOF_GAP) / 2, extent.height)) / 2);
+    }
     const int puzzles = options_.perPage > 0 ? options_.perPage : defaultPerPage(side);
     if (kind_ != PageKind::Key) return puzzles;
     return options_.keyPerPage > 0 ? options_.keyPerPage : 2 * puzzles;

@@ -37,6 +37,10 @@ constexpr PaperSize paperSize(Paper paper) {
 inline constexpr double MIN_PAPER_MM = 50;
 inline constexpr double MAX_PAPER_MM = 1200;
 
+/// The longest side of any PNG image, a page or a single puzzle: A3 at 600 dpi and a 125 x 125
+/// board at 6 mm a cell and 300 dpi fit, and the image buffer stays under 400 MB.
+inline constexpr int MAX_IMAGE_PIXELS = 10000;
+
 /// Reads a sheet: a4, letter, a5, 6x9in (in any letter case) or WIDTHxHEIGHTmm with each side
 /// from MIN_PAPER_MM to MAX_PAPER_MM ("170x240mm", decimals allowed); false for anything else.
 bool readPaper(const std::string& text, PaperSize& paper);
@@ -78,8 +82,9 @@ struct TilePlan {
 };
 
 /// Puzzle pages, answer key pages, and the blank pages that pad a book to a multiple of
-/// pages (no number, nothing drawn).
-enum class PageKind { Puzzles, Key, Blank };
+/// pages (no number, nothing drawn); proof pages show each puzzle beside its solution; the
+/// front matter is a title page, a page of rules and the contents.
+enum class PageKind { Puzzles, Key, Blank, Proof, Title, Rules, Contents };
 
 struct PagePlan {
     PageKind kind = PageKind::Puzzles;
@@ -95,6 +100,9 @@ struct PagePlan {
     int asked = 0;
     int fitted = 0;
     BoardSize extent;  ///< the largest width and height among the page's boards
+    /// A contents page: the lines of the contents it shows.
+    int firstLine = 0;
+    int lines = 0;
 };
 
 /// The whole book: sheet size, the bands of an odd page, and the pages in order, puzzle
@@ -117,6 +125,7 @@ struct LayoutOptions {
     double gutter = 0;  ///< added to the inside margin
     double minCell = MIN_PUZZLE_CELL;
     double minKeyCell = MIN_KEY_CELL;
+    bool proof = false;  ///< puzzle pages are proof pages (each puzzle beside its solution)
 };
 
 /// One section of a book: its layout and its boards, in order.
@@ -131,6 +140,43 @@ int paddingPages(int pages, int padTo);
 /// A blank page with the given number.
 PagePlan blankPage(int number);
 
+/// A page of the front matter (a title, rules or contents page) with its bands.
+PagePlan frontPage(const LayoutOptions& options, PageKind kind, int number);
+
+/// The room between a page's heading and its footer: where front matter is set.
+Rect bodyOf(const PagePlan& page);
+
+/// Lines of the contents a page holds.
+int contentsLinesPerPage(const LayoutOptions& options);
+inline constexpr double CONTENTS_LINE = 20.0;
+
+/// A proof tile holds the puzzle and, PROOF_GAP cells to its right, its solution: laid out
+/// as one board of this size. Two cells keep the two apart at a glance.
+inline constexpr int PROOF_GAP = 2;
+BoardSize proofExtent(BoardSize board);
+
+/// The pages the first k boards of a section take, for every k from 0 to all of them, on
+/// pages of `kind`.
+std::vector<int> prefixPages(const LayoutOptions& options, PageKind kind,
+                             const std::vector<BoardSize>& boards);
+
+/// How many puzzles each section gives a book of an exact page count.
+struct PageFit {
+    bool met = false;
+    std::vector<int> counts;  ///< puzzles of each section, when met
+    int fewest = 0;           ///< the pages of the smallest book (a puzzle from each section)
+    int most = 0;             ///< the pages of the book of every puzzle
+    int below = 0;            ///< the nearest page count under the target that can be had; 0 none
+    int above = 0;            ///< the nearest page count over it; 0 for none
+};
+
+/// Chooses how many puzzles each section gets, the first ones of each in order, so that
+/// the book (`frontPages` before the puzzles, the key or proof as the sections' options
+/// say, blank pages to a multiple of `padTo`) has exactly `target` pages: as many puzzles
+/// as fit, shared in the proportions of the sections' sizes as far as whole puzzles allow,
+/// at least one from each section.
+PageFit fitToPages(const std::vector<SectionBoards>& sections, int frontPages, int padTo,
+                   int target);
 /// Puzzles a page when none is asked for: by the longer side of the largest board.
 int defaultPerPage(int side);
 

@@ -34,6 +34,7 @@ struct SheetPuzzle {
     KeySolution key;    ///< read only when the book has a key
     std::string level;  ///< the level word of the caption ("medium"); empty for none
     double score = 0;   ///< the difficulty score; only with a level
+    long day = NO_DAY;  ///< the day the puzzle is for (--date), or NO_DAY
 };
 
 /// Everything the pages show besides the layout.
@@ -48,6 +49,18 @@ struct Book {
     std::vector<std::string> sections;
     bool dots = true;  ///< a faint dot at each water cell, to help count cells
     CaptionTemplate caption;
+
+    // The front matter.
+    std::string titlePage;  ///< the text of the title page
+    std::string titleNote;  ///< a line under it: what the book holds
+    /// A line of the contents: a part of the book and the page it starts on.
+    struct ContentsLine {
+        std::string text;
+        int page = 0;
+    };
+    std::vector<ContentsLine> contents;
+    /// The small puzzle of the rules page, with its solution in `key`.
+    SheetPuzzle example;
 };
 
 }  // namespace spanwright

@@ -16,9 +16,6 @@ namespace spanwright {
 
 /// White space on each side of the board, enough for the ring of an edge island.
 inline constexpr double SINGLE_MARGIN_MM = 2.0;
-/// The longest side of a PNG image: a 125 x 125 board at 6 mm a cell and 300 dpi fits,
-/// and the image buffer stays under 400 MB.
-inline constexpr int MAX_IMAGE_PIXELS = 10000;
 
 /// How one board is drawn alone.
 struct SingleImage {

@@ -226,7 +226,7 @@ TEST(Caption, TemplatesFillTheirFields) {
         {"{number}: {width}x{height} {level} {score} g{grade}",
          "hard",
          {"#12", ": 12x15 hard 7.5 g4"}},
-        {"{level}/{score}/", "", {"//"}},
+        {"{level}/{score}/", "", {}},
         {"{number}{number}", "", {"#12", "#12"}},
         {"plain", "", {"plain"}},
         {"", "", {}},

@@ -1,7 +1,6 @@
 // Printable puzzle pages: the problems of one or more files laid out a few to a page,
-// numbered, sized and rated by level, with an optional answer key, as PDF, SVG or PNG.
-#include <getopt.h>
-
+// numbered, sized and rated by level, with optional front matter and an answer key, as PDF,
+// SVG or PNG.
 #include <algorithm>
 #include <cerrno>
 #include <cstdarg>
@@ -15,427 +14,26 @@
 
 #include "app/cli/program.h"
 #include "app/sheet/sheet_input.h"
+#include "app/sheet/sheet_options.h"
 #include "app/sheet/sheet_output.h"
 #include "app/sheet/single_files.h"
 #include "exact/exact_solver.h"
 #include "explain/explain.h"
+#include "puzzle/problem_line.h"
 #include "render/answer_key.h"
 #include "render/book_writer.h"
 #include "render/page_layout.h"
 
 namespace {
 
-using spanwright::usageError;
+using spanwright::sheet::Options;
+using spanwright::sheet::PROGRAM;
+using spanwright::sheet::Section;
 
-constexpr const char* PROGRAM = "spanwright-sheet";
-constexpr long MAX_PER_PAGE = 30;
-constexpr long MIN_DPI = 30;
-constexpr long MAX_DPI = 600;
-constexpr long DEFAULT_DPI = 150;
-// A bound on the work and disk one run can take: 2,000 pages hold 12,000 small puzzles, and
-// at the largest resolution take about 40 minutes of CPU and 400 MB of PNG files.
-constexpr long MAX_PAGES = 1000000;
-constexpr long DEFAULT_MAX_PAGES = 2000;
-
-/// Where the files of a section go, as the options before them set it.
-struct Section {
-    std::string heading;
-    long perPage = 0;
-    long keyPerPage = 0;
-};
-
-// Lengths on the page, in millimetres.
-constexpr double MAX_MARGIN_MM = 100;
-constexpr double MIN_CELL_LOW_MM = 1;
-constexpr double MIN_CELL_HIGH_MM = 20;
-constexpr double DEFAULT_MIN_CELL_MM = 5;
-constexpr double DEFAULT_MIN_KEY_CELL_MM = 3;
-// The least room left for tiles once the margins, the gutter and the bands of the heading
-// and the page number (about 20 mm together) are taken.
-constexpr double MIN_CONTENT_MM = 40;
-constexpr double BANDS_MM = 20;
-constexpr long MAX_FIRST = 1000000;
-constexpr long MAX_PAD_TO = 64;
-
-struct Options {
-    bool solutions = false;
-    bool strict = false;
-    spanwright::PaperSize paper = spanwright::paperSize(spanwright::Paper::A4);
-    double margin = -1;  ///< in mm; below 0 for the default of the paper
-    double gutter = 0;
-    double minCell = DEFAULT_MIN_CELL_MM;
-    double minKeyCell = DEFAULT_MIN_KEY_CELL_MM;
-    long firstNumber = 1;
-    long firstPage = 1;
-    long padTo = 1;
-    std::string title;
-    spanwright::CaptionTemplate caption;
-    long dpi = DEFAULT_DPI;
-    long maxPages = DEFAULT_MAX_PAGES;
-    double timeLimit = spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS;
-    bool dots = true;
-    std::string output;
-    std::vector<Section> sections;
-    std::vector<std::string> files;
-    std::vector<int> fileSections;  ///< the section of each file
-    spanwright::SingleOptions single;
-};
-
-void printHelp() {
-    std::printf(
-        "Usage: %s [OPTION]... -o OUT [SECTION OPTION]... FILE...\n"
-        "Lay out the problems of the FILEs (\"-\" for standard input) as printable pages:\n"
-        "numbered puzzles, a few to a page, with an optional answer key at the back.\n"
-        "The extension of OUT chooses the format: .pdf writes one document; .svg and .png\n"
-        "write one file a page, OUT itself for a single page, OUT-1, OUT-2, ... otherwise\n"
-        "(book-1.svg for book.svg).\n"
-        "\n"
-        "Section options apply to the FILEs after them until changed (after the last FILE,\n"
-        "to the last section). Each --section, and each change of density between two\n"
-        "FILEs, starts a new section on a new page; its key pages start a new page too.\n"
-        "      --section TEXT   the heading of the section's pages (default: the title)\n"
-        "  -n, --per-page N     at most N puzzles a page, 1 to %ld (default: 6 of side 10 or\n"
-        "                       less, 4 of side 15, 2 of side 20, 1 of larger boards)\n"
-        "      --key-per-page N at most N solutions a key page, 1 to %ld (default: twice\n"
-        "                       the puzzles a page), in a grid without gaps\n"
-        "\n"
-        "Book options:\n"
-        "  -o, --output OUT     where to write the pages (required)\n"
-        "  -s, --solutions      add answer key pages after the puzzles\n"
-        "      --strict         write nothing when a puzzle has no single solution or\n"
-        "                       deduction cannot solve it (without it, the key marks\n"
-        "                       puzzles without a single solution and goes on)\n"
-        "  -t, --title TEXT     the heading of pages without a section heading, and the\n"
-        "                       PDF's title (default title: the name of OUT)\n"
-        "      --caption TEMPLATE\n"
-        "                       the line under each board, with fields {number}, {width},\n"
-        "                       {height}, {level}, {grade} and {score} (default\n"
-        "                       \"{number} \u00B7 {width} \u00D7 {height} \u00B7 {level}\")\n"
-        "      --first-number N number the puzzles from N (default 1)\n"
-        "      --first-page N   number the pages from N (default 1)\n"
-        "      --pad-to K       add blank pages to make the page count a multiple of K,\n"
-        "                       1 to %ld\n"
-        "  -p, --paper SIZE     a4 (default), letter, a5, 6x9in, or WxHmm (%g to %g mm)\n"
-        "      --margin MM      the margin on every side (default 15, 12 on sheets\n"
-        "                       narrower than 180 mm)\n"
-        "      --gutter MM      more inside margin for binding: on the left of odd pages,\n"
-        "                       the right of even ones (default 0)\n"
-        "      --min-cell MM    the smallest cell of a puzzle (default %g); a page takes\n"
-        "                       fewer puzzles rather than go below it, and says so\n"
-        "      --min-key-cell MM\n"
-        "                       the smallest cell of a key board (default %g)\n"
-        "  -r, --dpi N          resolution of PNG pages, %ld to %ld (default %ld)\n"
-        "      --no-dots        leave out the faint dot in each empty cell\n"
-        "      --max-pages N    write nothing when the book would have more than N pages,\n"
-        "                       1 to %ld (default %ld)\n"
-        "      --time-limit SECONDS\n"
-        "                       give up the exact search for a key solution after SECONDS\n"
-        "                       a puzzle (default %g, 0 for no limit); the key tile then\n"
-        "                       says it was not decided\n"
-        "\n"
-        "Single puzzles for print layout, cropped to the board without title, caption or\n"
-        "page number, numbered before the extension of OUT: sun.png gives sun-01.png,\n"
-        "sun-02.png, ... and the solutions sun-01-solution.png, ... (no --paper,\n"
-        "--per-page or --title; --max-pages counts files).\n"
-        "      --one-per-file   write each puzzle as a file of its own; with --solutions\n"
-        "                       each solution beside it; PNG at --dpi (default %ld) with\n"
-        "                       its resolution, PDF and SVG sized in millimetres\n"
-        "      --key-only       with --one-per-file, write only the solutions\n"
-        "      --cell MM        cell size in millimetres, %g to %g (default %g)\n"
-        "      --strict         as for a book: no file is written when a puzzle is unfit\n"
-        "\n"
-        "  -h, --help           show this help and exit\n"
-        "  -V, --version        show the version and exit\n"
-        "\n"
-        "Exit status: 0 when the pages were written, 1 when a file could not be read or\n"
-        "written or --strict refused a puzzle, 2 for a usage error.\n",
-        PROGRAM, MAX_PER_PAGE, 2 * MAX_PER_PAGE, MAX_PAD_TO, spanwright::MIN_PAPER_MM,
-        spanwright::MAX_PAPER_MM, DEFAULT_MIN_CELL_MM, DEFAULT_MIN_KEY_CELL_MM, MIN_DPI, MAX_DPI,
-        DEFAULT_DPI, MAX_PAGES, DEFAULT_MAX_PAGES, spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS,
-        spanwright::DEFAULT_SINGLE_DPI, spanwright::MIN_CELL_MM, spanwright::MAX_CELL_MM,
-        spanwright::DEFAULT_CELL_MM);
-}
-
-/// Text that cairo can set: valid UTF-8 without control characters or noncharacters
-/// (U+FDD0 to U+FDEF and the last two code points of every plane), which cairo refuses as
-/// invalid. Anything else would
-/// put the drawing into an error state, or print as boxes.
-bool isPrintableText(const std::string& text) {
-    for (std::size_t i = 0; i < text.size();) {
-        char32_t code = 0;
-        const int length = spanwright::utf8Sequence(text, i, code);
-        if (length == 0 || code < 0x20 || (code >= 0x7F && code < 0xA0)) return false;
-        if ((code >= 0xFDD0 && code <= 0xFDEF) || (code & 0xFFFE) == 0xFFFE) return false;
-        i += std::size_t(length);
-    }
-    return true;
-}
-
-/// The options that shape the sections, read in the order they come: each applies to the
-/// FILEs after it, and a change starts a new section at the next FILE.
-class SectionReader {
-  public:
-    explicit SectionReader(Options& options) : options_(options) {}
-
-    void heading(const char* text) {
-        current_.heading = text;
-        changed_ |= HEADING;
-        fresh_ = true;
-    }
-    void perPage(long value) {
-        fresh_ = fresh_ || value != current_.perPage;
-        current_.perPage = value;
-        changed_ |= PER_PAGE;
-    }
-    void keyPerPage(long value) {
-        fresh_ = fresh_ || value != current_.keyPerPage;
-        current_.keyPerPage = value;
-        changed_ |= KEY_PER_PAGE;
-    }
-    void file(const char* path) {
-        if (fresh_ || options_.sections.empty()) options_.sections.push_back(current_);
-        fresh_ = false;
-        changed_ = 0;
-        options_.files.emplace_back(path);
-        options_.fileSections.push_back(int(options_.sections.size()) - 1);
-    }
-    /// Options after the last FILE apply to the last section, as a command line with one
-    /// section reads them wherever they stand.
-    void finish() {
-        if (options_.sections.empty()) return;
-        Section& last = options_.sections.back();
-        if (changed_ & HEADING) last.heading = current_.heading;
-        if (changed_ & PER_PAGE) last.perPage = current_.perPage;
-        if (changed_ & KEY_PER_PAGE) last.keyPerPage = current_.keyPerPage;
-    }
-
-  private:
-    enum : unsigned { HEADING = 1, PER_PAGE = 2, KEY_PER_PAGE = 4 };
-    Options& options_;
-    Section current_;
-    bool fresh_ = true;
-    unsigned changed_ = 0;
-};
-
-/// Checks the lengths against the sheet once all are known; -1 when they fit.
-int checkRoom(Options& options) {
-    if (options.margin < 0)
-        options.margin = spanwright::defaultMargin(options.paper) / spanwright::POINTS_PER_MM;
-    const double width = options.paper.width / spanwright::POINTS_PER_MM;
-    const double height = options.paper.height / spanwright::POINTS_PER_MM;
-    if (width - 2 * options.margin - options.gutter < MIN_CONTENT_MM ||
-        height - 2 * options.margin - BANDS_MM < MIN_CONTENT_MM)
-        return usageError(PROGRAM,
-                          "--margin %g and --gutter %g leave less than %g mm for puzzles on a "
-                          "sheet of %.0f x %.0f mm",
-                          options.margin, options.gutter, MIN_CONTENT_MM, width, height);
-    return -1;
-}
-
-/// Reads the command line into `options`; returns -1 to go on, or the exit status.
-int parseOptions(int argc, char** argv, Options& options) {
-    enum {
-        NO_DOTS = 256,
-        MAX_PAGES_OPTION,
-        TIME_LIMIT,
-        SECTION,
-        KEY_PER_PAGE,
-        STRICT,
-        CAPTION,
-        FIRST_NUMBER,
-        FIRST_PAGE,
-        PAD_TO,
-        MARGIN,
-        GUTTER,
-        MIN_CELL,
-        MIN_KEY_CELL,
-        ONE_PER_FILE,
-        KEY_ONLY,
-        CELL,
-    };
-    static const option longOptions[] = {
-        {"output", required_argument, nullptr, 'o'},
-        {"solutions", no_argument, nullptr, 's'},
-        {"paper", required_argument, nullptr, 'p'},
-        {"per-page", required_argument, nullptr, 'n'},
-        {"title", required_argument, nullptr, 't'},
-        {"dpi", required_argument, nullptr, 'r'},
-        {"no-dots", no_argument, nullptr, NO_DOTS},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {"max-pages", required_argument, nullptr, MAX_PAGES_OPTION},
-        {"time-limit", required_argument, nullptr, TIME_LIMIT},
-        // The book.
-        {"section", required_argument, nullptr, SECTION},
-        {"key-per-page", required_argument, nullptr, KEY_PER_PAGE},
-        {"strict", no_argument, nullptr, STRICT},
-        {"caption", required_argument, nullptr, CAPTION},
-        {"first-number", required_argument, nullptr, FIRST_NUMBER},
-        {"first-page", required_argument, nullptr, FIRST_PAGE},
-        {"pad-to", required_argument, nullptr, PAD_TO},
-        {"margin", required_argument, nullptr, MARGIN},
-        {"gutter", required_argument, nullptr, GUTTER},
-        {"min-cell", required_argument, nullptr, MIN_CELL},
-        {"min-key-cell", required_argument, nullptr, MIN_KEY_CELL},
-        // Single puzzles.
-        {"one-per-file", no_argument, nullptr, ONE_PER_FILE},
-        {"key-only", no_argument, nullptr, KEY_ONLY},
-        {"cell", required_argument, nullptr, CELL},
-        {nullptr, 0, nullptr, 0},
-    };
-    opterr = 0;
-    SectionReader sections(options);
-    long number = 0;
-    for (;;) {
-        // A leading '-' hands FILEs over in their place among the options, as the section
-        // options before a FILE apply to it.
-        // The front end runs on one thread; getopt's shared state is safe here.
-        // NOLINTNEXTLINE(concurrency-mt-unsafe)
-        const int choice = getopt_long(argc, argv, "-:o:sp:n:t:r:hV", longOptions, nullptr);
-        if (choice == -1) break;
-        switch (choice) {
-            case 1:
-                sections.file(optarg);
-                break;
-            case 'o':
-                options.output = optarg;
-                break;
-            case 's':
-                options.solutions = true;
-                break;
-            case 'p':
-                options.single.pageOption = "--paper";
-                if (!spanwright::readPaper(optarg, options.paper))
-                    return usageError(PROGRAM,
-                                      "--paper '%s' is none of a4, letter, a5, 6x9in or WxHmm "
-                                      "with sides of %g to %g mm",
-                                      optarg, spanwright::MIN_PAPER_MM, spanwright::MAX_PAPER_MM);
-                break;
-            case 'n':
-                options.single.pageOption = "--per-page";
-                if (!spanwright::readNumber(optarg, 1, MAX_PER_PAGE, number))
-                    return usageError(PROGRAM, "--per-page '%s' is not a number from 1 to %ld",
-                                      optarg, MAX_PER_PAGE);
-                sections.perPage(number);
-                break;
-            case KEY_PER_PAGE:
-                options.single.pageOption = "--key-per-page";
-                if (!spanwright::readNumber(optarg, 1, 2 * MAX_PER_PAGE, number))
-                    return usageError(PROGRAM, "--key-per-page '%s' is not a number from 1 to %ld",
-                                      optarg, 2 * MAX_PER_PAGE);
-                sections.keyPerPage(number);
-                break;
-            case SECTION:
-                options.single.pageOption = "--section";
-                if (!isPrintableText(optarg))
-                    return usageError(PROGRAM,
-                                      "--section is not UTF-8 text without control characters "
-                                      "and noncharacters");
-                sections.heading(optarg);
-                break;
-            case 't':
-                options.single.pageOption = "--title";
-                options.title = optarg;
-                if (!isPrintableText(options.title))
-                    return usageError(PROGRAM,
-                                      "--title is not UTF-8 text without control characters "
-                                      "and noncharacters");
-                break;
-            case CAPTION: {
-                options.single.pageOption = "--caption";
-                std::string fault;
-                if (!isPrintableText(optarg))
-                    return usageError(PROGRAM,
-                                      "--caption is not UTF-8 text without control characters "
-                                      "and noncharacters");
-                if (!options.caption.read(optarg, fault))
-                    return usageError(PROGRAM,
-                                      "--caption: unknown field %s; the fields are {number}, "
-                                      "{width}, {height}, {level}, {grade} and {score}",
-                                      spanwright::printableName(fault).c_str());
-                break;
-            }
-            case STRICT:
-                options.strict = true;
-                break;
-            case FIRST_NUMBER:
-                options.single.pageOption = "--first-number";
-                if (!spanwright::readNumber(optarg, 1, MAX_FIRST, options.firstNumber))
-                    return usageError(PROGRAM, "--first-number '%s' is not a number from 1 to %ld",
-                                      optarg, MAX_FIRST);
-                break;
-            case FIRST_PAGE:
-                options.single.pageOption = "--first-page";
-                if (!spanwright::readNumber(optarg, 1, MAX_FIRST, options.firstPage))
-                    return usageError(PROGRAM, "--first-page '%s' is not a number from 1 to %ld",
-                                      optarg, MAX_FIRST);
-                break;
-            case PAD_TO:
-                options.single.pageOption = "--pad-to";
-                if (!spanwright::readNumber(optarg, 1, MAX_PAD_TO, options.padTo))
-                    return usageError(PROGRAM, "--pad-to '%s' is not a number from 1 to %ld",
-                                      optarg, MAX_PAD_TO);
-                break;
-            case MARGIN:
-            case GUTTER:
-                options.single.pageOption = choice == MARGIN ? "--margin" : "--gutter";
-                if (!spanwright::readDecimal(optarg, 0, MAX_MARGIN_MM,
-                                             choice == MARGIN ? options.margin : options.gutter))
-                    return usageError(PROGRAM, "--%s '%s' is not a length from 0 to %g mm",
-                                      choice == MARGIN ? "margin" : "gutter", optarg,
-                                      MAX_MARGIN_MM);
-                break;
-            case MIN_CELL:
-            case MIN_KEY_CELL:
-                options.single.pageOption = choice == MIN_CELL ? "--min-cell" : "--min-key-cell";
-                if (!spanwright::readDecimal(
-                        optarg, MIN_CELL_LOW_MM, MIN_CELL_HIGH_MM,
-                        choice == MIN_CELL ? options.minCell : options.minKeyCell))
-                    return usageError(PROGRAM, "--%s '%s' is not a length from %g to %g mm",
-                                      choice == MIN_CELL ? "min-cell" : "min-key-cell", optarg,
-                                      MIN_CELL_LOW_MM, MIN_CELL_HIGH_MM);
-                break;
-            case 'r':
-                options.single.dpiGiven = true;
-                if (!spanwright::readNumber(optarg, MIN_DPI, MAX_DPI, options.dpi))
-                    return usageError(PROGRAM, "--dpi '%s' is not a number from %ld to %ld", optarg,
-                                      MIN_DPI, MAX_DPI);
-                break;
-            case NO_DOTS:
-                options.dots = false;
-                break;
-            case MAX_PAGES_OPTION:
-                if (!spanwright::readNumber(optarg, 1, MAX_PAGES, options.maxPages))
-                    return usageError(PROGRAM, "--max-pages '%s' is not a number from 1 to %ld",
-                                      optarg, MAX_PAGES);
-                break;
-            case TIME_LIMIT:
-                if (!spanwright::readTimeLimit(PROGRAM, optarg, options.timeLimit))
-                    return spanwright::USAGE_STATUS;
-                break;
-            case ONE_PER_FILE:
-                options.single.enabled = true;
-                break;
-            case KEY_ONLY:
-                options.single.keyOnly = true;
-                break;
-            case CELL:
-                if (!spanwright::readCell(PROGRAM, optarg, options.single))
-                    return spanwright::USAGE_STATUS;
-                break;
-            default:
-                return spanwright::answerCommonOption(PROGRAM, choice, argv, printHelp);
-        }
-    }
-    for (int i = optind; i < argc; ++i)
-        sections.file(argv[i]);
-    sections.finish();
-    if (options.output.empty()) return usageError(PROGRAM, "no output file: give -o OUT");
-    if (options.files.empty()) return usageError(PROGRAM, "no problem file given");
-    if (const int single = spanwright::checkSingleOptions(PROGRAM, options.single); single >= 0)
-        return single;
-    return checkRoom(options);
-}
+// The worked example of the rules page: small, with a double bridge and an 8, solved by
+// the easiest steps alone.
+constexpr const char* RULES_EXAMPLE =
+    "1/7/7/....2../......./..4.8.4/.....2./....2.4/2.6..4./......2/";
 
 // The exact solver decides every board that deduction leaves open: a unique solution goes
 // into the key like any other, no solution or several get a marked tile, and so does a
@@ -581,6 +179,7 @@ std::vector<spanwright::LayoutOptions> sectionLayouts(const Options& options) {
         layout.perPage = int(section.perPage);
         layout.keyPerPage = int(section.keyPerPage);
         layout.key = options.solutions;
+        layout.proof = options.proof;
         layout.margin = options.margin * spanwright::POINTS_PER_MM;
         layout.gutter = options.gutter * spanwright::POINTS_PER_MM;
         layout.minCell = options.minCell * spanwright::POINTS_PER_MM;
@@ -590,21 +189,24 @@ std::vector<spanwright::LayoutOptions> sectionLayouts(const Options& options) {
     return layouts;
 }
 
-/// One run: the puzzles laid out and drawn a page at a time as they are read, section by
-/// section, then the key pages from the spool, then any blank pages. Only the puzzles of
-/// the open page are held.
+/// One run: the puzzles read once into a spool, so that the book can be planned whole (its
+/// page count, the contents, how many puzzles --pages takes of each section) before any
+/// page is drawn; then the front matter, the puzzle pages and the key pages drawn a page at a
+/// time from the spool, then any blank pages. Only the puzzles of the open page are held.
 class BookRun {
   public:
     BookRun(const Options& options, spanwright::BookOutput& output)
         : options_(options),
           output_(output),
           layouts_(sectionLayouts(options)),
-          frame_(spanwright::bookFrame(layouts_.front())) {
+          frame_(spanwright::bookFrame(layouts_.front())),
+          boards_(options.sections.size()) {
         std::transform(options.files.begin(), options.files.end(), std::back_inserter(shownNames_),
                        [](const std::string& file) { return spanwright::shownFileName(file); });
         open_.title = options.title;
         open_.dots = options.dots;
         open_.caption = options.caption;
+        open_.titlePage = options.titlePage;
         std::transform(options.sections.begin(), options.sections.end(),
                        std::back_inserter(open_.sections),
                        [](const Section& section) { return section.heading; });
@@ -612,8 +214,7 @@ class BookRun {
 
     /// Draws the whole book; false once something was said to have gone wrong.
     bool run() {
-        if (options_.solutions && !spool_.ready())
-            return fail("cannot make a temporary file for the key");
+        if (!spool_.ready()) return fail("cannot make a temporary file for the puzzles");
         const bool read = spanwright::readPuzzles(
             PROGRAM, options_.files,
             [this](spanwright::Puzzle& puzzle, spanwright::PuzzleOrigin origin) {
@@ -621,77 +222,258 @@ class BookRun {
             });
         if (!read) return false;
         if (count_ == 0) return fail("no problem lines to lay out; nothing written");
-        if (!endSection()) return false;
+        if (!plan() || !drawFrontMatter() || !drawPuzzles()) return false;
         if (refused_ > 0)
             return fail("--strict: %d puzzle%s cannot go into the book; nothing written", refused_,
                         refused_ == 1 ? "" : "s");
-        if (options_.solutions && !drawKey()) return false;
-        const int pages = puzzlePages_ + keyPages_;
-        for (int blank = 0; blank < spanwright::paddingPages(pages, int(options_.padTo)); ++blank)
-            if (!drawAndMoveOn(spanwright::blankPage(pageNumber(pages + blank)))) return false;
+        if (withKey() && !drawKey()) return false;
+        for (int blank = 0; blank < padding_; ++blank)
+            if (!drawAndMoveOn(spanwright::blankPage(pageNumber(bodyPages_ + blank)))) return false;
         return true;
     }
 
   private:
+    bool withKey() const { return options_.solutions && !options_.proof; }
     int pageNumber(int index) const { return int(options_.firstPage) + index; }
     long numberOf(int index) const { return options_.firstNumber + index; }
-
-    /// Closes the open section's last page.
-    bool endSection() {
-        if (!puzzleStream_) return true;
-        spanwright::PagePlan page;
-        if (puzzleStream_->finish(page) && !drawPuzzlePage(page)) return false;
-        puzzlePages_ += puzzleStream_->pages();
-        if (keyCount_) keyPages_ += keyCount_->pages();
-        puzzleStream_.reset();
-        keyCount_.reset();
-        return true;
+    long dayOf(int index) const {
+        return options_.firstDay == spanwright::NO_DAY
+                   ? spanwright::NO_DAY
+                   : options_.firstDay + long(index) * options_.dateStep;
+    }
+    spanwright::PageKind puzzleKind() const {
+        return options_.proof ? spanwright::PageKind::Proof : spanwright::PageKind::Puzzles;
     }
 
-    bool take(spanwright::Puzzle& puzzle, spanwright::PuzzleOrigin origin) {
-        const int section = options_.fileSections[std::size_t(origin.file)];
-        if (section != section_) {
-            // A section starts on a page of its own.
-            if (!endSection()) return false;
-            section_ = section;
-            const spanwright::LayoutOptions& layout = layouts_[std::size_t(section)];
-            puzzleStream_ = std::make_unique<spanwright::PageStream>(
-                layout, spanwright::PageKind::Puzzles, pageNumber(puzzlePages_), section, count_);
-            if (options_.solutions)
-                keyCount_ = std::make_unique<spanwright::PageStream>(
-                    layout, spanwright::PageKind::Key, 1, section, count_);
-        }
+    /// Spools a puzzle and notes its size. Without --pages every puzzle goes into the book,
+    /// so a book past --max-pages is refused as soon as it is, not after reading on.
+    bool take(const spanwright::Puzzle& puzzle, spanwright::PuzzleOrigin origin) {
+        const std::size_t section = std::size_t(options_.fileSections[std::size_t(origin.file)]);
+        if (!spool_.put(puzzle, origin)) return fail("cannot keep the puzzles for the book");
         const spanwright::BoardSize size{puzzle.width, puzzle.height};
-        spanwright::PagePlan page;
-        const bool closed = puzzleStream_->add(size, page);
-        spanwright::PagePlan unused;
-        if (keyCount_) {
-            keyCount_->add(size, unused);
-            if (!spool_.put(puzzle, origin)) return fail("cannot keep the puzzles for the key");
+        boards_[section].push_back(size);
+        ++count_;
+        if (options_.pages > 0) return true;
+        if (int(section) != countedSection_) {
+            if (countStream_) closedPages_ += countStream_->pages();
+            if (keyCountStream_) closedPages_ += keyCountStream_->pages();
+            countedSection_ = int(section);
+            countStream_ =
+                std::make_unique<spanwright::PageStream>(layouts_[section], puzzleKind(), 1);
+            keyCountStream_.reset();
+            if (withKey())
+                keyCountStream_ = std::make_unique<spanwright::PageStream>(
+                    layouts_[section], spanwright::PageKind::Key, 1);
         }
-        // The limit is known to be passed before the page that passes it is drawn.
-        const int pages = puzzlePages_ + puzzleStream_->pages() + keyPages_ +
-                          (keyCount_ ? keyCount_->pages() : 0);
+        spanwright::PagePlan unused;
+        countStream_->add(size, unused);
+        if (keyCountStream_) keyCountStream_->add(size, unused);
+        const int pages =
+            closedPages_ + countStream_->pages() + (keyCountStream_ ? keyCountStream_->pages() : 0);
         if (pages + spanwright::paddingPages(pages, int(options_.padTo)) > options_.maxPages)
             return fail(
                 "the book would have more than %ld pages (see --max-pages); nothing written",
                 options_.maxPages);
-        if (closed && !drawPuzzlePage(page)) return false;
-        if (options_.strict)
-            if (!fitForStrict(puzzle, numberOf(count_),
-                              Origin{shownNames_[std::size_t(origin.file)], origin.line},
-                              options_.timeLimit))
-                ++refused_;
-        // The caption names the level a player knows a puzzle by; the problem line's grade
-        // weighs the solver's work, which mostly follows the size.
-        const spanwright::explain::Explanation rating = spanwright::explain::explainPuzzle(puzzle);
-        std::string level;
-        if (rating.solved) level = spanwright::explain::rungName(rating.level);
-        open_.puzzles.push_back(spanwright::SheetPuzzle{
-            std::move(puzzle), int(numberOf(count_)), {}, std::move(level), rating.score});
-        origins_.push_back(origin);
-        ++count_;
         return true;
+    }
+
+    /// The name a section goes by in the contents and in messages.
+    std::string sectionName(std::size_t section) const {
+        const std::string& heading = options_.sections[section].heading;
+        if (!heading.empty()) return heading;
+        if (options_.sections.size() > 1) return "Section " + std::to_string(section + 1);
+        return options_.title.empty() ? "Puzzles" : options_.title;
+    }
+
+    /// Chooses the puzzles of each section, counts the pages and fills in the contents.
+    bool plan() {
+        std::vector<spanwright::SectionBoards> sections;
+        int filled = 0;  // sections with puzzles
+        for (std::size_t s = 0; s < boards_.size(); ++s) {
+            sections.push_back(spanwright::SectionBoards{layouts_[s], boards_[s]});
+            if (!boards_[s].empty()) ++filled;
+        }
+        const int contentsLines = (options_.rules ? 1 : 0) + filled * (withKey() ? 2 : 1);
+        const int perContentsPage = spanwright::contentsLinesPerPage(layouts_.front());
+        const int contentsPages =
+            options_.contents ? (contentsLines + perContentsPage - 1) / perContentsPage : 0;
+        frontPages_ =
+            (options_.titlePage.empty() ? 0 : 1) + (options_.rules ? 1 : 0) + contentsPages;
+        for (const std::vector<spanwright::BoardSize>& section : boards_)
+            counts_.push_back(int(section.size()));
+        if (options_.pages > 0) {
+            const spanwright::PageFit fit = spanwright::fitToPages(
+                sections, frontPages_, int(options_.padTo), int(options_.pages));
+            if (!fit.met) return cannotMeet(fit);
+            counts_ = fit.counts;
+        }
+        // The pages of each section as chosen, and where each starts.
+        std::vector<int> puzzleStarts;
+        std::vector<int> keyStarts;
+        int pages = frontPages_;
+        for (std::size_t s = 0; s < sections.size(); ++s) {
+            puzzleStarts.push_back(pages);
+            pages += spanwright::prefixPages(layouts_[s], puzzleKind(),
+                                             boards_[s])[std::size_t(counts_[s])];
+        }
+        puzzlePages_ = pages - frontPages_;
+        for (std::size_t s = 0; s < sections.size() && withKey(); ++s) {
+            keyStarts.push_back(pages);
+            pages += spanwright::prefixPages(layouts_[s], spanwright::PageKind::Key,
+                                             boards_[s])[std::size_t(counts_[s])];
+        }
+        bodyPages_ = pages;
+        padding_ = spanwright::paddingPages(pages, int(options_.padTo));
+        if (pages + padding_ > options_.maxPages)
+            return fail(
+                "the book would have more than %ld pages (see --max-pages); nothing written",
+                options_.maxPages);
+        int chosen = 0;
+        for (const int count : counts_)
+            chosen += count;
+        // The contents: the rules, each section, then each section's key.
+        if (options_.rules)
+            open_.contents.push_back(
+                {"How to play", pageNumber(options_.titlePage.empty() ? 0 : 1)});
+        for (std::size_t s = 0; s < sections.size(); ++s)
+            if (counts_[s] > 0)
+                open_.contents.push_back({sectionName(s), pageNumber(puzzleStarts[s])});
+        for (std::size_t s = 0; s < keyStarts.size(); ++s)
+            if (counts_[s] > 0)
+                open_.contents.push_back(
+                    {filled > 1 ? "Solutions: " + sectionName(s) : std::string("Solutions"),
+                     pageNumber(keyStarts[s])});
+        open_.titleNote = spanwright::formatText("%d puzzle%s%s", chosen, chosen == 1 ? "" : "s",
+                                                 withKey() ? ", with their solutions" : "");
+        return true;
+    }
+
+    /// Says why --pages cannot be met, and which page counts can.
+    bool cannotMeet(const spanwright::PageFit& fit) {
+        const long target = options_.pages;
+        std::string can;
+        if (fit.below > 0 && fit.above > 0)
+            can = spanwright::formatText("the nearest page counts that can be made are %d and %d",
+                                         fit.below, fit.above);
+        else if (fit.above > 0)
+            can =
+                spanwright::formatText("one puzzle of each section with %s already takes %d pages",
+                                       frontText().c_str(), fit.fewest);
+        else
+            can = spanwright::formatText(
+                "all %d puzzles of the files fill only %d pages: give more puzzles or ask for "
+                "fewer pages",
+                count_, fit.most);
+        if (options_.padTo > 1 && target % options_.padTo != 0)
+            can += spanwright::formatText(" (and --pad-to %ld needs a multiple of %ld)",
+                                          options_.padTo, options_.padTo);
+        return fail("--pages %ld cannot be met: %s; nothing written", target, can.c_str());
+    }
+
+    /// What goes with the puzzles, for messages: "the front matter and the key".
+    std::string frontText() const {
+        std::string text = frontPages_ > 0 ? "the front matter" : "no front matter";
+        if (withKey()) text += " and the key";
+        if (options_.proof) text += " as proof pages";
+        return text;
+    }
+
+    bool drawFrontMatter() {
+        int index = 0;
+        const spanwright::LayoutOptions& layout = layouts_.front();
+        if (!options_.titlePage.empty() &&
+            !drawAndMoveOn(
+                spanwright::frontPage(layout, spanwright::PageKind::Title, pageNumber(index++))))
+            return false;
+        if (options_.rules) {
+            spanwright::Puzzle example;
+            if (!spanwright::parseProblemLine(example, RULES_EXAMPLE))
+                return fail("the example of the rules page does not read");
+            open_.example.key = spanwright::solveByDeduction(example);
+            open_.example.puzzle = std::move(example);
+            if (!drawAndMoveOn(spanwright::frontPage(layout, spanwright::PageKind::Rules,
+                                                     pageNumber(index++))))
+                return false;
+        }
+        if (!options_.contents) return true;
+        const int perPage = spanwright::contentsLinesPerPage(layout);
+        for (int line = 0; line < int(open_.contents.size()); line += perPage) {
+            spanwright::PagePlan page =
+                spanwright::frontPage(layout, spanwright::PageKind::Contents, pageNumber(index++));
+            page.firstLine = line;
+            page.lines = std::min(perPage, int(open_.contents.size()) - line);
+            if (!drawAndMoveOn(page)) return false;
+        }
+        return true;
+    }
+
+    /// The next puzzle of the spool that the book takes; false at the end or on a failure
+    /// (`failed` says which).
+    bool nextChosen(spanwright::Puzzle& puzzle, spanwright::PuzzleOrigin& origin, int& section,
+                    std::vector<int>& taken, bool& failed) {
+        failed = false;
+        while (read_ < count_) {
+            ++read_;
+            if (!spool_.get(puzzle, origin)) {
+                failed = true;
+                return fail("cannot read back the puzzles");
+            }
+            section = options_.fileSections[std::size_t(origin.file)];
+            if (taken[std::size_t(section)]++ < counts_[std::size_t(section)]) return true;
+        }
+        return false;
+    }
+
+    bool drawPuzzles() {
+        if (!spool_.rewind()) return fail("cannot keep the puzzles for the book");
+        read_ = 0;
+        std::vector<int> taken(counts_.size(), 0);
+        std::unique_ptr<spanwright::PageStream> stream;
+        int drawn = 0;  // puzzle pages of the sections before
+        int section = -1;
+        int index = 0;
+        spanwright::Puzzle puzzle;
+        spanwright::PuzzleOrigin origin;
+        spanwright::PagePlan page;
+        const spanwright::SolutionSource exact = exactSolutionSource(options_.timeLimit);
+        bool failed = false;
+        int next = -1;
+        while (nextChosen(puzzle, origin, next, taken, failed)) {
+            if (!stream || next != section) {
+                // A section starts on a page of its own.
+                if (stream) {
+                    if (stream->finish(page) && !drawPuzzlePage(page)) return false;
+                    drawn += stream->pages();
+                }
+                section = next;
+                stream = std::make_unique<spanwright::PageStream>(
+                    layouts_[std::size_t(section)], puzzleKind(), pageNumber(frontPages_ + drawn),
+                    section, index);
+            }
+            if (stream->add(spanwright::BoardSize{puzzle.width, puzzle.height}, page) &&
+                !drawPuzzlePage(page))
+                return false;
+            const Origin shown{shownNames_[std::size_t(origin.file)], origin.line};
+            if (options_.strict &&
+                !fitForStrict(puzzle, numberOf(index), shown, options_.timeLimit))
+                ++refused_;
+            // The caption names the level a player knows a puzzle by; the problem line's
+            // grade weighs the solver's work, which mostly follows the size.
+            const spanwright::explain::Explanation rating =
+                spanwright::explain::explainPuzzle(puzzle);
+            std::string level;
+            if (rating.solved) level = spanwright::explain::rungName(rating.level);
+            spanwright::KeySolution key;
+            if (options_.proof && refused_ == 0)
+                key = solveForKey(exact, options_.timeLimit, puzzle, numberOf(index), shown);
+            open_.puzzles.push_back(spanwright::SheetPuzzle{std::move(puzzle), int(numberOf(index)),
+                                                            std::move(key), std::move(level),
+                                                            rating.score, dayOf(index)});
+            origins_.push_back(origin);
+            ++index;
+        }
+        if (failed) return false;
+        return !stream || !stream->finish(page) || drawPuzzlePage(page);
     }
 
     bool drawPuzzlePage(const spanwright::PagePlan& page) {
@@ -725,11 +507,15 @@ class BookRun {
                                    ? spanwright::formatText("section %d: ", page.section + 1)
                                    : std::string())
                             : heading + ": ";
+        const bool proof = page.kind == spanwright::PageKind::Proof;
+        const spanwright::BoardSize extent{
+            proof ? (page.extent.width - spanwright::PROOF_GAP) / 2 : page.extent.width,
+            page.extent.height};
         std::fprintf(stderr,
                      "%s: note: %s%s of %dx%d go %d a page, not %d: more would be drawn "
                      "smaller than %.1f mm a cell%s (see %s)\n",
-                     PROGRAM, where.c_str(), key ? "key boards" : "puzzles", page.extent.width,
-                     page.extent.height, page.fitted, page.asked,
+                     PROGRAM, where.c_str(), key ? "key boards" : (proof ? "proofs" : "puzzles"),
+                     extent.width, extent.height, page.fitted, page.asked,
                      key ? options_.minKeyCell : options_.minCell,
                      key ? " or leave a gap in the grid" : "",
                      key ? "--min-key-cell" : "--min-cell");
@@ -751,6 +537,8 @@ class BookRun {
 
     bool drawKey() {
         if (!spool_.rewind()) return fail("cannot keep the puzzles for the key");
+        read_ = 0;
+        std::vector<int> taken(counts_.size(), 0);
         const spanwright::SolutionSource exact = exactSolutionSource(options_.timeLimit);
         std::unique_ptr<spanwright::PageStream> keyPages;
         int drawn = 0;  // key pages of the sections before
@@ -759,10 +547,9 @@ class BookRun {
         spanwright::Puzzle puzzle;
         spanwright::PuzzleOrigin origin;
         spanwright::PagePlan page;
-        for (int index = 0; index < count_; ++index) {
-            if (!spool_.get(puzzle, origin))
-                return fail("cannot read back the puzzles for the key");
-            const int next = options_.fileSections[std::size_t(origin.file)];
+        bool failed = false;
+        int next = -1;
+        for (int index = 0; nextChosen(puzzle, origin, next, taken, failed); ++index) {
             if (!keyPages || next != section) {
                 if (keyPages) {
                     if (keyPages->finish(page) && !drawAndMoveOn(page)) return false;
@@ -771,7 +558,7 @@ class BookRun {
                 section = next;
                 keyPages = std::make_unique<spanwright::PageStream>(
                     layouts_[std::size_t(section)], spanwright::PageKind::Key,
-                    pageNumber(puzzlePages_ + drawn), section, index);
+                    pageNumber(frontPages_ + puzzlePages_ + drawn), section, index);
             }
             if (keyPages->add(spanwright::BoardSize{puzzle.width, puzzle.height}, page) &&
                 !drawAndMoveOn(page))
@@ -780,8 +567,9 @@ class BookRun {
                 solveForKey(exact, options_.timeLimit, puzzle, numberOf(index),
                             Origin{shownNames_[std::size_t(origin.file)], origin.line});
             open_.puzzles.push_back(spanwright::SheetPuzzle{
-                std::move(puzzle), int(numberOf(index)), std::move(key), {}, 0});
+                std::move(puzzle), int(numberOf(index)), std::move(key), {}, 0, dayOf(index)});
         }
+        if (failed) return false;
         return !keyPages || !keyPages->finish(page) || drawAndMoveOn(page);
     }
 
@@ -797,27 +585,34 @@ class BookRun {
     spanwright::BookOutput& output_;
     std::vector<spanwright::LayoutOptions> layouts_;
     spanwright::BookPlan frame_;
-    std::unique_ptr<spanwright::PageStream> puzzleStream_;  ///< the open section's pages
-    std::unique_ptr<spanwright::PageStream> keyCount_;      ///< counts its key pages as it is read
-    int section_ = -1;
-    int puzzlePages_ = 0;  ///< puzzle pages of the sections closed
-    int keyPages_ = 0;     ///< key pages they will have
+    std::vector<std::vector<spanwright::BoardSize>> boards_;  ///< each section's, as read
+    std::vector<int> counts_;  ///< the puzzles the book takes of each section
+    // Pages counted as the puzzles are read, for --max-pages.
+    std::unique_ptr<spanwright::PageStream> countStream_;
+    std::unique_ptr<spanwright::PageStream> keyCountStream_;
+    int countedSection_ = -1;
+    int closedPages_ = 0;
+    int frontPages_ = 0;
+    int puzzlePages_ = 0;  ///< puzzle (or proof) pages of the whole book
+    int bodyPages_ = 0;    ///< every page but the blank ones at the end
+    int padding_ = 0;
     std::vector<std::string> shownNames_;
     spanwright::Book open_;  ///< the puzzles of the page being filled
     std::vector<spanwright::PuzzleOrigin> origins_;
-    int count_ = 0;
+    int count_ = 0;  ///< puzzles read
+    int read_ = 0;   ///< puzzles read back from the spool in this pass
     int refused_ = 0;
     std::vector<std::string> noted_;
     KeySpool spool_;
 };
 
 /// The PDF's title: the book's, or the name of the output without its folder and extension.
-std::string documentTitle(const Options& options) {
+std::string documentTitle(const Options& options, const std::string& output) {
     if (!options.title.empty()) return options.title;
-    std::string name = options.output.substr(options.output.rfind('/') + 1);
+    std::string name = output.substr(output.rfind('/') + 1);
     const std::size_t dot = name.rfind('.');
     if (dot != std::string::npos) name.resize(dot);
-    return isPrintableText(name) ? name : spanwright::printableName(name);
+    return spanwright::sheet::isPrintableText(name) ? name : spanwright::printableName(name);
 }
 
 }  // namespace
@@ -825,12 +620,13 @@ std::string documentTitle(const Options& options) {
 int main(int argc, char** argv) {
     spanwright::secureStandardDescriptors();
     Options options;
-    const int status = parseOptions(argc, argv, options);
-    if (status >= 0) return status;
+    const int status = spanwright::sheet::readSheetOptions(argc, argv, options);
+    if (status != spanwright::sheet::GO_ON) return status;
     spanwright::SheetFormat format = spanwright::SheetFormat::Pdf;
     if (!spanwright::formatOfPath(options.output, format))
-        return usageError(PROGRAM, "cannot tell the format of '%s': name it .pdf, .svg or .png",
-                          spanwright::printableName(options.output).c_str());
+        return spanwright::usageError(PROGRAM,
+                                      "cannot tell the format of '%s': name it .pdf, .svg or .png",
+                                      spanwright::printableName(options.output).c_str());
 
     if (options.single.enabled) {
         const spanwright::SolutionSource exact = exactSolutionSource(options.timeLimit);
@@ -850,7 +646,9 @@ int main(int argc, char** argv) {
                     Origin{spanwright::shownFileName(options.files[std::size_t(origin.file)]),
                            origin.line});
             },
-            {}};
+            {},
+            options.firstDay,
+            options.dateStep};
         if (options.strict)
             run.strict = [&](const spanwright::Puzzle& puzzle, int number,
                              spanwright::PuzzleOrigin origin) {
@@ -865,13 +663,16 @@ int main(int argc, char** argv) {
         return single;
     }
 
+    // A book is one name: its fields are those of its first puzzle.
+    const std::string output =
+        spanwright::sheet::fillOutputName(options.output, options.firstNumber, options.firstDay);
     bool written = false;
     {
-        spanwright::BookOutput output(PROGRAM, options.output, format, int(options.dpi));
-        output.setPdfMetadata(
-            {documentTitle(options), std::string(PROGRAM) + " " + spanwright::VERSION});
-        BookRun run(options, output);
-        written = output.ready() && run.run() && output.publish();
+        spanwright::BookOutput bookOutput(PROGRAM, output, format, int(options.dpi));
+        bookOutput.setPdfMetadata(
+            {documentTitle(options, output), std::string(PROGRAM) + " " + spanwright::VERSION});
+        BookRun run(options, bookOutput);
+        written = bookOutput.ready() && run.run() && bookOutput.publish();
     }
     spanwright::releaseDrawingCaches();
     return written ? 0 : 1;

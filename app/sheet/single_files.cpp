@@ -9,35 +9,21 @@
 
 namespace spanwright {
 
-bool readCell(const char* program, const char* text, SingleOptions& options) {
-    double millimetres = 0;
-    if (readDecimal(text, MIN_CELL_MM, MAX_CELL_MM, millimetres)) {
-        options.cellMm = millimetres;
-        options.cellGiven = true;
-        return true;
-    }
-    usageError(program, "--cell '%s' is not a number of millimetres from %g to %g", text,
-               MIN_CELL_MM, MAX_CELL_MM);
-    return false;
-}
-
-int checkSingleOptions(const char* program, const SingleOptions& options) {
-    if (!options.enabled) {
-        if (options.keyOnly) return usageError(program, "--key-only needs --one-per-file");
-        if (options.cellGiven) return usageError(program, "--cell needs --one-per-file");
-        return -1;
-    }
-    if (options.pageOption)
-        return usageError(program, "%s is for books of pages, not for --one-per-file",
-                          options.pageOption);
-    return -1;
-}
-
 std::vector<std::string> singleFileNames(const std::string& path, int count, bool puzzles,
-                                         bool solutions) {
+                                         bool solutions, long firstDay, long dateStep) {
     const std::size_t dot = path.rfind('.');
     const std::string stem = path.substr(0, dot);
     const std::string extension = path.substr(dot);
+    if (sheet::isNameTemplate(path)) {
+        std::vector<std::string> names;
+        for (int number = 1; number <= count; ++number) {
+            const long day = firstDay == NO_DAY ? NO_DAY : firstDay + (number - 1) * dateStep;
+            const std::string name = sheet::fillOutputName(stem, number, day);
+            if (puzzles) names.push_back(name + extension);
+            if (solutions) names.push_back(name + "-solution" + extension);
+        }
+        return names;
+    }
     const std::size_t digits = std::max<std::size_t>(2, std::to_string(count).size());
     std::vector<std::string> names;
     for (int number = 1; number <= count; ++number) {
@@ -140,8 +126,21 @@ class SingleWriter {
     }
 
     bool publish() {
-        const std::vector<std::string> targets =
-            singleFileNames(run_.output, count_, puzzles_, solutions_);
+        const std::vector<std::string> targets = singleFileNames(
+            run_.output, count_, puzzles_, solutions_, run_.firstDay, run_.dateStep);
+        // Names made from fields may repeat ({weekday} past a week): one file would then
+        // stand for two puzzles.
+        std::vector<std::string> sorted = targets;
+        std::sort(sorted.begin(), sorted.end());
+        const auto repeat = std::adjacent_find(sorted.begin(), sorted.end());
+        if (repeat != sorted.end()) {
+            std::fprintf(stderr,
+                         "%s: -o '%s' names two files %s: add {number} or a --date-step that "
+                         "gives each puzzle its own date; nothing written\n",
+                         run_.program, printableName(run_.output).c_str(),
+                         printableName(*repeat).c_str());
+            return false;
+        }
         switch (staged_.publish(targets)) {
             case PublishOutcome::Published:
                 return true;

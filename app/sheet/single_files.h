@@ -8,40 +8,23 @@
 #include <vector>
 
 #include "app/sheet/sheet_input.h"
+#include "app/sheet/sheet_options.h"
 #include "app/sheet/sheet_output.h"
 #include "render/sheet.h"
 
 namespace spanwright {
 
-inline constexpr double MIN_CELL_MM = 2.0;  ///< still room for a ring and a double bridge
-inline constexpr double MAX_CELL_MM = 20.0;
-inline constexpr double DEFAULT_CELL_MM = 6.0;
-inline constexpr long DEFAULT_SINGLE_DPI = 300;  ///< what print layout expects
-
-/// The options of the single puzzle files, as the command line gave them.
-struct SingleOptions {
-    bool enabled = false;  ///< --one-per-file
-    bool keyOnly = false;  ///< --key-only: the solutions without their puzzles
-    bool cellGiven = false;
-    double cellMm = DEFAULT_CELL_MM;
-    bool dpiGiven = false;
-    const char* pageOption = nullptr;  ///< an option of whole pages that was given, if any
-};
-
-/// Reads the value of --cell, millimetres from MIN_CELL_MM to MAX_CELL_MM; on anything else
-/// says so as a usage error of `program` and returns false.
-bool readCell(const char* program, const char* text, SingleOptions& options);
-
-/// Checks that the options go together; returns -1 when they do, otherwise the usage
-/// status, said why.
-int checkSingleOptions(const char* program, const SingleOptions& options);
+using sheet::DEFAULT_SINGLE_DPI;
+using sheet::SingleOptions;
 
 /// The files of `count` puzzles written to `path`: the number before the extension,
 /// zero-padded to the digits of the count and at least two (sun-01.png ... sun-07.png,
 /// sun-001.png for a hundred or more), and each solution beside its puzzle with
 /// "-solution" after the number (sun-01-solution.png).
+/// A path with fields ({number}, {date}, {weekday}) names each file itself instead:
+/// the fields filled for puzzle n (numbered from 1) and its day, firstDay + (n - 1) * step.
 std::vector<std::string> singleFileNames(const std::string& path, int count, bool puzzles,
-                                         bool solutions);
+                                         bool solutions, long firstDay = NO_DAY, long dateStep = 1);
 
 /// Solves a puzzle for its solution file, with the running number and origin for messages.
 using KeySolver = std::function<KeySolution(const Puzzle&, int, PuzzleOrigin)>;
@@ -60,7 +43,9 @@ struct SingleRun {
     long maxFiles = 0;
     std::vector<std::string> files;
     KeySolver solve;
-    StrictCheck strict;  ///< --strict: every puzzle must pass, or nothing is written
+    StrictCheck strict;      ///< --strict: every puzzle must pass, or nothing is written
+    long firstDay = NO_DAY;  ///< the day of the first puzzle, for names with {date}
+    long dateStep = 1;
 };
 
 /// Reads the puzzles and writes their files, staged and published as one set (as the
