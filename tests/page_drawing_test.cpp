@@ -253,5 +253,78 @@ TEST(Caption, TemplatesFillTheirFields) {
     }
 }
 
+// A field left empty takes the separator beside it, at the start, in the middle or at the
+// end, in any template: no caption reads "Puzzle 13 ·".
+TEST(Caption, EmptyFieldsTakeTheirSeparatorsWithThem) {
+    SheetPuzzle entry;
+    ASSERT_TRUE(parseProblemLine(entry.puzzle, "4/10/10/" + std::string(100, '.') + "/"));
+    entry.number = 13;
+    long monday = 0;
+    ASSERT_TRUE(readDate("2026-12-07", monday));
+    struct Case {
+        const char* text;
+        const char* level;
+        long day;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {"Puzzle {number} \u00B7 {level}", "", NO_DAY, "Puzzle 13"},
+        {"Puzzle {number} \u00B7 {level}", "hard", NO_DAY, "Puzzle 13 \u00B7 hard"},
+        {"No. {number} \u00B7 {level}", "", NO_DAY, "No. 13"},
+        {"{level} \u00B7 {number}", "", NO_DAY, "13"},
+        {"{number} ({level})", "", NO_DAY, "13"},
+        {"{number} ({level})", "easy", NO_DAY, "13 (easy)"},
+        {"{number} ({level}) {width}x{height}", "", NO_DAY, "13 10x10"},
+        {"{number} \u00B7 {level} \u00B7 {score} \u00B7 {date}", "", NO_DAY, "13"},
+        {"{number} \u00B7 {level} \u00B7 {weekday}", "", monday, "13 \u00B7 Monday"},
+        {"{weekday} {date}: {number}", "", NO_DAY, "13"},
+        {"{weekday} {date}: {number}", "", monday, "Monday 2026-12-07: 13"},
+        {"Level: {level}", "", NO_DAY, ""},
+        {"[{level}]", "", NO_DAY, ""},
+        {"- {number} -", "", NO_DAY, "- 13 -"},
+    };
+    for (const Case& c : cases) {
+        CaptionTemplate caption;
+        std::string fault;
+        ASSERT_TRUE(caption.read(c.text, fault)) << c.text;
+        entry.level = c.level;
+        entry.day = c.day;
+        EXPECT_EQ(joinRuns(caption.fill(entry)), c.caption) << c.text;
+    }
+}
+
+// Dates step across month, year and leap-day ends; a day written and read back is the same
+// day, and the next day always sorts after it.
+TEST(Calendar, DatesRunAcrossMonthAndYearEnds) {
+    const std::pair<const char*, const char*> nextDays[] = {
+        {"2026-11-30", "2026-12-01"}, {"2026-12-31", "2027-01-01"}, {"2028-02-28", "2028-02-29"},
+        {"2028-02-29", "2028-03-01"}, {"2100-02-28", "2100-03-01"}, {"2000-02-28", "2000-02-29"},
+        {"1969-12-31", "1970-01-01"}, {"0001-01-01", "0001-01-02"},
+    };
+    for (const auto& [day, next] : nextDays) {
+        long count = 0;
+        ASSERT_TRUE(readDate(day, count)) << day;
+        EXPECT_EQ(isoDate(count + 1), next);
+    }
+    long day = 0;
+    ASSERT_TRUE(readDate("2026-12-07", day));
+    EXPECT_STREQ(weekdayName(day), "Monday");
+    EXPECT_STREQ(weekdayName(day + 6), "Sunday");
+    EXPECT_STREQ(weekdayName(0), "Thursday");
+    for (const char* wrong : {"2026-02-29", "2026-13-01", "2026-00-10", "2026-04-31", "0000-01-01",
+                              "2026-1-01", "2026/12/07", "+026-12-07", "2026-12-07x"})
+        EXPECT_FALSE(readDate(wrong, day)) << wrong;
+    std::string before = isoDate(MIN_DAY - 1);
+    for (long count = MIN_DAY; count <= MAX_DAY; count += 97) {
+        const std::string text = isoDate(count);
+        long back = 0;
+        ASSERT_TRUE(readDate(text, back)) << text;
+        ASSERT_EQ(back, count);
+        ASSERT_LT(before, text);
+        before = text;
+    }
+    EXPECT_EQ(isoDate(MAX_DAY), "9999-12-31");
+}
+
 }  // namespace
 }  // namespace spanwright

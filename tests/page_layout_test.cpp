@@ -230,3 +230,80 @@ TEST(PageLayout, TheSmallestCellDecidesHowManyAPage) {
 
 }  // namespace
 }  // namespace spanwright
+
+namespace spanwright {
+namespace {
+
+/// The pages of a whole book made of the first counts[s] boards of each section, laid out
+/// by the whole-book layout, with `front` pages before it.
+int wholeBookPages(const std::vector<SectionBoards>& sections, const std::vector<int>& counts,
+                   int front, int padTo) {
+    std::vector<SectionBoards> chosen;
+    for (std::size_t s = 0; s < sections.size(); ++s) {
+        SectionBoards section = sections[s];
+        section.boards.resize(std::size_t(counts[s]));
+        chosen.push_back(section);
+    }
+    const int pages = front + int(layOutSections(chosen, 1, 0).pages.size());
+    return pages + paddingPages(pages, padTo);
+}
+
+// Every page count --pages reports as met gives a book of exactly that many pages when the
+// chosen puzzles are laid out whole; one it cannot meet lies between the two it names,
+// and those two are met. Shares follow the sections' sizes.
+TEST(PageFit, CountsGiveTheBookOfThePagesAsked) {
+    LayoutOptions plain;
+    LayoutOptions keyed;
+    keyed.key = true;
+    LayoutOptions proof;
+    proof.proof = true;
+    LayoutOptions trade = keyed;
+    trade.paper = paperSize(Paper::Trade);
+    struct Mix {
+        std::vector<SectionBoards> sections;
+        int front;
+        int padTo;
+    };
+    const Mix mixes[] = {
+        {{{keyed, squares(40, 10)}, {keyed, squares(40, 15)}, {keyed, squares(20, 20)}}, 3, 0},
+        {{{trade, squares(30, 10)}, {trade, squares(60, 15)}}, 2, 4},
+        {{{plain, squares(25, 10)}}, 0, 0},
+        {{{proof, squares(12, 10)}, {proof, squares(9, 20)}}, 1, 0},
+    };
+    for (const Mix& mix : mixes) {
+        int met = 0;
+        for (int target = 1; target <= 90; ++target) {
+            const PageFit fit = fitToPages(mix.sections, mix.front, mix.padTo, target);
+            if (fit.met) {
+                ++met;
+                EXPECT_EQ(wholeBookPages(mix.sections, fit.counts, mix.front, mix.padTo), target);
+                for (std::size_t s = 0; s < mix.sections.size(); ++s) {
+                    EXPECT_GE(fit.counts[s], 1);
+                    EXPECT_LE(fit.counts[s], int(mix.sections[s].boards.size()));
+                }
+                if (mix.sections.size() == 2 &&
+                    mix.sections[0].boards.size() * 2 == mix.sections[1].boards.size()) {
+                    EXPECT_NEAR(2.0 * fit.counts[0], fit.counts[1], 3.0) << target;
+                }
+                continue;
+            }
+            if (fit.below > 0 && fit.above > 0) {
+                EXPECT_LT(fit.below, target);
+                EXPECT_GT(fit.above, target);
+                EXPECT_TRUE(fitToPages(mix.sections, mix.front, mix.padTo, fit.below).met);
+                EXPECT_TRUE(fitToPages(mix.sections, mix.front, mix.padTo, fit.above).met);
+            } else {
+                EXPECT_TRUE(target < fit.fewest || target > fit.most) << target;
+            }
+        }
+        EXPECT_GE(met, 4);
+    }
+    // Twelve 10 x 10 puzzles with a key fill three pages at least and three at most.
+    const PageFit tight = fitToPages({{keyed, squares(12, 10)}}, 0, 0, 4);
+    EXPECT_FALSE(tight.met);
+    EXPECT_EQ(tight.most, 3);
+    EXPECT_EQ(tight.above, 0);
+}
+
+}  // namespace
+}  // namespace spanwright

@@ -137,6 +137,13 @@ TEST(SheetProgram, FailuresSayWhyAndLeaveNoFile) {
         {{"-o", out, "--title", "x\U0001FFFEy", good}, 2, "--title"},
         {{"-o", out, "--title", "\U0010FFFF", good}, 2, "--title"},
         {{"-o", out, "--time-limit", "-1", good}, 2, "--time-limit '-1'"},
+        {{"-o", out, "--date", "2026-02-29", good}, 2, "--date '2026-02-29'"},
+        {{"-o", out, "--date-step", "2d", good}, 2, "--date-step needs --date"},
+        {{"-o", out, "--date", "2026-12-07", "--date-step", "2y", good}, 2, "--date-step '2y'"},
+        {{"-o", dir.path() + "/b-{colour}.pdf", good}, 2, "unknown field {colour}"},
+        {{"-o", dir.path() + "/b-{date}.pdf", good}, 2, "-o names {date}: give the first date"},
+        {{"-o", out, "--proof", "-s", good}, 2, "--proof shows each solution"},
+        {{"-o", out, "--pages", "0", good}, 2, "--pages '0'"},
         {{"-o", out, "--frobnicate", good}, 2, "unknown option '--frobnicate'"},
         {{good}, 2, "no output file"},
         {{"-o", out}, 2, "no problem file"},
@@ -347,6 +354,79 @@ TEST(SheetProgram, StrictRefusesABookWithAnUnfitPuzzle) {
     EXPECT_EQ(testing::readFile(old), "the old book\n");
     EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"book.pdf", "p.txt"}));
     EXPECT_EQ(runSheet({"--strict", "-s", "-o", old, kTens}).status, 0);
+}
+
+// Front matter counts in the pages; --pages lays the book out to the count asked, front
+// matter and key included, or says which it cannot meet and what can be had.
+TEST(SheetProgram, ABookIsMadeToThePageCountAsked) {
+    const std::string fifteens = kData + "/seeded-4343-15-6.txt";
+    const std::string twenties = kData + "/seeded-4444-20-3.txt";
+    const std::vector<std::string> front{"--title-page", "Bridges", "--rules", "--contents"};
+    const auto with = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), front.begin(), front.end());
+        return args;
+    };
+    const std::vector<std::string> sections{"--section", "Ten",     kTens,
+                                            "--section", "Fifteen", fifteens,
+                                            "--section", "Twenty",  twenties};
+    const auto mix = [&](const std::string& pages) {
+        std::vector<std::string> args = with({"-s", "--pages", pages});
+        args.insert(args.end(), sections.begin(), sections.end());
+        return args;
+    };
+    EXPECT_EQ(pagesOf(with({kTens})), 3u + 2u);
+    EXPECT_EQ(pagesOf({"--rules", "-s", kTens}), 1u + 3u);
+    EXPECT_EQ(pagesOf({"--proof", kTens}), 4u);  // three a page, each beside its solution
+    for (const std::size_t pages : {9u, 11u})
+        EXPECT_EQ(pagesOf(mix(std::to_string(pages))), pages);
+    EXPECT_EQ(pagesOf({"--pages", "2", "--pad-to", "2", kTens, kTens}), 2u);
+
+    const TempDir dir;
+    const std::string out = dir.path() + "/book.pdf";
+    struct Refusal {
+        std::vector<std::string> args;
+        std::string said;
+    };
+    const Refusal refusals[] = {
+        {mix("8"), "--pages 8 cannot be met: the fewest pages the book can have is 9"},
+        {mix("13"), "--pages 13 cannot be met: all 21 puzzles of the files fill only 12 pages"},
+    };
+    for (const Refusal& refusal : refusals) {
+        std::vector<std::string> args{"-o", out};
+        args.insert(args.end(), refusal.args.begin(), refusal.args.end());
+        const CommandResult result = runSheet(args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find(refusal.said), std::string::npos) << result.err;
+        EXPECT_EQ(listing(dir.path()), std::vector<std::string>{});
+    }
+    if (!haveTool("pdftotext")) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    std::vector<std::string> args{"-o", out};
+    const std::vector<std::string> book = mix("12");
+    args.insert(args.end(), book.begin(), book.end());
+    ASSERT_EQ(runSheet(args).status, 0);
+    const CommandResult contents =
+        runCommand("/usr/bin/pdftotext", {"-f", "3", "-l", "3", "-layout", out, "-"});
+    for (const char* line : {"How to play", "Ten", "Fifteen", "Twenty", "Solutions: Twenty"})
+        EXPECT_NE(contents.out.find(line), std::string::npos) << contents.out;
+    const CommandResult twenty = runCommand("/usr/bin/pdftotext", {"-f", "8", "-l", "8", out, "-"});
+    EXPECT_NE(twenty.out.find("Twenty"), std::string::npos) << twenty.out;
+}
+
+// A PNG page is drawn whole in memory: a poster at 600 dpi would take gigabytes, so it is
+// refused before anything is read, with the resolution that would do.
+TEST(SheetProgram, APngPageHasABoundOnItsPixels) {
+    const TempDir dir;
+    const CommandResult result = runSheet(
+        {"--paper", "1200x1200mm", "--dpi", "600", "-o", dir.path() + "/poster.png", kTens});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("28346 x 28346 pixels, more than 10000 a side: give --dpi 211"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(listing(dir.path()), std::vector<std::string>{});
+    EXPECT_EQ(runSheet({"--paper", "1200x1200mm", "--dpi", "211", "-o", dir.path() + "/poster.pdf",
+                        kTens})
+                  .status,
+              0);
 }
 
 }  // namespace

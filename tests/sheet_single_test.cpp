@@ -179,5 +179,48 @@ TEST(SheetSingle, RefusalsSayWhyAndWriteNothing) {
     }
 }
 
+// A newspaper's week named by date, across a month's end; names from fields are published
+// as one set like any other, so a run that cannot place one file leaves the old set whole.
+TEST(SheetSingle, DatedNamesArePublishedWholeOrNotAtAll) {
+    const TempDir dir;
+    const std::string week = dir.write("week.txt", kSmall + kSmall + kSmall);
+    const std::string out = dir.path() + "/out";
+    std::filesystem::create_directory(out);
+    const std::vector<std::string> dated{"--one-per-file",
+                                         "--solutions",
+                                         "--date",
+                                         "2026-11-29",
+                                         "-o",
+                                         out + "/bridges-{date}.png",
+                                         week};
+    ASSERT_EQ(runSheet(dated).status, 0);
+    const std::vector<std::string> names{
+        "bridges-2026-11-29-solution.png", "bridges-2026-11-29.png",
+        "bridges-2026-11-30-solution.png", "bridges-2026-11-30.png",
+        "bridges-2026-12-01-solution.png", "bridges-2026-12-01.png"};
+    ASSERT_EQ(listing(out), names);
+    const std::string first = testing::readFile(out + "/bridges-2026-11-30.png");
+    // The next run's last name is taken by a folder: nothing moves.
+    std::filesystem::create_directory(out + "/bridges-2026-12-02-solution.png");
+    std::vector<std::string> next = dated;
+    next[3] = "2026-11-30";
+    next.insert(next.begin(), "--no-dots");
+    const CommandResult refused = runSheet(next);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("bridges-2026-12-02-solution.png"), std::string::npos)
+        << refused.err;
+    std::vector<std::string> standing = names;
+    standing.push_back("bridges-2026-12-02-solution.png");
+    EXPECT_EQ(listing(out), standing);
+    EXPECT_EQ(testing::readFile(out + "/bridges-2026-11-30.png"), first);
+    // A name that repeats would put two puzzles in one file.
+    const CommandResult repeated =
+        runSheet({"--one-per-file", "--date", "2026-11-29", "--date-step", "1w", "-o",
+                  dir.path() + "/{weekday}.png", week});
+    EXPECT_EQ(repeated.status, 1);
+    EXPECT_NE(repeated.err.find("names two files"), std::string::npos) << repeated.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "/Sunday.png"));
+}
+
 }  // namespace
 }  // namespace spanwright

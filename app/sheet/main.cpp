@@ -356,9 +356,9 @@ class BookRun {
             can = spanwright::formatText("the nearest page counts that can be made are %d and %d",
                                          fit.below, fit.above);
         else if (fit.above > 0)
-            can =
-                spanwright::formatText("one puzzle of each section with %s already takes %d pages",
-                                       frontText().c_str(), fit.fewest);
+            can = spanwright::formatText(
+                "the fewest pages the book can have is %d (one puzzle of each section, with %s)",
+                fit.fewest, frontText().c_str());
         else
             can = spanwright::formatText(
                 "all %d puzzles of the files fill only %d pages: give more puzzles or ask for "

@@ -103,8 +103,8 @@ constexpr Row ROWS[] = {
      "between fields goes with an empty one"},
     {DATE, "date", "YYYY-MM-DD", "the date of the first puzzle, for {date} and {weekday}"},
     {DATE_STEP, "date-step", "STEP",
-     "from one puzzle's date to the next: Nd days or Nw weeks,\n"
-     "up to a year (default 1d)"},
+     "from one puzzle's date to the next, in days (3d) or weeks\n"
+     "(2w), up to a year (default 1d)"},
     {FIRST_NUMBER, "first-number", "N", "number the puzzles from N (default 1)"},
     {FIRST_PAGE, "first-page", "N", "number the pages from N (default 1)"},
     {PAD_TO, "pad-to", "K",
@@ -354,7 +354,7 @@ int readLength(const char* option, const char* text, double low, double high, do
     return usageError(PROGRAM, "%s '%s' is not a length from %g to %g mm", option, text, low, high);
 }
 
-/// A step of days: Nd, or Nw for weeks.
+/// A step of days, 3d, or of weeks, 2w.
 int readDateStep(const char* text, long& days) {
     const std::string_view step(text);
     if (step.size() >= 2 && (step.back() == 'd' || step.back() == 'w')) {
@@ -457,7 +457,8 @@ int readOption(int choice, char** argv, SectionReader& sections, Options& option
         }
         case DATE:
             if (!readDate(optarg, options.firstDay))
-                return usageError(PROGRAM, "--date '%s' is not a date written YYYY-MM-DD", optarg);
+                return usageError(
+                    PROGRAM, "--date '%s' is not a day of the calendar written YYYY-MM-DD", optarg);
             break;
         case DATE_STEP:
             status = readDateStep(optarg, options.dateStep);
