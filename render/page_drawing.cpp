@@ -204,16 +204,18 @@ void drawTile(cairo_t* cr, const Book& book, const TilePlan& tile, PageKind kind
 }
 
 /// Sets `text` in lines no wider than `width` from `y` down, breaking between words; returns
-/// where the next line would go.
+/// where the next line would go. Only measures when not `drawn`.
 double showParagraph(cairo_t* cr, const std::string& text, double size, double x, double y,
-                     double width) {
+                     double width, bool drawn = true) {
     selectFont(cr, false, size);
     const double leading = 1.45 * size;
     std::string line;
     std::size_t at = 0;
     const auto flush = [&] {
-        cairo_move_to(cr, x, y + size);
-        cairo_show_text(cr, line.c_str());
+        if (drawn) {
+            cairo_move_to(cr, x, y + size);
+            cairo_show_text(cr, line.c_str());
+        }
         y += leading;
         line.clear();
     };
@@ -247,9 +249,9 @@ constexpr const char* RULES[] = {
     "and no bridge crosses another or runs over an island.",
     "The puzzle is solved when every island has exactly its number of bridges and all the "
     "islands are linked into one group, so that you could walk from any island to any other.",
-    "Start with what is certain: an island of 8 takes two bridges each way, and a 4 in a "
-    "corner two to each of its neighbours. Every puzzle here has one solution, found by "
-    "reasoning alone, without guessing.",
+    "Start with what is certain: the 8 below has four neighbours and needs two bridges to "
+    "each of them, and an island of 1 with a single neighbour is joined to it. Each bridge "
+    "drawn leaves less choice to the islands around it.",
 };
 
 void drawTitlePage(cairo_t* cr, const Book& book, const PagePlan& page) {
@@ -268,9 +270,18 @@ void drawTitlePage(cairo_t* cr, const Book& book, const PagePlan& page) {
 void drawRulesPage(cairo_t* cr, const Book& book, const PagePlan& page) {
     const Rect body = bodyOf(page);
     cairo_set_source_rgb(cr, 0, 0, 0);
+    // The rules take at most half the page, set smaller on a small sheet, so that the
+    // example keeps its room.
+    double size = BODY_FONT;
+    for (;; size *= 0.9) {
+        double end = body.y + 6;
+        for (const char* paragraph : RULES)
+            end = showParagraph(cr, paragraph, size, body.x, end, body.width, false) + 0.6 * size;
+        if (end - body.y <= body.height / 2 || size < SMALLEST_FONT) break;
+    }
     double y = body.y + 6;
     for (const char* paragraph : RULES)
-        y = showParagraph(cr, paragraph, BODY_FONT, body.x, y, body.width) + 0.6 * BODY_FONT;
+        y = showParagraph(cr, paragraph, size, body.x, y, body.width) + 0.6 * size;
     // The example blank and solved side by side, as large as the room left allows, in the
     // tiles and captions of the book's own pages.
     const Puzzle& puzzle = book.example.puzzle;
@@ -282,7 +293,8 @@ void drawRulesPage(cairo_t* cr, const Book& book, const PagePlan& page) {
                                                 room / puzzle.height, 11.0 * POINTS_PER_MM}));
     const double width = puzzle.width * cell;
     const double left = body.x + (body.width - 2 * width - gap) / 2;
-    const double top = y + 12;
+    // In the middle of the room below the text, where a short page would leave a hole.
+    const double top = y + 12 + std::max(0.0, (room - puzzle.height * cell) / 2);
     const char* const captions[] = {"The puzzle", "Solved"};
     for (int side = 0; side < 2; ++side) {
         TilePlan tile;

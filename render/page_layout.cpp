@@ -178,10 +178,81 @@ std::vector<int> prefixPages(const LayoutOptions& options, PageKind kind,
     return pages;
 }
 
+namespace {
+
+/// The pages of each section's first k puzzles, puzzle (or proof) and key pages together,
+/// and what goes with them: all fitToPages needs to weigh a choice of counts.
+struct PageTables {
+    std::vector<std::vector<int>> pages;
+    int front = 0;
+    int padTo = 0;
+
+    int total(int body) const { return body + paddingPages(body, padTo); }
+    int bodyOf(const std::vector<int>& counts) const {
+        int body = front;
+        for (std::size_t s = 0; s < pages.size(); ++s)
+            body += pages[s][std::size_t(counts[s])];
+        return body;
+    }
+};
+
+/// Fills the book up to `target` pages: one puzzle more at a time, to the section furthest
+/// below its share (the divisor method of Sainte-Lague, by the sections' sizes). That
+/// keeps the shares closest; when it steps over the target (two pages at once, a puzzle
+/// page and a key page), `skipping` passes over a section whose next puzzle would take the
+/// book past it, as another's may still fill a page already begun. A section passed over
+/// stays so: the book only grows. True when the book reaches the target exactly, with the
+/// counts of the largest such book in `counts`.
+bool fillTo(const PageTables& tables, int target, bool skipping, std::vector<int>& counts) {
+    const std::size_t sections = tables.pages.size();
+    counts.assign(sections, 0);
+    for (std::size_t s = 0; s < sections; ++s)
+        counts[s] = tables.pages[s].size() > 1 ? 1 : 0;
+    int body = tables.bodyOf(counts);
+    if (tables.total(body) > target) return false;
+    std::vector<bool> blocked(sections, false);
+    std::vector<int> met;
+    for (;;) {
+        if (tables.total(body) == target) met = counts;
+        std::size_t next = sections;
+        double best = -1;
+        for (std::size_t s = 0; s < sections; ++s) {
+            const std::size_t size = tables.pages[s].size() - 1;
+            if (blocked[s] || std::size_t(counts[s]) >= size) continue;
+            const double priority = double(size) / (2.0 * counts[s] + 1.0);
+            if (priority > best) {
+                best = priority;
+                next = s;
+            }
+        }
+        if (next == sections) break;
+        const std::vector<int>& pages = tables.pages[next];
+        const int grown =
+            body - pages[std::size_t(counts[next])] + pages[std::size_t(counts[next]) + 1];
+        if (tables.total(grown) > target) {
+            if (!skipping) break;
+            blocked[next] = true;
+            continue;
+        }
+        body = grown;
+        ++counts[next];
+    }
+    if (met.empty()) return false;
+    counts = met;
+    return true;
+}
+
+bool fillTo(const PageTables& tables, int target, std::vector<int>& counts) {
+    return fillTo(tables, target, false, counts) || fillTo(tables, target, true, counts);
+}
+
+}  // namespace
+
 PageFit fitToPages(const std::vector<SectionBoards>& sections, int frontPages, int padTo,
                    int target) {
-    // The pages of each section's first k puzzles, puzzle (or proof) and key pages together.
-    std::vector<std::vector<int>> pagesOf;
+    PageTables tables;
+    tables.front = frontPages;
+    tables.padTo = padTo;
     for (const SectionBoards& section : sections) {
         const LayoutOptions& options = section.options;
         std::vector<int> pages = prefixPages(
@@ -191,55 +262,32 @@ PageFit fitToPages(const std::vector<SectionBoards>& sections, int frontPages, i
             for (std::size_t k = 0; k < pages.size(); ++k)
                 pages[k] += key[k];
         }
-        pagesOf.push_back(std::move(pages));
+        tables.pages.push_back(std::move(pages));
     }
-    std::vector<int> counts;
-    for (const SectionBoards& section : sections)
-        counts.push_back(section.boards.empty() ? 0 : 1);
-    const auto total = [&] {
-        int pages = frontPages;
-        for (std::size_t s = 0; s < sections.size(); ++s)
-            pages += pagesOf[s][std::size_t(counts[s])];
-        return pages + paddingPages(pages, padTo);
-    };
     PageFit fit;
-    fit.fewest = total();
-    // One puzzle more at a time, to the section furthest below its share (the divisor
-    // method of Sainte-Lague): no section's count ever falls as the book grows, so the page
-    // count only grows, and every count the files allow is passed through.
-    for (;;) {
-        const int pages = total();
-        if (pages == target) {
-            fit.met = true;
-            fit.counts = counts;
-        } else if (pages < target) {
+    std::vector<int> counts(sections.size(), 0);
+    for (std::size_t s = 0; s < sections.size(); ++s)
+        counts[s] = sections[s].boards.empty() ? 0 : 1;
+    fit.fewest = tables.total(tables.bodyOf(counts));
+    for (std::size_t s = 0; s < sections.size(); ++s)
+        counts[s] = int(sections[s].boards.size());
+    fit.most = tables.total(tables.bodyOf(counts));
+    fit.met = fillTo(tables, target, fit.counts);
+    if (fit.met) return fit;
+    fit.counts.clear();
+    // The nearest counts that can be met, looked for a few pages either way.
+    constexpr int REACH = 16;
+    std::vector<int> scratch;
+    for (int pages = target - 1; pages >= std::max(fit.fewest, target - REACH); --pages)
+        if (fillTo(tables, pages, scratch)) {
             fit.below = pages;
-        } else if (fit.above == 0) {
+            break;
+        }
+    for (int pages = target + 1; pages <= std::min(fit.most, target + REACH); ++pages)
+        if (fillTo(tables, pages, scratch)) {
             fit.above = pages;
+            break;
         }
-        fit.most = pages;
-        if (pages > target) break;
-        std::size_t next = sections.size();
-        double best = -1;
-        for (std::size_t s = 0; s < sections.size(); ++s) {
-            const std::size_t size = sections[s].boards.size();
-            if (std::size_t(counts[s]) >= size) continue;
-            const double priority = double(size) / (2.0 * counts[s] + 1.0);
-            if (priority > best) {
-                best = priority;
-                next = s;
-            }
-        }
-        if (next == sections.size()) break;
-        ++counts[next];
-    }
-    if (fit.most < target || fit.above == 0) {
-        // Every puzzle went in: the most is the whole book's.
-        std::fill(counts.begin(), counts.end(), 0);
-        for (std::size_t s = 0; s < sections.size(); ++s)
-            counts[s] = int(sections[s].boards.size());
-        fit.most = total();
-    }
     return fit;
 }
 

@@ -166,15 +166,17 @@ struct PageFit {
     std::vector<int> counts;  ///< puzzles of each section, when met
     int fewest = 0;           ///< the pages of the smallest book (a puzzle from each section)
     int most = 0;             ///< the pages of the book of every puzzle
-    int below = 0;            ///< the nearest page count under the target that can be had; 0 none
-    int above = 0;            ///< the nearest page count over it; 0 for none
+    /// When not met: the nearest page counts under and over the target that can be met,
+    /// within a few pages; 0 for none.
+    int below = 0;
+    int above = 0;
 };
 
 /// Chooses how many puzzles each section gets, the first ones of each in order, so that
 /// the book (`frontPages` before the puzzles, the key or proof as the sections' options
-/// say, blank pages to a multiple of `padTo`) has exactly `target` pages: as many puzzles
-/// as fit, shared in the proportions of the sections' sizes as far as whole puzzles allow,
-/// at least one from each section.
+/// say, blank pages to a multiple of `padTo`) has exactly `target` pages: at least one from
+/// each section, shared in the proportions of the sections' sizes as far as whole puzzles
+/// and whole pages allow, and as many as fit.
 PageFit fitToPages(const std::vector<SectionBoards>& sections, int frontPages, int padTo,
                    int target);
 /// Puzzles a page when none is asked for: by the longer side of the largest board.

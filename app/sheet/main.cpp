@@ -352,18 +352,21 @@ class BookRun {
     bool cannotMeet(const spanwright::PageFit& fit) {
         const long target = options_.pages;
         std::string can;
-        if (fit.below > 0 && fit.above > 0)
-            can = spanwright::formatText("the nearest page counts that can be made are %d and %d",
-                                         fit.below, fit.above);
-        else if (fit.above > 0)
+        if (target < fit.fewest)
             can = spanwright::formatText(
                 "the fewest pages the book can have is %d (one puzzle of each section, with %s)",
                 fit.fewest, frontText().c_str());
-        else
+        else if (target > fit.most)
             can = spanwright::formatText(
                 "all %d puzzles of the files fill only %d pages: give more puzzles or ask for "
                 "fewer pages",
                 count_, fit.most);
+        else if (fit.below > 0 && fit.above > 0)
+            can = spanwright::formatText("the nearest page counts that can be made are %d and %d",
+                                         fit.below, fit.above);
+        else
+            can = spanwright::formatText("the nearest page count that can be made is %d",
+                                         std::max(fit.below, fit.above));
         if (options_.padTo > 1 && target % options_.padTo != 0)
             can += spanwright::formatText(" (and --pad-to %ld needs a multiple of %ld)",
                                           options_.padTo, options_.padTo);
