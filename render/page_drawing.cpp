@@ -313,6 +313,15 @@ void drawContentsPage(cairo_t* cr, const Book& book, const PagePlan& page) {
     cairo_set_source_rgb(cr, 0, 0, 0);
     const double indent = body.width / 8;
     const double right = body.x + body.width - indent;
+    // The leaders of every line end in one column, before the widest page number.
+    double widest = 0;
+    for (int k = 0; k < page.lines; ++k) {
+        const std::size_t at = std::size_t(page.firstLine + k);
+        if (at >= book.contents.size()) break;
+        cairo_text_extents_t digits;
+        cairo_text_extents(cr, std::to_string(book.contents[at].page).c_str(), &digits);
+        widest = std::max(widest, digits.x_advance);
+    }
     for (int k = 0; k < page.lines; ++k) {
         const std::size_t at = std::size_t(page.firstLine + k);
         if (at >= book.contents.size()) break;
@@ -333,7 +342,7 @@ void drawContentsPage(cairo_t* cr, const Book& book, const PagePlan& page) {
         cairo_set_source_rgb(cr, DOT_GREY, DOT_GREY, DOT_GREY);
         const double from = body.x + indent + text.x_advance + pitch;
         for (double x = body.x + indent + pitch * std::ceil((from - body.x - indent) / pitch);
-             x < right - digits.x_advance - pitch; x += pitch) {
+             x < right - widest - pitch; x += pitch) {
             cairo_new_sub_path(cr);
             cairo_arc(cr, x, baseline - 1, 0.7, 0, 2 * PI);
         }
