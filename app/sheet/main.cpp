@@ -609,9 +609,11 @@ class BookRun {
     KeySpool spool_;
 };
 
-/// The PDF's title: the book's, or the name of the output without its folder and extension.
+/// The PDF's title: the book's, that of its title page, or the name of the output without
+/// its folder and extension.
 std::string documentTitle(const Options& options, const std::string& output) {
     if (!options.title.empty()) return options.title;
+    if (!options.titlePage.empty()) return options.titlePage;
     std::string name = output.substr(output.rfind('/') + 1);
     const std::size_t dot = name.rfind('.');
     if (dot != std::string::npos) name.resize(dot);

@@ -315,8 +315,6 @@ int checkTogether(Options& options) {
             return usageError(PROGRAM, "-o names %s: give the first date with --date",
                               field.c_str());
     }
-    if (output.find('}') != std::string::npos && output.find('{') == std::string::npos)
-        return usageError(PROGRAM, "-o: a '}' without its '{'");
     if (single.enabled) return GO_ON;
     // A PNG page is drawn whole in memory before it is written.
     const long across = pagePixels(options.paper.width, options.dpi);
