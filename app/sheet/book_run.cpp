@@ -337,9 +337,8 @@ class BookRun {
         const long target = options_.pages;
         std::string can;
         if (target < fit.fewest)
-            can = spanwright::formatText(
-                "the fewest pages the book can have is %d (one puzzle of each section, with %s)",
-                fit.fewest, frontText().c_str());
+            can = spanwright::formatText("the fewest pages the book can have is %d (%s)",
+                                         fit.fewest, frontText().c_str());
         else if (target > fit.most)
             can = spanwright::formatText(
                 "all %d puzzles of the files fill only %d pages: give more puzzles or ask for "
@@ -357,11 +356,14 @@ class BookRun {
         return fail("--pages %ld cannot be met: %s; nothing written", target, can.c_str());
     }
 
-    /// What goes with the puzzles, for messages: "the front matter and the key".
+    /// What the smallest book holds, for messages: "one puzzle of each section and the key".
     std::string frontText() const {
-        std::string text = frontPages_ > 0 ? "the front matter" : "no front matter";
-        if (withKey()) text += " and the key";
-        if (options_.proof) text += " as proof pages";
+        std::string text =
+            options_.proof ? "one proof of each section" : "one puzzle of each section";
+        if (frontPages_ > 0)
+            text += withKey() ? ", the front matter and the key" : " and the front matter";
+        else if (withKey())
+            text += " and the key";
         return text;
     }
 
