@@ -21,6 +21,7 @@
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
 #include "puzzle/puzzle_picture.h"
+#include "puzzle/repeat_log.h"
 
 namespace {
 
@@ -103,18 +104,30 @@ class Converter {
     void convertBenchmarkFile(std::FILE* file, const std::string& name);
     void write(const Puzzle& puzzle, const std::string& where);
     void report(const std::string& where, const std::string& message);
+    void noteRepeat(const Puzzle& puzzle, const std::string& name, long line);
 
     Format from_;
     Format to_;
     bool faulted_ = false;
     bool outputFailed_ = false;
     bool wroteProblem_ = false;
+    spanwright::RepeatLog repeats_;
 };
 
 void Converter::report(const std::string& where, const std::string& message) {
     faulted_ = true;
     std::fflush(stdout);
     std::fprintf(stderr, "%s: %s: %s\n", PROGRAM, where.c_str(), message.c_str());
+}
+
+/// A repeat is converted all the same, since a pack may hold one on purpose, but never
+/// silently: it is told on standard error, and the exit status stays what it was.
+void Converter::noteRepeat(const Puzzle& puzzle, const std::string& name, long line) {
+    const auto repeat = repeats_.add(puzzle, name, line);
+    if (!repeat) return;
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: %s%s: warning: %s\n", PROGRAM, name.c_str(),
+                 line == 0 ? "" : (":" + std::to_string(line)).c_str(), repeat->c_str());
 }
 
 void Converter::write(const Puzzle& puzzle, const std::string& where) {
@@ -200,6 +213,7 @@ void Converter::convertLines(std::FILE* file, const std::string& name) {
                 continue;
             }
         }
+        noteRepeat(puzzle, name, lineNumber);
         write(puzzle, where);
     }
 }
@@ -223,6 +237,7 @@ void Converter::convertBenchmarkFile(std::FILE* file, const std::string& name) {
         report(name + ":" + std::to_string(errLine), "not a benchmark file: " + err);
         return;
     }
+    noteRepeat(puzzle, name, 0);
     write(puzzle, name);
 }
 
