@@ -69,6 +69,8 @@ void printHelp() {
         "A problem without a grade (difficulty 0, as from a game ID) is graded by\n"
         "deduction for line, json and csv. A pack problem without exactly one solution\n"
         "is written with a null solution and a warning.\n"
+        "A problem that repeats an earlier one, turned or mirrored, is converted with a\n"
+        "warning naming the earlier one.\n"
         "Blank lines are passed over. A problem that cannot be converted is reported on\n"
         "standard error with its file and line, and the others are still converted.\n"
         "Exit status: 0 when everything was converted, 1 when something was not or a pack\n"
