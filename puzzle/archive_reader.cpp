@@ -48,6 +48,27 @@ bool stringField(std::string_view record, std::string_view name, std::string& va
     return false;
 }
 
+/// The header line of a CSV pack, which names its fields and holds no puzzle.
+constexpr std::string_view CSV_HEADER_START = "width,height,";
+/// The field of a CSV pack record that holds the problem line, counted from 0; the fields
+/// before it are numbers and a level name, which never hold a comma or a quote.
+constexpr int CSV_PROBLEM_FIELD = 6;
+
+/// The problem field of a CSV pack record: a comma comes before any '/', which no problem
+/// line or game ID holds. False for any other line.
+bool csvProblem(std::string_view line, std::string_view& problem) {
+    const std::size_t comma = line.find(',');
+    if (comma == std::string_view::npos || comma > line.find('/')) return false;
+    std::size_t start = 0;
+    for (int field = 0; field < CSV_PROBLEM_FIELD; ++field) {
+        start = line.find(',', start);
+        if (start == std::string_view::npos) return false;
+        ++start;
+    }
+    problem = line.substr(start, line.find(',', start) - start);
+    return true;
+}
+
 /// A benchmark file begins with its header, three numbers; no other form starts with a
 /// line of digits and blanks alone.
 bool looksLikeBenchmarkHeader(std::string_view line) {
@@ -66,6 +87,12 @@ bool readArchiveLine(Puzzle& puzzle, std::string_view line, std::string& err) {
             return false;
         }
         return readPuzzleLine(puzzle, value, &err);
+    }
+    std::string_view problem;
+    if (csvProblem(text, problem)) {
+        if (readPuzzleLine(puzzle, problem, &err)) return true;
+        err = "a CSV pack record whose problem field is " + err;
+        return false;
     }
     return readPuzzleLine(puzzle, line, &err);
 }
@@ -101,7 +128,9 @@ bool readArchive(std::FILE* file, const std::function<void(const Puzzle&)>& take
             benchmark.append(line);
             continue;
         }
-        if (isBlankLine(line)) continue;
+        if (isBlankLine(line) ||
+            trimmed(line).substr(0, CSV_HEADER_START.size()) == CSV_HEADER_START)
+            continue;
         if (!readArchiveLine(puzzle, line, err)) return false;
         take(puzzle);
     }

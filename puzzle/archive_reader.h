@@ -2,7 +2,8 @@
 
 // Reading an archive of published puzzles, whatever form it was kept in: problem lines,
 // game IDs, JSON pack records (the puzzle in their "problem" field, or "id" without one),
-// mixed line by line, or a benchmark file holding one puzzle. A maker reads archives to
+// CSV pack records (their header passed over), mixed line by line, or a benchmark file
+// holding one puzzle. A maker reads archives to
 // avoid what was published before, so every line must be a puzzle: a damaged line is
 // refused with its number, never passed over, since a puzzle missed there could be made
 // again.

@@ -77,6 +77,10 @@ TEST(ArchiveReader, EveryFormAndTheLineThatIsNone) {
         {"{\"width\":3,\"problem\":\"1/1/3/2.2/\",\"id\":\"3x1:2a2\"}\n", 1, 0, ""},
         {"{\"id\": \"3x1:2a2\"}\n{\"problem\":\"1\\/1\\/3\\/1.1\\/\"}\n", 2, 0, ""},
         {"1 3 2\n\n2 0 2\n", 1, 0, ""},
+        {"width,height,level,score,grade,islands,problem,id,rows,solution,hash\n"
+         "3,1,easy,0.1,1,2,1/1/3/2.2/,,2.2,\"[[0,0,0,2,2]]\",ab\n",
+         1, 0, ""},
+        {"3,1,easy,0.1,1,2,1/1/3/2.9/,,2.9,,ab\n", -1, 1, "CSV pack record"},
         {"1/1/3/2.2/\nhello\n", -1, 2, "neither a problem line"},
         {"3x1:2a2\n{\"width\":3}\n", -1, 2, "without a \"problem\" or \"id\" field"},
         {"1/1/3/2.2/\n1/2/3/2.2/\n", -1, 2, "not a problem line"},

@@ -35,7 +35,7 @@ void printHelp() {
         "  -S, --seed N             the run's seed, 0 to 4294967295 (default: a fresh one,\n"
         "                           named on standard error)\n"
         "  -a, --avoid FILE         make nothing that is in FILE, turned or mirrored: problem\n"
-        "                           lines, game IDs, JSON pack records or a benchmark file;\n"
+        "                           lines, game IDs, JSON or CSV pack records, a benchmark file;\n"
         "                           give it again for more files\n"
         "      --score MIN-MAX      keep only puzzles whose score is MIN to MAX; without\n"
         "                           --level, every rung that can give such a score, in turn\n"
