@@ -55,8 +55,8 @@ class Progress {
         std::string left = "time left unknown";
         if (written > 0) {
             const double remaining = double(count_ - written) / rate;
-            left = remaining < 120 ? std::to_string(long(remaining + 0.5)) + " s left"
-                                   : std::to_string(long(remaining / 60 + 0.5)) + " min left";
+            left = remaining < 120 ? std::to_string(std::lround(remaining)) + " s left"
+                                   : std::to_string(std::lround(remaining / 60)) + " min left";
         }
         std::fprintf(stderr, "%s%s: %lld of %lld puzzles, %lld boards drawn, %.1f puzzles/s, %s%s",
                      terminal_ ? "\r" : "", PROGRAM, static_cast<long long>(written),
@@ -229,12 +229,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "%s: puzzle %lld of %dx%d was %s %lu times in a row: the request is out of "
                      "reach (%lld of %lld written)\n",
-                     PROGRAM, static_cast<long long>(outcome.written + 1), request.width,
+                     PROGRAM, static_cast<long long>(outcome.written) + 1, request.width,
                      request.height,
                      !options.scoreGiven ? "in an --avoid archive"
                      : avoid.empty()     ? "outside the --score range"
                                          : "outside the --score range or in an --avoid archive",
-                     static_cast<unsigned long>(maker::MAX_REPEAT_ROUNDS + 1),
+                     static_cast<unsigned long>(maker::MAX_REPEAT_ROUNDS) + 1,
                      static_cast<long long>(outcome.written), static_cast<long long>(count));
         return 1;
     }
