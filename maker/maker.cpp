@@ -133,14 +133,30 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
 
 BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
                       const std::function<bool(const MadePuzzle&)>& write,
-                      const ProgressReport& progress) {
+                      const ProgressReport& progress, const BatchFilter& filter) {
     BatchOutcome outcome;
+    // One round of one puzzle, at the rung the filter names for it; true when it was made
+    // and kept.
+    const auto attempt = [&](std::uint64_t index, std::uint32_t round, MadePuzzle& made,
+                             std::int64_t& drawn, bool& kept) {
+        MakeRequest asked = request;
+        if (!filter.rungs.empty()) {
+            asked.level = filter.rungs[(index + round) % filter.rungs.size()];
+            if (filter.rungShares) asked.islandPercent = defaultIslandPercent(asked.level);
+        }
+        kept = false;
+        if (!makePuzzle(asked, index, round, made, drawn)) return false;
+        kept = !filter.accept || filter.accept(made);
+        return true;
+    };
     std::atomic<std::int64_t> boards{0};
     const std::int64_t window = std::int64_t(std::max(1, jobs)) * 4;
 
     struct Slot {
         bool ready = false;
         bool made = false;
+        bool kept = false;
+        std::uint32_t round = 0;  ///< the round that made the puzzle
         MadePuzzle puzzle;
     };
     std::vector<Slot> slots(static_cast<std::size_t>(window));
@@ -161,7 +177,11 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
             }
             Slot result;
             std::int64_t drawn = 0;
-            result.made = makePuzzle(request, std::uint64_t(index), 0, result.puzzle, drawn);
+            for (;; ++result.round) {
+                result.made =
+                    attempt(std::uint64_t(index), result.round, result.puzzle, drawn, result.kept);
+                if (!result.made || result.kept || result.round == MAX_REPEAT_ROUNDS) break;
+            }
             boards += drawn;
             result.ready = true;
             {
@@ -186,18 +206,25 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
             waiting = Slot{};
         }
         bool made = slot.made;
+        bool kept = slot.kept;
         // A repeat is remade here, in order, so which puzzle replaces it does not depend on
         // the threads.
-        std::uint32_t round = 1;
-        for (;
-             made && round <= MAX_REPEAT_ROUNDS && seen.add(slot.puzzle.puzzle, std::size_t(taken));
-             ++round) {
-            std::int64_t drawn = 0;
-            made = makePuzzle(request, std::uint64_t(taken), round, slot.puzzle, drawn);
-            boards += drawn;
+        std::uint32_t round = slot.round;
+        std::uint32_t repeats = 0;
+        while (made && kept && repeats < MAX_REPEAT_ROUNDS &&
+               seen.add(slot.puzzle.puzzle, std::size_t(taken))) {
+            ++repeats;
+            for (std::uint32_t misses = 0; misses <= MAX_REPEAT_ROUNDS; ++misses) {
+                std::int64_t drawn = 0;
+                made = attempt(std::uint64_t(taken), ++round, slot.puzzle, drawn, kept);
+                boards += drawn;
+                if (!made || kept) break;
+            }
         }
-        if (!made || round > MAX_REPEAT_ROUNDS) {
-            outcome.end = made ? BatchOutcome::End::Exhausted : BatchOutcome::End::Unreachable;
+        if (!made || !kept || repeats == MAX_REPEAT_ROUNDS) {
+            outcome.end = !made   ? BatchOutcome::End::Unreachable
+                          : !kept ? BatchOutcome::End::Refused
+                                  : BatchOutcome::End::Exhausted;
             break;
         }
         if (!write(slot.puzzle)) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "maker/layout.h"
 #include "maker/rung_check.h"
@@ -88,6 +89,7 @@ struct BatchOutcome {
         WriteFailed,
         Unreachable,  ///< a puzzle was not met in MAX_BOARDS_PER_PUZZLE boards
         Exhausted,    ///< a puzzle repeated an earlier one MAX_REPEAT_ROUNDS times in a row
+        Refused,      ///< a puzzle was refused by the filter MAX_REPEAT_ROUNDS times in a row
     } end = End::Done;
     std::int64_t written = 0;
     std::int64_t boards = 0;   ///< boards drawn in all
@@ -97,12 +99,25 @@ struct BatchOutcome {
 /// Progress of a run, for a status line: puzzles written and boards drawn so far.
 using ProgressReport = std::function<void(std::int64_t written, std::int64_t boards)>;
 
+/// What a run keeps beyond the rung asked for. A puzzle the filter refuses is remade in its
+/// next round, as a repeat is, so the run stays the same whatever the threads.
+struct BatchFilter {
+    /// Whether a made puzzle may be written; empty: every one. Called from any thread.
+    std::function<bool(const MadePuzzle&)> accept;
+    /// When not empty, puzzle `index` is made in round `round` at the rung
+    /// rungs[(index + round) % rungs.size()] instead of the request's, so that a run mixes
+    /// them and a rung that misses is followed by another.
+    std::vector<Rung> rungs;
+    /// With `rungs`: each rung at its own default share instead of the request's.
+    bool rungShares = false;
+};
+
 /// Makes `count` puzzles with `jobs` threads and hands them to `write` in order of index;
 /// `write` returns false when the output failed, which ends the run. No puzzle repeats an
 /// earlier one of the run under rotation or mirroring: a repeat is remade in its next
 /// round. Memory stays bounded: at most a few puzzles per thread wait to be written.
 BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
                       const std::function<bool(const MadePuzzle&)>& write,
-                      const ProgressReport& progress = {});
+                      const ProgressReport& progress = {}, const BatchFilter& filter = {});
 
 }  // namespace spanwright::maker

@@ -48,7 +48,8 @@ TEST(Convert, ConvertsWhatItCanAndSaysWhereTheRestIs) {
     // Game IDs carry no grade; each line gets the one deduction gives it.
     EXPECT_EQ(result.out, "1/3/3/2.2/.../2.2/\n1/3/3/2.2/.../2.2/\n1/4/3/1.1/.../.../.../\n");
     const std::string start = "spanwright-convert: " + ids;
-    EXPECT_EQ(result.err, start +
+    // The second ID repeats the first: converted all the same, and named.
+    EXPECT_EQ(result.err, start + ":3: warning: repeats line 1\n" + start +
                               ":4: not a game ID: bridge limit m3; the rules here allow 1 or 2 "
                               "bridges between two islands (m2)\n" +
                               start + ":5: the line is longer than 1 MiB\nspanwright-convert: " +
@@ -71,7 +72,9 @@ TEST(Convert, BenchmarkFilesFromInputAndFilesAsPictures) {
         shell("\"$0\" --from has --to text - \"$1\" \"$2\" < \"$1\"", {kConvert, has, bad});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "1 \u00B7 \u00B7\n\u00B7 \u00B7 1\n\n1 \u00B7 \u00B7\n\u00B7 \u00B7 1\n");
-    EXPECT_EQ(result.err, "spanwright-convert: " + bad +
+    // The same file read twice is one puzzle twice.
+    EXPECT_EQ(result.err, "spanwright-convert: " + has +
+                              ": warning: repeats (standard input)\nspanwright-convert: " + bad +
                               ":4: not a benchmark file: more rows than the 2 the first line "
                               "gives\n");
 }

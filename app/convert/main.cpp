@@ -21,6 +21,7 @@
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
 #include "puzzle/puzzle_picture.h"
+#include "puzzle/repeat_log.h"
 
 namespace {
 
@@ -68,6 +69,8 @@ void printHelp() {
         "A problem without a grade (difficulty 0, as from a game ID) is graded by\n"
         "deduction for line, json and csv. A pack problem without exactly one solution\n"
         "is written with a null solution and a warning.\n"
+        "A problem that repeats an earlier one, turned or mirrored, is converted with a\n"
+        "warning naming the earlier one.\n"
         "Blank lines are passed over. A problem that cannot be converted is reported on\n"
         "standard error with its file and line, and the others are still converted.\n"
         "Exit status: 0 when everything was converted, 1 when something was not or a pack\n"
@@ -103,18 +106,30 @@ class Converter {
     void convertBenchmarkFile(std::FILE* file, const std::string& name);
     void write(const Puzzle& puzzle, const std::string& where);
     void report(const std::string& where, const std::string& message);
+    void noteRepeat(const Puzzle& puzzle, const std::string& name, long line);
 
     Format from_;
     Format to_;
     bool faulted_ = false;
     bool outputFailed_ = false;
     bool wroteProblem_ = false;
+    spanwright::RepeatLog repeats_;
 };
 
 void Converter::report(const std::string& where, const std::string& message) {
     faulted_ = true;
     std::fflush(stdout);
     std::fprintf(stderr, "%s: %s: %s\n", PROGRAM, where.c_str(), message.c_str());
+}
+
+/// A repeat is converted all the same, since a pack may hold one on purpose, but never
+/// silently: it is told on standard error, and the exit status stays what it was.
+void Converter::noteRepeat(const Puzzle& puzzle, const std::string& name, long line) {
+    const auto repeat = repeats_.add(puzzle, name, line);
+    if (!repeat) return;
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: %s%s: warning: %s\n", PROGRAM, name.c_str(),
+                 line == 0 ? "" : (":" + std::to_string(line)).c_str(), repeat->c_str());
 }
 
 void Converter::write(const Puzzle& puzzle, const std::string& where) {
@@ -200,6 +215,7 @@ void Converter::convertLines(std::FILE* file, const std::string& name) {
                 continue;
             }
         }
+        noteRepeat(puzzle, name, lineNumber);
         write(puzzle, where);
     }
 }
@@ -223,6 +239,7 @@ void Converter::convertBenchmarkFile(std::FILE* file, const std::string& name) {
         report(name + ":" + std::to_string(errLine), "not a benchmark file: " + err);
         return;
     }
+    noteRepeat(puzzle, name, 0);
     write(puzzle, name);
 }
 

@@ -4,13 +4,19 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "app/cli/input_file.h"
 #include "app/cli/program.h"
 #include "app/make/make_options.h"
 #include "maker/maker.h"
 #include "pack/pack.h"
+#include "puzzle/archive_reader.h"
+#include "puzzle/fingerprint.h"
 #include "puzzle/game_id.h"
 #include "puzzle/problem_line.h"
 
@@ -30,23 +36,35 @@ const char* symmetryName(Symmetry symmetry) {
                                           : "none";
 }
 
-/// A status line on a terminal, redrawn at most a few times a second once the run has
-/// gone on for a second.
+/// A progress line on standard error once the run has gone on for a second: puzzles
+/// written, the rate and the time left. On a terminal it is redrawn in place a few times a
+/// second; elsewhere (a log file) a whole line is written every few seconds.
 class Progress {
   public:
-    Progress(std::int64_t count, bool shown) : count_(count), shown_(shown) {}
+    Progress(std::int64_t count, bool shown)
+        : count_(count), shown_(shown), terminal_(isatty(STDERR_FILENO) != 0) {}
     void report(std::int64_t written, std::int64_t boards) {
         if (!shown_) return;
         const auto now = Clock::now();
-        if (now - start_ < std::chrono::seconds(1) || now - last_ < std::chrono::milliseconds(250))
+        if (now - start_ < std::chrono::seconds(1) ||
+            now - last_ < (terminal_ ? std::chrono::milliseconds(250) : std::chrono::seconds(5)))
             return;
         last_ = now;
         const double seconds = std::chrono::duration<double>(now - start_).count();
-        std::fprintf(stderr, "\r%s: %lld of %lld puzzles, %lld boards drawn, %.1f puzzles/s\033[K",
-                     PROGRAM, static_cast<long long>(written), static_cast<long long>(count_),
-                     static_cast<long long>(boards), double(written) / seconds);
-        drawn_ = true;
+        const double rate = double(written) / seconds;
+        std::string left = "time left unknown";
+        if (written > 0) {
+            const double remaining = double(count_ - written) / rate;
+            left = remaining < 120 ? std::to_string(std::lround(remaining)) + " s left"
+                                   : std::to_string(std::lround(remaining / 60)) + " min left";
+        }
+        std::fprintf(stderr, "%s%s: %lld of %lld puzzles, %lld boards drawn, %.1f puzzles/s, %s%s",
+                     terminal_ ? "\r" : "", PROGRAM, static_cast<long long>(written),
+                     static_cast<long long>(count_), static_cast<long long>(boards), rate,
+                     left.c_str(), terminal_ ? "\033[K" : "\n");
+        drawn_ = terminal_;
     }
+    /// Takes the line away, before anything else is written to the terminal.
     void clear() {
         if (drawn_) std::fputs("\r\033[K", stderr);
         drawn_ = false;
@@ -56,10 +74,38 @@ class Progress {
     using Clock = std::chrono::steady_clock;
     std::int64_t count_;
     bool shown_;
+    bool terminal_;
     bool drawn_ = false;
     Clock::time_point start_ = Clock::now();
     Clock::time_point last_ = start_;
 };
+
+/// Reads the puzzles of every archive into `avoid`; false after naming the file and line
+/// that is not a puzzle, or the file that cannot be read.
+bool readArchives(const std::vector<std::string>& paths, spanwright::FingerprintSet& avoid) {
+    for (const std::string& path : paths) {
+        const std::string shown = path == "-" ? "standard input" : spanwright::printableName(path);
+        const spanwright::InputFile input(path);
+        if (input.fault() != spanwright::InputFile::Fault::None) {
+            std::fprintf(stderr, "%s: cannot read --avoid %s: %s\n", PROGRAM, shown.c_str(),
+                         input.fault() == spanwright::InputFile::Fault::Directory
+                             ? "it is a directory"
+                             : input.reason().c_str());
+            return false;
+        }
+        long line = 0;
+        std::string err;
+        if (!spanwright::readArchive(
+                input.get(), [&](const spanwright::Puzzle& puzzle) { avoid.add(puzzle); }, line,
+                err)) {
+            std::fprintf(stderr, "%s: --avoid %s:%ld: %s; nothing made\n", PROGRAM, shown.c_str(),
+                         line, err.c_str());
+            return false;
+        }
+    }
+    avoid.seal();
+    return true;
+}
 
 }  // namespace
 
@@ -73,7 +119,24 @@ int main(int argc, char** argv) {
     const std::int64_t count = options.count;
     const long jobs = options.jobs;
     const Format format = options.format;
-    Progress progress(count, isatty(STDERR_FILENO) != 0);
+    // Archives are read whole before anything is made: a damaged one ends the run with
+    // nothing written, rather than after hours with puzzles it might hold.
+    spanwright::FingerprintSet avoid;
+    if (!readArchives(options.avoid, avoid)) return spanwright::USAGE_STATUS;
+    // The seed this run uses, whichever way it came: everything made below follows from
+    // it, so naming it is all it takes to make the same puzzles again.
+    const std::uint32_t seed = request.seed;
+    if (!options.seedGiven)
+        std::fprintf(stderr, "seed %lu: run again with --seed %lu for the same puzzles\n",
+                     static_cast<unsigned long>(seed), static_cast<unsigned long>(seed));
+    Progress progress(count, options.progress == spanwright::make::ProgressMode::Always ||
+                                 (options.progress == spanwright::make::ProgressMode::Terminal &&
+                                  isatty(STDERR_FILENO) != 0));
+    // On one terminal the progress line is taken away before a puzzle is written, so that
+    // the two never share a line.
+    const bool sharedTerminal = isatty(STDOUT_FILENO) != 0 && isatty(STDERR_FILENO) != 0;
+    // --order score: the run's records wait here, with their scores, until all are made.
+    std::vector<std::pair<double, std::string>> held;
     const std::string_view levelName = spanwright::explain::rungName(request.level);
     const auto write = [&](const maker::MadePuzzle& made) {
         std::string text;
@@ -100,7 +163,7 @@ int main(int argc, char** argv) {
                 entry.islands = made.islands;
                 entry.grade = made.grade;
                 entry.rating.rated = true;
-                entry.rating.level = std::string(levelName);
+                entry.rating.level = std::string(spanwright::explain::rungName(made.level));
                 entry.rating.score = made.score;
                 if (!spanwright::formatGameId(made.puzzle, entry.id, &entry.idFault))
                     entry.id.clear();
@@ -111,12 +174,41 @@ int main(int argc, char** argv) {
                 break;
             }
         }
-        return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+        if (options.order == spanwright::make::Order::Score) {
+            held.emplace_back(made.score, std::move(text));
+            return true;
+        }
+        if (sharedTerminal) progress.clear();
+        return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+               (!sharedTerminal || std::fflush(stdout) == 0);
     };
-    const maker::BatchOutcome outcome = maker::runBatch(
+    maker::BatchFilter filter;
+    filter.rungs = options.rungs;
+    filter.rungShares = !options.islandsGiven;
+    if (options.scoreGiven || !avoid.empty())
+        filter.accept = [&](const maker::MadePuzzle& made) {
+            // Scores are written with one decimal; the range holds what a reader sees.
+            const double shown = double(std::lround(made.score * 10)) / 10;
+            if (options.scoreGiven && (shown < options.scoreLow || shown > options.scoreHigh))
+                return false;
+            return avoid.empty() || !avoid.contains(made.puzzle);
+        };
+    maker::BatchOutcome outcome = maker::runBatch(
         request, count, int(jobs), write,
-        [&](std::int64_t written, std::int64_t boards) { progress.report(written, boards); });
+        [&](std::int64_t written, std::int64_t boards) { progress.report(written, boards); },
+        filter);
     progress.clear();
+    if (options.order == spanwright::make::Order::Score) {
+        // Equal scores keep the order they were made in.
+        std::stable_sort(held.begin(), held.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& record : held)
+            if (std::fwrite(record.second.data(), 1, record.second.size(), stdout) !=
+                record.second.size()) {
+                outcome.end = maker::BatchOutcome::End::WriteFailed;
+                break;
+            }
+    }
     if (outcome.end == maker::BatchOutcome::End::WriteFailed || std::fflush(stdout) != 0 ||
         std::ferror(stdout) != 0) {
         std::fprintf(stderr, "%s: failed to write to standard output\n", PROGRAM);
@@ -133,6 +225,19 @@ int main(int argc, char** argv) {
                      static_cast<unsigned long>(maker::MAX_REPEAT_ROUNDS));
         return 1;
     }
+    if (outcome.end == maker::BatchOutcome::End::Refused) {
+        std::fprintf(stderr,
+                     "%s: puzzle %lld of %dx%d was %s %lu times in a row: the request is out of "
+                     "reach (%lld of %lld written)\n",
+                     PROGRAM, static_cast<long long>(outcome.written) + 1, request.width,
+                     request.height,
+                     !options.scoreGiven ? "in an --avoid archive"
+                     : avoid.empty()     ? "outside the --score range"
+                                         : "outside the --score range or in an --avoid archive",
+                     static_cast<unsigned long>(maker::MAX_REPEAT_ROUNDS) + 1,
+                     static_cast<long long>(outcome.written), static_cast<long long>(count));
+        return 1;
+    }
     if (outcome.end == maker::BatchOutcome::End::Unreachable) {
         std::fprintf(stderr,
                      "%s: no %s puzzle of %dx%d with %d%% islands and symmetry %s turned up in "
@@ -147,7 +252,8 @@ int main(int argc, char** argv) {
     // too little room), or the rung may be met only on the boards that came out sparser:
     // the puzzles are still made, but the shortfall is said, never hidden.
     const std::int64_t cells = std::int64_t(request.width) * request.height;
-    if (outcome.written > 0 &&
+    // A run mixing rungs at their own shares has no one share to fall short of.
+    if (outcome.written > 0 && (options.rungs.empty() || options.islandsGiven) &&
         100 * outcome.islands < (request.islandPercent - SHARE_TOLERANCE) * cells * outcome.written)
         std::fprintf(stderr,
                      "%s: the %s puzzles of %dx%d have %.1f%% islands on average, less than the "

@@ -3,8 +3,10 @@
 
 #include <getopt.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -21,15 +23,25 @@ void printHelp() {
         "Usage: %s [OPTION]... WxH COUNT\n"
         "Make COUNT bridge puzzles W columns wide and H rows tall (%d to %d each), every one\n"
         "with exactly one solution and needing exactly the rung of the ladder asked for,\n"
-        "none a repeat of another of the run turned or mirrored. The same command line\n"
-        "gives the same puzzles in the same order, whatever --jobs.\n"
+        "none a repeat of another of the run or of an archive, turned or mirrored. Each run\n"
+        "takes a fresh seed and names it on standard error; the same command line with\n"
+        "that --seed gives the same puzzles in the same order, whatever --jobs.\n"
         "\n"
         "  -l, --level LEVEL        easy, medium (default), hard, expert or extreme\n"
         "  -i, --islands PERCENT    share of cells that are islands, %d to %d; by default\n"
         "                           16 for easy, 22 medium, 25 hard and expert, 22 extreme\n"
         "  -s, --symmetry KIND      none (default), rotate (island positions unchanged by a\n"
         "                           half turn) or mirror (unchanged left to right)\n"
-        "  -S, --seed N             the run's seed, 0 to 4294967295 (default 1)\n"
+        "  -S, --seed N             the run's seed, 0 to 4294967295 (default: a fresh one,\n"
+        "                           named on standard error)\n"
+        "  -a, --avoid FILE         make nothing that is in FILE, turned or mirrored: problem\n"
+        "                           lines, game IDs, JSON or CSV pack records, a benchmark file;\n"
+        "                           give it again for more files\n"
+        "      --score MIN-MAX      keep only puzzles whose score is MIN to MAX; without\n"
+        "                           --level, every rung that can give such a score, in turn\n"
+        "      --order ORDER        made (default) or score: from the lowest score up\n"
+        "      --progress           show a progress line on standard error\n"
+        "  -q, --quiet              show none (default: only on a terminal)\n"
         "  -j, --jobs N             threads, 1 to %ld (default: every core)\n"
         "  -f, --format FORMAT      line (problem lines, default), id (game IDs) or json\n"
         "                           (JSON Lines records)\n"
@@ -39,12 +51,40 @@ void printHelp() {
         "A request that is not met within %lld boards for one puzzle is out of reach at that\n"
         "size and share: the program says so and ends with status 1. Exit status: 0 when\n"
         "all COUNT puzzles were written, 1 for an unreachable request or a write error, 2\n"
-        "for a wrong command line.\n",
+        "for a wrong command line or an archive that cannot be read.\n",
         PROGRAM, maker::MIN_SIDE, maker::MAX_SIDE, maker::MIN_ISLAND_PERCENT,
         maker::MAX_ISLAND_PERCENT, MAX_JOBS, static_cast<long long>(maker::MAX_BOARDS_PER_PUZZLE));
 }
 
+/// Reads "MIN-MAX", two plain decimal scores with MIN at most MAX.
+bool readScoreRange(const char* text, double& low, double& high) {
+    const char* dash = std::strchr(text, '-');
+    if (dash == nullptr || dash == text) return false;
+    const std::string first(text, dash);
+    return spanwright::readDecimal(first.c_str(), 0, MAX_SCORE, low) &&
+           spanwright::readDecimal(dash + 1, 0, MAX_SCORE, high) && low <= high;
+}
+
+bool meetsBand(explain::Rung rung, double low, double high) {
+    const ScoreBand& band = SCORE_BANDS[int(rung) - 1];
+    return low <= band.high && high >= band.low;
+}
+
 }  // namespace
+
+std::uint32_t freshSeed() {
+    std::uint64_t bits =
+        std::uint64_t(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    try {
+        std::random_device device;
+        bits ^= std::uint64_t(device()) << 16;
+    } catch (...) {  // NOLINT(bugprone-empty-catch): the clock alone still varies
+    }
+    // SplitMix64's finaliser, so that runs started a moment apart get unrelated seeds.
+    bits = (bits ^ (bits >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    bits = (bits ^ (bits >> 27)) * 0x94D049BB133111EBULL;
+    return std::uint32_t((bits ^ (bits >> 31)) >> 32);
+}
 
 bool readSize(const char* text, int& width, int& height) {
     const char* cross = std::strchr(text, 'x');
@@ -64,16 +104,15 @@ bool readSize(const char* text, int& width, int& height) {
 }
 
 int readMakeOptions(int argc, char** argv, MakeOptions& parsed) {
+    enum { SCORE = 256, ORDER, PROGRESS };
     static const option options[] = {
-        {"level", required_argument, nullptr, 'l'},
-        {"islands", required_argument, nullptr, 'i'},
-        {"symmetry", required_argument, nullptr, 's'},
-        {"seed", required_argument, nullptr, 'S'},
-        {"jobs", required_argument, nullptr, 'j'},
-        {"format", required_argument, nullptr, 'f'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {nullptr, 0, nullptr, 0},
+        {"level", required_argument, nullptr, 'l'},    {"islands", required_argument, nullptr, 'i'},
+        {"symmetry", required_argument, nullptr, 's'}, {"seed", required_argument, nullptr, 'S'},
+        {"jobs", required_argument, nullptr, 'j'},     {"format", required_argument, nullptr, 'f'},
+        {"avoid", required_argument, nullptr, 'a'},    {"score", required_argument, nullptr, SCORE},
+        {"order", required_argument, nullptr, ORDER},  {"progress", no_argument, nullptr, PROGRESS},
+        {"quiet", no_argument, nullptr, 'q'},          {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},        {nullptr, 0, nullptr, 0},
     };
     opterr = 0;
     maker::MakeRequest request;
@@ -81,10 +120,12 @@ int readMakeOptions(int argc, char** argv, MakeOptions& parsed) {
     unsigned cores = std::thread::hardware_concurrency();
     long jobs = cores == 0 ? 1 : long(cores);
     Format format = Format::Line;
+    MakeOptions extra;  // what the options add beyond the request
+    bool levelGiven = false;
     for (;;) {
         // The command line is read before any thread starts.
         // NOLINTNEXTLINE(concurrency-mt-unsafe)
-        const int choice = getopt_long(argc, argv, ":l:i:s:S:j:f:hV", options, nullptr);
+        const int choice = getopt_long(argc, argv, ":l:i:s:S:j:f:a:qhV", options, nullptr);
         if (choice == -1) break;
         long value = 0;
         switch (choice) {
@@ -93,6 +134,7 @@ int readMakeOptions(int argc, char** argv, MakeOptions& parsed) {
                     return spanwright::usageError(
                         PROGRAM, "--level '%s' is none of easy, medium, hard, expert, extreme",
                         optarg);
+                levelGiven = true;
                 break;
             case 'i':
                 if (!spanwright::readNumber(optarg, maker::MIN_ISLAND_PERCENT,
@@ -101,6 +143,7 @@ int readMakeOptions(int argc, char** argv, MakeOptions& parsed) {
                         PROGRAM, "--islands '%s' is not a percentage from %d to %d", optarg,
                         maker::MIN_ISLAND_PERCENT, maker::MAX_ISLAND_PERCENT);
                 islandPercent = int(value);
+                extra.islandsGiven = true;
                 break;
             case 's':
                 if (std::strcmp(optarg, "none") == 0)
@@ -118,6 +161,7 @@ int readMakeOptions(int argc, char** argv, MakeOptions& parsed) {
                     return spanwright::usageError(
                         PROGRAM, "--seed '%s' is not a number from 0 to 4294967295", optarg);
                 request.seed = std::uint32_t(value);
+                extra.seedGiven = true;
                 break;
             case 'j':
                 if (!spanwright::readNumber(optarg, 1, MAX_JOBS, jobs))
@@ -134,6 +178,31 @@ int readMakeOptions(int argc, char** argv, MakeOptions& parsed) {
                 else
                     return spanwright::usageError(
                         PROGRAM, "--format '%s' is none of line, id, json", optarg);
+                break;
+            case 'a':
+                extra.avoid.emplace_back(optarg);
+                break;
+            case SCORE:
+                if (!readScoreRange(optarg, extra.scoreLow, extra.scoreHigh))
+                    return spanwright::usageError(
+                        PROGRAM, "--score '%s' is not MIN-MAX, two scores from 0 to %g, MIN first",
+                        optarg, MAX_SCORE);
+                extra.scoreGiven = true;
+                break;
+            case ORDER:
+                if (std::strcmp(optarg, "made") == 0)
+                    extra.order = Order::Made;
+                else if (std::strcmp(optarg, "score") == 0)
+                    extra.order = Order::Score;
+                else
+                    return spanwright::usageError(PROGRAM, "--order '%s' is none of made, score",
+                                                  optarg);
+                break;
+            case PROGRESS:
+                extra.progress = ProgressMode::Always;
+                break;
+            case 'q':
+                extra.progress = ProgressMode::Never;
                 break;
             default:
                 // A negative count reads as an option to getopt; name it as the count it is.
@@ -158,12 +227,31 @@ int readMakeOptions(int argc, char** argv, MakeOptions& parsed) {
     if (!spanwright::readNumber(operands[1], 0, MAX_COUNT, count))
         return spanwright::usageError(PROGRAM, "COUNT '%s' is not a number from 0 to %ld",
                                       operands[1], MAX_COUNT);
+    if (extra.scoreGiven) {
+        if (levelGiven && !meetsBand(request.level, extra.scoreLow, extra.scoreHigh)) {
+            const ScoreBand& band = SCORE_BANDS[int(request.level) - 1];
+            return spanwright::usageError(
+                PROGRAM,
+                "--score %g-%g is out of reach at --level %s, whose puzzles score %g to %g",
+                extra.scoreLow, extra.scoreHigh,
+                std::string(explain::rungName(request.level)).c_str(), band.low, band.high);
+        }
+        if (!levelGiven) {
+            for (int k = 1; k <= explain::RUNG_COUNT; ++k)
+                if (meetsBand(explain::Rung(k), extra.scoreLow, extra.scoreHigh))
+                    extra.rungs.push_back(explain::Rung(k));
+            // Every score meets some band; the lowest rung stands as the request's own.
+            request.level = extra.rungs.front();
+        }
+    }
+    if (!extra.seedGiven) request.seed = freshSeed();
     request.islandPercent =
         islandPercent != 0 ? islandPercent : maker::defaultIslandPercent(request.level);
-    parsed.request = request;
-    parsed.count = count;
-    parsed.jobs = jobs;
-    parsed.format = format;
+    extra.request = request;
+    extra.count = count;
+    extra.jobs = jobs;
+    extra.format = format;
+    parsed = std::move(extra);
     return GO_ON;
 }
 

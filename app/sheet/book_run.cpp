@@ -203,7 +203,8 @@ class BookRun {
             PROGRAM, options_.files,
             [this](spanwright::Puzzle& puzzle, spanwright::PuzzleOrigin origin) {
                 return take(puzzle, origin);
-            });
+            },
+            options_.strict);
         if (!read) return false;
         if (count_ == 0) return fail("no problem lines to lay out; nothing written");
         if (!plan() || !drawFrontMatter() || !drawPuzzles()) return false;

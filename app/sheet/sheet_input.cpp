@@ -9,6 +9,7 @@
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
 #include "puzzle/puzzle_input.h"
+#include "puzzle/repeat_log.h"
 
 namespace spanwright {
 namespace {
@@ -23,8 +24,15 @@ bool isReadable(const char* program, const InputFile& file, const std::string& s
     return file.fault() == InputFile::Fault::None;
 }
 
+/// The repeats of one run: every one is named; with `refuse`, as an error, and counted.
+struct RepeatCheck {
+    RepeatLog log;
+    bool refuse = false;
+    int found = 0;
+};
+
 bool readFile(const char* program, const std::string& path, int index,
-              const std::function<bool(Puzzle&, PuzzleOrigin)>& take) {
+              const std::function<bool(Puzzle&, PuzzleOrigin)>& take, RepeatCheck& repeats) {
     const std::string shown = shownFileName(path);
     const InputFile file(path);
     if (!isReadable(program, file, shown)) return false;
@@ -50,6 +58,11 @@ bool readFile(const char* program, const std::string& path, int index,
                          err.c_str());
             return false;
         }
+        if (const auto repeat = repeats.log.add(puzzle, shown, lineNumber)) {
+            ++repeats.found;
+            std::fprintf(stderr, "%s: %s:%ld: %s: %s\n", program, shown.c_str(), lineNumber,
+                         repeats.refuse ? "error" : "warning", repeat->c_str());
+        }
         if (!take(puzzle, PuzzleOrigin{index, lineNumber})) return false;
     }
 }
@@ -61,9 +74,17 @@ std::string shownFileName(const std::string& path) {
 }
 
 bool readPuzzles(const char* program, const std::vector<std::string>& paths,
-                 const std::function<bool(Puzzle&, PuzzleOrigin)>& take) {
+                 const std::function<bool(Puzzle&, PuzzleOrigin)>& take, bool refuseRepeats) {
+    RepeatCheck repeats;
+    repeats.refuse = refuseRepeats;
     for (std::size_t i = 0; i < paths.size(); ++i)
-        if (!readFile(program, paths[i], int(i), take)) return false;
+        if (!readFile(program, paths[i], int(i), take, repeats)) return false;
+    if (refuseRepeats && repeats.found > 0) {
+        std::fprintf(stderr, "%s: --strict: %d puzzle%s repeat%s an earlier one; nothing written\n",
+                     program, repeats.found, repeats.found == 1 ? "" : "s",
+                     repeats.found == 1 ? "s" : "");
+        return false;
+    }
     return true;
 }
 

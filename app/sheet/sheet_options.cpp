@@ -79,10 +79,11 @@ constexpr Row ROWS[] = {
      "a proof for checking: each puzzle beside its solution on\n"
      "the same page, instead of a key at the back"},
     {STRICT, "strict", nullptr,
-     "write nothing when a puzzle has no single solution or\n"
-     "deduction cannot solve it (without it, the key marks\n"
-     "puzzles without a single solution and goes on); with\n"
-     "--one-per-file too"},
+     "write nothing when a puzzle has no single solution,\n"
+     "deduction cannot solve it or it repeats an earlier one\n"
+     "turned or mirrored (without it, the key marks puzzles\n"
+     "without a single solution, a repeat is warned of, and\n"
+     "the book goes on); with --one-per-file too"},
     {TITLE, "title", "TEXT",
      "the heading of pages without a section heading, and the\n"
      "PDF's title (default title: the name of OUT)"},

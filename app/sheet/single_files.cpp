@@ -52,7 +52,8 @@ class SingleWriter {
         if (!staged_.ready()) return failed(run_.output, staged_.error());
         const bool read = readPuzzles(
             run_.program, run_.files,
-            [this](Puzzle& puzzle, PuzzleOrigin origin) { return take(puzzle, origin); });
+            [this](Puzzle& puzzle, PuzzleOrigin origin) { return take(puzzle, origin); },
+            bool(run_.strict));
         if (!read) return false;
         if (count_ == 0) {
             std::fprintf(stderr, "%s: no problem lines to draw; nothing written\n", run_.program);

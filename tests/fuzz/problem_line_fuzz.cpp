@@ -1,5 +1,6 @@
-// Arbitrary bytes as a problem line. The reader must never read outside the text, leak or
-// crash, and every line it accepts must survive a write and a second read unchanged.
+// Arbitrary bytes as a problem line, and as a line of an archive. The reader must never read
+// outside the text, leak or crash, and every line it accepts must survive a write and a
+// second read unchanged.
 
 #include <cstddef>
 #include <cstdint>
@@ -7,7 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "puzzle/archive_reader.h"
 #include "puzzle/canonical.h"
+#include "puzzle/fingerprint.h"
 #include "puzzle/problem_line.h"
 #include "puzzle/puzzle_input.h"
 #include "tests/fuzz/fuzz_check.h"
@@ -40,6 +43,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(spanwright::canonicalForm(turned).hash == hash, "a turn changed the hash");
     } else {
         FUZZ_CHECK(!err.empty(), "a refused line says why");
+    }
+
+    // The same bytes as a line of an archive, where a pack record may hold the puzzle: a
+    // refusal says why, and every image of an accepted board has its fingerprint.
+    Puzzle kept;
+    std::string keptErr;
+    if (spanwright::readArchiveLine(kept, line, keptErr)) {
+        const spanwright::Fingerprint print = spanwright::fingerprintOf(kept);
+        for (const spanwright::Image image : spanwright::ALL_IMAGES)
+            FUZZ_CHECK(spanwright::fingerprintOf(spanwright::imageOf(kept, image)) == print,
+                       "an image changed the fingerprint");
+    } else {
+        FUZZ_CHECK(!keptErr.empty(), "a refused archive line says why");
     }
 
     Puzzle puzzle;
