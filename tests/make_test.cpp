@@ -83,7 +83,7 @@ Image imageFor(Symmetry symmetry) {
 /// True when the board's islands stand on the same cells in `image` of it (the clues may
 /// differ: the symmetry is of the positions).
 bool islandsStandAsInImage(const Puzzle& puzzle, Image image) {
-    const Puzzle turned = imageOf(puzzle, image);
+    const Puzzle turned = applyImage(puzzle, image);
     for (int i = 0; i < puzzle.cellCount(); ++i)
         if ((puzzle.cells[std::size_t(i)] != 0) != (turned.cells[std::size_t(i)] != 0))
             return false;
