@@ -36,24 +36,24 @@ Function real(const char* name) {
 extern "C" int renameat(int fromDirectory, const char* from, int toDirectory,
                         const char* to) noexcept {
     using Rename = int (*)(int, const char*, int, const char*);
-    static const Rename system = real<Rename>("renameat");
+    static const Rename systemRename = real<Rename>("renameat");
     for (const std::string& refused : faults.refusedRenames)
         if (refused == from) {
             errno = EIO;
             return -1;
         }
-    return system(fromDirectory, from, toDirectory, to);
+    return systemRename(fromDirectory, from, toDirectory, to);
 }
 
 extern "C" int linkat(int fromDirectory, const char* from, int toDirectory, const char* to,
                       int flags) noexcept {
     using Link = int (*)(int, const char*, int, const char*, int);
-    static const Link system = real<Link>("linkat");
+    static const Link systemLink = real<Link>("linkat");
     if (faults.noHardLinks) {
         errno = EPERM;
         return -1;
     }
-    return system(fromDirectory, from, toDirectory, to, flags);
+    return systemLink(fromDirectory, from, toDirectory, to, flags);
 }
 
 namespace spanwright {
