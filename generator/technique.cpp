@@ -2,22 +2,23 @@
 
 namespace spanwright {
 
-Technique techniqueOf(const SolveStats& stats) {
-    if (stats.trialFirstRefuted != 0 || stats.trialSecondRefuted != 0) return Technique::Trial;
-    if (stats.isolationSteps != 0) return Technique::Isolation;
-    if (stats.pairSteps != 0) return Technique::Pair;
-    return Technique::Basic;
+DeductionTechnique techniqueOf(const SolveStats& stats) {
+    if (stats.trialFirstRefuted != 0 || stats.trialSecondRefuted != 0)
+        return DeductionTechnique::Trial;
+    if (stats.isolationSteps != 0) return DeductionTechnique::Isolation;
+    if (stats.pairSteps != 0) return DeductionTechnique::Pair;
+    return DeductionTechnique::Basic;
 }
 
-std::string_view techniqueName(Technique technique) {
-    for (const auto& [level, name] : TECHNIQUE_NAMES)
-        if (level == technique) return name;
+std::string_view techniqueName(DeductionTechnique technique) {
+    for (const auto& [known, name] : DEDUCTION_TECHNIQUE_NAMES)
+        if (known == technique) return name;
     return "unknown";
 }
 
-std::optional<Technique> parseTechnique(std::string_view name) {
-    for (const auto& [level, levelName] : TECHNIQUE_NAMES)
-        if (levelName == name) return level;
+std::optional<DeductionTechnique> parseTechnique(std::string_view name) {
+    for (const auto& [known, knownName] : DEDUCTION_TECHNIQUE_NAMES)
+        if (knownName == name) return known;
     return std::nullopt;
 }
 

@@ -143,7 +143,7 @@ Image inverseImage(Image image) {
     return info(image).inverse;
 }
 
-Puzzle imageOf(const Puzzle& puzzle, Image image) {
+Puzzle applyImage(const Puzzle& puzzle, Image image) {
     const int h = puzzle.height;
     const int w = puzzle.width;
     Puzzle result;
@@ -169,7 +169,7 @@ bool sameBoard(const Puzzle& a, const Puzzle& b) {
 CanonicalForm canonicalForm(const Puzzle& puzzle) {
     CanonicalForm form;
     for (const Image image : ALL_IMAGES) {
-        Puzzle candidate = imageOf(puzzle, image);
+        Puzzle candidate = applyImage(puzzle, image);
         if (image == Image::Same || compareBoards(candidate, form.puzzle) < 0) {
             form.puzzle = std::move(candidate);
             form.image = image;
@@ -181,7 +181,7 @@ CanonicalForm canonicalForm(const Puzzle& puzzle) {
 
 bool findImage(const Puzzle& from, const Puzzle& to, Image& image) {
     const auto found = std::find_if(ALL_IMAGES.begin(), ALL_IMAGES.end(), [&](Image candidate) {
-        return sameBoard(imageOf(from, candidate), to);
+        return sameBoard(applyImage(from, candidate), to);
     });
     if (found == ALL_IMAGES.end()) return false;
     image = *found;
@@ -205,8 +205,8 @@ std::optional<RepeatFinder::Repeat> RepeatFinder::add(const Puzzle& puzzle, std:
             continue;
         // The earlier board itself, back from its canonical form, says how the new one
         // was made from it.
-        const Puzzle earlier =
-            imageOf(unpackIslands(kept.width, kept.height, kept.islands), inverseImage(kept.image));
+        const Puzzle earlier = applyImage(unpackIslands(kept.width, kept.height, kept.islands),
+                                          inverseImage(kept.image));
         Image image = Image::Same;
         findImage(earlier, puzzle, image);
         return Repeat{kept.tag, image};

@@ -59,7 +59,7 @@ std::string_view imageWords(Image image);
 Image inverseImage(Image image);
 
 /// `puzzle` turned or mirrored as `image` says, its difficulty kept.
-Puzzle imageOf(const Puzzle& puzzle, Image image);
+Puzzle applyImage(const Puzzle& puzzle, Image image);
 
 /// Same size and the same cells (the difficulty does not count).
 bool sameBoard(const Puzzle& a, const Puzzle& b);

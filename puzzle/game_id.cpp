@@ -9,6 +9,11 @@ namespace {
 /// Water cells one run letter stands for at most ("z").
 constexpr int LONGEST_RUN = 26;
 
+// An ID states its bridge limit ("m2"), and the messages below name it in words; islands
+// past the largest clue are written 9 and in capitals.
+static_assert(MAX_BRIDGES_PER_LINE == 2 && MAX_CLUE == 8,
+              "the written limit m2 and the messages say two bridges and eight at most");
+
 bool fail(std::string* err, const std::string& message) {
     if (err) *err = message;
     return false;
@@ -78,7 +83,7 @@ bool readParameters(std::string_view parameters, BoardSize& size, std::string* e
         std::string_view digits;
         if (!readNumber(parameters, place, value, digits))
             return fail(err, std::string("parameter '") + key + "' has no number");
-        if (key == 'm' && value != 2)
+        if (key == 'm' && value != MAX_BRIDGES_PER_LINE)
             return fail(err, "bridge limit m" + shownNumber(digits) +
                                  "; the rules here allow 1 or 2 bridges between two islands (m2)");
     }
@@ -100,7 +105,7 @@ bool readDescription(Puzzle& puzzle, std::string_view description, std::size_t o
                 return fail(err, "the water run " + shown(c) + " at " + where() +
                                      " goes past the last cell");
             cell += run;  // the cells are water already
-        } else if (c >= '1' && c <= '8') {
+        } else if (c >= '1' && c <= '0' + MAX_CLUE) {
             puzzle.cells[cell++] = std::uint8_t(ISLAND_BASE + (c - '0'));
         } else if (c == '9' || (c >= 'A' && c <= 'Z')) {
             // The collection writes islands of 10 and more as capitals, for its larger

@@ -16,6 +16,8 @@ constexpr std::string_view GAME_NAME = "Bridges";
 /// Keys are padded to this width; a longer one is damage, not a key.
 constexpr std::size_t KEY_WIDTH = 8;
 
+static_assert(MAX_BRIDGES_PER_LINE == 2, "the refusal of a move says \"more than two\"");
+
 /// A value or key as a message quotes it: printable ASCII kept, the rest as '?', and a
 /// long one cut, so that a damaged file cannot fill the terminal or drive it.
 std::string quoted(std::string_view text) {
@@ -79,7 +81,7 @@ class Position {
         const std::string fault = checkLine(numbers[0], numbers[1], numbers[2], numbers[3]);
         if (!fault.empty()) return "move " + quoted(move) + ": " + fault;
         if (kind == 'N') return "";
-        if (numbers[4] > 2)
+        if (numbers[4] > MAX_BRIDGES_PER_LINE)
             return "move " + quoted(move) + " lays more than two bridges between two islands";
         if (apply) {
             // Columns before rows in the move; the line is kept at its upper or left end.

@@ -88,7 +88,7 @@ bool parseProblemLine(Puzzle& puzzle, std::string_view line, LineFault* fault) {
         char c = line[place];
         if (c == '.')
             puzzle.cells[stored++] = 0;
-        else if (c >= '1' && c <= '8')
+        else if (c >= '1' && c <= '0' + MAX_CLUE)
             puzzle.cells[stored++] = std::uint8_t(c - '0' + ISLAND_BASE);
     }
     if (stored < needed) return fail(fault, LineFault::MissingCells);

@@ -9,16 +9,28 @@ namespace spanwright {
 /// ISLAND_BASE + n. The solver uses the same encoding for the bridges still missing.
 inline constexpr std::uint8_t ISLAND_BASE = 5;
 
+/// The most bridges two islands may share. The clue digits, the solver's two-bit line
+/// states and the game IDs' "m2" rest on it, and each says so in a static_assert, so that
+/// a variant with another limit finds them with grep.
+inline constexpr int MAX_BRIDGES_PER_LINE = 2;
+
+/// The largest clue: an island's four lines, each with the most bridges.
+inline constexpr int MAX_CLUE = 4 * MAX_BRIDGES_PER_LINE;
+static_assert(MAX_CLUE <= 9, "a clue is one digit in every text format");
+
 /// Widest and tallest board the tool takes: the solver adds a one-cell border and keeps
 /// its bordered sides in signed 8 bits.
 inline constexpr int MAX_BOARD_SIDE = 125;
 
 /// One problem: islands and water, no border, no bridges.
 /// `cells` holds width x height values row by row: 0 for water, ISLAND_BASE + n (6 to 13)
-/// for an island that needs n bridges.
+/// for an island that needs n bridges (1 to MAX_CLUE).
 struct Puzzle {
     std::int8_t width = 0;
     std::int8_t height = 0;
+    /// The grade the deduction solver gives (1 to 5), carried as the first field of a
+    /// problem line (a line read keeps what that field holds); 0 where none is known, as
+    /// from a game ID. Not the level people are shown.
     std::int8_t difficulty = 0;
     std::unique_ptr<std::uint8_t[]> cells;
 

@@ -1,5 +1,6 @@
 #include "puzzle/puzzle_picture.h"
 
+#include <iterator>
 #include <vector>
 
 namespace spanwright {
@@ -25,9 +26,11 @@ std::string drawSolution(const Puzzle& puzzle, const Solution& solution) {
     const int width = puzzle.width;
     std::vector<const char*> glyphs(std::size_t(puzzle.cellCount()), "·");
     static const char* const DIGITS[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8"};
+    static_assert(std::size(DIGITS) == MAX_CLUE + 1, "a digit for every clue");
+    static_assert(MAX_BRIDGES_PER_LINE == 2, "a glyph for a single and for a double bridge");
     for (int i = 0; i < puzzle.cellCount(); ++i) {
         const int need = puzzle.cells[i] - ISLAND_BASE;
-        if (puzzle.cells[i] != 0) glyphs[i] = need >= 0 && need <= 8 ? DIGITS[need] : "?";
+        if (puzzle.cells[i] != 0) glyphs[i] = need >= 0 && need <= MAX_CLUE ? DIGITS[need] : "?";
     }
     for (const Bridge& bridge : solution) {
         if (bridge.row1 == bridge.row2) {

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "puzzle/puzzle.h"
+
 namespace spanwright {
 
 /// Bridges between two islands; cells are puzzle rows and columns counted from 0, the
@@ -11,7 +13,7 @@ struct Bridge {
     int column1 = 0;
     int row2 = 0;
     int column2 = 0;
-    int bridges = 0;  ///< 1 or 2
+    int bridges = 0;  ///< 1 to MAX_BRIDGES_PER_LINE
 
     bool operator==(const Bridge& other) const {
         return row1 == other.row1 && column1 == other.column1 && row2 == other.row2 &&

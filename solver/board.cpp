@@ -207,7 +207,7 @@ std::uint16_t SolverBoard::mergeGroups(int posA, int posB, std::uint16_t a, std:
     kept.demand = std::int16_t(kept.demand + gone.demand);
     kept.openIslands = std::int16_t(kept.openIslands + gone.openIslands);
     kept.standingIslands = std::int16_t(kept.standingIslands + gone.standingIslands);
-    kept.openCells ^= gone.openCells;
+    kept.openCellsXor ^= gone.openCellsXor;
     groups[dropped] = IslandGroup{};
     --liveGroups;
     // The id is free now: a flagging still owed to its readers is owed by the survivor, if
@@ -232,7 +232,7 @@ void SolverBoard::lowerIslandCodes(int posA, int posB, int n, IslandGroup& group
     for (int pos : {posA, posB}) {
         if (cells[pos] != ISLAND_BASE) continue;
         --group.openIslands;
-        group.openCells ^= std::uint16_t(pos);
+        group.openCellsXor ^= std::uint16_t(pos);
     }
 }
 

@@ -24,6 +24,10 @@ inline constexpr std::uint8_t LINE_ZERO_OR_ONE = 2;
 inline constexpr std::uint8_t LINE_OPEN = 3;
 inline constexpr std::uint8_t H_LINE_BITS = 0x03;
 inline constexpr std::uint8_t V_LINE_BITS = 0x0C;
+static_assert(MAX_BRIDGES_PER_LINE == 2,
+              "a line state is two bits (closed, one or two, zero or one, open), the cell codes "
+              "have a single and a double bridge each way, and the island rule's table and "
+              "the trial search take their counts from 0 to 2");
 
 // The couplings between the board and the rules that read it. The pair rule acts on a
 // lone island whose group needs at most PAIR_DEMAND bridges, the isolation rule on one
@@ -63,7 +67,7 @@ struct IslandGroup {
     std::int16_t standingIslands = 0;  ///< islands of the group not over-bridged (code >= base)
     /// The cells of the islands counted in openIslands, xor-ed: while there is one such
     /// island, its cell.
-    std::uint16_t openCells = 0;
+    std::uint16_t openCellsXor = 0;
     std::uint16_t readerHead = NO_ISLAND;  ///< a member in the group's reader circle
 };
 
@@ -274,16 +278,16 @@ struct SolverBoard : BoardIndex {
     /// Takes the open island of group id out of `lone`, if the group has one open island.
     void unlistLoneIsland(std::uint16_t id) {
         const IslandGroup& group = groups[id];
-        if (group.openIslands == 1) lone_.erase(islandIndex_[group.openCells]);
+        if (group.openIslands == 1) lone_.erase(islandIndex_[group.openCellsXor]);
     }
     /// Puts the open island of group id into `lone`, flagged for both rules, when it
     /// belongs there.
     void listLoneIsland(std::uint16_t id) {
         const IslandGroup& group = groups[id];
         if (group.openIslands != 1 || group.demand < 1 || group.demand > ISOLATION_DEMAND ||
-            cells[group.openCells] <= ISLAND_BASE)
+            cells[group.openCellsXor] <= ISLAND_BASE)
             return;
-        const std::uint16_t index = islandIndex_[group.openCells];
+        const std::uint16_t index = islandIndex_[group.openCellsXor];
         lone_.insert(index);
         markReader(index);
     }

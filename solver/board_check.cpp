@@ -74,7 +74,7 @@ void SolverBoard::checkInvariants() const {
     // counted as closing; the open count and cells of its group are then only bounded.
     struct Recount {
         int demand = 0, open = 0, standing = 0, over = 0, members = 0;
-        std::uint16_t openCells = 0;
+        std::uint16_t openCellsXor = 0;
     };
     std::vector<Recount> recount(std::max<std::size_t>(count, 1));
     for (const std::uint16_t pos : islands_) {
@@ -92,7 +92,7 @@ void SolverBoard::checkInvariants() const {
         }
         if (code > ISLAND_BASE) {
             ++r.open;
-            r.openCells ^= pos;
+            r.openCellsXor ^= pos;
         }
     }
     int inUse = 0;
@@ -110,7 +110,7 @@ void SolverBoard::checkInvariants() const {
         if (!contradiction) expect(group.demand == r.demand, "3: demand of a group", int(id));
         if (r.over == 0) {
             expect(group.openIslands == r.open, "3: open islands of a group", int(id));
-            expect(group.openIslands != 1 || group.openCells == r.openCells,
+            expect(group.openIslands != 1 || group.openCellsXor == r.openCellsXor,
                    "3: the open cell of a group", int(id));
         } else {
             expect(group.openIslands >= r.open && group.openIslands <= r.open + r.over,
@@ -148,8 +148,9 @@ void SolverBoard::checkInvariants() const {
         expect(unfinishedFlags[i] == (cells[std::size_t(pos)] > ISLAND_BASE),
                "4: the set of unfinished islands", pos);
         const IslandGroup& group = groups[groupIds[std::size_t(pos)]];
-        const bool lone = group.openIslands == 1 && group.openCells == pos && group.demand >= 1 &&
-                          group.demand <= ISOLATION_DEMAND && cells[std::size_t(pos)] > ISLAND_BASE;
+        const bool lone = group.openIslands == 1 && group.openCellsXor == pos &&
+                          group.demand >= 1 && group.demand <= ISOLATION_DEMAND &&
+                          cells[std::size_t(pos)] > ISLAND_BASE;
         expect(loneFlags[i] == lone, "5: the set of lone islands", pos);
     }
     for (const IslandSet* set : {&dirty_, &pairDirty_, &isolationDirty_})

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "puzzle/puzzle.h"
+
 namespace spanwright {
 
 /// Entry of ISLAND_RULE_TABLE when no bridge assignment fits the island.
@@ -13,7 +15,7 @@ inline constexpr std::uint32_t RULE_CONTRADICTION = 0xFFFF;
 /// 1-0), the narrowed line states in the same layout in bits 7-0 and the bridges that are
 /// certain in bits 15-8 (left 15-14, right 13-12, up 11-10, down 9-8), or
 /// RULE_CONTRADICTION.
-extern const std::array<std::array<std::uint32_t, 256>, 8> ISLAND_RULE_TABLE;
+extern const std::array<std::array<std::uint32_t, 256>, MAX_CLUE> ISLAND_RULE_TABLE;
 
 /// Computes one entry from the rule itself, by listing every assignment of bridge counts
 /// to the four lines that their states allow and that adds up to `remaining`.
@@ -29,13 +31,14 @@ constexpr std::uint32_t deriveIslandRuleEntry(int remaining, int lineIndex) {
     bool any = false;
     // The fourth count follows from the other three, which keeps this cheap enough for
     // every compiler's limit on compile-time evaluation.
-    for (int a = 0; a <= 2; ++a) {
+    constexpr int most = MAX_BRIDGES_PER_LINE;
+    for (int a = 0; a <= most; ++a) {
         if (!(domain[0] >> a & 1)) continue;
-        for (int b = 0; b <= 2; ++b) {
+        for (int b = 0; b <= most; ++b) {
             if (!(domain[1] >> b & 1)) continue;
-            for (int c = 0; c <= 2; ++c) {
+            for (int c = 0; c <= most; ++c) {
                 const int d = remaining - a - b - c;
-                if (!(domain[2] >> c & 1) || d < 0 || d > 2 || !(domain[3] >> d & 1)) continue;
+                if (!(domain[2] >> c & 1) || d < 0 || d > most || !(domain[3] >> d & 1)) continue;
                 any = true;
                 seen[0] |= 1 << a;
                 seen[1] |= 1 << b;

@@ -37,7 +37,7 @@ int findTrialCandidate(const SolverBoard& board, int start, Alternatives& altern
 }
 
 void applyAlternative(SolverBoard& board, int pos, int dir) {
-    const int count = board.lineState(pos, dir) == LINE_ZERO_OR_ONE ? 1 : 2;
+    const int count = board.lineState(pos, dir) == LINE_ZERO_OR_ONE ? 1 : MAX_BRIDGES_PER_LINE;
     board.setLine(pos, dir, LINE_CLOSED, count);
 }
 

@@ -58,7 +58,7 @@ TEST(Fingerprint, OneForEveryImageAndApartAsCanonicalForms) {
     }
     for (const Puzzle& board : boards)
         for (const Image image : ALL_IMAGES)
-            ASSERT_EQ(fingerprintOf(imageOf(board, image)), fingerprintOf(board));
+            ASSERT_EQ(fingerprintOf(applyImage(board, image)), fingerprintOf(board));
     for (std::size_t a = 0; a < boards.size(); a += 3)
         for (std::size_t b = a + 1; b < boards.size(); ++b)
             ASSERT_EQ(fingerprintOf(boards[a]) == fingerprintOf(boards[b]),
@@ -155,8 +155,8 @@ TEST(MakeAvoid, ARunAvoidingItsOwnOutputMakesNoneOfItAgain) {
         kept.insert(hashText(canonicalForm(puzzle).hash));
         const Image image = ALL_IMAGES[k % ALL_IMAGES.size()];
         std::string id;
-        ASSERT_TRUE(formatGameId(imageOf(puzzle, image), id, nullptr));
-        const std::string line = formatProblemLine(imageOf(puzzle, image));
+        ASSERT_TRUE(formatGameId(applyImage(puzzle, image), id, nullptr));
+        const std::string line = formatProblemLine(applyImage(puzzle, image));
         (k % 4 == 0   ? turned
          : k % 4 == 1 ? mirrored
          : k % 4 == 2 ? packed
@@ -231,7 +231,7 @@ TEST(MakeScore, KeepsTheRangeAndOrdersItRising) {
 TEST(Repeats, NamedByConvertAndSheetAndRefusedByStrict) {
     const TempDir dir;
     const std::string first = "1/7/7/2....../......./..2.2../4....../......./4.6.6.2/......./\n";
-    const Puzzle turned = imageOf(testing::puzzleFromLine(first), Image::QuarterTurn);
+    const Puzzle turned = applyImage(testing::puzzleFromLine(first), Image::QuarterTurn);
     const std::string one =
         dir.write("one.txt", first + "1/1/3/2.2/\n" + formatProblemLine(turned));
     const std::string two = dir.write("two.txt", "1/1/3/2.2/\n");

@@ -68,10 +68,10 @@ TEST(Canonical, EveryImageHasOneFormAndSaysHowItWasMade) {
     const Puzzle original = board(BOARD);
     for (const auto& c : IMAGES) {
         SCOPED_TRACE(std::string(imageName(c.image)));
-        const Puzzle image = imageOf(original, c.image);
+        const Puzzle image = applyImage(original, c.image);
         EXPECT_EQ(rowsOf(image), c.rows);
         EXPECT_EQ(imageWords(c.image), c.words);
-        EXPECT_TRUE(sameBoard(imageOf(image, inverseImage(c.image)), original));
+        EXPECT_TRUE(sameBoard(applyImage(image, inverseImage(c.image)), original));
 
         Image found = Image::Same;
         ASSERT_TRUE(findImage(original, image, found));
@@ -80,7 +80,7 @@ TEST(Canonical, EveryImageHasOneFormAndSaysHowItWasMade) {
         const CanonicalForm form = canonicalForm(image);
         EXPECT_EQ(rowsOf(form.puzzle), CANONICAL);
         EXPECT_EQ(form.hash, CANONICAL_HASH);
-        EXPECT_TRUE(sameBoard(imageOf(image, form.image), form.puzzle));
+        EXPECT_TRUE(sameBoard(applyImage(image, form.image), form.puzzle));
     }
     EXPECT_EQ(hashText(CANONICAL_HASH), "066fe5aa732efc8e");
     EXPECT_FALSE(sameBoard(board({"1.2.", "...3", "3..."}), original));
@@ -91,7 +91,7 @@ TEST(RepeatFinder, NamesTheFirstOfEqualBoardsAndHowItWasTurned) {
     const Puzzle original = board(BOARD);
     EXPECT_FALSE(finder.add(original, 0));
     EXPECT_FALSE(finder.add(board({"1.2.", "...3", "3..."}), 1));  // one clue differs
-    const auto turned = finder.add(imageOf(original, Image::QuarterTurnBack), 10);
+    const auto turned = finder.add(applyImage(original, Image::QuarterTurnBack), 10);
     ASSERT_TRUE(turned);
     EXPECT_EQ(turned->tag, 0u);
     EXPECT_EQ(turned->image, Image::QuarterTurnBack);
@@ -114,11 +114,11 @@ TEST(RepeatFinder, FindsEveryImageOfGeneratedBoards) {
         ASSERT_FALSE(finder.add(puzzle, 0));
         const std::uint64_t hash = canonicalForm(puzzle).hash;
         for (const Image image : ALL_IMAGES) {
-            const Puzzle turned = imageOf(puzzle, image);
+            const Puzzle turned = applyImage(puzzle, image);
             EXPECT_EQ(canonicalForm(turned).hash, hash);
             const auto repeat = finder.add(turned, 1);
             ASSERT_TRUE(repeat);
-            EXPECT_TRUE(sameBoard(imageOf(puzzle, repeat->image), turned));
+            EXPECT_TRUE(sameBoard(applyImage(puzzle, repeat->image), turned));
         }
     }
 }

@@ -91,12 +91,15 @@ void expectSoundProblems(std::int32_t seed, int side, int count, bool checkUniqu
 TEST(Technique, IsTheStrongestRuleLayerTheSolveNeeded) {
     struct Case {
         SolveStats stats;
-        Technique technique;
+        DeductionTechnique technique;
     };
     const Case cases[] = {
-        {{62, 0, 0, 0, 0, 100}, Technique::Basic},     {{56, 6, 0, 0, 0, 100}, Technique::Pair},
-        {{65, 0, 4, 0, 0, 100}, Technique::Isolation}, {{73, 2, 0, 1, 0, 100}, Technique::Trial},
-        {{0, 0, 0, 0, 1, 9}, Technique::Trial},        {{1, 1, 1, 0, 0, 9}, Technique::Isolation},
+        {{62, 0, 0, 0, 0, 100}, DeductionTechnique::Basic},
+        {{56, 6, 0, 0, 0, 100}, DeductionTechnique::Pair},
+        {{65, 0, 4, 0, 0, 100}, DeductionTechnique::Isolation},
+        {{73, 2, 0, 1, 0, 100}, DeductionTechnique::Trial},
+        {{0, 0, 0, 0, 1, 9}, DeductionTechnique::Trial},
+        {{1, 1, 1, 0, 0, 9}, DeductionTechnique::Isolation},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(techniqueOf(c.stats), c.technique) << c.stats.tableSteps;

@@ -260,7 +260,7 @@ TEST(Explain, EveryImageOfABoardRatesAlike) {
         trials += e.level == Rung::Extreme;
         SCOPED_TRACE(lineOf(puzzle));
         for (const Image image : ALL_IMAGES) {
-            const Explanation turned = explainPuzzle(imageOf(puzzle, image));
+            const Explanation turned = explainPuzzle(applyImage(puzzle, image));
             ASSERT_EQ(turned.score, e.score) << imageName(image);
             ASSERT_EQ(turned.level, e.level) << imageName(image);
             ASSERT_EQ(turned.solved, e.solved) << imageName(image);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -70,6 +71,56 @@ std::vector<MadePuzzle> makeBatch(const MakeRequest& request, int count, int job
     });
     EXPECT_EQ(outcome.end, BatchOutcome::End::Done);
     return made;
+}
+
+/// The image of the puzzle collection's canonical form that a symmetry asks the islands to
+/// stand still under; the layouts draw theirs with a mapping of their own, so each checks
+/// the other.
+Image imageFor(Symmetry symmetry) {
+    return symmetry == Symmetry::Rotate ? Image::HalfTurn : Image::MirrorLeftRight;
+}
+
+/// True when the board's islands stand on the same cells in `image` of it (the clues may
+/// differ: the symmetry is of the positions).
+bool islandsStandAsInImage(const Puzzle& puzzle, Image image) {
+    const Puzzle turned = applyImage(puzzle, image);
+    for (int i = 0; i < puzzle.cellCount(); ++i)
+        if ((puzzle.cells[std::size_t(i)] != 0) != (turned.cells[std::size_t(i)] != 0))
+            return false;
+    return true;
+}
+
+/// The rows of a problem line ("1/2/3/..2/3../" gives "..2", "3..").
+std::vector<std::string> rowsOfLine(const std::string& line) {
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    for (std::string field; std::getline(in, field, '/');)
+        fields.push_back(field);
+    return std::vector<std::string>(fields.begin() + 3, fields.end());
+}
+
+/// The eight turns and mirrors of a board given by its rows, each as one text, worked out
+/// here by transposing and reversing rows and columns, apart from the library's images.
+std::vector<std::string> eightImages(const std::vector<std::string>& rows) {
+    std::vector<std::string> transposed(rows.front().size());
+    for (const std::string& row : rows)
+        for (std::size_t c = 0; c < row.size(); ++c)
+            transposed[c] += row[c];
+    std::vector<std::string> images;
+    const std::vector<std::string>* const bases[] = {&rows, &transposed};
+    for (const std::vector<std::string>* base : bases)
+        for (const bool flipRows : {false, true})
+            for (const bool flipColumns : {false, true}) {
+                std::vector<std::string> image = *base;
+                if (flipRows) std::reverse(image.begin(), image.end());
+                std::string text;
+                for (std::string row : image) {
+                    if (flipColumns) std::reverse(row.begin(), row.end());
+                    text += row + "/";
+                }
+                images.push_back(text);
+            }
+    return images;
 }
 
 struct RungCase {
@@ -144,9 +195,9 @@ TEST(MakerLayout, DrawnLayoutsAreSolutionsWithTheirSymmetry) {
                           "");
                 std::string id;
                 EXPECT_TRUE(formatGameId(puzzle, id, nullptr));
-                for (int island : layout.islands)
-                    EXPECT_NE(
-                        puzzle.cells[std::size_t(imageOf(island, size[0], size[1], symmetry))], 0);
+                if (symmetry != Symmetry::None) {
+                    EXPECT_TRUE(islandsStandAsInImage(puzzle, imageFor(symmetry)));
+                }
             }
         }
     }
@@ -287,6 +338,70 @@ TEST(MakeProgram, SameRunWhateverTheJobsEveryFormatAgrees) {
         EXPECT_NE(record.find("\"hash\":\"" + hashText(canonicalForm(puzzle).hash) + "\""),
                   std::string::npos)
             << record;
+    }
+}
+
+// Runs that draw far more boards than there are different puzzles, so that turned and
+// mirrored copies turn up all the time: none is written, judged by images computed here.
+// Square boards have all eight images; oblong ones four that keep the shape.
+TEST(MakeProgram, NoPuzzleOfARunRepeatsTurnedOrMirrored) {
+    const std::vector<std::vector<std::string>> runs = {
+        {"--level", "easy", "5x5", "200"},
+        {"--level", "easy", "4x4", "100"},
+        {"--level", "hard", "5x5", "100"},
+        {"--level", "medium", "5x6", "150"},
+        {"--level", "easy", "--symmetry", "mirror", "6x5", "100"},
+        {"--level", "easy", "--symmetry", "rotate", "5x5", "100"},
+    };
+    for (const std::vector<std::string>& args : runs) {
+        std::string command;
+        for (const std::string& arg : args)
+            command += " " + arg;
+        SCOPED_TRACE(command);
+        const CommandResult run = runCommand(kMake, args);
+        ASSERT_NE(run.out, "") << run.err;
+        std::istringstream lines(run.out);
+        std::map<std::string, int> seen;  // every image of every puzzle so far, and its line
+        int number = 0;
+        for (std::string line; std::getline(lines, line);) {
+            ++number;
+            const std::vector<std::string> images = eightImages(rowsOfLine(line));
+            for (const std::string& image : images) {
+                const auto earlier = seen.find(image);
+                EXPECT_TRUE(earlier == seen.end() || earlier->second == number)
+                    << "line " << number << " repeats line " << earlier->second << ": " << line;
+            }
+            for (const std::string& image : images)
+                seen.emplace(image, number);
+        }
+    }
+}
+
+// The symmetry asked for, end to end: every island of every puzzle has its partner under
+// the half turn or the mirror, checked with the collection's own images.
+TEST(MakeProgram, SymmetryAskedHoldsForEveryPuzzle) {
+    const struct {
+        const char* kind;
+        Symmetry symmetry;
+        const char* size;
+    } cases[] = {
+        {"mirror", Symmetry::Mirror, "9x7"},
+        {"mirror", Symmetry::Mirror, "8x10"},
+        {"rotate", Symmetry::Rotate, "9x7"},
+        {"rotate", Symmetry::Rotate, "8x10"},
+    };
+    for (const auto& asked : cases) {
+        SCOPED_TRACE(std::string(asked.kind) + " " + asked.size);
+        const CommandResult run =
+            runCommand(kMake, {"--symmetry", asked.kind, "--level", "easy", asked.size, "8"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::istringstream lines(run.out);
+        int count = 0;
+        for (std::string line; std::getline(lines, line); ++count)
+            EXPECT_TRUE(
+                islandsStandAsInImage(testing::puzzleFromLine(line), imageFor(asked.symmetry)))
+                << line;
+        EXPECT_EQ(count, 8);
     }
 }
 

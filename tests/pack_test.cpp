@@ -51,7 +51,7 @@ TEST(CheckRepeats, EveryImageOfAnEarlierProblemIsNamed) {
     ASSERT_TRUE(parseProblemLine(ten, TEN));
     std::string lines = TEN;
     for (const Image image : ALL_IMAGES)
-        lines += formatProblemLine(imageOf(ten, image));
+        lines += formatProblemLine(applyImage(ten, image));
     TempDir dir;
     const std::string first = dir.write("first.txt", lines);
     const std::string second = dir.write("second.txt", "\n" + formatProblemLine(ten));

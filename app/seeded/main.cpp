@@ -33,7 +33,7 @@ constexpr long MAX_MISSES_IN_A_ROW = 1000;
 
 /// What the printed problems must be, when asked; the others are made and passed over.
 struct Request {
-    std::optional<spanwright::Technique> technique;
+    std::optional<spanwright::DeductionTechnique> technique;
     std::optional<int> grade;
 
     bool any() const { return technique || grade; }

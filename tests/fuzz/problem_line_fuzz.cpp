@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string err;
     if (spanwright::readPuzzleLine(either, line, &err)) {
         const std::uint64_t hash = spanwright::canonicalForm(either).hash;
-        const Puzzle turned = spanwright::imageOf(either, spanwright::Image::QuarterTurn);
+        const Puzzle turned = spanwright::applyImage(either, spanwright::Image::QuarterTurn);
         FUZZ_CHECK(spanwright::canonicalForm(turned).hash == hash, "a turn changed the hash");
     } else {
         FUZZ_CHECK(!err.empty(), "a refused line says why");
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (spanwright::readArchiveLine(kept, line, keptErr)) {
         const spanwright::Fingerprint print = spanwright::fingerprintOf(kept);
         for (const spanwright::Image image : spanwright::ALL_IMAGES)
-            FUZZ_CHECK(spanwright::fingerprintOf(spanwright::imageOf(kept, image)) == print,
+            FUZZ_CHECK(spanwright::fingerprintOf(spanwright::applyImage(kept, image)) == print,
                        "an image changed the fingerprint");
     } else {
         FUZZ_CHECK(!keptErr.empty(), "a refused archive line says why");
