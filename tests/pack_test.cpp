@@ -42,7 +42,9 @@ TEST(Pack, JsonAndCsvFieldsOfASmallPack) {
         EXPECT_EQ(result.status, 1) << format;
     }
     const CommandResult empty = runCommand(SPANWRIGHT_CONVERT_EXE, {"--to", "csv"});
-    EXPECT_EQ(empty.out, "width,height,level,score,grade,islands,problem,id,rows,solution,hash\n");
+    EXPECT_EQ(empty.out,
+              "width,height,level,score,grade,islands,problem,id,rows,solution,hash,seed,index,"
+              "version\n");
     EXPECT_EQ(empty.status, 0);
 }
 

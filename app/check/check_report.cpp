@@ -120,6 +120,11 @@ std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
     else
         json += ",\"repeats\":null";
     json += formatText(",\"ms\":%.3f", check.milliseconds);
+    json += ",\"cpu_ms\":{";
+    const std::vector<double> cpu = cpuStageValues(check.cpu);
+    for (std::size_t i = 0; i < cpu.size(); ++i)
+        json += formatText("%s\"%s\":%.3f", i == 0 ? "" : ",", CPU_STAGE_NAMES[i], cpu[i]);
+    json += '}';
     if (options.verbose)
         json += formatText(",\"solver_calls\":%lld,\"cuts\":%lld",
                            static_cast<long long>(check.exact.counters.solverCalls),
@@ -140,6 +145,48 @@ std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
     }
     json += "}\n";
     return json;
+}
+
+namespace {
+
+/// A text field of a CSV record: quoted, with its quotes doubled, when it holds a comma,
+/// a quote or a line end.
+std::string csvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string field = "\"";
+    for (const char c : text) {
+        if (c == '"') field += '"';
+        field += c;
+    }
+    return field + '"';
+}
+
+}  // namespace
+
+std::string csvHeader() {
+    std::string header =
+        "file,line,width,height,islands,verdict,deduction,grade,level,score,solver_calls,cuts,"
+        "wall_ms";
+    for (const char* stage : CPU_STAGE_NAMES)
+        header += formatText(",cpu_%s_ms", stage);
+    return header + '\n';
+}
+
+std::string csvReport(std::string_view file, long line, const Puzzle& puzzle,
+                      const ProblemCheck& check) {
+    std::string row = csvField(file);
+    row += formatText(",%ld,%d,%d,%d,%s,%s", line, puzzle.width, puzzle.height, check.islands,
+                      std::string(exact::verdictName(check.exact.verdict)).c_str(),
+                      check.deduced ? "solved" : "failed");
+    row += check.deduced ? formatText(",%d", gradeOf(ratingScore(check.stats))) : ",";
+    row += check.rated ? formatText(",%s,%.1f", std::string(explain::rungName(check.level)).c_str(),
+                                    check.score)
+                       : ",,";
+    row += formatText(",%lld,%lld,%.3f", static_cast<long long>(check.exact.counters.solverCalls),
+                      static_cast<long long>(check.exact.counters.cuts), check.milliseconds);
+    for (const double value : cpuStageValues(check.cpu))
+        row += formatText(",%.3f", value);
+    return row + '\n';
 }
 
 }  // namespace spanwright

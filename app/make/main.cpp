@@ -9,6 +9,7 @@
 
 #include "app/cli/program.h"
 #include "app/make/make_options.h"
+#include "generator/derivation.h"
 #include "maker/maker.h"
 #include "pack/pack.h"
 #include "puzzle/game_id.h"
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
     const Format format = options.format;
     Progress progress(count, isatty(STDERR_FILENO) != 0);
     const std::string_view levelName = spanwright::explain::rungName(request.level);
+    std::int64_t nextIndex = 0;  // the index of the next puzzle in the run
     const auto write = [&](const maker::MadePuzzle& made) {
         std::string text;
         switch (format) {
@@ -98,7 +100,15 @@ int main(int argc, char** argv) {
                 std::copy_n(made.puzzle.cells.get(), made.puzzle.cellCount(),
                             entry.puzzle.cells.get());
                 entry.islands = made.islands;
-                entry.grade = made.grade;
+                // The maker's grade of 5 also stands for "deduction does not finish", where
+                // a pack has no grade; only then is deduction asked again.
+                entry.grade = made.grade < int(spanwright::DIFFICULTY_THRESHOLDS.size()) + 1
+                                  ? made.grade
+                                  : spanwright::packGrade(made.puzzle);
+                entry.origin.made = true;
+                entry.origin.seed = request.seed;
+                entry.origin.index = nextIndex;
+                entry.origin.version = spanwright::VERSION;
                 entry.rating.rated = true;
                 entry.rating.level = std::string(levelName);
                 entry.rating.score = made.score;
@@ -111,6 +121,7 @@ int main(int argc, char** argv) {
                 break;
             }
         }
+        ++nextIndex;
         return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
     };
     const maker::BatchOutcome outcome = maker::runBatch(

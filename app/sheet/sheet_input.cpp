@@ -23,12 +23,28 @@ bool isReadable(const char* program, const InputFile& file, const std::string& s
     return file.fault() == InputFile::Fault::None;
 }
 
+bool readWholeFile(const char* program, const std::string& shown, int index, PuzzleFileForm form,
+                   std::string_view firstLine, long lineNumber, std::FILE* file,
+                   const std::function<bool(Puzzle&, PuzzleOrigin)>& take) {
+    std::vector<FilePuzzle> puzzles;
+    long errLine = 0;
+    std::string err;
+    if (!readPuzzleFile(form, firstLine, lineNumber, file, puzzles, errLine, err)) {
+        std::fprintf(stderr, "%s: %s:%ld: %s\n", program, shown.c_str(), errLine, err.c_str());
+        return false;
+    }
+    for (FilePuzzle& entry : puzzles)
+        if (!take(entry.puzzle, PuzzleOrigin{index, entry.line})) return false;
+    return true;
+}
+
 bool readFile(const char* program, const std::string& path, int index,
               const std::function<bool(Puzzle&, PuzzleOrigin)>& take) {
     const std::string shown = shownFileName(path);
     const InputFile file(path);
     if (!isReadable(program, file, shown)) return false;
     LineReader reader(file.get());
+    bool firstLine = true;
     for (long lineNumber = 1;; ++lineNumber) {
         std::string_view line;
         const LineReader::Status status = reader.next(line);
@@ -43,6 +59,12 @@ bool readFile(const char* program, const std::string& path, int index,
         Puzzle puzzle;
         if (status == LineReader::Status::Line) {
             if (isBlankLine(line)) continue;
+            // A pencil-box or benchmark file is told by its first line and read whole.
+            const PuzzleFileForm form = puzzleFileForm(line);
+            if (firstLine && form != PuzzleFileForm::Lines)
+                return readWholeFile(program, shown, index, form, line, lineNumber, file.get(),
+                                     take);
+            firstLine = false;
             if (readPuzzleLine(puzzle, line, &err)) err.clear();
         }
         if (!err.empty()) {
