@@ -80,8 +80,7 @@ void addTree(const BridgeModel& model, Formula& formula) {
 
 }  // namespace
 
-std::string cnfText(const Puzzle& puzzle) {
-    const BridgeModel model(puzzle);
+CompleteFormula completeFormula(const BridgeModel& model) {
     Formula formula;
     formula.variables = model.variableCount();
     if (model.islands().size() < 2) {
@@ -90,6 +89,12 @@ std::string cnfText(const Puzzle& puzzle) {
         formula.literals = model.clauses();
         addTree(model, formula);
     }
+    return {std::move(formula.literals), formula.variables};
+}
+
+std::string cnfText(const Puzzle& puzzle) {
+    const BridgeModel model(puzzle);
+    const CompleteFormula formula = completeFormula(model);
     int clauses = 0;
     for (const int literal : formula.literals)
         clauses += literal == 0;

@@ -7,6 +7,7 @@
 #include <numeric>
 #include <tuple>
 
+#include "exact/cnf.h"
 #include "exact/counting.h"
 #include "exact/cpu_time.h"
 #include "exact/model.h"
@@ -192,6 +193,10 @@ std::string_view verdictName(Verdict verdict) {
 }
 
 ExactResult solveExactly(const Puzzle& puzzle, const ExactLimits& limits) {
+    // Islands whose number is not given are beyond the reasoning and the cut loop; the
+    // complete formula takes them as they are.
+    for (int cell = 0; cell < puzzle.cellCount(); ++cell)
+        if (puzzle.cells[cell] == UNKNOWN_ISLAND) return solveByCompleteFormula(puzzle, limits);
     ExactResult result;
     // Stage times for benchmarks: each stage ends where the next starts, so they add up.
     double stageStart = threadCpuSeconds();

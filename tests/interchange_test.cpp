@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "exact/cnf.h"
+#include "exact/exact_solver.h"
 #include "puzzle/benchmark_text.h"
 #include "puzzle/pencil_box.h"
 #include "puzzle/problem_line.h"
@@ -316,6 +317,36 @@ TEST(Interchange, CnfVerdictsOfAnotherSolverMatchAnExhaustiveCount) {
     EXPECT_GE(verdicts[0], 10);
     EXPECT_GE(verdicts[1], 10);
     EXPECT_GE(verdicts[2], 10);
+}
+
+// An island whose number is not given takes any number from 1 to 8, so its puzzle has as
+// many solutions as the puzzles with each number have together.
+TEST(Interchange, UnknownIslandsCountAsEveryNumberTogether) {
+    std::mt19937 random(31);
+    int verdicts[3] = {0, 0, 0};
+    for (int k = 0; k < 160; ++k) {
+        Puzzle puzzle = testing::randomSolvableBoard(
+            random, 3 + int(random() % 3), 3 + int(random() % 3), 3 + int(random() % 5), 4);
+        std::vector<int> islands;
+        for (int i = 0; i < puzzle.cellCount(); ++i)
+            if (puzzle.cells[i] != 0) islands.push_back(i);
+        if (islands.size() < 2) continue;
+        const int cell = islands[random() % islands.size()];
+        int count = 0;
+        for (int number = 1; number <= 8 && count < 2; ++number) {
+            puzzle.cells[cell] = std::uint8_t(ISLAND_BASE + number);
+            count += testing::countSolutions(puzzle, 2 - count);
+        }
+        puzzle.cells[cell] = UNKNOWN_ISLAND;
+        ++verdicts[count];
+        const exact::ExactResult result = exact::solveExactly(puzzle);
+        const exact::Verdict expected = count == 0   ? exact::Verdict::None
+                                        : count == 1 ? exact::Verdict::Unique
+                                                     : exact::Verdict::Multiple;
+        EXPECT_EQ(result.verdict, expected) << formatPuzzleLink(puzzle);
+    }
+    EXPECT_GE(verdicts[1], 5);
+    EXPECT_GE(verdicts[2], 5);
 }
 
 }  // namespace

@@ -165,6 +165,12 @@ TEST(EditorForms, ConvertedBothWaysAndReadEverywhere) {
     EXPECT_EQ(asId.err, "spanwright-convert: " + open +
                             ":1: the island at row 1, column 3 has no number, which id cannot "
                             "hold\n");
+    const CommandResult checked = runCommand(SPANWRIGHT_CHECK_EXE, {"--solutions", open});
+    EXPECT_EQ(checked.out,
+              open +
+                  ":1: unique, 3x3, 3 islands, 1 island without a number, each "
+                  "given the one number that makes the solution unique (deduction "
+                  "and rating do not take them)\n1\u25002\n\u00B7\u00B7\u2502\n\u00B7\u00B71\n\n");
     const std::string says = open + ":1: the island at row 1, column 3 has no number";
     EXPECT_NE(runCommand(SPANWRIGHT_EXPLAIN_EXE, {open}).err.find(says), std::string::npos);
     EXPECT_NE(runCommand(SPANWRIGHT_SHEET_EXE, {"-o", dir.path() + "/o.svg", open}).err.find(says),

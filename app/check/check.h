@@ -49,6 +49,7 @@ inline std::vector<double> cpuStageValues(const CpuStages& cpu) {
 /// What the check of one problem found.
 struct ProblemCheck {
     int islands = 0;
+    int unknownIslands = 0;  ///< islands whose number is not given; no deduction or rating
     exact::ExactResult exact;
     bool deduced = false;  ///< deduction solved it; `stats` are then its counters
     SolveStats stats;

@@ -12,9 +12,15 @@ ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits
     for (int i = 0; i < puzzle.cellCount(); ++i)
         check.islands += puzzle.cells[i] != 0;
 
+    // Deduction and the rating take islands with their numbers only; a puzzle with an
+    // island whose number is not given gets the exact verdict alone.
+    for (int i = 0; i < puzzle.cellCount(); ++i)
+        check.unknownIslands += puzzle.cells[i] == UNKNOWN_ISLAND;
     SolverBoard board;
-    board.loadPuzzle(puzzle);
-    check.deduced = solveBoard(check.stats, board, false);
+    if (check.unknownIslands == 0) {
+        board.loadPuzzle(puzzle);
+        check.deduced = solveBoard(check.stats, board, false);
+    }
     check.timeLimit = limits.seconds > 0 ? limits.seconds : 0;
     const double cpuDeduced = exact::threadCpuSeconds();
     check.exact = exact::solveExactly(puzzle, limits);
@@ -28,10 +34,12 @@ ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits
 
     // The rating players know a puzzle by: the hardest step a person needs, not the
     // deduction solver's work.
-    const explain::Explanation explanation = explain::explainPuzzle(puzzle);
-    check.rated = explanation.solved;
-    check.level = explanation.level;
-    check.score = explanation.score;
+    if (check.unknownIslands == 0) {
+        const explain::Explanation explanation = explain::explainPuzzle(puzzle);
+        check.rated = explanation.solved;
+        check.level = explanation.level;
+        check.score = explanation.score;
+    }
 
     // Every stage runs from where the last one ended; what the exact search did not
     // itself put into a stage (setting up, handing back) counts as its preprocessing.

@@ -44,6 +44,11 @@ std::string findings(const ProblemCheck& check) {
         case exact::Verdict::Unique:
             break;
     }
+    if (check.unknownIslands > 0)
+        return formatText(
+            "%d island%s without a number, each given the one number that makes "
+            "the solution unique (deduction and rating do not take them)",
+            check.unknownIslands, check.unknownIslands == 1 ? "" : "s");
     std::string text =
         check.deduced ? formatText("solved by deduction (grade %d, technique %s)",
                                    gradeOf(ratingScore(check.stats)),
@@ -53,6 +58,20 @@ std::string findings(const ProblemCheck& check) {
         text += formatText(", level %s, score %.1f",
                            std::string(explain::rungName(check.level)).c_str(), check.score);
     return text;
+}
+
+/// `puzzle` with every island whose number is not given numbered as `solution` bridges it.
+Puzzle withNumbers(const Puzzle& puzzle, const exact::Solution& solution) {
+    Puzzle numbered = copyPuzzle(puzzle);
+    std::vector<int> bridges(std::size_t(puzzle.cellCount()), 0);
+    for (const exact::Bridge& b : solution) {
+        bridges[std::size_t(b.row1 * puzzle.width + b.column1)] += b.bridges;
+        bridges[std::size_t(b.row2 * puzzle.width + b.column2)] += b.bridges;
+    }
+    for (int i = 0; i < puzzle.cellCount(); ++i)
+        if (numbered.cells[i] == UNKNOWN_ISLAND)
+            numbered.cells[i] = std::uint8_t(ISLAND_BASE + bridges[std::size_t(i)]);
+    return numbered;
 }
 
 /// "; repeats line 12, turned a half turn", or nothing for a problem seen first.
@@ -86,7 +105,9 @@ std::string textReport(std::string_view place, const Puzzle& puzzle, const Probl
     const std::size_t count = check.exact.solutions.size();
     for (std::size_t i = 0; i < count; ++i) {
         if (count > 1) text += i == 0 ? "one solution:\n" : "another solution:\n";
-        text += drawSolution(puzzle, check.exact.solutions[i]) + '\n';
+        text +=
+            drawSolution(withNumbers(puzzle, check.exact.solutions[i]), check.exact.solutions[i]) +
+            '\n';
     }
     return text;
 }

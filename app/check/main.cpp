@@ -35,8 +35,10 @@ void printHelp() {
         "Usage: %s [OPTION]... [FILE]...\n"
         "Decide for every problem of the FILEs whether it has exactly one solution\n"
         "(unique), none or several (multiple), and whether deduction finds it. Each line\n"
-        "is a problem line, a game ID or a puzz.link link; a file whose first line is a\n"
-        "number alone is a pencil-box file, one of three numbers a benchmark (.has) file.\n"
+        "is a problem line, a game ID or a puzz.link link (whose islands without a\n"
+        "number take the numbers that make the solution unique); a file whose first\n"
+        "line is a number alone is a pencil-box file, one of three numbers a benchmark\n"
+        "(.has) file.\n"
         "A problem that repeats an earlier one, turned or mirrored or not, is named with\n"
         "it. With no FILE, or when FILE is -, read standard input.\n"
         "\n"
@@ -109,7 +111,7 @@ class Checker {
             spanwright::Puzzle puzzle;
             std::string err;
             const double readStart = spanwright::exact::threadCpuSeconds();
-            if (!spanwright::readPuzzleLine(puzzle, line, &err)) {
+            if (!spanwright::readPuzzleLine(puzzle, line, &err, true)) {
                 fail("%s:%ld: %s", shown.c_str(), lineNumber, err.c_str());
                 continue;
             }
@@ -126,7 +128,8 @@ class Checker {
         long errLine = 0;
         std::string err;
         const double readStart = spanwright::exact::threadCpuSeconds();
-        if (!spanwright::readPuzzleFile(form, firstLine, lineNumber, file, puzzles, errLine, err))
+        if (!spanwright::readPuzzleFile(form, firstLine, lineNumber, file, puzzles, errLine, err,
+                                        true))
             return fail("%s:%ld: %s", shown.c_str(), errLine, err.c_str());
         // The file is read at once; each of its problems bears an equal share.
         const double reading =
