@@ -126,7 +126,7 @@ TEST(Interchange, RealEditorLinksReadToTheirBoards) {
     }
 }
 
-TEST(Interchange, BrokenLinksAndPencilBoxesAreRefusedWithTheReason) {
+TEST(Interchange, BrokenLinksAndPencilBoxesSayWhy) {
     const std::pair<const char*, const char*> links[] = {
         {"https://example.com/p?hashikake/3/1/1g1", "is not a puzz.link or pzv.jp page"},
         {"https://puzz.link/p?nurikabe/3/1/1g1", "'nurikabe' puzzle, not a bridge puzzle"},
@@ -261,7 +261,7 @@ std::vector<std::uint8_t> planeOfModel(const Puzzle& puzzle, const std::vector<H
     return plane;
 }
 
-TEST(Interchange, CnfVerdictsOfAnotherSolverMatchAnExhaustiveCount) {
+TEST(Interchange, CnfVerdictsOfPicosatMatchAnExhaustiveCount) {
     if (std::system("picosat --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no picosat";
     char path[] = "/tmp/spanwright-cnf-XXXXXX";
     const int descriptor = mkstemp(path);
