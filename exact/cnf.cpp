@@ -1,5 +1,6 @@
 #include "exact/cnf.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "exact/model.h"
@@ -35,8 +36,7 @@ void addTree(const BridgeModel& model, Formula& formula) {
     const int bits = bitsFor(int(islands.size()));
     std::vector<std::vector<int>> order(islands.size(), std::vector<int>(std::size_t(bits)));
     for (std::vector<int>& number : order)
-        for (int& bit : number)
-            bit = formula.fresh();
+        std::generate(number.begin(), number.end(), [&formula] { return formula.fresh(); });
 
     // For each island but the first, the links it may hang from.
     std::vector<std::vector<int>> parents(islands.size());
@@ -95,9 +95,7 @@ CompleteFormula completeFormula(const BridgeModel& model) {
 std::string cnfText(const Puzzle& puzzle) {
     const BridgeModel model(puzzle);
     const CompleteFormula formula = completeFormula(model);
-    int clauses = 0;
-    for (const int literal : formula.literals)
-        clauses += literal == 0;
+    const auto clauses = std::count(formula.literals.begin(), formula.literals.end(), 0);
 
     std::string line = formatProblemLine(puzzle);
     if (!line.empty() && line.back() == '\n') line.pop_back();

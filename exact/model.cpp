@@ -1,5 +1,8 @@
 #include "exact/model.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace spanwright::exact {
 namespace {
 
@@ -107,8 +110,7 @@ std::vector<int> BridgeModel::clauses() const {
             continue;
         }
         // Any number from 1 to 8: at least one bridge; four links carry 8 at most anyway.
-        for (const int l : island.links)
-            out.push_back(one(l));
+        std::transform(island.links.begin(), island.links.end(), std::back_inserter(out), one);
         out.push_back(0);
     }
     // Two islands that give each other all their bridges form a group of their own.

@@ -1,6 +1,8 @@
 #include "puzzle/puzzle_input.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <system_error>
 
 #include "puzzle/benchmark_text.h"
@@ -116,8 +118,10 @@ bool readPuzzleFile(PuzzleFileForm form, std::string_view firstLine, long firstL
             err = "not a " + formName + ": " + reason;
             return false;
         }
-        for (PencilBoxPuzzle& entry : read)
-            puzzles.push_back({std::move(entry.puzzle), entry.line});
+        std::transform(read.begin(), read.end(), std::back_inserter(puzzles),
+                       [](PencilBoxPuzzle& entry) {
+                           return FilePuzzle{std::move(entry.puzzle), entry.line};
+                       });
     } else {
         FilePuzzle entry;
         entry.line = firstLineNumber;

@@ -92,10 +92,9 @@ bool readBody(Puzzle& puzzle, std::string_view body, std::string* err) {
         // One hex digit, or a longer number after '-' (two digits) or '+', '=' or '%'
         // (three; the last two add 4096 and 8192). Every one of them but 1 to 8 is
         // refused, so only how far the number runs matters for the message.
-        int digits = 1;
         long value = hexValue(c);
         if (c == '-' || c == '+' || c == '=' || c == '%') {
-            digits = c == '-' ? 2 : 3;
+            const int digits = c == '-' ? 2 : 3;
             if (body.size() - i - 1 < std::size_t(digits))
                 return fail(err, "the number after '" + std::string(1, c) + "' at " +
                                      cellPlace(puzzle, cell) + " is cut short");

@@ -65,8 +65,10 @@ Puzzle withNumbers(const Puzzle& puzzle, const exact::Solution& solution) {
     Puzzle numbered = copyPuzzle(puzzle);
     std::vector<int> bridges(std::size_t(puzzle.cellCount()), 0);
     for (const exact::Bridge& b : solution) {
-        bridges[std::size_t(b.row1 * puzzle.width + b.column1)] += b.bridges;
-        bridges[std::size_t(b.row2 * puzzle.width + b.column2)] += b.bridges;
+        const int first = b.row1 * puzzle.width + b.column1;
+        const int second = b.row2 * puzzle.width + b.column2;
+        bridges[std::size_t(first)] += b.bridges;
+        bridges[std::size_t(second)] += b.bridges;
     }
     for (int i = 0; i < puzzle.cellCount(); ++i)
         if (numbered.cells[i] == UNKNOWN_ISLAND)

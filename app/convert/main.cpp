@@ -5,6 +5,7 @@
 // rest still goes through.
 #include <getopt.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -92,9 +93,10 @@ bool keepsUnknownIslands(Format format) {
 }
 
 const char* formatName(Format format) {
-    for (const FormatName& entry : FORMATS)
-        if (entry.format == format) return entry.name;
-    return "";
+    const FormatName* entry =
+        std::find_if(std::begin(FORMATS), std::end(FORMATS),
+                     [format](const FormatName& f) { return f.format == format; });
+    return entry == std::end(FORMATS) ? "" : entry->name;
 }
 
 void printHelp() {
