@@ -7,7 +7,9 @@
 #include <numeric>
 #include <tuple>
 
+#include "exact/cnf.h"
 #include "exact/counting.h"
+#include "exact/cpu_time.h"
 #include "exact/model.h"
 #include "exact/reasoning.h"
 
@@ -86,7 +88,10 @@ class CutLoop {
             for (int l = 0; l < int(counts.size()); ++l)
                 counts[l] =
                     (solver_.val(BridgeModel::one(l)) > 0) + (solver_.val(BridgeModel::two(l)) > 0);
-            if (addCuts(counts) == 0) return true;
+            const double cutStart = threadCpuSeconds();
+            const int added = addCuts(counts);
+            cutSeconds_ += threadCpuSeconds() - cutStart;
+            if (added == 0) return true;
         }
     }
 
@@ -101,6 +106,8 @@ class CutLoop {
 
     const ExactCounters& counters() const { return counters_; }
     bool stopped() const { return stopped_; }
+    /// CPU seconds spent on cuts so far.
+    double cutSeconds() const { return cutSeconds_; }
 
   private:
     void addClause(std::initializer_list<int> literals) {
@@ -155,6 +162,7 @@ class CutLoop {
     CaDiCaL::Solver solver_;
     ExactCounters counters_;
     bool stopped_ = false;
+    double cutSeconds_ = 0;
 };
 
 Solution solutionOf(const BridgeModel& model, const std::vector<int>& counts) {
@@ -185,16 +193,37 @@ std::string_view verdictName(Verdict verdict) {
 }
 
 ExactResult solveExactly(const Puzzle& puzzle, const ExactLimits& limits) {
+    // Islands whose number is not given are beyond the reasoning and the cut loop; the
+    // complete formula takes them as they are.
+    for (int cell = 0; cell < puzzle.cellCount(); ++cell)
+        if (puzzle.cells[cell] == UNKNOWN_ISLAND) return solveByCompleteFormula(puzzle, limits);
     ExactResult result;
+    // Stage times for benchmarks: each stage ends where the next starts, so they add up.
+    double stageStart = threadCpuSeconds();
+    const auto endStage = [&stageStart](double& stage) {
+        const double now = threadCpuSeconds();
+        stage += now - stageStart;
+        stageStart = now;
+    };
     Deadline deadline(limits);
     const BridgeModel model(puzzle);
-    if (model.islands().empty() || !sumsCanBeMet(model)) return result;
+    if (model.islands().empty() || !sumsCanBeMet(model)) {
+        endStage(result.times.preprocessing);
+        return result;
+    }
     const Reasoning reasoning = reasonAboutLines(model);
-    if (!reasoning.possible) return result;
+    if (!reasoning.possible) {
+        endStage(result.times.preprocessing);
+        return result;
+    }
 
     CutLoop loop(model, reasoning.counts, deadline);
+    endStage(result.times.preprocessing);
     std::vector<int> counts;
-    if (loop.solveConnected(counts)) {
+    const bool solved = loop.solveConnected(counts);
+    const double firstCuts = loop.cutSeconds();
+    endStage(result.times.sat);
+    if (solved) {
         result.verdict = Verdict::Unique;
         result.solutions.push_back(solutionOf(model, counts));
         loop.block(counts);
@@ -202,12 +231,17 @@ ExactResult solveExactly(const Puzzle& puzzle, const ExactLimits& limits) {
             result.verdict = Verdict::Multiple;
             result.solutions.push_back(solutionOf(model, counts));
         }
+        endStage(result.times.uniqueness);
     }
     if (loop.stopped()) {
         result.verdict = Verdict::Unknown;
         result.solutions.clear();
     }
     result.counters = loop.counters();
+    // The cuts ran inside the two searches; their time is taken out of each.
+    result.times.cuts = loop.cutSeconds();
+    result.times.sat -= firstCuts;
+    result.times.uniqueness -= loop.cutSeconds() - firstCuts;
     return result;
 }
 

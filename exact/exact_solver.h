@@ -34,11 +34,21 @@ struct ExactCounters {
     std::int64_t cuts = 0;         ///< connectivity clauses added
 };
 
+/// Where a verdict's CPU time went, in seconds of the calling thread (cpu_time.h); the
+/// four add up to the whole verdict.
+struct ExactTimes {
+    double preprocessing = 0;  ///< the clauses and the reasoning before the search
+    double sat = 0;            ///< the SAT solver's search for a first solution
+    double cuts = 0;           ///< finding components and adding their cuts
+    double uniqueness = 0;     ///< the search for a second solution, its cuts aside
+};
+
 struct ExactResult {
     Verdict verdict = Verdict::None;
     /// One solution for Unique, two that differ for Multiple, none for None and Unknown.
     std::vector<Solution> solutions;
     ExactCounters counters;
+    ExactTimes times;
 };
 
 /// The time limit the programs give a verdict unless told otherwise. The reasoning before

@@ -1,5 +1,8 @@
 #include "exact/model.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace spanwright::exact {
 namespace {
 
@@ -52,7 +55,9 @@ BridgeModel::BridgeModel(const Puzzle& puzzle) {
             const int code = puzzle.cells[r * width + c];
             if (code == 0) continue;
             islandAt[r * width + c] = int(islands_.size());
-            islands_.push_back({r, c, code > ISLAND_BASE ? code - ISLAND_BASE : 0, {}});
+            const bool unknown = code == UNKNOWN_ISLAND;
+            islands_.push_back(
+                {r, c, code > ISLAND_BASE && !unknown ? code - ISLAND_BASE : 0, {}, unknown});
         }
     }
 
@@ -99,11 +104,19 @@ std::vector<int> BridgeModel::clauses() const {
         out.insert(out.end(), {-two(l), one(l), 0});
     for (const auto& [a, b] : crossings_)
         out.insert(out.end(), {-one(a), -one(b), 0});
-    for (const Island& island : islands_)
-        addSum(island, out);
+    for (const Island& island : islands_) {
+        if (!island.unknown) {
+            addSum(island, out);
+            continue;
+        }
+        // Any number from 1 to 8: at least one bridge; four links carry 8 at most anyway.
+        std::transform(island.links.begin(), island.links.end(), std::back_inserter(out), one);
+        out.push_back(0);
+    }
     // Two islands that give each other all their bridges form a group of their own.
     if (islands_.size() > 2) {
         for (int l = 0; l < int(links_.size()); ++l) {
+            // An unknown island has need 0 and so never matches here.
             const int needA = islands_[links_[l].first].need;
             const int needB = islands_[links_[l].second].need;
             if (needA == 1 && needB == 1) out.insert(out.end(), {-one(l), 0});

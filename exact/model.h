@@ -17,6 +17,9 @@ struct Island {
     int column = 0;
     int need = 0;            ///< bridges it takes
     std::vector<int> links;  ///< its candidate links, at most four
+    /// Its number is not given (UNKNOWN_ISLAND): it takes any number from 1 to 8, and
+    /// `need` is 0. Only the complete encoding (cnf.h) decides such puzzles.
+    bool unknown = false;
 };
 
 /// A place for bridges: two islands facing each other across water only. Islands that
@@ -47,7 +50,8 @@ class BridgeModel {
     /// TWO implies ONE, crossing links never both carry bridges, every island's bridges
     /// add up to its number, and, on a board of more than two islands, no two islands
     /// shut themselves off from the rest (two 1s never joined, two 2s never doubly).
-    /// An island that cannot reach its number gives the empty clause.
+    /// An island that cannot reach its number gives the empty clause. An island whose
+    /// number is not given only needs a bridge, and is left out of the pairs rule.
     std::vector<int> clauses() const;
 
   private:

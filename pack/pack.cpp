@@ -70,13 +70,17 @@ PackRating ratePuzzleForPack(const Puzzle& puzzle) {
     return {true, std::string(explain::rungName(explanation.level)), explanation.score};
 }
 
+int packGrade(const Puzzle& puzzle) {
+    return gradeByDeduction(puzzle);
+}
+
 PackEntry makePackEntry(const Puzzle& puzzle) {
     PackEntry entry;
     entry.puzzle = copyPuzzle(puzzle);
     for (int i = 0; i < puzzle.cellCount(); ++i)
         entry.islands += puzzle.cells[i] != 0;
 
-    entry.grade = gradeByDeduction(puzzle);
+    entry.grade = packGrade(puzzle);
     if (entry.puzzle.difficulty == 0) entry.puzzle.difficulty = std::int8_t(entry.grade);
     entry.rating = ratePuzzleForPack(puzzle);
     if (!formatGameId(puzzle, entry.id, &entry.idFault)) entry.id.clear();
@@ -118,12 +122,20 @@ std::string packJsonLine(const PackEntry& entry) {
         first = false;
     }
     json += "],\"solution\":" + solutionText(entry);
-    json += ",\"hash\":\"" + hashText(entry.hash) + "\"}\n";
-    return json;
+    json += ",\"hash\":\"" + hashText(entry.hash) + '"';
+    const PackOrigin& origin = entry.origin;
+    if (origin.made)
+        json += ",\"seed\":" + std::to_string(origin.seed) +
+                ",\"index\":" + std::to_string(origin.index) + ",\"version\":\"" + origin.version +
+                '"';
+    else
+        json += ",\"seed\":null,\"index\":null,\"version\":null";
+    return json + "}\n";
 }
 
 std::string packCsvHeader() {
-    return "width,height,level,score,grade,islands,problem,id,rows,solution,hash\n";
+    return "width,height,level,score,grade,islands,problem,id,rows,solution,hash,seed,index,"
+           "version\n";
 }
 
 std::string packCsvLine(const PackEntry& entry) {
@@ -144,6 +156,9 @@ std::string packCsvLine(const PackEntry& entry) {
         rows,
         solution == "null" ? "" : solution,
         hashText(entry.hash),
+        entry.origin.made ? std::to_string(entry.origin.seed) : "",
+        entry.origin.made ? std::to_string(entry.origin.index) : "",
+        entry.origin.made ? entry.origin.version : "",
     };
     std::string line;
     for (const std::string& field : fields)

@@ -26,6 +26,15 @@ struct PackRating {
 /// solve; unrated when that does not solve it. The one place a pack asks for them.
 PackRating ratePuzzleForPack(const Puzzle& puzzle);
 
+/// Where a made puzzle came from: spanwright-make's seed, the puzzle's index in its run
+/// (from 0) and the version that made it; together they make it again.
+struct PackOrigin {
+    bool made = false;  ///< false for a puzzle read from elsewhere: the fields are null
+    std::uint32_t seed = 0;
+    std::int64_t index = 0;
+    std::string version;
+};
+
 /// One puzzle of a pack, every field filled in.
 struct PackEntry {
     Puzzle puzzle;  ///< its difficulty graded by deduction when it came with 0
@@ -37,7 +46,14 @@ struct PackEntry {
     exact::Verdict verdict = exact::Verdict::None;
     Solution solution;       ///< the one solution, when the verdict is Unique
     std::uint64_t hash = 0;  ///< of the canonical form under turns and mirrors
+    PackOrigin origin;
 };
+
+/// The grade a pack gives `puzzle`: deduction's, 1 to 5, or 0 (null) when deduction does
+/// not solve it. Every program that writes packs grades through this, so that a puzzle
+/// gets the same grade from each (a problem line's difficulty of 5 also stands for
+/// "deduction does not finish", which is no grade of deduction's).
+int packGrade(const Puzzle& puzzle);
 
 /// Fills in every field for `puzzle`: grades it, solves it exactly, finds its ID and hash.
 PackEntry makePackEntry(const Puzzle& puzzle);

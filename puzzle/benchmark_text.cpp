@@ -146,4 +146,26 @@ bool parseBenchmarkText(Puzzle& puzzle, std::string_view text, int* errLine, std
     return true;
 }
 
+bool looksLikeBenchmarkText(std::string_view line) {
+    std::vector<long> numbers;
+    std::vector<std::string_view> words;
+    std::string message;
+    return readNumbers(line.substr(0, line.find('\n')), numbers, words, message) &&
+           numbers.size() == 3;
+}
+
+std::string formatBenchmarkText(const Puzzle& puzzle) {
+    int islands = 0;
+    for (int cell = 0; cell < puzzle.cellCount(); ++cell)
+        islands += puzzle.cells[cell] != 0;
+    std::string text = std::to_string(puzzle.height) + " " + std::to_string(puzzle.width) + " " +
+                       std::to_string(islands) + "\n";
+    for (int cell = 0; cell < puzzle.cellCount(); ++cell) {
+        const std::uint8_t value = puzzle.cells[cell];
+        text += value == 0 ? '0' : char('0' + value - ISLAND_BASE);
+        text += cell % puzzle.width == puzzle.width - 1 ? '\n' : ' ';
+    }
+    return text;
+}
+
 }  // namespace spanwright

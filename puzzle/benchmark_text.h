@@ -25,4 +25,11 @@ inline constexpr std::size_t MAX_BENCHMARK_TEXT = std::size_t(1) << 20;
 /// from the header's.
 bool parseBenchmarkText(Puzzle& puzzle, std::string_view text, int* errLine, std::string* err);
 
+/// Whether `line` can open a benchmark file: three numbers alone (rows, columns, islands).
+bool looksLikeBenchmarkText(std::string_view line);
+
+/// `puzzle` as the text of a benchmark file, numbers separated by one blank, every line
+/// ended by a line feed. The puzzle must not hold an UNKNOWN_ISLAND: the format has none.
+std::string formatBenchmarkText(const Puzzle& puzzle);
+
 }  // namespace spanwright

@@ -18,6 +18,11 @@ inline constexpr int MAX_BRIDGES_PER_LINE = 2;
 inline constexpr int MAX_CLUE = 4 * MAX_BRIDGES_PER_LINE;
 static_assert(MAX_CLUE <= 9, "a clue is one digit in every text format");
 
+/// Cell value of an island whose number is not given, as links and pencil-box files may
+/// leave it: any number from 1 to 8 that makes the solution unique. Only the exact search
+/// takes such islands; every other reader refuses them, naming the island.
+inline constexpr std::uint8_t UNKNOWN_ISLAND = ISLAND_BASE + 9;
+
 /// Widest and tallest board the tool takes: the solver adds a one-cell border and keeps
 /// its bordered sides in signed 8 bits.
 inline constexpr int MAX_BOARD_SIDE = 125;

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/check/check.h"
 #include "tests/support/run_command.h"
@@ -24,7 +26,9 @@ constexpr const char* TOUCHING = "1/1/2/11/\n";
 /// The output with every time and score replaced by 0, for comparing whole lines: the
 /// score's formula belongs to the stepwise solver and is tested there.
 std::string withoutTimes(const std::string& text) {
-    std::string shown = std::regex_replace(text, std::regex(R"("ms":[0-9.]+)"), R"("ms":0)");
+    // The CPU stages are checked on their own (CheckProgram tests of --csv).
+    std::string shown = std::regex_replace(text, std::regex(R"(,"cpu_ms":\{[^}]*\})"), "");
+    shown = std::regex_replace(shown, std::regex(R"("ms":[0-9.]+)"), R"("ms":0)");
     shown = std::regex_replace(shown, std::regex(R"("score":[0-9.]+)"), R"("score":0)");
     return std::regex_replace(shown, std::regex(R"(score [0-9.]+)"), "score 0");
 }
@@ -124,6 +128,39 @@ TEST(CheckProgram, JsonLinesWithEscapedNamesAndSolutions) {
                   "3,1],[3,0,3,3,2]],"
                   "[[0,0,0,3,1],[0,0,3,0,2],[0,3,3,3,2],[3,0,3,3,1]]]}\n");
     EXPECT_EQ(result.status, 1);
+}
+
+// A benchmark table: a header, then one record of as many fields per problem, whose CPU
+// stages add up to its total.
+TEST(CheckProgram, CsvRecordsWithCpuStagesThatAddUp) {
+    TempDir dir;
+    const std::string file =
+        dir.write("mixed.txt", std::string(UNIQUE) + RING +
+                                   "https://puzz.link/p?hashikake/5/5/4g2i3h23k3g1g3g4g3\n");
+    const auto result = runCommand(CHECK, {"--csv", file});
+    EXPECT_EQ(result.status, 1) << result.err;
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(result.out);
+    for (std::string line; std::getline(lines, line);) {
+        rows.emplace_back();
+        std::istringstream fields(line);
+        for (std::string field; std::getline(fields, field, ',');)
+            rows.back().push_back(field);
+    }
+    ASSERT_EQ(rows.size(), 4u) << result.out;
+    EXPECT_EQ(rows[0][0], "file");
+    const std::size_t total = rows[0].size() - 1;
+    EXPECT_EQ(rows[0][total], "cpu_total_ms");
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        ASSERT_EQ(rows[r].size(), rows[0].size()) << result.out;
+        EXPECT_EQ(rows[r][1], std::to_string(r));
+        double sum = 0;
+        for (std::size_t f = 0; f < total; ++f)
+            if (rows[0][f].rfind("cpu_", 0) == 0) sum += std::stod(rows[r][f]);
+        EXPECT_NEAR(sum, std::stod(rows[r][total]), 0.004) << result.out;
+    }
+    EXPECT_EQ(rows[2][5], "multiple");
+    EXPECT_EQ(runCommand(CHECK, {"--csv", "--json", file}).status, 2);
 }
 
 TEST(CheckProgram, PicturesOfBothDifferingSolutions) {

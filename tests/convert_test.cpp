@@ -85,8 +85,12 @@ TEST(Convert, CommandLine) {
     EXPECT_EQ(runCommand(kConvert, {"-V"}).out,
               std::string("spanwright-convert ") + VERSION + "\n");
     for (const auto& [option, value, message] :
-         {std::tuple{"--to", "has",
-                     "--to 'has' is none of the output formats line, id, text, json, csv"},
+         {std::tuple{"--from", "json",
+                     "--from 'json' is none of the input formats line, id, puzzlink, pencilbox "
+                     "or has"},
+          {"--to", "png",
+           "--to 'png' is none of the output formats line, id, puzzlink, pencilbox, has, "
+           "text, json or csv"},
           {"--from", nullptr, "option '--from' needs a value"},
           {"-x", nullptr, "unknown option '-x'"}}) {
         std::vector<std::string> args = {option};

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/program.h"
 #include "puzzle/canonical.h"
 #include "puzzle/game_id.h"
 #include "puzzle/problem_line.h"
@@ -42,7 +43,9 @@ TEST(Pack, JsonAndCsvFieldsOfASmallPack) {
         EXPECT_EQ(result.status, 1) << format;
     }
     const CommandResult empty = runCommand(SPANWRIGHT_CONVERT_EXE, {"--to", "csv"});
-    EXPECT_EQ(empty.out, "width,height,level,score,grade,islands,problem,id,rows,solution,hash\n");
+    EXPECT_EQ(empty.out,
+              "width,height,level,score,grade,islands,problem,id,rows,solution,hash,seed,index,"
+              "version\n");
     EXPECT_EQ(empty.status, 0);
 }
 
@@ -121,6 +124,82 @@ TEST(GameIds, CheckAndSheetReadThemBesideProblemLines) {
         runCommand(SPANWRIGHT_SHEET_EXE, {"-o", dir.path() + "/no.svg", neither});
     EXPECT_EQ(sheetRefused.err, "spanwright-sheet: " + message);
     EXPECT_EQ(sheetRefused.status, 1);
+}
+
+// The editor's forms travel through convert and back, and every program that reads
+// puzzles takes them as it takes game IDs: links line by line, pencil-box files whole.
+TEST(EditorForms, ConvertedBothWaysAndReadEverywhere) {
+    TempDir dir;
+    const std::string lines = dir.write("ten.txt", TEN);
+    const CommandResult link = runCommand(SPANWRIGHT_CONVERT_EXE, {"--to", "puzzlink", lines});
+    ASSERT_EQ(link.status, 0) << link.err;
+    EXPECT_EQ(link.out.rfind("https://puzz.link/p?hashikake/10/10/3i4g4h3m1", 0), 0u) << link.out;
+    const CommandResult box = runCommand(SPANWRIGHT_CONVERT_EXE, {"--to", "pencilbox", lines});
+    ASSERT_EQ(box.status, 0) << box.err;
+    const std::string links = dir.write("links.txt", link.out);
+    const std::string boxFile = dir.write("ten.pbox", "\n" + box.out);
+    for (const auto& [from, file] : {std::pair{"puzzlink", links}, {"pencilbox", boxFile}}) {
+        const CommandResult back = runCommand(SPANWRIGHT_CONVERT_EXE, {"--from", from, file});
+        EXPECT_EQ(back.out, TEN) << from;  // the grade is found again by deduction
+        const CommandResult check = runCommand(SPANWRIGHT_CHECK_EXE, {file});
+        EXPECT_EQ(check.out.substr(check.out.find(':', file.size())),
+                  std::string(from == std::string("puzzlink") ? ":1" : ":2") +
+                      ": unique, 10x10, 29 islands, solved by deduction (grade 2, technique "
+                      "trial), level extreme, score 80.7\n")
+            << from;
+        const CommandResult explain = runCommand(SPANWRIGHT_EXPLAIN_EXE, {file});
+        EXPECT_EQ(explain.status, 0) << from << explain.err;
+        const CommandResult sheet =
+            runCommand(SPANWRIGHT_SHEET_EXE, {"-o", dir.path() + "/" + from + ".svg", file});
+        EXPECT_EQ(sheet.status, 0) << from << sheet.err;
+    }
+
+    // An island without a number is kept by the editor's forms and refused, by name,
+    // everywhere else.
+    const std::string open = dir.write("open.txt", "?hashikake/3/3/1g.k1\n");
+    const CommandResult kept =
+        runCommand(SPANWRIGHT_CONVERT_EXE, {"--from", "puzzlink", "--to", "pencilbox", open});
+    EXPECT_EQ(kept.out, "3\n3\n1 . 9 \n. . . \n. . 1 \n0 0 0 \n0 0 0 \n0 0 0 \n");
+    const CommandResult asId =
+        runCommand(SPANWRIGHT_CONVERT_EXE, {"--from", "puzzlink", "--to", "id", open});
+    EXPECT_EQ(asId.err, "spanwright-convert: " + open +
+                            ":1: the island at row 1, column 3 has no number, which id cannot "
+                            "hold\n");
+    const CommandResult checked = runCommand(SPANWRIGHT_CHECK_EXE, {"--solutions", open});
+    EXPECT_EQ(checked.out,
+              open +
+                  ":1: unique, 3x3, 3 islands, 1 island without a number, each "
+                  "given the one number that makes the solution unique (deduction "
+                  "and rating do not take them)\n1\u25002\n\u00B7\u00B7\u2502\n\u00B7\u00B71\n\n");
+    const std::string says = open + ":1: the island at row 1, column 3 has no number";
+    EXPECT_NE(runCommand(SPANWRIGHT_EXPLAIN_EXE, {open}).err.find(says), std::string::npos);
+    EXPECT_NE(runCommand(SPANWRIGHT_SHEET_EXE, {"-o", dir.path() + "/o.svg", open}).err.find(says),
+              std::string::npos);
+}
+
+// Made records name their origin, and a puzzle gets the same grade from make and from
+// convert: the 103rd extreme 12 x 12 of seed 1 is one that deduction does not finish,
+// which make once graded 5 and convert null.
+TEST(Pack, MadeRecordsNameTheirOriginAndGradeAsConvertDoes) {
+    const CommandResult made = runCommand(
+        SPANWRIGHT_MAKE_EXE,
+        {"--seed", "1", "--level", "extreme", "--jobs", "1", "--format", "json", "12x12", "103"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    const std::string last = made.out.substr(made.out.rfind('\n', made.out.size() - 2) + 1);
+    EXPECT_NE(last.find(",\"seed\":1,\"index\":102,\"version\":\"" + std::string(VERSION) + "\"}"),
+              std::string::npos)
+        << last;
+    const std::size_t problem = last.find("\"problem\":\"") + 11;
+    TempDir dir;
+    const std::string line =
+        dir.write("last.txt", last.substr(problem, last.find('"', problem) - problem) + "\n");
+    const CommandResult converted = runCommand(SPANWRIGHT_CONVERT_EXE, {"--to", "json", line});
+    const auto grade = [](const std::string& record) {
+        const std::size_t at = record.find("\"grade\":");
+        return record.substr(at, record.find(',', at) - at);
+    };
+    EXPECT_EQ(grade(last), "\"grade\":null");
+    EXPECT_EQ(grade(converted.out), grade(last));
 }
 
 }  // namespace

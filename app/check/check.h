@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/cli/json.h"
 #include "exact/exact_solver.h"
@@ -24,9 +25,31 @@ struct EarlierProblem {
     Image image = Image::Same;  ///< how the earlier problem turns into this one
 };
 
+/// Where the CPU time of one problem's check went, in milliseconds of the checking thread.
+/// The stages follow one another, so they add up to `total`.
+struct CpuStages {
+    double reading = 0;        ///< reading the problem from its file
+    double deduction = 0;      ///< the deduction solver
+    double preprocessing = 0;  ///< the exact search's clauses and reasoning
+    double sat = 0;            ///< its SAT search for a first solution
+    double cuts = 0;           ///< its connectivity cuts
+    double uniqueness = 0;     ///< its search for a second solution
+    double rating = 0;         ///< the stepwise solver's rating
+    double total = 0;
+};
+
+/// The names of the stages, in the order the reports give them, and their values.
+inline constexpr const char* CPU_STAGE_NAMES[] = {
+    "reading", "deduction", "preprocessing", "sat", "cuts", "uniqueness", "rating", "total"};
+inline std::vector<double> cpuStageValues(const CpuStages& cpu) {
+    return {cpu.reading, cpu.deduction,  cpu.preprocessing, cpu.sat,
+            cpu.cuts,    cpu.uniqueness, cpu.rating,        cpu.total};
+}
+
 /// What the check of one problem found.
 struct ProblemCheck {
     int islands = 0;
+    int unknownIslands = 0;  ///< islands whose number is not given; no deduction or rating
     exact::ExactResult exact;
     bool deduced = false;  ///< deduction solved it; `stats` are then its counters
     SolveStats stats;
@@ -35,6 +58,7 @@ struct ProblemCheck {
     explain::Rung level = explain::Rung::Easy;
     double score = 0;
     double milliseconds = 0;                ///< wall time of the whole check
+    CpuStages cpu;                          ///< its CPU time; reading filled in by the caller
     double timeLimit = 0;                   ///< the exact search's limit in seconds, 0 for none
     std::optional<EarlierProblem> repeats;  ///< filled in by the caller, who knows the input
 };
@@ -57,5 +81,12 @@ std::string textReport(std::string_view place, const Puzzle& puzzle, const Probl
 /// The report for programs: one JSON object and a line end. `file` is the name as given.
 std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
                        const ProblemCheck& check, const ReportOptions& options);
+
+/// The header of the CSV report, line end included.
+std::string csvHeader();
+
+/// The report as one CSV record with the fields of csvHeader(), line end included.
+std::string csvReport(std::string_view file, long line, const Puzzle& puzzle,
+                      const ProblemCheck& check);
 
 }  // namespace spanwright

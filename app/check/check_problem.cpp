@@ -1,20 +1,30 @@
 #include <chrono>
 
 #include "app/check/check.h"
+#include "exact/cpu_time.h"
 #include "solver/solve.h"
 
 namespace spanwright {
 ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits) {
     const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = exact::threadCpuSeconds();
     ProblemCheck check;
     for (int i = 0; i < puzzle.cellCount(); ++i)
         check.islands += puzzle.cells[i] != 0;
 
+    // Deduction and the rating take islands with their numbers only; a puzzle with an
+    // island whose number is not given gets the exact verdict alone.
+    for (int i = 0; i < puzzle.cellCount(); ++i)
+        check.unknownIslands += puzzle.cells[i] == UNKNOWN_ISLAND;
     SolverBoard board;
-    board.loadPuzzle(puzzle);
-    check.deduced = solveBoard(check.stats, board, false);
+    if (check.unknownIslands == 0) {
+        board.loadPuzzle(puzzle);
+        check.deduced = solveBoard(check.stats, board, false);
+    }
     check.timeLimit = limits.seconds > 0 ? limits.seconds : 0;
+    const double cpuDeduced = exact::threadCpuSeconds();
     check.exact = exact::solveExactly(puzzle, limits);
+    const double cpuExact = exact::threadCpuSeconds();
     // Deduction only ever lays bridges that every solution has, so a board it finishes
     // has exactly that one solution. Anything else is a fault in one of the two solvers;
     // a search that ran out of time has nothing to compare.
@@ -24,10 +34,25 @@ ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits
 
     // The rating players know a puzzle by: the hardest step a person needs, not the
     // deduction solver's work.
-    const explain::Explanation explanation = explain::explainPuzzle(puzzle);
-    check.rated = explanation.solved;
-    check.level = explanation.level;
-    check.score = explanation.score;
+    if (check.unknownIslands == 0) {
+        const explain::Explanation explanation = explain::explainPuzzle(puzzle);
+        check.rated = explanation.solved;
+        check.level = explanation.level;
+        check.score = explanation.score;
+    }
+
+    // Every stage runs from where the last one ended; what the exact search did not
+    // itself put into a stage (setting up, handing back) counts as its preprocessing.
+    const double cpuEnd = exact::threadCpuSeconds();
+    const exact::ExactTimes& times = check.exact.times;
+    CpuStages& cpu = check.cpu;
+    cpu.deduction = 1e3 * (cpuDeduced - cpuStart);
+    cpu.sat = 1e3 * times.sat;
+    cpu.cuts = 1e3 * times.cuts;
+    cpu.uniqueness = 1e3 * times.uniqueness;
+    cpu.preprocessing = 1e3 * (cpuExact - cpuDeduced) - cpu.sat - cpu.cuts - cpu.uniqueness;
+    cpu.rating = 1e3 * (cpuEnd - cpuExact);
+    cpu.total = 1e3 * (cpuEnd - cpuStart);
 
     check.milliseconds =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

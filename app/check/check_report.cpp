@@ -44,6 +44,11 @@ std::string findings(const ProblemCheck& check) {
         case exact::Verdict::Unique:
             break;
     }
+    if (check.unknownIslands > 0)
+        return formatText(
+            "%d island%s without a number, each given the one number that makes "
+            "the solution unique (deduction and rating do not take them)",
+            check.unknownIslands, check.unknownIslands == 1 ? "" : "s");
     std::string text =
         check.deduced ? formatText("solved by deduction (grade %d, technique %s)",
                                    gradeOf(ratingScore(check.stats)),
@@ -53,6 +58,22 @@ std::string findings(const ProblemCheck& check) {
         text += formatText(", level %s, score %.1f",
                            std::string(explain::rungName(check.level)).c_str(), check.score);
     return text;
+}
+
+/// `puzzle` with every island whose number is not given numbered as `solution` bridges it.
+Puzzle withNumbers(const Puzzle& puzzle, const exact::Solution& solution) {
+    Puzzle numbered = copyPuzzle(puzzle);
+    std::vector<int> bridges(std::size_t(puzzle.cellCount()), 0);
+    for (const exact::Bridge& b : solution) {
+        const int first = b.row1 * puzzle.width + b.column1;
+        const int second = b.row2 * puzzle.width + b.column2;
+        bridges[std::size_t(first)] += b.bridges;
+        bridges[std::size_t(second)] += b.bridges;
+    }
+    for (int i = 0; i < puzzle.cellCount(); ++i)
+        if (numbered.cells[i] == UNKNOWN_ISLAND)
+            numbered.cells[i] = std::uint8_t(ISLAND_BASE + bridges[std::size_t(i)]);
+    return numbered;
 }
 
 /// "; repeats line 12, turned a half turn", or nothing for a problem seen first.
@@ -86,7 +107,9 @@ std::string textReport(std::string_view place, const Puzzle& puzzle, const Probl
     const std::size_t count = check.exact.solutions.size();
     for (std::size_t i = 0; i < count; ++i) {
         if (count > 1) text += i == 0 ? "one solution:\n" : "another solution:\n";
-        text += drawSolution(puzzle, check.exact.solutions[i]) + '\n';
+        text +=
+            drawSolution(withNumbers(puzzle, check.exact.solutions[i]), check.exact.solutions[i]) +
+            '\n';
     }
     return text;
 }
@@ -120,6 +143,11 @@ std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
     else
         json += ",\"repeats\":null";
     json += formatText(",\"ms\":%.3f", check.milliseconds);
+    json += ",\"cpu_ms\":{";
+    const std::vector<double> cpu = cpuStageValues(check.cpu);
+    for (std::size_t i = 0; i < cpu.size(); ++i)
+        json += formatText("%s\"%s\":%.3f", i == 0 ? "" : ",", CPU_STAGE_NAMES[i], cpu[i]);
+    json += '}';
     if (options.verbose)
         json += formatText(",\"solver_calls\":%lld,\"cuts\":%lld",
                            static_cast<long long>(check.exact.counters.solverCalls),
@@ -140,6 +168,48 @@ std::string jsonReport(std::string_view file, long line, const Puzzle& puzzle,
     }
     json += "}\n";
     return json;
+}
+
+namespace {
+
+/// A text field of a CSV record: quoted, with its quotes doubled, when it holds a comma,
+/// a quote or a line end.
+std::string csvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string field = "\"";
+    for (const char c : text) {
+        if (c == '"') field += '"';
+        field += c;
+    }
+    return field + '"';
+}
+
+}  // namespace
+
+std::string csvHeader() {
+    std::string header =
+        "file,line,width,height,islands,verdict,deduction,grade,level,score,solver_calls,cuts,"
+        "wall_ms";
+    for (const char* stage : CPU_STAGE_NAMES)
+        header += formatText(",cpu_%s_ms", stage);
+    return header + '\n';
+}
+
+std::string csvReport(std::string_view file, long line, const Puzzle& puzzle,
+                      const ProblemCheck& check) {
+    std::string row = csvField(file);
+    row += formatText(",%ld,%d,%d,%d,%s,%s", line, puzzle.width, puzzle.height, check.islands,
+                      std::string(exact::verdictName(check.exact.verdict)).c_str(),
+                      check.deduced ? "solved" : "failed");
+    row += check.deduced ? formatText(",%d", gradeOf(ratingScore(check.stats))) : ",";
+    row += check.rated ? formatText(",%s,%.1f", std::string(explain::rungName(check.level)).c_str(),
+                                    check.score)
+                       : ",,";
+    row += formatText(",%lld,%lld,%.3f", static_cast<long long>(check.exact.counters.solverCalls),
+                      static_cast<long long>(check.exact.counters.cuts), check.milliseconds);
+    for (const double value : cpuStageValues(check.cpu))
+        row += formatText(",%.3f", value);
+    return row + '\n';
 }
 
 }  // namespace spanwright

@@ -14,6 +14,8 @@
 #include "app/check/check.h"
 #include "app/cli/input_file.h"
 #include "app/cli/program.h"
+#include "exact/cnf.h"
+#include "exact/cpu_time.h"
 #include "puzzle/canonical.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
@@ -33,13 +35,22 @@ void printHelp() {
         "Usage: %s [OPTION]... [FILE]...\n"
         "Decide for every problem of the FILEs whether it has exactly one solution\n"
         "(unique), none or several (multiple), and whether deduction finds it. Each line\n"
-        "is a problem line or a game ID. A problem that repeats an earlier one, turned\n"
-        "or mirrored or not, is named with it. With no FILE, or when FILE is -, read\n"
-        "standard input.\n"
+        "is a problem line, a game ID or a puzz.link link (whose islands without a\n"
+        "number take the numbers that make the solution unique); a file whose first\n"
+        "line is a number alone is a pencil-box file, one of three numbers a benchmark\n"
+        "(.has) file.\n"
+        "A problem that repeats an earlier one, turned or mirrored or not, is named with\n"
+        "it. With no FILE, or when FILE is -, read standard input.\n"
         "\n"
         "  -j, --json       one JSON object per problem and line instead of the text line\n"
+        "      --csv        one CSV record per problem instead, a header line first;\n"
+        "                   both give the CPU time by stage (reading, deduction,\n"
+        "                   preprocessing, sat, cuts, uniqueness, rating, total)\n"
         "  -s, --solutions  add the solutions (both differing ones for multiple)\n"
         "  -v, --verbose    add the exact search's solver calls, cuts and time\n"
+        "      --cnf FILE   write each problem's complete encoding (connectivity\n"
+        "                   included) in DIMACS CNF for any SAT solver: the first to\n"
+        "                   FILE, the n-th to FILE with -n before its extension\n"
         "      --time-limit SECONDS\n"
         "                   give up the exact search of a problem after SECONDS (a\n"
         "                   decimal number; default %g, 0 for no limit) with the\n"
@@ -55,9 +66,13 @@ void printHelp() {
 
 class Checker {
   public:
-    Checker(bool json, const spanwright::ReportOptions& options,
-            const spanwright::exact::ExactLimits& limits)
-        : json_(json), options_(options), limits_(limits) {}
+    Checker(bool json, bool csv, const spanwright::ReportOptions& options,
+            const spanwright::exact::ExactLimits& limits, std::string cnfPath)
+        : json_(json),
+          csv_(csv),
+          options_(options),
+          limits_(limits),
+          cnfPath_(std::move(cnfPath)) {}
 
     int status() const { return status_; }
     bool outputFailed() const { return outputFailed_; }
@@ -75,6 +90,7 @@ class Checker {
         // file; only a line too long to read whole, or a read error, ends the file early.
         files_.push_back(name);
         spanwright::LineReader reader(file.get());
+        bool firstLine = true;
         for (long lineNumber = 1; !outputFailed_; ++lineNumber) {
             std::string_view line;
             const auto read = reader.next(line);
@@ -87,20 +103,75 @@ class Checker {
                             shown.c_str(), lineNumber,
                             spanwright::describeLineFault(spanwright::LineFault::TooLong));
             if (spanwright::isBlankLine(line)) continue;
+            // A pencil-box or benchmark file is told by its first line and read whole.
+            const auto form = spanwright::puzzleFileForm(line);
+            if (firstLine && form != spanwright::PuzzleFileForm::Lines)
+                return checkWholeFile(name, shown, form, line, lineNumber, file.get());
+            firstLine = false;
             spanwright::Puzzle puzzle;
             std::string err;
-            if (!spanwright::readPuzzleLine(puzzle, line, &err)) {
+            const double readStart = spanwright::exact::threadCpuSeconds();
+            if (!spanwright::readPuzzleLine(puzzle, line, &err, true)) {
                 fail("%s:%ld: %s", shown.c_str(), lineNumber, err.c_str());
                 continue;
             }
-            checkPuzzle(name, shown, lineNumber, puzzle);
+            checkPuzzle(name, shown, lineNumber, puzzle,
+                        1e3 * (spanwright::exact::threadCpuSeconds() - readStart));
         }
     }
 
   private:
+    void checkWholeFile(const std::string& name, const std::string& shown,
+                        spanwright::PuzzleFileForm form, std::string_view firstLine,
+                        long lineNumber, std::FILE* file) {
+        std::vector<spanwright::FilePuzzle> puzzles;
+        long errLine = 0;
+        std::string err;
+        const double readStart = spanwright::exact::threadCpuSeconds();
+        if (!spanwright::readPuzzleFile(form, firstLine, lineNumber, file, puzzles, errLine, err,
+                                        true))
+            return fail("%s:%ld: %s", shown.c_str(), errLine, err.c_str());
+        // The file is read at once; each of its problems bears an equal share.
+        const double reading =
+            1e3 * (spanwright::exact::threadCpuSeconds() - readStart) / double(puzzles.size());
+        for (const spanwright::FilePuzzle& entry : puzzles) {
+            if (outputFailed_) return;
+            checkPuzzle(name, shown, entry.line, entry.puzzle, reading);
+        }
+    }
+
+    /// Writes the CNF of the problem when --cnf asked for it; false when that failed.
+    bool writeCnf(const spanwright::Puzzle& puzzle, const std::string& shown, long lineNumber) {
+        if (cnfPath_.empty()) return true;
+        ++cnfCount_;
+        std::string path = cnfPath_;
+        if (cnfCount_ > 1) {
+            const std::size_t slash = path.rfind('/');
+            const std::size_t dot = path.rfind('.');
+            const std::size_t at =
+                dot != std::string::npos && (slash == std::string::npos || dot > slash + 1)
+                    ? dot
+                    : path.size();
+            path.insert(at, "-" + std::to_string(cnfCount_));
+        }
+        const std::string text = spanwright::exact::cnfText(puzzle);
+        errno = 0;
+        std::FILE* out = std::fopen(path.c_str(), "w");
+        bool written = out && std::fwrite(text.data(), 1, text.size(), out) == text.size();
+        if (out) written = std::fclose(out) == 0 && written;
+        if (!written)
+            fail("%s:%ld: cannot write the CNF to %s: %s", shown.c_str(), lineNumber,
+                 spanwright::printableName(path).c_str(),
+                 std::generic_category().message(errno != 0 ? errno : EIO).c_str());
+        return written;
+    }
+
     void checkPuzzle(const std::string& name, const std::string& shown, long lineNumber,
-                     const spanwright::Puzzle& puzzle) {
+                     const spanwright::Puzzle& puzzle, double readingMs) {
+        writeCnf(puzzle, shown, lineNumber);
         spanwright::ProblemCheck check = spanwright::checkProblem(puzzle, limits_);
+        check.cpu.reading = readingMs;
+        check.cpu.total += readingMs;
         if (const auto repeat = repeats_.add(puzzle, places_.size())) {
             const Place& earlier = places_[repeat->tag];
             check.repeats =
@@ -112,9 +183,10 @@ class Checker {
         if (check.exact.verdict != spanwright::exact::Verdict::Unique && status_ == ALL_UNIQUE)
             status_ = NOT_UNIQUE;
         const std::string report =
-            json_ ? spanwright::jsonReport(name, lineNumber, puzzle, check, options_)
-                  : spanwright::textReport(shown + ":" + std::to_string(lineNumber), puzzle, check,
-                                           options_);
+            json_  ? spanwright::jsonReport(name, lineNumber, puzzle, check, options_)
+            : csv_ ? spanwright::csvReport(name, lineNumber, puzzle, check)
+                   : spanwright::textReport(shown + ":" + std::to_string(lineNumber), puzzle, check,
+                                            options_);
         // A verdict nobody receives is not worth the search: the first failed write ends the
         // run, before the next problem is solved.
         errno = 0;
@@ -151,8 +223,11 @@ class Checker {
     };
 
     bool json_;
+    bool csv_;
     spanwright::ReportOptions options_;
     spanwright::exact::ExactLimits limits_;
+    std::string cnfPath_;  ///< empty without --cnf
+    int cnfCount_ = 0;     ///< the CNFs written so far
     spanwright::RepeatFinder repeats_;
     std::vector<Place> places_;
     std::vector<std::string> files_;  ///< the names of the files read, as given
@@ -164,17 +239,21 @@ class Checker {
 
 int main(int argc, char** argv) {
     spanwright::secureStandardDescriptors();
-    enum { TIME_LIMIT = 256 };
+    enum { TIME_LIMIT = 256, CNF, CSV };
     static const option options[] = {
         {"json", no_argument, nullptr, 'j'},
         {"solutions", no_argument, nullptr, 's'},
         {"verbose", no_argument, nullptr, 'v'},
         {"time-limit", required_argument, nullptr, TIME_LIMIT},
+        {"cnf", required_argument, nullptr, CNF},
+        {"csv", no_argument, nullptr, CSV},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
     };
     bool json = false;
+    bool csv = false;
+    std::string cnfPath;
     spanwright::ReportOptions report;
     spanwright::exact::ExactLimits limits;
     limits.seconds = spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS;
@@ -194,6 +273,14 @@ int main(int argc, char** argv) {
             case 'v':
                 report.verbose = true;
                 break;
+            case CSV:
+                csv = true;
+                break;
+            case CNF:
+                if (*optarg == '\0')
+                    return spanwright::usageError(PROGRAM, "--cnf needs a file name");
+                cnfPath = optarg;
+                break;
             case TIME_LIMIT:
                 if (!spanwright::readTimeLimit(PROGRAM, optarg, limits.seconds))
                     return spanwright::USAGE_STATUS;
@@ -203,7 +290,12 @@ int main(int argc, char** argv) {
         }
     }
 
-    Checker checker(json, report, limits);
+    if (json && csv) return spanwright::usageError(PROGRAM, "--json and --csv exclude each other");
+    if (csv) {
+        const std::string header = spanwright::csvHeader();
+        std::fwrite(header.data(), 1, header.size(), stdout);
+    }
+    Checker checker(json, csv, report, limits, cnfPath);
     if (optind == argc) checker.checkFile("-");
     for (int i = optind; i < argc && !checker.outputFailed(); ++i)
         checker.checkFile(argv[i]);

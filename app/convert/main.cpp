@@ -1,9 +1,11 @@
 // Conversion between this system's problem lines and the forms puzzles travel in: the game
-// IDs of the collection's Bridges apps, the files of the published benchmark set, and a
-// picture for terminals. Every input problem is converted on its own: one that cannot be
-// is reported with its file and line and the rest still goes through.
+// IDs of the collection's Bridges apps, the links and pencil-box files of the puzz.link
+// editor, the files of the published benchmark set, and a picture for terminals. Every input
+// problem is converted on its own: one that cannot be is reported with its file and line and the
+// rest still goes through.
 #include <getopt.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,12 +16,15 @@
 
 #include "app/cli/input_file.h"
 #include "app/cli/program.h"
+#include "exact/exact_solver.h"
 #include "generator/derivation.h"
 #include "pack/pack.h"
 #include "puzzle/benchmark_text.h"
 #include "puzzle/game_id.h"
 #include "puzzle/line_reader.h"
+#include "puzzle/pencil_box.h"
 #include "puzzle/problem_line.h"
+#include "puzzle/puzzle_link.h"
 #include "puzzle/puzzle_picture.h"
 #include "puzzle/repeat_log.h"
 
@@ -29,53 +34,114 @@ using spanwright::Puzzle;
 
 constexpr const char* PROGRAM = "spanwright-convert";
 
-enum class Format { Line, Id, Has, Text, Json, Csv };
+enum class Format { Line, Id, Link, PencilBox, Has, Text, Json, Csv };
 
+/// Every format once: the command line, --help and the messages all read this table.
 struct FormatName {
     const char* name;
     Format format;
     bool readable;
     bool writable;
+    const char* help;  ///< lines of --help after the name, each but the last ended by "\n"
 };
 
 constexpr FormatName FORMATS[] = {
-    {"line", Format::Line, true, true},  {"id", Format::Id, true, true},
-    {"has", Format::Has, true, false},   {"text", Format::Text, false, true},
-    {"json", Format::Json, false, true}, {"csv", Format::Csv, false, true},
+    {"line", Format::Line, true, true,
+     "this system's problem line, difficulty/height/width/row/.../row/"},
+    {"id", Format::Id, true, true,
+     "a game ID of the Bridges game of Simon Tatham's Portable Puzzle\n"
+     "Collection, such as 7x5m2:2e3a4b3i1a2a4a3a2e"},
+    {"puzzlink", Format::Link, true, true,
+     "a link of the puzz.link editor, such as\n"
+     "https://puzz.link/p?hashikake/5/5/4g2i3h23k3g1g3g4g3 (read\n"
+     "also without the host, on pzv.jp, and as p?... or ?...); \".\"\n"
+     "is an island whose number is not given"},
+    {"pencilbox", Format::PencilBox, true, true,
+     "the pencil-box text the editor opens and saves: rows, columns,\n"
+     "the board and its answer (filled in when the solution is unique);\n"
+     "one file may hold several, one after another"},
+    {"has", Format::Has, true, true,
+     "a file of the published Hashiwokakero benchmark set; one problem\n"
+     "a file, so several are written apart by an empty line"},
+    {"text", Format::Text, false, true,
+     "a picture of the blank puzzle for UTF-8 terminals (output only)"},
+    {"json", Format::Json, false, true,
+     "a pack for apps, one JSON object per problem and line: width,\n"
+     "height, level, score, grade, islands, problem, id, rows, solution,\n"
+     "hash, seed, index, version (output only)"},
+    {"csv", Format::Csv, false, true, "the same fields as CSV, a header line first (output only)"},
 };
 
+/// The names of the formats read (or written), as "a, b or c".
+std::string formatNames(bool readable) {
+    std::vector<const char*> names;
+    for (const FormatName& format : FORMATS)
+        if (readable ? format.readable : format.writable) names.push_back(format.name);
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        list += std::string(i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    return list;
+}
+
+/// The formats read whole, file by file, not line by line.
+bool isFileFormat(Format format) {
+    return format == Format::Has || format == Format::PencilBox;
+}
+
+/// The formats that keep an island whose number is not given.
+bool keepsUnknownIslands(Format format) {
+    return format == Format::Link || format == Format::PencilBox;
+}
+
+const char* formatName(Format format) {
+    const FormatName* entry =
+        std::find_if(std::begin(FORMATS), std::end(FORMATS),
+                     [format](const FormatName& f) { return f.format == format; });
+    return entry == std::end(FORMATS) ? "" : entry->name;
+}
+
 void printHelp() {
+    // The output formats take two lines, broken at the comma after the second.
+    const std::string outputs = formatNames(false);
+    std::size_t split = 0;
+    for (int commas = 0; commas < 2 && split != std::string::npos; ++commas)
+        split = outputs.find(',', split + 1);
+    if (split == std::string::npos) split = outputs.size() - 2;
     std::printf(
         "Usage: %s [OPTION]... [FILE]...\n"
-        "Convert bridge puzzles between formats, one problem per input line (one per file\n"
-        "with --from has). With no FILE, or when FILE is -, read standard input.\n"
+        "Convert bridge puzzles between formats, one problem per input line (one or more\n"
+        "per file with --from has or pencilbox). With no FILE, or when FILE is -, read\n"
+        "standard input.\n"
         "\n"
-        "  -f, --from FORMAT   the input format: line (default), id or has\n"
-        "  -t, --to FORMAT     the output format: line (default), id, text, json or csv\n"
+        "  -f, --from FORMAT   the input format (default line):\n"
+        "                      %s\n"
+        "  -t, --to FORMAT     the output format (default line): %s,\n"
+        "                      %s\n"
         "  -h, --help          show this help and exit\n"
         "  -V, --version       show the version and exit\n"
         "\n"
-        "Formats:\n"
-        "  line  this system's problem line, difficulty/height/width/row/.../row/\n"
-        "  id    a game ID of the Bridges game of Simon Tatham's Portable Puzzle\n"
-        "        Collection, such as 7x5m2:2e3a4b3i1a2a4a3a2e\n"
-        "  has   a file of the published Hashiwokakero benchmark set (input only)\n"
-        "  text  a picture of the blank puzzle for UTF-8 terminals (output only)\n"
-        "  json  a pack for apps, one JSON object per problem and line: width, height,\n"
-        "        level, score, grade, islands, problem, id, rows, solution, hash\n"
-        "        (output only)\n"
-        "  csv   the same fields as CSV, a header line first (output only)\n"
+        "Formats:\n",
+        PROGRAM, formatNames(true).c_str(), outputs.substr(0, split).c_str(),
+        outputs.substr(split + 2).c_str());
+    for (const FormatName& format : FORMATS) {
+        std::string help = format.help;
+        for (std::size_t end = 0; (end = help.find('\n', end)) != std::string::npos; end += 13)
+            help.insert(end + 1, 13, ' ');
+        std::printf("  %-11s%s\n", format.name, help.c_str());
+    }
+    std::printf(
         "\n"
-        "A problem without a grade (difficulty 0, as from a game ID) is graded by\n"
+        "A problem without a grade (difficulty 0, as from a game ID or link) is graded by\n"
         "deduction for line, json and csv. A pack problem without exactly one solution\n"
         "is written with a null solution and a warning.\n"
         "A problem that repeats an earlier one, turned or mirrored, is converted with a\n"
         "warning naming the earlier one.\n"
+        "An island whose number is not\n"
+        "given is written only to puzzlink and pencilbox; the other formats refuse it.\n"
         "Blank lines are passed over. A problem that cannot be converted is reported on\n"
         "standard error with its file and line, and the others are still converted.\n"
         "Exit status: 0 when everything was converted, 1 when something was not or a pack\n"
-        "record was written with a warning, 2 for a wrong command line.\n",
-        PROGRAM);
+        "record was written with a warning, 2 for a wrong command line.\n");
 }
 
 const FormatName* findFormat(const char* name) {
@@ -103,7 +169,7 @@ class Converter {
 
   private:
     void convertLines(std::FILE* file, const std::string& name);
-    void convertBenchmarkFile(std::FILE* file, const std::string& name);
+    void convertWholeFile(std::FILE* file, const std::string& name);
     void write(const Puzzle& puzzle, const std::string& where);
     void report(const std::string& where, const std::string& message);
     void noteRepeat(const Puzzle& puzzle, const std::string& name, long line);
@@ -135,6 +201,12 @@ void Converter::noteRepeat(const Puzzle& puzzle, const std::string& name, long l
 void Converter::write(const Puzzle& puzzle, const std::string& where) {
     std::string text;
     std::vector<std::string> warnings;  // said after the record they are about
+    const int unknown = spanwright::firstUnknownIsland(puzzle);
+    if (unknown >= 0 && !keepsUnknownIslands(to_)) {
+        report(where, "the island at " + spanwright::cellPlace(puzzle, unknown) +
+                          " has no number, which " + formatName(to_) + " cannot hold");
+        return;
+    }
     switch (to_) {
         case Format::Line: {
             // An imported board carries no grade; it gets the one deduction gives it.
@@ -164,8 +236,22 @@ void Converter::write(const Puzzle& puzzle, const std::string& where) {
                                        : spanwright::packCsvLine(entry);
             break;
         }
+        case Format::Link:
+            text = spanwright::formatPuzzleLink(puzzle) + '\n';
+            break;
+        case Format::PencilBox: {
+            // The answer is written when the board has exactly one solution.
+            spanwright::exact::ExactResult exact;
+            if (unknown < 0) exact = spanwright::exact::solveExactly(puzzle);
+            const bool unique = exact.verdict == spanwright::exact::Verdict::Unique;
+            text = (wroteProblem_ ? "\n" : "") +
+                   spanwright::formatPencilBox(puzzle, unique ? &exact.solutions.front() : nullptr);
+            break;
+        }
         case Format::Has:
-            break;  // refused on the command line
+            // One problem a file: several are set apart by an empty line.
+            text = (wroteProblem_ ? "\n" : "") + spanwright::formatBenchmarkText(puzzle);
+            break;
     }
     wroteProblem_ = true;
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) outputFailed_ = true;
@@ -201,7 +287,13 @@ void Converter::convertLines(std::FILE* file, const std::string& name) {
         if (spanwright::isBlankLine(line)) continue;
 
         Puzzle puzzle;
-        if (from_ == Format::Id) {
+        if (from_ == Format::Link) {
+            std::string err;
+            if (!spanwright::parsePuzzleLink(puzzle, line, &err)) {
+                report(where, "not a puzz.link link: " + err);
+                continue;
+            }
+        } else if (from_ == Format::Id) {
             std::string err;
             if (!spanwright::parseGameId(puzzle, trimmed(line), &err)) {
                 report(where, "not a game ID: " + err);
@@ -220,23 +312,39 @@ void Converter::convertLines(std::FILE* file, const std::string& name) {
     }
 }
 
-void Converter::convertBenchmarkFile(std::FILE* file, const std::string& name) {
+void Converter::convertWholeFile(std::FILE* file, const std::string& name) {
+    const bool pencilBox = from_ == Format::PencilBox;
+    const std::size_t bound =
+        pencilBox ? spanwright::MAX_PENCIL_BOX_TEXT : spanwright::MAX_BENCHMARK_TEXT;
+    const std::string kind = pencilBox ? "not a pencil-box file: " : "not a benchmark file: ";
     // Read whole but bounded: one byte more than the bound tells a file that is too long.
-    std::string text(spanwright::MAX_BENCHMARK_TEXT + 1, '\0');
+    std::string text(bound + 1, '\0');
     text.resize(std::fread(text.data(), 1, text.size(), file));
     if (std::ferror(file)) {
         report(name, "read error: " + std::generic_category().message(errno));
         return;
     }
-    if (text.size() > spanwright::MAX_BENCHMARK_TEXT) {
-        report(name, "not a benchmark file: longer than 1 MiB");
+    if (text.size() > bound) {
+        report(name, kind + "longer than " + std::to_string(bound >> 20) + " MiB");
+        return;
+    }
+    int errLine = 0;
+    std::string err;
+    if (pencilBox) {
+        std::vector<spanwright::PencilBoxPuzzle> puzzles;
+        if (!spanwright::parsePencilBox(text, puzzles, &errLine, &err)) {
+            report(name + ":" + std::to_string(errLine), kind + err);
+            return;
+        }
+        for (const spanwright::PencilBoxPuzzle& entry : puzzles) {
+            if (outputFailed_) return;
+            write(entry.puzzle, name + ":" + std::to_string(entry.line));
+        }
         return;
     }
     Puzzle puzzle;
-    int errLine = 0;
-    std::string err;
     if (!spanwright::parseBenchmarkText(puzzle, text, &errLine, &err)) {
-        report(name + ":" + std::to_string(errLine), "not a benchmark file: " + err);
+        report(name + ":" + std::to_string(errLine), kind + err);
         return;
     }
     noteRepeat(puzzle, name, 0);
@@ -254,8 +362,8 @@ void Converter::convertFile(const char* path) {
         return;
     }
     std::FILE* file = input.get();
-    if (from_ == Format::Has)
-        convertBenchmarkFile(file, name);
+    if (isFileFormat(from_))
+        convertWholeFile(file, name);
     else
         convertLines(file, name);
 }
@@ -284,13 +392,13 @@ int main(int argc, char** argv) {
             case 't':
                 format = findFormat(optarg);
                 if (choice == 'f' && !(format && format->readable))
-                    return spanwright::usageError(
-                        PROGRAM, "--from '%s' is none of the input formats line, id, has", optarg);
+                    return spanwright::usageError(PROGRAM,
+                                                  "--from '%s' is none of the input formats %s",
+                                                  optarg, formatNames(true).c_str());
                 if (choice == 't' && !(format && format->writable))
-                    return spanwright::usageError(
-                        PROGRAM,
-                        "--to '%s' is none of the output formats line, id, text, json, csv",
-                        optarg);
+                    return spanwright::usageError(PROGRAM,
+                                                  "--to '%s' is none of the output formats %s",
+                                                  optarg, formatNames(false).c_str());
                 (choice == 'f' ? from : to) = format->format;
                 break;
             default:

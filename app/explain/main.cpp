@@ -22,6 +22,7 @@
 #include "puzzle/line_reader.h"
 #include "puzzle/peer_save.h"
 #include "puzzle/problem_line.h"
+#include "puzzle/puzzle_input.h"
 #include "puzzle/puzzle_picture.h"
 
 namespace {
@@ -117,6 +118,7 @@ class Explainer {
             return fail("%s: cannot read: it is a directory", problem.shown.c_str());
 
         spanwright::LineReader reader(file.get());
+        bool sawProblem = false;
         for (problem.line = 1;; ++problem.line) {
             std::string_view line;
             const auto read = reader.next(line);
@@ -131,13 +133,38 @@ class Explainer {
             if (problem.line == 1 && spanwright::looksLikePeerSave(line))
                 return explainSave(problem, std::string(line), file.get());
             if (spanwright::isBlankLine(line)) continue;
+            // A pencil-box or benchmark file is told by its first line and read whole.
+            const auto form = spanwright::puzzleFileForm(line);
+            if (!sawProblem && form != spanwright::PuzzleFileForm::Lines)
+                return explainWholeFile(problem, form, line, file.get());
+            sawProblem = true;
             if (readLine(problem, line)) explainProblem(problem);
         }
     }
 
   private:
-    /// A problem line, or a game ID when the line has the ':' that every ID has.
+    void explainWholeFile(Problem& problem, spanwright::PuzzleFileForm form,
+                          std::string_view firstLine, std::FILE* file) {
+        std::vector<spanwright::FilePuzzle> puzzles;
+        long errLine = 0;
+        std::string err;
+        if (!spanwright::readPuzzleFile(form, firstLine, problem.line, file, puzzles, errLine, err))
+            return fail("%s:%ld: %s", problem.shown.c_str(), errLine, err.c_str());
+        for (spanwright::FilePuzzle& entry : puzzles) {
+            problem.puzzle = std::move(entry.puzzle);
+            problem.line = entry.line;
+            explainProblem(problem);
+        }
+    }
+
+    /// A link, a game ID when the line has the ':' that every ID has, or a problem line.
     bool readLine(Problem& problem, std::string_view line) {
+        if (spanwright::puzzleLineForm(line) == spanwright::PuzzleLineForm::Link) {
+            std::string err;
+            if (spanwright::readPuzzleLine(problem.puzzle, line, &err)) return true;
+            fail("%s:%ld: %s", problem.shown.c_str(), problem.line, err.c_str());
+            return false;
+        }
         const std::string_view id = trimmed(line);
         if (id.find(':') != std::string_view::npos) {
             std::string err;

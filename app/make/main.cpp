@@ -13,6 +13,7 @@
 #include "app/cli/input_file.h"
 #include "app/cli/program.h"
 #include "app/make/make_options.h"
+#include "generator/derivation.h"
 #include "maker/maker.h"
 #include "pack/pack.h"
 #include "puzzle/archive_reader.h"
@@ -138,6 +139,7 @@ int main(int argc, char** argv) {
     // --order score: the run's records wait here, with their scores, until all are made.
     std::vector<std::pair<double, std::string>> held;
     const std::string_view levelName = spanwright::explain::rungName(request.level);
+    std::int64_t nextIndex = 0;  // the index of the next puzzle in the run
     const auto write = [&](const maker::MadePuzzle& made) {
         std::string text;
         switch (format) {
@@ -161,7 +163,15 @@ int main(int argc, char** argv) {
                 std::copy_n(made.puzzle.cells.get(), made.puzzle.cellCount(),
                             entry.puzzle.cells.get());
                 entry.islands = made.islands;
-                entry.grade = made.grade;
+                // The maker's grade of 5 also stands for "deduction does not finish", where
+                // a pack has no grade; only then is deduction asked again.
+                entry.grade = made.grade < int(spanwright::DIFFICULTY_THRESHOLDS.size()) + 1
+                                  ? made.grade
+                                  : spanwright::packGrade(made.puzzle);
+                entry.origin.made = true;
+                entry.origin.seed = request.seed;
+                entry.origin.index = nextIndex;
+                entry.origin.version = spanwright::VERSION;
                 entry.rating.rated = true;
                 entry.rating.level = std::string(spanwright::explain::rungName(made.level));
                 entry.rating.score = made.score;
@@ -174,6 +184,7 @@ int main(int argc, char** argv) {
                 break;
             }
         }
+        ++nextIndex;
         if (options.order == spanwright::make::Order::Score) {
             held.emplace_back(made.score, std::move(text));
             return true;

@@ -29,7 +29,34 @@ struct RepeatCheck {
     RepeatLog log;
     bool refuse = false;
     int found = 0;
+
+    /// Names `puzzle` on standard error when it repeats an earlier one of the run.
+    void note(const char* program, const Puzzle& puzzle, const std::string& shown, long line) {
+        if (const auto repeat = log.add(puzzle, shown, line)) {
+            ++found;
+            std::fprintf(stderr, "%s: %s:%ld: %s: %s\n", program, shown.c_str(), line,
+                         refuse ? "error" : "warning", repeat->c_str());
+        }
+    }
 };
+
+bool readWholeFile(const char* program, const std::string& shown, int index, PuzzleFileForm form,
+                   std::string_view firstLine, long lineNumber, std::FILE* file,
+                   const std::function<bool(Puzzle&, PuzzleOrigin)>& take,
+                   RepeatCheck& repeats) {
+    std::vector<FilePuzzle> puzzles;
+    long errLine = 0;
+    std::string err;
+    if (!readPuzzleFile(form, firstLine, lineNumber, file, puzzles, errLine, err)) {
+        std::fprintf(stderr, "%s: %s:%ld: %s\n", program, shown.c_str(), errLine, err.c_str());
+        return false;
+    }
+    for (FilePuzzle& entry : puzzles) {
+        repeats.note(program, entry.puzzle, shown, entry.line);
+        if (!take(entry.puzzle, PuzzleOrigin{index, entry.line})) return false;
+    }
+    return true;
+}
 
 bool readFile(const char* program, const std::string& path, int index,
               const std::function<bool(Puzzle&, PuzzleOrigin)>& take, RepeatCheck& repeats) {
@@ -37,6 +64,7 @@ bool readFile(const char* program, const std::string& path, int index,
     const InputFile file(path);
     if (!isReadable(program, file, shown)) return false;
     LineReader reader(file.get());
+    bool firstLine = true;
     for (long lineNumber = 1;; ++lineNumber) {
         std::string_view line;
         const LineReader::Status status = reader.next(line);
@@ -51,6 +79,12 @@ bool readFile(const char* program, const std::string& path, int index,
         Puzzle puzzle;
         if (status == LineReader::Status::Line) {
             if (isBlankLine(line)) continue;
+            // A pencil-box or benchmark file is told by its first line and read whole.
+            const PuzzleFileForm form = puzzleFileForm(line);
+            if (firstLine && form != PuzzleFileForm::Lines)
+                return readWholeFile(program, shown, index, form, line, lineNumber, file.get(),
+                                     take, repeats);
+            firstLine = false;
             if (readPuzzleLine(puzzle, line, &err)) err.clear();
         }
         if (!err.empty()) {
@@ -58,11 +92,7 @@ bool readFile(const char* program, const std::string& path, int index,
                          err.c_str());
             return false;
         }
-        if (const auto repeat = repeats.log.add(puzzle, shown, lineNumber)) {
-            ++repeats.found;
-            std::fprintf(stderr, "%s: %s:%ld: %s: %s\n", program, shown.c_str(), lineNumber,
-                         repeats.refuse ? "error" : "warning", repeat->c_str());
-        }
+        repeats.note(program, puzzle, shown, lineNumber);
         if (!take(puzzle, PuzzleOrigin{index, lineNumber})) return false;
     }
 }

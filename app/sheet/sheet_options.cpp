@@ -189,7 +189,9 @@ void printHelp() {
     std::printf(
         "Usage: %s [OPTION]... -o OUT [SECTION OPTION]... FILE...\n"
         "Lay out the problems of the FILEs (\"-\" for standard input) as printable pages:\n"
-        "numbered puzzles, a few to a page, with an optional answer key at the back.\n"
+        "numbered puzzles, a few to a page, with an optional answer key at the back. A\n"
+        "FILE holds problem lines, game IDs or puzz.link links, or is a pencil-box or\n"
+        "benchmark file.\n"
         "The extension of OUT chooses the format: .pdf writes one document; .svg and .png\n"
         "write one file a page, OUT itself for a single page, OUT-1, OUT-2, ... otherwise\n"
         "(book-1.svg for book.svg).\n",
