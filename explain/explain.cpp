@@ -12,16 +12,6 @@ namespace spanwright::explain {
 
 namespace {
 
-constexpr std::array<std::string_view, RUNG_COUNT> RUNG_NAMES = {"easy", "medium", "hard", "expert",
-                                                                 "extreme"};
-
-/// What the steps of each technique (in the order of Technique) add to the score: nothing
-/// for the easy ones that settle lines (full lines, a finished island), a little for the
-/// easy ones that only give some lines a first bridge and for a crossing (which a player
-/// sees at a glance), more for reasoning with the neighbours' capacity, then about three
-/// times as much for each rung up. Calibrated on the open peer's graded puzzles.
-constexpr std::array<double, TECHNIQUE_COUNT> TECHNIQUE_WEIGHT = {0, 0, 0.05, 0.05, 0.05, 2,
-                                                                  3, 3, 9,    9,    27};
 /// Every round (each time the player must look over the board again for what has become
 /// possible) adds this much: the easy puzzles of the peer let many steps be seen at once,
 /// its medium ones make a player come back again and again for one or two.
@@ -40,7 +30,7 @@ double roundScore(const std::vector<Found>& round, int count) {
         ++uses[std::size_t(round[std::size_t(k)].technique)];
     double score = ROUND_WEIGHT;
     for (std::size_t t = 0; t < uses.size(); ++t)
-        score += TECHNIQUE_WEIGHT[t] * std::sqrt(double(uses[t]));
+        score += TECHNIQUES[t].weight * std::sqrt(double(uses[t]));
     return score;
 }
 
@@ -122,6 +112,25 @@ class Writer {
             case CLUE_RULE:
             case CAPACITY_RULE:
                 return clueReason(s, f);
+            case AT_LEAST_RULE:
+                return atLeastReason(s, f);
+            case LOOKAHEAD_RULE:
+                return lookaheadReason(s, f);
+            case KEEP_OPEN_RULE: {
+                std::string others;
+                int count = 0;
+                for (const int l : g_.lineAt[std::size_t(f.island)]) {
+                    if (l < 0 || l == f.line || s.least[std::size_t(l)] >= s.most[std::size_t(l)])
+                        continue;
+                    others += std::string(count++ > 0 ? " and " : "") +
+                              island(g_.other(l, f.island), false);
+                }
+                return "If " + island(f.island) + " took all it still can from its " +
+                       (count == 1 ? "line to " : "lines to ") + others +
+                       ", it would finish its group of " + std::to_string(f.sealValue) +
+                       " islands and cut it off from the others, so its line to " +
+                       island(g_.other(f.line, f.island), false) + " gets at least one bridge.";
+            }
             case CROSS_RULE: {
                 std::string text = "The bridge between " + between(f.line) + " crosses ";
                 if (f.changes.size() == 1)
@@ -245,6 +254,38 @@ class Writer {
         return text + so;
     }
 
+    std::string atLeastReason(const State& s, const Found& f) const {
+        const int x = f.island, need = g_.need[std::size_t(x)];
+        const int slack = f.capacity - need;
+        std::string text = upper(island(x)) + " needs " + bridges(need) +
+                           " and its lines can carry at most " + number(f.capacity) +
+                           " in all, so ";
+        text += slack == 0 ? std::string("none of them may stay empty")
+                           : "no line that can carry two may stay empty";
+        return text + ": " + conclusions(s, x, f.changes) + ".";
+    }
+
+    std::string lookaheadReason(const State& s, const Found& f) const {
+        const Change& c = f.changes[0];
+        const int low = s.least[std::size_t(f.line)];
+        const int added = f.hypothesisLeast - low;
+        std::string what = added == 2 ? "Two bridges" : low > 0 ? "A second bridge" : "A bridge";
+        what += " between " + between(f.line);
+        std::string fault;
+        if (f.faultKind == 1)
+            fault = island(f.faultIsland, false) + " would get too many bridges";
+        else if (f.faultKind == 2)
+            fault = "the two would be cut off from the other islands";
+        else if (f.crossed)
+            fault = "it would cross a line that " + island(f.faultIsland, false) +
+                    " needs, and that island could no longer get all its bridges";
+        else
+            fault = island(f.faultIsland, false) +
+                    " would be left without room around it for all its bridges";
+        return what + " is impossible: " + fault + "; so that line " +
+               outcome(low, c.least, c.most, false) + ".";
+    }
+
     std::string trialReason(const State& s, const Found& f) const {
         const int least = f.hypothesisLeast, most = f.hypothesisMost;
         std::string guess;
@@ -278,8 +319,8 @@ class Writer {
     const Geometry& g_;
 };
 
-/// Lays the bridges of a game in progress; false when one of them is no line of the puzzle
-/// or cannot be there.
+/// Lays the bridges of a game in progress; marks the state contradictory when one of them
+/// is no line of the puzzle or cannot be there.
 void layBridges(const Geometry& g, State& s, const std::vector<Bridge>& laid) {
     for (const Bridge& b : laid) {
         const int line = g.lineBetween(b.row1, b.column1, b.row2, b.column2);
@@ -295,14 +336,14 @@ void layBridges(const Geometry& g, State& s, const std::vector<Bridge>& laid) {
 
 std::string_view rungName(Rung rung) {
     const int index = int(rung) - 1;
-    return index >= 0 && index < RUNG_COUNT ? RUNG_NAMES[std::size_t(index)]
+    return index >= 0 && index < RUNG_COUNT ? RUNGS[std::size_t(index)].name
                                             : std::string_view("unknown");
 }
 
 bool parseRung(std::string_view name, Rung& rung) {
-    for (int index = 0; index < RUNG_COUNT; ++index) {
-        if (RUNG_NAMES[std::size_t(index)] == name) {
-            rung = Rung(index + 1);
+    for (const RungRow& row : RUNGS) {
+        if (row.name == name) {
+            rung = row.rung;
             return true;
         }
     }
@@ -328,7 +369,7 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
         // neither the order they are shown in nor those that an earlier one of the round
         // made needless changes it.
         start.copyFrom(s);
-        const Rung rung = PROCEDURE_RUNG[std::size_t(round[0].procedure)];
+        const Rung rung = procedureRung(round[0].procedure);
         result.level = std::max(result.level, rung);
         result.score += roundScore(round, count);
         for (int k = 0; k < count && result.steps.size() < options.maxSteps; ++k) {
@@ -343,7 +384,7 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
             Step step;
             step.choices = count;
             step.rung = rung;
-            step.technique = TECHNIQUE_NAMES[std::size_t(found.technique)];
+            step.technique = std::string(TECHNIQUES[std::size_t(found.technique)].name);
             if (found.island >= 0)
                 step.islands.push_back(
                     {g.row[std::size_t(found.island)], g.column[std::size_t(found.island)]});

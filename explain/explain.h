@@ -7,14 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "explain/ladder.h"
 #include "puzzle/puzzle.h"
 #include "puzzle/solution.h"
 
 namespace spanwright::explain {
 
-/// The rungs of the ladder, easiest first.
-enum class Rung { Easy = 1, Medium, Hard, Expert, Extreme };
-inline constexpr int RUNG_COUNT = 5;
 /// "easy", "medium", "hard", "expert", "extreme".
 std::string_view rungName(Rung rung);
 /// The rung named `name` (exactly as rungName gives it); false for anything else.
