@@ -357,6 +357,13 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
     State s;
     s.reset(g);
     layBridges(g, s, options.laid);
+    for (const LineBounds& b : options.given) {
+        const int line = g.lineBetween(b.row1, b.column1, b.row2, b.column2);
+        if (line < 0 || b.least < 0 || b.most > 2 || b.least > b.most)
+            s.contradiction = true;
+        else
+            s.narrow(g, line, b.least, b.most);
+    }
     StepFinder finder(g);
     const Writer writer(g);
     std::vector<Found> round;
@@ -398,6 +405,14 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
                 step.sets.push_back({g.row[std::size_t(a)], g.column[std::size_t(a)],
                                      g.row[std::size_t(b)], g.column[std::size_t(b)], c.least,
                                      c.most});
+            }
+            if (found.procedure == TRIAL_RULE) {
+                const int a = g.lineA[std::size_t(found.line)],
+                          b = g.lineB[std::size_t(found.line)];
+                step.supposes = true;
+                step.supposed = {g.row[std::size_t(a)], g.column[std::size_t(a)],
+                                 g.row[std::size_t(b)], g.column[std::size_t(b)],
+                                 found.hypothesisLeast, found.hypothesisMost};
             }
             step.reason = writer.reason(start, found);
             result.steps.push_back(std::move(step));

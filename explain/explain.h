@@ -32,6 +32,9 @@ struct Step {
     std::string reason;  ///< one plain English sentence, ending with a full stop
     /// How many steps of its kind the board offered together with this one (its round).
     int choices = 0;
+    /// A trial: the supposition it refuted (the line and the bounds supposed).
+    bool supposes = false;
+    LineBounds supposed{};
 };
 
 struct Options {
@@ -40,6 +43,10 @@ struct Options {
     /// Bridges already laid (a game in progress): each counts as at least that many bridges
     /// on its line. The caller checks them against the solution first.
     std::vector<Bridge> laid;
+    /// More that is known before the first step (a player's marks, a supposition): each
+    /// line is narrowed to these bounds. A line that is not between two facing islands
+    /// makes the position impossible.
+    std::vector<LineBounds> given;
 };
 
 struct Explanation {
