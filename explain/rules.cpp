@@ -591,8 +591,10 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                     break;
                 case LOOKAHEAD_RULE:
                 case KEEP_OPEN_RULE:
-                    // they read the room of the neighbours' neighbours and whole groups
-                    if (local) regionOfGroups(state, 16, true, region_);
+                    // Within a trial the supposition's own consequences are what count, and
+                    // what these two find there the capacity rule and the seals find soon
+                    // after; leaving them out keeps a trial's cost to its neighbourhood.
+                    if (local) break;
                     each(local ? &region_ : nullptr, islands, [&](int x, Found& f) {
                         return Procedure(p) == LOOKAHEAD_RULE ? lookahead(state, x, f)
                                                               : keepOpen(state, x, f);
