@@ -369,16 +369,32 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
     std::vector<Found> round;
     std::vector<Change> told;
     State start;
-    while (!s.contradiction && result.steps.size() < options.maxSteps && !s.solved(g)) {
-        const int count = finder.round(s, options.highest, round);
+    // What the steps have said of each line so far, from what was known at the start: a
+    // line the steps settle must be settled by a step a reader sees, even where an earlier
+    // change, too plain to tell, had already narrowed it.
+    std::vector<std::int8_t> saidLeast = s.least, saidMost = s.most;
+    // A board whose islands are all full and joined is solved, yet a line may still read
+    // "one or two bridges"; the finished islands then settle it, in steps that tell the
+    // reader so but add nothing to the rating.
+    const auto settled = [&] {
+        for (int l = 0; l < g.lineCount(); ++l)
+            if (s.least[std::size_t(l)] != s.most[std::size_t(l)]) return false;
+        return true;
+    };
+    while (!s.contradiction && result.steps.size() < options.maxSteps &&
+           !(s.solved(g) && settled())) {
+        const bool closing = s.solved(g);
+        const int count = finder.round(s, closing ? Rung::Easy : options.highest, round);
         if (count == 0) break;
         // The round's steps were all found on this state, and the score counts them all, so
         // neither the order they are shown in nor those that an earlier one of the round
         // made needless changes it.
         start.copyFrom(s);
         const Rung rung = procedureRung(round[0].procedure);
-        result.level = std::max(result.level, rung);
-        result.score += roundScore(round, count);
+        if (!closing) {
+            result.level = std::max(result.level, rung);
+            result.score += roundScore(round, count);
+        }
         for (int k = 0; k < count && result.steps.size() < options.maxSteps; ++k) {
             Found& found = round[std::size_t(k)];
             // Only what the round's earlier steps left to narrow is this step's to tell.
@@ -386,7 +402,19 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
             std::copy_if(found.changes.begin(), found.changes.end(), std::back_inserter(told),
                          [&](const Change& c) { return finder.worthChanging(s, c); });
             finder.apply(s, found);
+            for (const Change& c : found.changes) {
+                const std::size_t l = std::size_t(c.line);
+                const bool inTold = std::any_of(told.begin(), told.end(),
+                                                [&](const Change& t) { return t.line == c.line; });
+                if (!inTold && s.least[l] == s.most[l] && saidLeast[l] != saidMost[l])
+                    told.push_back({c.line, s.least[l], s.most[l]});
+            }
             if (told.empty()) continue;
+            for (const Change& c : told) {
+                const std::size_t l = std::size_t(c.line);
+                saidLeast[l] = std::max(saidLeast[l], std::int8_t(c.least));
+                saidMost[l] = std::min(saidMost[l], std::int8_t(c.most));
+            }
             found.changes.swap(told);
             Step step;
             step.choices = count;
