@@ -340,6 +340,18 @@ std::string_view rungName(Rung rung) {
                                             : std::string_view("unknown");
 }
 
+std::string ladderText() {
+    std::string text = "Levels, easiest first, each using what the ones before it use:\n";
+    for (const RungRow& row : RUNGS) {
+        text += "  " + std::string(row.name);
+        text += std::string(9 - row.name.size(), ' ') + std::string(row.needs) + "\n";
+    }
+    return text +
+           "Easy, medium and hard are the levels of the Bridges game of Simon Tatham's\n"
+           "Portable Puzzle Collection: its own solver finishes such a puzzle at that level\n"
+           "and not below.\n";
+}
+
 bool parseRung(std::string_view name, Rung& rung) {
     for (const RungRow& row : RUNGS) {
         if (row.name == name) {

@@ -15,6 +15,9 @@ namespace spanwright::explain {
 
 /// "easy", "medium", "hard", "expert", "extreme".
 std::string_view rungName(Rung rung);
+/// The ladder for help texts: a line per rung with what it needs, and how the lower rungs
+/// stand to the levels of the peer game.
+std::string ladderText();
 /// The rung named `name` (exactly as rungName gives it); false for anything else.
 bool parseRung(std::string_view name, Rung& rung);
 

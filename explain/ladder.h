@@ -27,25 +27,20 @@ enum class Rung { Easy = 1, Medium, Hard, Expert, Extreme };
 struct RungRow {
     Rung rung;
     std::string_view name;
-    std::string_view needs;  ///< what a player needs for it, for help texts
+    std::string_view needs;  ///< what a player needs for it, for help texts (short)
     int islandPercent;       ///< the maker's default share of cells that are islands
     int loopPercent;         ///< chance of an extra bridge between islands in sight
     int doublePercent;       ///< chance that a drawn bridge is double
 };
 
 inline constexpr RungRow RUNGS[] = {
-    {Rung::Easy, "easy", "each island on its own: full lines, one bridge each way, crossings", 16,
-     0, 85},
-    {Rung::Medium, "medium", "also: a line gets a bridge when the others cannot carry the clue", 22,
-     0, 60},
-    {Rung::Hard, "hard",
-     "also: neighbours' room, a pair or group that would cut itself off, a bridge that would "
-     "leave an island short",
-     25, 0, 35},
-    {Rung::Expert, "expert",
-     "also: a group's only way out, every way an island could seal its group", 25, 0, 35},
-    {Rung::Extreme, "extreme", "also: suppose one line's count and follow it to a contradiction",
-     22, 15, 20},
+    {Rung::Easy, "easy", "one island at a time: full lines, a bridge each way, crossings", 16, 0,
+     85},
+    {Rung::Medium, "medium", "also a first bridge where the other lines fall short", 22, 0, 60},
+    {Rung::Hard, "hard", "also neighbours' room, pairs and groups that would seal off", 25, 0, 35},
+    {Rung::Expert, "expert", "also a group's only way out, any way an island would seal", 25, 0,
+     35},
+    {Rung::Extreme, "extreme", "also one supposition followed to a contradiction", 22, 15, 20},
 };
 inline constexpr int RUNG_COUNT = int(std::size(RUNGS));
 static_assert(RUNG_COUNT == int(Rung::Extreme), "one row per rung");
