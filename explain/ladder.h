@@ -49,7 +49,8 @@ static_assert(RUNG_COUNT == int(Rung::Extreme), "one row per rung");
 /// deduces.
 inline constexpr Rung SUPPOSING_RUNG = Rung::Extreme;
 
-/// Techniques, easiest rung first; within a rung in the order they are tried.
+/// Techniques, easiest rung first; within a rung in the order of the procedures that find
+/// them, which is the order those are tried in.
 enum Technique {
     FINISHED_ISLAND,
     FULL_LINES,

@@ -178,8 +178,14 @@ bool StepFinder::strands(const State& s, int x, int line, int added, Found& f) c
     };
     for (const int end : {x, y}) {
         if (check(end, false)) return true;
-        for (const int around : g_.lineAt[std::size_t(end)])
-            if (around >= 0 && check(g_.other(around, end), false)) return true;
+        for (const int around : g_.lineAt[std::size_t(end)]) {
+            if (around < 0 || around == line) continue;
+            // A neighbour's room changes only where this end's spare now limits their line;
+            // elsewhere it is what the capacity rule already found enough.
+            const std::size_t a = std::size_t(around);
+            if (s.spare(g_, end) - added >= s.most[a] - s.least[a]) continue;
+            if (check(g_.other(around, end), false)) return true;
+        }
     }
     if (nowLeast == 0)
         for (int k = g_.crossStart[l]; k < g_.crossStart[l + 1]; ++k) {
