@@ -15,7 +15,7 @@ std::string cellName(int row, int column) {
 
 /// The peer's moves name columns before rows.
 std::string lineMove(char kind, int row1, int column1, int row2, int column2) {
-    return std::string(1, kind) + " " + std::to_string(column1) + "," + std::to_string(row1) + "," +
+    return std::string(1, kind) + std::to_string(column1) + "," + std::to_string(row1) + "," +
            std::to_string(column2) + "," + std::to_string(row2);
 }
 
@@ -111,7 +111,7 @@ Hint nextHint(const Puzzle& puzzle, const Solution& solution, const PlayerBoard&
         const int r = g.row[std::size_t(x)], c = g.column[std::size_t(x)];
         hint.wrong.push_back("the island at " + cellName(r, c) +
                              " is marked finished, but it lacks some of its bridges");
-        hint.moves.push_back("M " + std::to_string(c) + "," + std::to_string(r));
+        hint.moves.push_back("M" + std::to_string(c) + "," + std::to_string(r));
         shown.finished[std::size_t(x)] = 0;
     }
     if (!hint.wrong.empty()) {
@@ -162,7 +162,7 @@ Hint nextHint(const Puzzle& puzzle, const Solution& solution, const PlayerBoard&
             const auto [r, c] = step.islands.front();
             const int x = g.islandAtCell[std::size_t(r * g.width + c)];
             if (x >= 0 && !shown.finished[std::size_t(x)]) {
-                moves.push_back("M " + std::to_string(c) + "," + std::to_string(r));
+                moves.push_back("M" + std::to_string(c) + "," + std::to_string(r));
                 shown.finished[std::size_t(x)] = 1;
             }
         }

@@ -37,8 +37,9 @@ struct Hint {
     std::vector<Step> chain;
     std::vector<std::string> wrong;  ///< one sentence per wrong bridge or mark
     /// The moves that carry the hint out on the board, as the peer's game writes them
-    /// (columns before rows): "L x1,y1,x2,y2,n" lays n bridges, "N x1,y1,x2,y2" marks or
-    /// unmarks a line as empty, "M x,y" marks or unmarks an island as finished.
+    /// in its MOVE records (columns before rows): "Lx1,y1,x2,y2,n" lays n bridges,
+    /// "Nx1,y1,x2,y2" marks or unmarks a line as empty, "Mx,y" marks or unmarks an island
+    /// as finished.
     std::vector<std::string> moves;
     /// The board after the moves.
     PlayerBoard after;

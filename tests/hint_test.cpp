@@ -28,7 +28,7 @@ struct Board {
         return {y1, x1, y2, x2};
     }
     void play(const std::string& move) {
-        std::istringstream in(move.substr(2));
+        std::istringstream in(move.substr(1));
         std::vector<int> n;
         for (std::string field; std::getline(in, field, ',');)
             n.push_back(std::stoi(field));
