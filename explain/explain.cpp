@@ -12,16 +12,6 @@ namespace spanwright::explain {
 
 namespace {
 
-constexpr std::array<std::string_view, RUNG_COUNT> RUNG_NAMES = {"easy", "medium", "hard", "expert",
-                                                                 "extreme"};
-
-/// What the steps of each technique (in the order of Technique) add to the score: nothing
-/// for the easy ones that settle lines (full lines, a finished island), a little for the
-/// easy ones that only give some lines a first bridge and for a crossing (which a player
-/// sees at a glance), more for reasoning with the neighbours' capacity, then about three
-/// times as much for each rung up. Calibrated on the open peer's graded puzzles.
-constexpr std::array<double, TECHNIQUE_COUNT> TECHNIQUE_WEIGHT = {0, 0, 0.05, 0.05, 0.05, 2,
-                                                                  3, 3, 9,    9,    27};
 /// Every round (each time the player must look over the board again for what has become
 /// possible) adds this much: the easy puzzles of the peer let many steps be seen at once,
 /// its medium ones make a player come back again and again for one or two.
@@ -40,7 +30,7 @@ double roundScore(const std::vector<Found>& round, int count) {
         ++uses[std::size_t(round[std::size_t(k)].technique)];
     double score = ROUND_WEIGHT;
     for (std::size_t t = 0; t < uses.size(); ++t)
-        score += TECHNIQUE_WEIGHT[t] * std::sqrt(double(uses[t]));
+        score += TECHNIQUES[t].weight * std::sqrt(double(uses[t]));
     return score;
 }
 
@@ -122,6 +112,25 @@ class Writer {
             case CLUE_RULE:
             case CAPACITY_RULE:
                 return clueReason(s, f);
+            case AT_LEAST_RULE:
+                return atLeastReason(s, f);
+            case LOOKAHEAD_RULE:
+                return lookaheadReason(s, f);
+            case KEEP_OPEN_RULE: {
+                std::string others;
+                int count = 0;
+                for (const int l : g_.lineAt[std::size_t(f.island)]) {
+                    if (l < 0 || l == f.line || s.least[std::size_t(l)] >= s.most[std::size_t(l)])
+                        continue;
+                    others += std::string(count++ > 0 ? " and " : "") +
+                              island(g_.other(l, f.island), false);
+                }
+                return "If " + island(f.island) + " took all it still can from its " +
+                       (count == 1 ? "line to " : "lines to ") + others +
+                       ", it would finish its group of " + std::to_string(f.sealValue) +
+                       " islands and cut it off from the others, so its line to " +
+                       island(g_.other(f.line, f.island), false) + " gets at least one bridge.";
+            }
             case CROSS_RULE: {
                 std::string text = "The bridge between " + between(f.line) + " crosses ";
                 if (f.changes.size() == 1)
@@ -245,6 +254,38 @@ class Writer {
         return text + so;
     }
 
+    std::string atLeastReason(const State& s, const Found& f) const {
+        const int x = f.island, need = g_.need[std::size_t(x)];
+        const int slack = f.capacity - need;
+        std::string text = upper(island(x)) + " needs " + bridges(need) +
+                           " and its lines can carry at most " + number(f.capacity) +
+                           " in all, so ";
+        text += slack == 0 ? std::string("none of them may stay empty")
+                           : "no line that can carry two may stay empty";
+        return text + ": " + conclusions(s, x, f.changes) + ".";
+    }
+
+    std::string lookaheadReason(const State& s, const Found& f) const {
+        const Change& c = f.changes[0];
+        const int low = s.least[std::size_t(f.line)];
+        const int added = f.hypothesisLeast - low;
+        std::string what = added == 2 ? "Two bridges" : low > 0 ? "A second bridge" : "A bridge";
+        what += " between " + between(f.line);
+        std::string fault;
+        if (f.faultKind == 1)
+            fault = island(f.faultIsland, false) + " would get too many bridges";
+        else if (f.faultKind == 2)
+            fault = "the two would be cut off from the other islands";
+        else if (f.crossed)
+            fault = "it would cross a line that " + island(f.faultIsland, false) +
+                    " needs, and that island could no longer get all its bridges";
+        else
+            fault = island(f.faultIsland, false) +
+                    " would be left without room around it for all its bridges";
+        return what + " is impossible: " + fault + "; so that line " +
+               outcome(low, c.least, c.most, false) + ".";
+    }
+
     std::string trialReason(const State& s, const Found& f) const {
         const int least = f.hypothesisLeast, most = f.hypothesisMost;
         std::string guess;
@@ -278,8 +319,8 @@ class Writer {
     const Geometry& g_;
 };
 
-/// Lays the bridges of a game in progress; false when one of them is no line of the puzzle
-/// or cannot be there.
+/// Lays the bridges of a game in progress; marks the state contradictory when one of them
+/// is no line of the puzzle or cannot be there.
 void layBridges(const Geometry& g, State& s, const std::vector<Bridge>& laid) {
     for (const Bridge& b : laid) {
         const int line = g.lineBetween(b.row1, b.column1, b.row2, b.column2);
@@ -295,14 +336,26 @@ void layBridges(const Geometry& g, State& s, const std::vector<Bridge>& laid) {
 
 std::string_view rungName(Rung rung) {
     const int index = int(rung) - 1;
-    return index >= 0 && index < RUNG_COUNT ? RUNG_NAMES[std::size_t(index)]
+    return index >= 0 && index < RUNG_COUNT ? RUNGS[std::size_t(index)].name
                                             : std::string_view("unknown");
 }
 
+std::string ladderText() {
+    std::string text = "Levels, easiest first, each using what the ones before it use:\n";
+    for (const RungRow& row : RUNGS) {
+        text += "  " + std::string(row.name);
+        text += std::string(9 - row.name.size(), ' ') + std::string(row.needs) + "\n";
+    }
+    return text +
+           "Easy, medium and hard are the levels of the Bridges game of Simon Tatham's\n"
+           "Portable Puzzle Collection: its own solver finishes such a puzzle at that level\n"
+           "and not below.\n";
+}
+
 bool parseRung(std::string_view name, Rung& rung) {
-    for (int index = 0; index < RUNG_COUNT; ++index) {
-        if (RUNG_NAMES[std::size_t(index)] == name) {
-            rung = Rung(index + 1);
+    for (const RungRow& row : RUNGS) {
+        if (row.name == name) {
+            rung = row.rung;
             return true;
         }
     }
@@ -316,21 +369,44 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
     State s;
     s.reset(g);
     layBridges(g, s, options.laid);
+    for (const LineBounds& b : options.given) {
+        const int line = g.lineBetween(b.row1, b.column1, b.row2, b.column2);
+        if (line < 0 || b.least < 0 || b.most > 2 || b.least > b.most)
+            s.contradiction = true;
+        else
+            s.narrow(g, line, b.least, b.most);
+    }
     StepFinder finder(g);
     const Writer writer(g);
     std::vector<Found> round;
     std::vector<Change> told;
     State start;
-    while (!s.contradiction && result.steps.size() < options.maxSteps && !s.solved(g)) {
-        const int count = finder.round(s, options.highest, round);
+    // What the steps have said of each line so far, from what was known at the start: a
+    // line the steps settle must be settled by a step a reader sees, even where an earlier
+    // change, too plain to tell, had already narrowed it.
+    std::vector<std::int8_t> saidLeast = s.least, saidMost = s.most;
+    // A board whose islands are all full and joined is solved, yet a line may still read
+    // "one or two bridges"; the finished islands then settle it, in steps that tell the
+    // reader so but add nothing to the rating.
+    const auto settled = [&] {
+        for (int l = 0; l < g.lineCount(); ++l)
+            if (s.least[std::size_t(l)] != s.most[std::size_t(l)]) return false;
+        return true;
+    };
+    while (!s.contradiction && result.steps.size() < options.maxSteps &&
+           !(s.solved(g) && settled())) {
+        const bool closing = s.solved(g);
+        const int count = finder.round(s, closing ? Rung::Easy : options.highest, round);
         if (count == 0) break;
         // The round's steps were all found on this state, and the score counts them all, so
         // neither the order they are shown in nor those that an earlier one of the round
         // made needless changes it.
         start.copyFrom(s);
-        const Rung rung = PROCEDURE_RUNG[std::size_t(round[0].procedure)];
-        result.level = std::max(result.level, rung);
-        result.score += roundScore(round, count);
+        const Rung rung = procedureRung(round[0].procedure);
+        if (!closing) {
+            result.level = std::max(result.level, rung);
+            result.score += roundScore(round, count);
+        }
         for (int k = 0; k < count && result.steps.size() < options.maxSteps; ++k) {
             Found& found = round[std::size_t(k)];
             // Only what the round's earlier steps left to narrow is this step's to tell.
@@ -338,12 +414,24 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
             std::copy_if(found.changes.begin(), found.changes.end(), std::back_inserter(told),
                          [&](const Change& c) { return finder.worthChanging(s, c); });
             finder.apply(s, found);
+            for (const Change& c : found.changes) {
+                const std::size_t l = std::size_t(c.line);
+                const bool inTold = std::any_of(told.begin(), told.end(),
+                                                [&](const Change& t) { return t.line == c.line; });
+                if (!inTold && s.least[l] == s.most[l] && saidLeast[l] != saidMost[l])
+                    told.push_back({c.line, s.least[l], s.most[l]});
+            }
             if (told.empty()) continue;
+            for (const Change& c : told) {
+                const std::size_t l = std::size_t(c.line);
+                saidLeast[l] = std::max(saidLeast[l], std::int8_t(c.least));
+                saidMost[l] = std::min(saidMost[l], std::int8_t(c.most));
+            }
             found.changes.swap(told);
             Step step;
             step.choices = count;
             step.rung = rung;
-            step.technique = TECHNIQUE_NAMES[std::size_t(found.technique)];
+            step.technique = std::string(TECHNIQUES[std::size_t(found.technique)].name);
             if (found.island >= 0)
                 step.islands.push_back(
                     {g.row[std::size_t(found.island)], g.column[std::size_t(found.island)]});
@@ -357,6 +445,14 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
                 step.sets.push_back({g.row[std::size_t(a)], g.column[std::size_t(a)],
                                      g.row[std::size_t(b)], g.column[std::size_t(b)], c.least,
                                      c.most});
+            }
+            if (found.procedure == TRIAL_RULE) {
+                const int a = g.lineA[std::size_t(found.line)],
+                          b = g.lineB[std::size_t(found.line)];
+                step.supposes = true;
+                step.supposed = {g.row[std::size_t(a)], g.column[std::size_t(a)],
+                                 g.row[std::size_t(b)], g.column[std::size_t(b)],
+                                 found.hypothesisLeast, found.hypothesisMost};
             }
             step.reason = writer.reason(start, found);
             result.steps.push_back(std::move(step));

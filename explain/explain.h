@@ -7,16 +7,17 @@
 #include <utility>
 #include <vector>
 
+#include "explain/ladder.h"
 #include "puzzle/puzzle.h"
 #include "puzzle/solution.h"
 
 namespace spanwright::explain {
 
-/// The rungs of the ladder, easiest first.
-enum class Rung { Easy = 1, Medium, Hard, Expert, Extreme };
-inline constexpr int RUNG_COUNT = 5;
 /// "easy", "medium", "hard", "expert", "extreme".
 std::string_view rungName(Rung rung);
+/// The ladder for help texts: a line per rung with what it needs, and how the lower rungs
+/// stand to the levels of the peer game.
+std::string ladderText();
 /// The rung named `name` (exactly as rungName gives it); false for anything else.
 bool parseRung(std::string_view name, Rung& rung);
 
@@ -34,6 +35,9 @@ struct Step {
     std::string reason;  ///< one plain English sentence, ending with a full stop
     /// How many steps of its kind the board offered together with this one (its round).
     int choices = 0;
+    /// A trial: the supposition it refuted (the line and the bounds supposed).
+    bool supposes = false;
+    LineBounds supposed{};
 };
 
 struct Options {
@@ -42,6 +46,10 @@ struct Options {
     /// Bridges already laid (a game in progress): each counts as at least that many bridges
     /// on its line. The caller checks them against the solution first.
     std::vector<Bridge> laid;
+    /// More that is known before the first step (a player's marks, a supposition): each
+    /// line is narrowed to these bounds. A line that is not between two facing islands
+    /// makes the position impossible.
+    std::vector<LineBounds> given;
 };
 
 struct Explanation {

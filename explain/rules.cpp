@@ -17,23 +17,86 @@ bool StepFinder::worthChanging(const State& s, const Change& change) const {
     return change.most == change.least || change.most < s.effectiveMost(g_, change.line);
 }
 
-// One island's clue against its lines: the island needs `remaining` more bridges; each line
-// can add at most (cap - least). Every line must then carry at least what the others cannot
-// take, and at most what the island still needs. This bound is exact for one island, so
-// the capacity rule is all that one island's reasoning can give.
-bool StepFinder::clueRule(State& s, int x, Procedure procedure, Found& f) const {
-    const bool exact = procedure == CAPACITY_RULE;
+// One island's clue as a player sees it at a glance: a line can take what its bounds allow,
+// up to what the island still needs, and nothing to a finished neighbour (its lines are
+// settled) or across a bridge. An island with all its bridges settles its lines; one whose
+// lines can take only what it needs fills them; one that needs more than two bridges on
+// every line but one needs a bridge on each of them.
+bool StepFinder::clueRule(State& s, int x, Found& f) const {
     const auto& lines = g_.lineAt[std::size_t(x)];
-    int cap[4] = {}, capacity = 0;
+    const int need = g_.need[std::size_t(x)], known = s.known[std::size_t(x)];
+    const int missing = need - known;
+    f.changes.clear();
+    int space[4] = {}, room = 0, open = 0;
     for (int d = 0; d < 4; ++d) {
         const int l = lines[std::size_t(d)];
         if (l < 0) continue;
         // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
         const int low = s.least[std::size_t(l)], high = s.most[std::size_t(l)];
-        if (exact)
-            cap[d] = s.effectiveMost(g_, l);
-        else  // a player at this rung sees a line as settled, or free up to its first limit
-            cap[d] = low == high ? high : std::min(2, g_.need[std::size_t(x)]);
+        space[d] = std::max(0, std::min(missing, high - low));
+        room += space[d];
+        if (high > 0) ++open;
+    }
+    if (room < missing) {
+        s.fail(x, 0);
+        return false;
+    }
+    for (int d = 0; d < 4; ++d) {
+        const int l = lines[std::size_t(d)];
+        if (l < 0) continue;
+        const int low = s.least[std::size_t(l)], high = s.most[std::size_t(l)];
+        if (missing == 0) {
+            if (low < high) f.changes.push_back({l, low, low});
+        } else if (room == missing) {
+            if (space[d] > 0) f.changes.push_back({l, low + space[d], low + space[d]});
+        } else if (need > 2 * (open - 1) && low == 0 && high > 0) {
+            f.changes.push_back({l, 1, high});
+        }
+    }
+    if (f.changes.empty()) return false;
+    f.procedure = CLUE_RULE;
+    f.technique = missing == 0 ? FINISHED_ISLAND : room == missing ? FULL_LINES : ONE_EACH_WAY;
+    f.island = x;
+    f.capacity = known + room;
+    f.remaining = missing;
+    return true;
+}
+
+// The other lines of an island together can carry at most the sum of their bounds; a line
+// without which they fall short of the clue gets a first bridge.
+bool StepFinder::atLeastRule(const State& s, int x, Found& f) const {
+    const int need = g_.need[std::size_t(x)];
+    if (s.known[std::size_t(x)] >= need) return false;
+    const auto& lines = g_.lineAt[std::size_t(x)];
+    int total = 0;
+    for (const int l : lines)
+        if (l >= 0) total += s.most[std::size_t(l)];
+    f.changes.clear();
+    for (const int l : lines) {
+        if (l < 0 || s.least[std::size_t(l)] > 0 || s.most[std::size_t(l)] == 0) continue;
+        if (total - s.most[std::size_t(l)] < need)
+            f.changes.push_back({l, 1, int(s.most[std::size_t(l)])});
+    }
+    if (f.changes.empty()) return false;
+    f.procedure = AT_LEAST_RULE;
+    f.technique = AT_LEAST;
+    f.island = x;
+    f.capacity = total;
+    f.remaining = need - s.known[std::size_t(x)];
+    return true;
+}
+
+// One island's clue against its lines, with what each neighbour can still take: the
+// island needs `remaining` more bridges; each line can add at most (cap - least). Every
+// line must then carry at least what the others cannot take, and at most what the island
+// still needs. This bound is exact for one island.
+bool StepFinder::capacityRule(State& s, int x, Found& f) const {
+    const auto& lines = g_.lineAt[std::size_t(x)];
+    int cap[4] = {}, capacity = 0;
+    for (int d = 0; d < 4; ++d) {
+        const int l = lines[std::size_t(d)];
+        if (l < 0) continue;
+        cap[d] = s.effectiveMost(g_, l);
         capacity += cap[d];
     }
     const int need = g_.need[std::size_t(x)], known = s.known[std::size_t(x)];
@@ -42,8 +105,6 @@ bool StepFinder::clueRule(State& s, int x, Procedure procedure, Found& f) const 
         return false;
     }
     f.changes.clear();
-    bool raisedAll = true;
-    int open = 0;
     for (int d = 0; d < 4; ++d) {
         const int l = lines[std::size_t(d)];
         if (l < 0) continue;
@@ -51,10 +112,6 @@ bool StepFinder::clueRule(State& s, int x, Procedure procedure, Found& f) const 
         const int low = s.least[std::size_t(l)];
         const int least = std::max(low, need - (capacity - cap[d]));
         const int most = std::min({int(s.most[std::size_t(l)]), cap[d], need - (known - low)});
-        if (low < s.most[std::size_t(l)]) {
-            ++open;
-            if (!(low == 0 && least == 1)) raisedAll = false;
-        }
         if (least > most) {  // no way to finish this island: the position is impossible
             s.fail(x, least > s.least[std::size_t(l)] ? 0 : 1);
             return false;
@@ -62,21 +119,149 @@ bool StepFinder::clueRule(State& s, int x, Procedure procedure, Found& f) const 
         if (worthChanging(s, {l, least, most})) f.changes.push_back({l, least, most});
     }
     if (f.changes.empty()) return false;
-    f.procedure = procedure;
+    f.procedure = CAPACITY_RULE;
+    f.technique = NEIGHBOUR_CAPACITY;
     f.island = x;
     f.capacity = capacity;
     f.remaining = need - known;
-    if (known == need)
-        f.technique = FINISHED_ISLAND;
-    else if (exact)
-        f.technique = NEIGHBOUR_CAPACITY;
-    else if (capacity == need)
-        f.technique = FULL_LINES;
-    else if (raisedAll && int(f.changes.size()) == open && open > 1)
-        f.technique = ONE_EACH_WAY;
-    else
-        f.technique = AT_LEAST;
     return true;
+}
+
+// Whether island z still has room for what it needs once `added` more bridges are supposed
+// on `line`: each of its open lines can take what its bounds leave, up to what the island
+// at its far end can still take. A supposed first bridge blocks the lines it crosses.
+bool StepFinder::roomFor(const State& s, int z, int line, int added, int nowLeast) const {
+    const std::size_t l0 = std::size_t(line);
+    const int a = g_.lineA[l0], b = g_.lineB[l0];
+    const auto spare = [&](int island) {
+        return s.spare(g_, island) - (island == a || island == b ? added : 0);
+    };
+    const int missing = spare(z);
+    if (missing <= 0) return missing == 0;
+    const bool blocks = nowLeast == 0;
+    int room = 0;
+    for (const int l : g_.lineAt[std::size_t(z)]) {
+        if (l < 0) continue;
+        int low = s.least[std::size_t(l)], high = s.most[std::size_t(l)];
+        if (l == line) low += added;
+        if (high == 0) continue;
+        if (blocks)
+            for (int k = g_.crossStart[l0]; k < g_.crossStart[l0 + 1]; ++k)
+                if (g_.crossList[std::size_t(k)] == l) high = 0;
+        if (high == 0) continue;
+        room += std::max(0, std::min(spare(g_.other(l, z)), high - low));
+    }
+    return room >= missing;
+}
+
+bool StepFinder::strands(const State& s, int x, int line, int added, Found& f) const {
+    const std::size_t l = std::size_t(line);
+    const int y = g_.other(line, x);
+    const int nowLeast = s.least[l];
+    if (added > s.spare(g_, y)) {
+        f.faultIsland = y, f.faultKind = 1, f.crossed = false;
+        return true;
+    }
+    const int rx = s.root(x), ry = s.root(y);
+    const int demand = s.demand[std::size_t(rx)] + (rx == ry ? 0 : s.demand[std::size_t(ry)]);
+    const int size = s.size[std::size_t(rx)] + (rx == ry ? 0 : s.size[std::size_t(ry)]);
+    if (demand == 2 * added && size < g_.islandCount()) {
+        f.faultIsland = x, f.faultKind = 2, f.crossed = false;
+        return true;
+    }
+    // The islands whose room the supposed bridges change: its ends, their neighbours, and
+    // the ends of the lines a first bridge would cross.
+    const auto check = [&](int z, bool crossed) {
+        if (roomFor(s, z, line, added, nowLeast)) return false;
+        f.faultIsland = z, f.faultKind = 0, f.crossed = crossed;
+        return true;
+    };
+    for (const int end : {x, y}) {
+        if (check(end, false)) return true;
+        for (const int around : g_.lineAt[std::size_t(end)]) {
+            if (around < 0 || around == line) continue;
+            // A neighbour's room changes only where this end's spare now limits their line;
+            // elsewhere it is what the capacity rule already found enough.
+            const std::size_t a = std::size_t(around);
+            if (s.spare(g_, end) - added >= s.most[a] - s.least[a]) continue;
+            if (check(g_.other(around, end), false)) return true;
+        }
+    }
+    if (nowLeast == 0)
+        for (int k = g_.crossStart[l]; k < g_.crossStart[l + 1]; ++k) {
+            const int across = g_.crossList[std::size_t(k)];
+            if (s.most[std::size_t(across)] == 0) continue;
+            if (check(g_.lineA[std::size_t(across)], true) ||
+                check(g_.lineB[std::size_t(across)], true))
+                return true;
+        }
+    return false;
+}
+
+// Supposes one more bridge at a time on each of an island's lines, as far as the island
+// could still take them, and looks at the islands around: the first count that leaves one
+// of them without room for its bridges (or closes a pair off) is more than the line takes.
+bool StepFinder::lookahead(const State& s, int x, Found& f) const {
+    const int missing = s.spare(g_, x);
+    if (missing <= 0) return false;
+    for (const int l : g_.lineAt[std::size_t(x)]) {
+        if (l < 0) continue;
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+        const int low = s.least[std::size_t(l)], high = s.most[std::size_t(l)];
+        const int space = std::min(missing, high - low);
+        for (int added = 1; added <= space; ++added) {
+            if (!strands(s, x, l, added, f)) continue;
+            f.changes.assign(1, {l, low, low + added - 1});
+            f.procedure = LOOKAHEAD_RULE;
+            f.technique = WOULD_STRAND;
+            f.island = x;
+            f.line = l;
+            f.hypothesisLeast = low + added;
+            return true;
+        }
+    }
+    return false;
+}
+
+// An island that would finish its group (and cut it off) by taking all it still can from
+// every line but one needs a bridge on that one.
+bool StepFinder::keepOpen(const State& s, int x, Found& f) const {
+    const int missing = s.spare(g_, x), total = g_.islandCount();
+    if (missing <= 0) return false;
+    const auto& lines = g_.lineAt[std::size_t(x)];
+    int space[4] = {};
+    for (int d = 0; d < 4; ++d) {
+        const int l = lines[std::size_t(d)];
+        if (l >= 0)
+            space[d] =
+                std::max(0, std::min(missing, s.most[std::size_t(l)] - s.least[std::size_t(l)]));
+    }
+    for (int d = 0; d < 4; ++d) {
+        const int l = lines[std::size_t(d)];
+        if (l < 0 || space[d] == 0 || s.least[std::size_t(l)] > 0) continue;
+        int sum = 0;
+        int roots[4], rootCount = 0;
+        const int own = s.root(x);
+        int demand = s.demand[std::size_t(own)], size = s.size[std::size_t(own)];
+        for (int e = 0; e < 4; ++e) {
+            if (e == d || space[e] == 0) continue;
+            sum += space[e];
+            const int r = s.root(g_.other(lines[std::size_t(e)], x));
+            if (r == own || std::find(roots, roots + rootCount, r) != roots + rootCount) continue;
+            roots[rootCount++] = r;
+            demand += s.demand[std::size_t(r)];
+            size += s.size[std::size_t(r)];
+        }
+        if (sum != missing || demand - 2 * sum != 0 || size >= total) continue;
+        f.changes.assign(1, {l, 1, int(s.most[std::size_t(l)])});
+        f.procedure = KEEP_OPEN_RULE;
+        f.technique = KEEP_OPEN;
+        f.island = x;
+        f.line = l;
+        f.sealValue = size;
+        return true;
+    }
+    return false;
 }
 
 // A line with a bridge on it blocks every line it crosses.
@@ -347,18 +532,12 @@ bool StepFinder::trial(const State& s, int l, Found& f) {
     // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
     const int low = s.least[std::size_t(l)], high = s.effectiveMost(g_, l);
     if (low >= high) return false;
-    struct Guess {
-        int least, most, restLeast, restMost;
-    };
-    const Guess guesses[4] = {{low, low, low + 1, high},
-                              {low + 1, high, low, low},
-                              {high, high, low, high - 1},
-                              {low, high - 1, high, high}};
-    const int count = high - low == 2 ? 4 : 2;
+    const std::array<Guess, 4> guesses = trialGuesses(low, high);
+    const int count = trialGuessCount(low, high);
     int best = -1;
     Found shortest;
     for (int g = 0; g < count; ++g) {
-        const Guess& guess = guesses[g];
+        const Guess& guess = guesses[std::size_t(g)];
         if (!refuted(s, l, guess.least, guess.most, f)) continue;
         if (best >= 0 && f.trialSteps >= shortest.trialSteps) continue;
         best = g;
@@ -371,7 +550,8 @@ bool StepFinder::trial(const State& s, int l, Found& f) {
     f.hypothesisLeast = shortest.hypothesisLeast, f.hypothesisMost = shortest.hypothesisMost;
     f.trialSteps = shortest.trialSteps;
     f.faultIsland = shortest.faultIsland, f.faultKind = shortest.faultKind;
-    f.changes.assign(1, {l, guesses[best].restLeast, guesses[best].restMost});
+    f.changes.assign(
+        1, {l, guesses[std::size_t(best)].restLeast, guesses[std::size_t(best)].restMost});
     f.procedure = TRIAL_RULE;
     f.technique = TRIAL;
     f.line = l;
@@ -398,13 +578,33 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
     const int islands = g_.islandCount(), lines = g_.lineCount();
     for (int rung = int(Rung::Easy); rung <= int(highest); ++rung) {
         for (int p = 0; p < PROCEDURE_COUNT; ++p) {
-            if (int(PROCEDURE_RUNG[std::size_t(p)]) != rung) continue;
+            if (int(procedureRung(Procedure(p))) != rung) continue;
             switch (Procedure(p)) {
                 case CLUE_RULE:
+                    if (local) std::sort(nearIslands_.begin(), nearIslands_.end());
+                    each(local ? &nearIslands_ : nullptr, islands,
+                         [&](int x, Found& f) { return clueRule(state, x, f); });
+                    break;
+                case AT_LEAST_RULE:
+                    if (local) std::sort(nearIslands_.begin(), nearIslands_.end());
+                    each(local ? &nearIslands_ : nullptr, islands,
+                         [&](int x, Found& f) { return atLeastRule(state, x, f); });
+                    break;
                 case CAPACITY_RULE:
                     if (local) std::sort(nearIslands_.begin(), nearIslands_.end());
                     each(local ? &nearIslands_ : nullptr, islands,
-                         [&](int x, Found& f) { return clueRule(state, x, Procedure(p), f); });
+                         [&](int x, Found& f) { return capacityRule(state, x, f); });
+                    break;
+                case LOOKAHEAD_RULE:
+                case KEEP_OPEN_RULE:
+                    // Within a trial the supposition's own consequences are what count, and
+                    // what these two find there the capacity rule and the seals find soon
+                    // after; leaving them out keeps a trial's cost to its neighbourhood.
+                    if (local) break;
+                    each(local ? &region_ : nullptr, islands, [&](int x, Found& f) {
+                        return Procedure(p) == LOOKAHEAD_RULE ? lookahead(state, x, f)
+                                                              : keepOpen(state, x, f);
+                    });
                     break;
                 case CROSS_RULE:
                     if (local) std::sort(changedLines_.begin(), changedLines_.end());
@@ -478,6 +678,16 @@ std::size_t StepFinder::shortestTrials(std::vector<Found>& found, std::size_t co
 void StepFinder::apply(State& state, const Found& found) const {
     for (const Change& c : found.changes)
         state.narrow(g_, c.line, c.least, c.most);
+}
+
+bool StepFinder::settle(State& state, Rung highest) {
+    while (!state.contradiction && !state.solved(g_)) {
+        const int count = round(state, highest, settleFound_);
+        if (count == 0) break;
+        for (int k = 0; k < count && !state.contradiction; ++k)
+            apply(state, settleFound_[std::size_t(k)]);
+    }
+    return !state.contradiction;
 }
 
 }  // namespace spanwright::explain

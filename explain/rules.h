@@ -9,50 +9,25 @@
 
 namespace spanwright::explain {
 
-/// Techniques, in the order they are tried within a rung.
-enum Technique {
-    FINISHED_ISLAND,
-    FULL_LINES,
-    ONE_EACH_WAY,
-    AT_LEAST,
-    CROSSED_LINE,
-    NEIGHBOUR_CAPACITY,
-    ISOLATED_PAIR,
-    ISOLATED_GROUP,
-    ONLY_EXIT,
-    KEEP_CONNECTED,
-    TRIAL,
-    TECHNIQUE_COUNT
-};
-
-inline constexpr std::array<const char*, TECHNIQUE_COUNT> TECHNIQUE_NAMES = {
-    "finished-island", "full-lines",         "one-each-way",  "at-least",
-    "crossed-line",    "neighbour-capacity", "isolated-pair", "isolated-group",
-    "only-exit",       "keep-connected",     "trial"};
-
-/// The procedures that find steps, each with the rung it belongs to; within a rung they are
-/// tried in this order. The clue rule takes an island that needs all its lines can carry
-/// (or has all it needs), or needs a bridge on some lines whatever it does with the others;
-/// it sees a line as settled, or free up to two bridges (or the island's own clue). The
-/// capacity rule sees every bound, including what the neighbours can still take. A line
-/// crossed by a bridge is medium: calibrated on the peer's graded puzzles, its easy ones
-/// need crossings less often than its medium ones.
-enum Procedure {
-    CROSS_RULE,
-    CLUE_RULE,
-    CAPACITY_RULE,
-    PAIR_SEAL,
-    ONLY_EXIT_RULE,
-    ISLAND_SEAL,
-    TRIAL_RULE,
-    PROCEDURE_COUNT
-};
-inline constexpr std::array<Rung, PROCEDURE_COUNT> PROCEDURE_RUNG = {
-    Rung::Medium, Rung::Easy, Rung::Medium, Rung::Hard, Rung::Expert, Rung::Expert, Rung::Extreme};
-
 struct Change {
     int line, least, most;
 };
+
+/// The suppositions a trial makes about a line with bounds [low, high]: none, some, all or
+/// less than all of its range, each with what is left when it is refuted.
+struct Guess {
+    int least, most, restLeast, restMost;
+};
+inline std::array<Guess, 4> trialGuesses(int low, int high) {
+    return {{{low, low, low + 1, high},
+             {low + 1, high, low, low},
+             {high, high, low, high - 1},
+             {low, high - 1, high, high}}};
+}
+/// How many of trialGuesses a line with bounds [low, high] has (0 when it is settled).
+inline int trialGuessCount(int low, int high) {
+    return high <= low ? 0 : high - low == 2 ? 4 : 2;
+}
 
 /// A step found, before it is written up.
 struct Found {
@@ -64,7 +39,8 @@ struct Found {
     int sealValue = 0;                ///< pair seal: the count that would seal the pair
     std::array<int, 4> example{};     ///< island seal: a sealing assignment per direction
     int hypothesisLeast = 0, hypothesisMost = 0, trialSteps = 0;  ///< trial
-    int faultIsland = -1, faultKind = 0;  ///< trial: what its supposition led to
+    int faultIsland = -1, faultKind = 0;  ///< trial, lookahead: what its supposition led to
+    bool crossed = false;  ///< lookahead: the supposed bridge crosses the short island's line
     std::vector<Change> changes;
 
     /// Back to a blank step, keeping the storage of `changes`.
@@ -93,10 +69,24 @@ class StepFinder {
     bool worthChanging(const State& s, const Change& change) const;
     /// Applies a found step's changes.
     void apply(State& state, const Found& found) const;
+    /// Applies every step the rungs up to `highest` offer, round after round, until none
+    /// is left; the bounds a player reaches with those rungs alone. False when the state
+    /// turned out impossible. This is what the maker asks of the ladder.
+    bool settle(State& state, Rung highest);
 
   private:
-    bool clueRule(State& s, int x, Procedure procedure, Found& f) const;
+    bool clueRule(State& s, int x, Found& f) const;
+    bool capacityRule(State& s, int x, Found& f) const;
     bool crossRule(State& s, int l, Found& f) const;
+    bool atLeastRule(const State& s, int x, Found& f) const;
+    bool lookahead(const State& s, int x, Found& f) const;
+    /// Whether some island near `line` (between x and y) could no longer get all its
+    /// bridges, or x and y would close their group off, with `added` more bridges on it.
+    bool strands(const State& s, int x, int line, int added, Found& f) const;
+    /// Whether island z, with the spare counts and bounds as changed by a supposed bridge
+    /// (see strands), still has room around it for what it needs.
+    bool roomFor(const State& s, int z, int line, int added, int nowLeast) const;
+    bool keepOpen(const State& s, int x, Found& f) const;
     bool pairSeal(const State& s, int l, Found& f) const;
     void countExits(State& s);
     bool onlyExit(const State& s, int l, Found& f) const;
@@ -121,6 +111,7 @@ class StepFinder {
     std::vector<int> changedLines_, nearIslands_, ends_, region_, regionLines_;
     State trialState_;
     std::vector<Found> trialFound_;
+    std::vector<Found> settleFound_;
     int depth_ = 0;
     int trialBound_ = 0;  ///< the fewest steps a trial of this round was refuted in so far
 };

@@ -69,7 +69,7 @@ constexpr int ISLANDS_PER_DOUBLING = 16;
 }  // namespace
 
 int defaultIslandPercent(Rung level) {
-    return LEVEL_TUNING[int(level) - 1].islandPercent;
+    return explain::rungRow(level).islandPercent;
 }
 
 int fixedGrade(const Puzzle& puzzle) {
@@ -83,7 +83,7 @@ int fixedGrade(const Puzzle& puzzle) {
 bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t round,
                 MadePuzzle& made, std::int64_t& boards) {
     RandomSource random(taskSeed(request, index, round));
-    const LevelTuning& tuning = LEVEL_TUNING[int(request.level) - 1];
+    const explain::RungRow& tuning = explain::rungRow(request.level);
     LayoutShape shape;
     shape.width = request.width;
     shape.height = request.height;

@@ -21,25 +21,6 @@ inline constexpr int MAX_SIDE = 60;
 inline constexpr int MIN_ISLAND_PERCENT = 5;
 inline constexpr int MAX_ISLAND_PERCENT = 40;
 
-/// How boards of each rung are drawn, easiest first: open boards for the easy rungs,
-/// denser ones for the harder, as in published puzzles. The shares, loops and doubles were
-/// measured at 20 x 20 for the fewest boards drawn per puzzle met: extra loops and single
-/// bridges make a board harder, so the easy rungs want many doubles and no loops; the top
-/// rung wants some loops, and a board much denser than its share is rarely finished by a
-/// trial at all, so its default share is lower than the expert one.
-struct LevelTuning {
-    int islandPercent;  ///< the default share of cells that are islands
-    int loopPercent;    ///< chance of an extra bridge between islands in sight of each other
-    int doublePercent;  ///< chance that a bridge is double
-};
-inline constexpr LevelTuning LEVEL_TUNING[explain::RUNG_COUNT] = {
-    {16, 0, 85},   // easy
-    {22, 0, 60},   // medium
-    {25, 0, 35},   // hard
-    {25, 0, 35},   // expert
-    {22, 15, 20},  // extreme
-};
-
 /// The default island share of `level`, in percent.
 int defaultIslandPercent(Rung level);
 

@@ -1,16 +1,12 @@
 #pragma once
 
 // A quick first sorting of drawn boards by the rung they need. Most boards drawn for a rung
-// are finished by the rungs below it, and the stepwise solver pays for its sentences and
-// for searching the whole board from the first island before every step; here the easy and
-// medium rules run to their fixed point from a queue of the islands whose lines changed,
-// the hard and expert steps come from the stepwise solver's own step search, and a trial
-// follows its supposition up the same way instead of with a fresh search per step. The
-// rules are deductions that only narrow, so what they leave does not depend on the order
-// they are applied in, and a board the quick pass calls too easy or too hard is one the
-// ladder would too. A candidate is still rated by the ladder itself before it is kept.
-
-#include <vector>
+// are finished by the rungs below it; here the ladder's own rules run to their fixed point
+// (explain::StepFinder::settle), without the sentences and the bookkeeping of a stepwise
+// explanation, first with the rungs below the target and then with the target's. The
+// rules only narrow, so a board this calls too easy or too hard is one the explanation
+// would too. A candidate is still rated by the ladder itself before it is kept, which
+// gives its score.
 
 #include "explain/model.h"
 #include "explain/rules.h"
@@ -38,36 +34,9 @@ class QuickRater {
     bool unsettled(int a, int b) const;
 
   private:
-    /// Runs the rules up to `highest` on the board's state until none narrows anything
-    /// more. False when the position turned out impossible.
-    bool saturate(Rung highest);
-    /// From the queue: the medium rules to their fixed point, then the hard and expert
-    /// steps up to `highest` (at most expert), each followed up by the medium rules again.
-    void followUp(Rung highest);
-    /// One pass of trials over every open line; true when one of them settled something.
-    bool trialPass();
-    /// Whether supposing `line` within [least, most] leads the rungs up to expert into a
-    /// contradiction. Runs on a copy of the state.
-    bool refuted(int line, int least, int most);
-    /// The easy rules, or the medium ones with `exact`, from the queue to their fixed point.
-    void propagate(bool exact);
-    /// Queues every island (and, for the medium rules, applies every crossing).
-    void queueAll(bool exact);
-    /// One island's clue against its lines, as the easy rung sees them or (`exact`) with
-    /// what the neighbours can still take.
-    void clueRule(int island, bool exact);
-    /// Narrows a line and queues the islands whose rules may now say more.
-    void tighten(int line, int least, int most, bool exact);
-    void queue(int island);
-
     explain::Geometry g_;
-    explain::StepFinder finder_;   // over g_
-    explain::State board_;         // the board being rated
-    explain::State trial_;         // a supposition's copy
-    explain::State* s_ = &board_;  // the state the rules work on
-    std::vector<int> queue_;
-    std::vector<char> queued_;
-    std::vector<explain::Found> found_;  // the steps of a round of the stepwise solver
+    explain::StepFinder finder_;  // over g_
+    explain::State board_;        // the board being rated
 };
 
 }  // namespace spanwright::maker

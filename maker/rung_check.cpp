@@ -21,7 +21,7 @@ bool rungLeavesDoubt(Rung level) {
     // only what a contradiction proves), so a finished solve is the only solution. The top
     // rung, which reasons furthest, is still confirmed exactly: a fault there would pass
     // off a puzzle with two solutions, and the check costs little next to finding one.
-    return level == Rung::Extreme;
+    return level == explain::SUPPOSING_RUNG;
 }
 
 }  // namespace spanwright::maker

@@ -1,7 +1,9 @@
 #pragma once
 
-// The one place that asks how hard a made puzzle is: every level decision of the generator
-// goes through rateWithin, so the ladder behind it can change without touching the rest.
+// The maker's final word on how hard a made puzzle is: a candidate the quick sorting
+// (quick_rating.h) passed is rated here by the stepwise explanation itself, which also
+// gives its score. Both ask the same ladder (explain/ladder.h), so neither keeps rules of
+// its own.
 
 #include "explain/explain.h"
 #include "puzzle/puzzle.h"

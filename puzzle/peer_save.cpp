@@ -49,11 +49,13 @@ class Position {
     explicit Position(const Puzzle& puzzle)
         : puzzle_(puzzle),
           right_(std::size_t(puzzle.cellCount()), 0),
-          down_(std::size_t(puzzle.cellCount()), 0) {}
+          down_(std::size_t(puzzle.cellCount()), 0),
+          marks_(std::size_t(puzzle.cellCount()), 0) {}
 
     void clear() {
         std::fill(right_.begin(), right_.end(), 0);
         std::fill(down_.begin(), down_.end(), 0);
+        std::fill(marks_.begin(), marks_.end(), 0);
     }
 
     /// Checks one move and, when `apply`, carries it out. Returns an empty string or the
@@ -74,23 +76,49 @@ class Position {
         const std::size_t wanted = kind == 'L' ? 5 : kind == 'N' ? 4 : kind == 'M' ? 2 : 0;
         if (wanted == 0 || count != wanted)
             return "move " + quoted(move) + " is not a move of this game";
-        if (kind == 'M')
-            return isIsland(numbers[0], numbers[1])
-                       ? ""
-                       : "move " + quoted(move) + " marks a cell that is no island";
+        if (kind == 'M') {
+            if (!isIsland(numbers[0], numbers[1]))
+                return "move " + quoted(move) + " marks a cell that is no island";
+            if (apply) marks_[std::size_t(cell(numbers[0], numbers[1]))] ^= FINISHED;
+            return "";
+        }
         const std::string fault = checkLine(numbers[0], numbers[1], numbers[2], numbers[3]);
         if (!fault.empty()) return "move " + quoted(move) + ": " + fault;
-        if (kind == 'N') return "";
+        const int first = cell(std::min(numbers[0], numbers[2]), std::min(numbers[1], numbers[3]));
+        if (kind == 'N') {
+            if (apply) marks_[std::size_t(first)] ^= numbers[1] == numbers[3] ? NO_RIGHT : NO_DOWN;
+            return "";
+        }
         if (numbers[4] > MAX_BRIDGES_PER_LINE)
             return "move " + quoted(move) + " lays more than two bridges between two islands";
-        if (apply) {
-            // Columns before rows in the move; the line is kept at its upper or left end.
-            const int first =
-                cell(std::min(numbers[0], numbers[2]), std::min(numbers[1], numbers[3]));
+        // Columns before rows in the move; the line is kept at its upper or left end.
+        if (apply)
             (numbers[1] == numbers[3] ? right_ : down_)[std::size_t(first)] =
                 std::uint8_t(numbers[4]);
-        }
         return "";
+    }
+
+    /// The lines marked empty, in Solution order.
+    Solution emptyMarks() const {
+        Solution marked;
+        const int width = puzzle_.width;
+        for (int i = 0; i < puzzle_.cellCount(); ++i) {
+            if (puzzle_.cells[i] == 0) continue;
+            if (marks_[std::size_t(i)] & NO_RIGHT)
+                marked.push_back({i / width, i % width, i / width, nextIsland(i, 1) % width, 0});
+            if (marks_[std::size_t(i)] & NO_DOWN)
+                marked.push_back(
+                    {i / width, i % width, nextIsland(i, width) / width, i % width, 0});
+        }
+        return marked;
+    }
+
+    std::vector<std::pair<int, int>> finishedMarks() const {
+        std::vector<std::pair<int, int>> marked;
+        for (int i = 0; i < puzzle_.cellCount(); ++i)
+            if (marks_[std::size_t(i)] & FINISHED)
+                marked.emplace_back(i / puzzle_.width, i % puzzle_.width);
+        return marked;
     }
 
     Solution bridges() const {
@@ -133,9 +161,12 @@ class Position {
         return "";
     }
 
+    static constexpr std::uint8_t FINISHED = 1, NO_RIGHT = 2, NO_DOWN = 4;
+
     const Puzzle& puzzle_;
     std::vector<std::uint8_t> right_;
     std::vector<std::uint8_t> down_;
+    std::vector<std::uint8_t> marks_;  ///< per cell: FINISHED, NO_RIGHT, NO_DOWN
 };
 
 class SaveReader {
@@ -175,6 +206,8 @@ class SaveReader {
             return fail("the save gives " + std::to_string(states_) +
                         " states (NSTATES) but holds " + std::to_string(moves_ + 1));
         save_.laid = board_->bridges();
+        save_.markedEmpty = board_->emptyMarks();
+        save_.markedFinished = board_->finishedMarks();
         return true;
     }
 

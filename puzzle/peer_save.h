@@ -16,11 +16,14 @@
 //   N x1,y1,x2,y2     the player marks a line as holding no bridge, or unmarks it
 //   M x,y             the player marks an island as finished, or unmarks it
 //   S                 the position came from the program's solver
-// Marks do not change the bridges and are checked but otherwise passed over.
+// Marks do not change the bridges; the marks standing at the saved position are kept, so
+// that a hint can start from all the player knows.
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "puzzle/puzzle.h"
 #include "puzzle/solution.h"
@@ -33,8 +36,10 @@ inline constexpr std::size_t MAX_PEER_SAVE_SIZE = std::size_t(16) << 20;
 
 /// A game in progress.
 struct PeerSave {
-    Puzzle puzzle;       ///< the blank board (difficulty 0)
-    Solution laid;       ///< the bridges on the board at the saved position, in Solution order
+    Puzzle puzzle;         ///< the blank board (difficulty 0)
+    Solution laid;         ///< the bridges on the board at the saved position, in Solution order
+    Solution markedEmpty;  ///< lines marked as holding no bridge (bridges 0), in Solution order
+    std::vector<std::pair<int, int>> markedFinished;  ///< islands marked finished (row, column)
     long boardLine = 0;  ///< the line of the DESC record, which names the board
 };
 

@@ -102,10 +102,10 @@ TEST(GameIds, CheckAndSheetReadThemBesideProblemLines) {
     const CommandResult check = runCommand(SPANWRIGHT_CHECK_EXE, {mixed});
     EXPECT_EQ(check.out, mixed +
                              ":1: unique, 10x10, 29 islands, solved by deduction (grade 2, "
-                             "technique trial), level extreme, score 80.7\n" +
+                             "technique trial), level extreme, score 84.2\n" +
                              mixed +
                              ":2: unique, 10x10, 29 islands, solved by deduction (grade 2, "
-                             "technique trial), level extreme, score 80.7; repeats line 1\n");
+                             "technique trial), level extreme, score 84.2; repeats line 1\n");
     EXPECT_EQ(check.status, 0) << check.err;
 
     const CommandResult sheet =
@@ -145,7 +145,7 @@ TEST(EditorForms, ConvertedBothWaysAndReadEverywhere) {
         EXPECT_EQ(check.out.substr(check.out.find(':', file.size())),
                   std::string(from == std::string("puzzlink") ? ":1" : ":2") +
                       ": unique, 10x10, 29 islands, solved by deduction (grade 2, technique "
-                      "trial), level extreme, score 80.7\n")
+                      "trial), level extreme, score 84.2\n")
             << from;
         const CommandResult explain = runCommand(SPANWRIGHT_EXPLAIN_EXE, {file});
         EXPECT_EQ(explain.status, 0) << from << explain.err;

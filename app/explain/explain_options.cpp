@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/cli/program.h"
+#include "explain/explain.h"
 
 namespace spanwright::explain {
 
@@ -21,7 +22,8 @@ void printHelp() {
         "Portable Puzzle Collection, whose bridges count as laid.\n"
         "With no FILE, or when FILE is -, read standard input.\n"
         "\n"
-        "  -H, --hint      give only the first step (from the saved position for a save)\n"
+        "  -H, --hint      give the easiest step the board does not show yet (for a save,\n"
+        "                  from its bridges and marks); with --json, also the game's moves\n"
         "  -p, --pictures  draw the board after every step\n"
         "  -j, --json      one JSON object per problem instead of the text\n"
         "      --time-limit SECONDS\n"
@@ -30,15 +32,17 @@ void printHelp() {
         "  -h, --help      show this help and exit\n"
         "  -V, --version   show the version and exit\n"
         "\n"
-        "Levels, easiest first: easy, medium, hard, expert, extreme. Cells are given as\n"
-        "(row,column), counted from 1 at the top left (from 0 in JSON). Bridges of a saved\n"
-        "game that the solution does not have are named, and no step is given from such a\n"
-        "position.\n"
+        "Cells are given as (row,column), counted from 1 at the top left (from 0 in JSON).\n"
+        "Bridges and marks of a saved game that the solution contradicts are named, to be\n"
+        "taken back before any step.\n"
+        "\n",
+        PROGRAM, spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS);
+    std::fputs(ladderText().c_str(), stdout);
+    std::printf(
         "\n"
         "Exit status: 0 when every problem was explained to its solution, 1 when a file or\n"
         "line could not be read, a saved position is wrong, or a puzzle stays unsolved, 2\n"
-        "for a wrong command line.\n",
-        PROGRAM, spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS);
+        "for a wrong command line.\n");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "app/explain/explain_options.h"
 #include "exact/exact_solver.h"
 #include "explain/explain.h"
+#include "explain/hint.h"
 #include "puzzle/game_id.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/peer_save.h"
@@ -48,6 +49,8 @@ struct Problem {
     Puzzle puzzle;
     bool saved = false;  ///< a game in progress, whose bridges are in `laid`
     Solution laid;
+    Solution markedEmpty;                             ///< a saved game's lines marked empty
+    std::vector<std::pair<int, int>> markedFinished;  ///< and its islands marked finished
 };
 
 /// A cell as the sentences name it: (row,column) counted from 1 at the top left, as a
@@ -199,6 +202,8 @@ class Explainer {
             return fail("%s:%ld: %s", problem.shown.c_str(), fault.line, fault.message.c_str());
         problem.puzzle = std::move(save.puzzle);
         problem.laid = std::move(save.laid);
+        problem.markedEmpty = std::move(save.markedEmpty);
+        problem.markedFinished = std::move(save.markedFinished);
         problem.line = save.boardLine;
         problem.saved = true;
         explainProblem(problem);
@@ -207,6 +212,7 @@ class Explainer {
     void explainProblem(const Problem& problem) {
         // The rating is the blank puzzle's, whatever the position.
         const explain::Explanation blank = explain::explainPuzzle(problem.puzzle);
+        if (settings_.hint) return hintProblem(problem, blank);
 
         // A position is checked before anything is said from it: a step from a wrong
         // position would lead the player further astray.
@@ -242,6 +248,156 @@ class Explainer {
         if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
             std::fflush(stdout) != 0)
             outputFailed_ = true;
+    }
+
+    /// A hint: from all the player's board shows, the easiest step it does not show yet,
+    /// or what to take back first.
+    void hintProblem(const Problem& problem, const explain::Explanation& blank) {
+        timedOut_ = false;
+        Solution solution;
+        bool checkable = blank.solved;  // every step of the ladder is sound: one solution
+        if (checkable) {
+            solution = blank.solution;
+        } else {
+            spanwright::exact::ExactLimits limits;
+            limits.seconds = settings_.timeLimit;
+            const auto exact = spanwright::exact::solveExactly(problem.puzzle, limits);
+            checkable = exact.verdict == spanwright::exact::Verdict::Unique;
+            timedOut_ = exact.verdict == spanwright::exact::Verdict::Unknown;
+            if (timedOut_)
+                std::fprintf(stderr,
+                             "%s: %s: the exact search reached its time limit of %g s; the "
+                             "position was not checked\n",
+                             PROGRAM, problem.shown.c_str(), settings_.timeLimit);
+            if (checkable) solution = exact.solutions.front();
+        }
+        explain::Hint hint;
+        if (checkable) {
+            explain::PlayerBoard board;
+            board.laid = problem.laid;
+            board.markedEmpty = problem.markedEmpty;
+            board.markedFinished = problem.markedFinished;
+            hint = explain::nextHint(problem.puzzle, solution, board);
+        }
+        if (!checkable || hint.kind == explain::Hint::Kind::TakeBack) status_ = NOT_ALL;
+        const std::string report = settings_.json ? jsonHint(problem, blank, checkable, hint)
+                                                  : textHint(problem, blank, checkable, hint);
+        if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
+            std::fflush(stdout) != 0)
+            outputFailed_ = true;
+    }
+
+    std::string textHint(const Problem& problem, const explain::Explanation& blank, bool checkable,
+                         const explain::Hint& hint) const {
+        std::string text = headline(problem, blank);
+        if (!checkable)
+            return text + (timedOut_ ? "  the exact search reached its time limit, so the "
+                                       "position was not checked\n"
+                                     : "  the puzzle has no single solution, so no hint can be "
+                                       "given\n");
+        using Kind = explain::Hint::Kind;
+        switch (hint.kind) {
+            case Kind::TakeBack: {
+                bool bridgesOnly = true;
+                for (const std::string& w : hint.wrong) {
+                    text += "  " + w + "\n";
+                    bridgesOnly = bridgesOnly && w.compare(0, 9, "the line ") != 0 &&
+                                  w.compare(0, 11, "the island ") != 0;
+                }
+                const bool one = hint.wrong.size() == 1;
+                return text + "  no hint from a wrong position: take " +
+                       (bridgesOnly ? (one ? "that bridge away" : "those bridges away")
+                                    : (one ? "that back" : "those back")) +
+                       " first\n";
+            }
+            case Kind::Solved:
+                return text + "  the puzzle is solved\n";
+            case Kind::Reveal:
+                return text + "  hint: no step reaches further from here; the solution has " +
+                       hint.moves.front() + " (columns first)\n";
+            case Kind::Step:
+                break;
+        }
+        for (const explain::Step& step : hint.unseen)
+            text += "  first (" + std::string(explain::rungName(step.rung)) + "): " + step.reason +
+                    "\n";
+        text += "  hint (" + std::string(explain::rungName(hint.step.rung)) +
+                "): " + hint.step.reason + "\n";
+        for (std::size_t i = 0; i < hint.chain.size(); ++i)
+            text += formatText("    supposed, %zu: ", i + 1) + hint.chain[i].reason + "\n";
+        if (settings_.pictures) {
+            text += "      " + std::string() +
+                    spanwright::drawSolution(problem.puzzle, hint.after.laid) + "\n";
+        }
+        return text;
+    }
+
+    std::string headline(const Problem& problem, const explain::Explanation& blank) const {
+        std::string text = problem.shown + ":" + std::to_string(problem.line) + ": ";
+        text += formatText("%dx%d, %d islands, ", problem.puzzle.width, problem.puzzle.height,
+                           islandCount(problem.puzzle));
+        if (blank.solved)
+            text += formatText("level %s, score %.1f",
+                               std::string(explain::rungName(blank.level)).c_str(), blank.score);
+        else
+            text += "level unknown: the steps do not reach a solution";
+        if (problem.saved) {
+            const int bridges =
+                std::accumulate(problem.laid.begin(), problem.laid.end(), 0,
+                                [](int sum, const Bridge& b) { return sum + b.bridges; });
+            text += formatText(", %d bridge%s laid", bridges, bridges == 1 ? "" : "s");
+        }
+        return text + '\n';
+    }
+
+    static std::string stepJson(const explain::Step& step) {
+        std::string json = "{\"technique\":" + spanwright::jsonString(step.technique);
+        json += ",\"rung\":\"" + std::string(explain::rungName(step.rung)) + "\"";
+        json += ",\"islands\":[";
+        for (std::size_t k = 0; k < step.islands.size(); ++k)
+            json += formatText("%s[%d,%d]", k == 0 ? "" : ",", step.islands[k].first,
+                               step.islands[k].second);
+        json += "],\"sets\":[";
+        for (std::size_t k = 0; k < step.sets.size(); ++k) {
+            const explain::LineBounds& s = step.sets[k];
+            json += formatText("%s[%d,%d,%d,%d,%d,%d]", k == 0 ? "" : ",", s.row1, s.column1,
+                               s.row2, s.column2, s.least, s.most);
+        }
+        return json + "],\"reason\":" + spanwright::jsonString(step.reason);
+    }
+
+    static std::string stepList(const std::vector<explain::Step>& steps) {
+        std::string json = "[";
+        for (std::size_t i = 0; i < steps.size(); ++i)
+            json += (i == 0 ? "" : ",") + stepJson(steps[i]) + "}";
+        return json + "]";
+    }
+
+    std::string jsonHint(const Problem& problem, const explain::Explanation& blank, bool checkable,
+                         const explain::Hint& hint) const {
+        using Kind = explain::Hint::Kind;
+        std::string json = "{\"file\":" + spanwright::jsonString(problem.name);
+        json += formatText(",\"line\":%ld,\"width\":%d,\"height\":%d", problem.line,
+                           problem.puzzle.width, problem.puzzle.height);
+        if (blank.solved)
+            json += formatText(",\"level\":\"%s\",\"score\":%.1f",
+                               std::string(explain::rungName(blank.level)).c_str(), blank.score);
+        else
+            json += ",\"level\":null,\"score\":null";
+        json +=
+            formatText(",\"solved\":%s", checkable && hint.kind == Kind::Solved ? "true" : "false");
+        if (problem.saved) json += ",\"laid\":" + bridgeList(problem.laid);
+        if (!checkable) return json + ",\"wrong\":null,\"steps\":[],\"moves\":[]}\n";
+        json += ",\"wrong\":[";
+        for (std::size_t i = 0; i < hint.wrong.size(); ++i)
+            json += (i == 0 ? "" : ",") + spanwright::jsonString(hint.wrong[i]);
+        json += "],\"unseen\":" + stepList(hint.unseen) + ",\"steps\":[";
+        if (hint.kind == Kind::Step)
+            json += stepJson(hint.step) + ",\"chain\":" + stepList(hint.chain) + "}";
+        json += "],\"moves\":[";
+        for (std::size_t i = 0; i < hint.moves.size(); ++i)
+            json += (i == 0 ? "" : ",") + spanwright::jsonString(hint.moves[i]);
+        return json + "]}\n";
     }
 
     std::size_t shownSteps(const explain::Explanation& explanation) const {

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "app/cli/program.h"
+#include "explain/explain.h"
 
 namespace spanwright::make {
 
@@ -27,7 +28,7 @@ void printHelp() {
         "takes a fresh seed and names it on standard error; the same command line with\n"
         "that --seed gives the same puzzles in the same order, whatever --jobs.\n"
         "\n"
-        "  -l, --level LEVEL        easy, medium (default), hard, expert or extreme\n"
+        "  -l, --level LEVEL        easy, medium (default), hard, expert or extreme (below)\n"
         "  -i, --islands PERCENT    share of cells that are islands, %d to %d; by default\n"
         "                           16 for easy, 22 medium, 25 hard and expert, 22 extreme\n"
         "  -s, --symmetry KIND      none (default), rotate (island positions unchanged by a\n"
@@ -51,9 +52,10 @@ void printHelp() {
         "A request that is not met within %lld boards for one puzzle is out of reach at that\n"
         "size and share: the program says so and ends with status 1. Exit status: 0 when\n"
         "all COUNT puzzles were written, 1 for an unreachable request or a write error, 2\n"
-        "for a wrong command line or an archive that cannot be read.\n",
+        "for a wrong command line or an archive that cannot be read.\n\n",
         PROGRAM, maker::MIN_SIDE, maker::MAX_SIDE, maker::MIN_ISLAND_PERCENT,
         maker::MAX_ISLAND_PERCENT, MAX_JOBS, static_cast<long long>(maker::MAX_BOARDS_PER_PUZZLE));
+    std::fputs(explain::ladderText().c_str(), stdout);
 }
 
 /// Reads "MIN-MAX", two plain decimal scores with MIN at most MAX.
