@@ -15,8 +15,8 @@
 #
 # The peer's solver is kept apart from this project: its Debian source (PEER_SRC, a source
 # tree of sgt-puzzles; otherwise `apt-get source sgt-puzzles` where deb-src is configured,
-# or the installed version's original tarball from deb.debian.org, checked against the
-# package's .dsc) is built in a temporary directory together with a small reader that
+# or the installed version's original tarball from the Debian mirror apt is set up with,
+# checked against the package's .dsc) is built in a temporary directory together with a small reader that
 # feeds it game IDs. Everything runs under nice.
 set -euo pipefail
 bin=${1:-}
@@ -49,7 +49,11 @@ if [[ -z $src ]]; then
   version=$(dpkg-query -W -f '${Version}' sgt-puzzles)
   (cd "$work" && apt-get source --download-only sgt-puzzles >/dev/null 2>&1) || true
   if ! ls "$work"/sgt-puzzles_*.orig.tar.* >/dev/null 2>&1; then
-    pool=http://deb.debian.org/debian/pool/main/s/sgt-puzzles
+    # The mirror this machine's apt already uses, from its deb822 or one-line sources.
+    mirror=$(cat /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '/^URIs:/ { print $2; exit }')
+    [[ -n $mirror ]] || mirror=$(awk '$1 == "deb" { print $2; exit }' /etc/apt/sources.list 2>/dev/null)
+    [[ -n $mirror ]] || { echo "ladder_calibration: no Debian mirror in apt's sources; set PEER_SRC" >&2; exit 2; }
+    pool=${mirror%/}/pool/main/s/sgt-puzzles
     curl -fsS -o "$work/peer.dsc" "$pool/sgt-puzzles_${version}.dsc"
     tarball=$(awk '/^Files:/ { files = 1; next } files && /orig\.tar/ { print $3; exit }' "$work/peer.dsc")
     sum=$(awk '/^Files:/ { files = 1; next } files && /orig\.tar/ { print $1; exit }' "$work/peer.dsc")
