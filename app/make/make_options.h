@@ -33,7 +33,7 @@ struct ScoreBand {
 };
 inline constexpr ScoreBand SCORE_BANDS[explain::RUNG_COUNT] = {
     {0, 4},     // easy
-    {1, 20},    // medium
+    {3, 20},    // medium
     {8, 80},    // hard
     {15, 110},  // expert
     {40, 1e9},  // extreme
