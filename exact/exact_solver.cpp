@@ -2,6 +2,7 @@
 
 #include <cadical.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <initializer_list>
 #include <numeric>
@@ -10,6 +11,7 @@
 #include "exact/counting.h"
 #include "exact/model.h"
 #include "exact/reasoning.h"
+#include "exact/rewiring.h"
 
 namespace spanwright::exact {
 namespace {
@@ -41,7 +43,7 @@ class Deadline : public CaDiCaL::Terminator {
 class CutLoop {
   public:
     CutLoop(const BridgeModel& model, const std::vector<CountSet>& counts, Deadline& deadline)
-        : model_(model), deadline_(deadline) {
+        : model_(model), deadline_(deadline), rewirer_(model, counts) {
         solver_.set("quiet", 1);
         solver_.reserve(model.variableCount());
         for (const int literal : model.clauses())
@@ -52,6 +54,16 @@ class CutLoop {
             if (!(counts[l] & 2)) addClause({-BridgeModel::one(l), BridgeModel::two(l)});
             if (!(counts[l] & 4)) addClause({-BridgeModel::two(l)});
         }
+        // When the bridges are just enough to join the islands (half the numbers' total is
+        // one less than the islands), every solution is a tree of single bridges: no ring.
+        // Rings of four links are ruled out at once, longer ones as models show them.
+        const long total = std::accumulate(model.islands().begin(), model.islands().end(), 0L,
+                                           [](long sum, const Island& i) { return sum + i.need; });
+        noRings_ = total / 2 == long(model.islands().size()) - 1;
+        if (noRings_)
+            for (const std::vector<int>& square : rewirer_.squares())
+                addClause({-BridgeModel::one(square[0]), -BridgeModel::one(square[1]),
+                           -BridgeModel::one(square[2]), -BridgeModel::one(square[3])});
         if (deadline.limited()) solver_.connect_terminator(&deadline);
         // First try a single bridge on every link: such models spread the bridges out and
         // so tend to be connected, where doubles close small groups off.
@@ -87,11 +99,29 @@ class CutLoop {
                 counts[l] =
                     (solver_.val(BridgeModel::one(l)) > 0) + (solver_.val(BridgeModel::two(l)) > 0);
             if (addCuts(counts) == 0) return true;
+            // The model meets every number: moving bridges may join its parts sooner than
+            // cuts would. The moves stop being tried once they have cost as much as the
+            // models they start from (a board without solutions gains nothing by them).
+            if (moveBudget_ > 0) {
+                std::vector<int> moved = counts;
+                const int budget = std::min(moveBudget_, MOVES_PER_MODEL);
+                moveBudget_ -= budget;
+                if (rewirer_.join(moved, budget) && !isBlocked(moved)) {
+                    counts = std::move(moved);
+                    return true;
+                }
+            }
         }
+    }
+
+    /// A second solution one move away from `counts`, into `other`.
+    bool neighbour(const std::vector<int>& counts, std::vector<int>& other) {
+        return rewirer_.neighbour(counts, other) && !isBlocked(other) && rewirer_.solves(other);
     }
 
     /// Excludes the solution `counts` from every later model.
     void block(const std::vector<int>& counts) {
+        blocked_.push_back(counts);
         for (int l = 0; l < int(counts.size()); ++l) {
             solver_.add(counts[l] >= 1 ? -BridgeModel::one(l) : BridgeModel::one(l));
             solver_.add(counts[l] == 2 ? -BridgeModel::two(l) : BridgeModel::two(l));
@@ -103,6 +133,14 @@ class CutLoop {
     bool stopped() const { return stopped_; }
 
   private:
+    /// Moves tried per disconnected model, and over all models of a puzzle.
+    static constexpr int MOVES_PER_MODEL = 400;
+    static constexpr int MOVES_PER_PUZZLE = 2000;
+
+    bool isBlocked(const std::vector<int>& counts) const {
+        return std::find(blocked_.begin(), blocked_.end(), counts) != blocked_.end();
+    }
+
     void addClause(std::initializer_list<int> literals) {
         for (const int literal : literals)
             solver_.add(literal);
@@ -147,7 +185,56 @@ class CutLoop {
             solver_.add(0);
         }
         counters_.cuts += std::int64_t(leaving.size());
+        if (noRings_) addRings(counts);
         return int(leaving.size());
+    }
+
+    /// Forbids every ring of the model's fundamental cycles: each link beyond a spanning
+    /// forest of the model closes one with the forest's path between its ends.
+    void addRings(const std::vector<int>& counts) {
+        const std::vector<Island>& islands = model_.islands();
+        const std::vector<Link>& links = model_.links();
+        std::vector<int> parentLink(islands.size(), -2);
+        std::vector<int> depth(islands.size(), 0);
+        std::vector<char> inForest(links.size(), 0);
+        std::vector<int> queue;
+        for (int root = 0; root < int(islands.size()); ++root) {
+            if (parentLink[root] != -2) continue;
+            parentLink[root] = -1;
+            queue.assign(1, root);
+            for (std::size_t head = 0; head < queue.size(); ++head) {
+                const int i = queue[head];
+                for (const int l : islands[i].links) {
+                    const int j = links[l].first == i ? links[l].second : links[l].first;
+                    if (counts[l] == 0 || parentLink[j] != -2) continue;
+                    parentLink[j] = l;
+                    depth[j] = depth[i] + 1;
+                    inForest[l] = 1;
+                    queue.push_back(j);
+                }
+            }
+        }
+        auto up = [&](int i) {
+            const int l = parentLink[i];
+            solver_.add(-BridgeModel::one(l));
+            return links[l].first == i ? links[l].second : links[l].first;
+        };
+        for (int l = 0; l < int(links.size()); ++l) {
+            if (counts[l] == 0 || inForest[l]) continue;
+            solver_.add(-BridgeModel::one(l));
+            int a = links[l].first;
+            int b = links[l].second;
+            while (depth[a] > depth[b])
+                a = up(a);
+            while (depth[b] > depth[a])
+                b = up(b);
+            while (a != b) {
+                a = up(a);
+                b = up(b);
+            }
+            solver_.add(0);
+            ++counters_.cuts;
+        }
     }
 
     const BridgeModel& model_;
@@ -155,6 +242,10 @@ class CutLoop {
     CaDiCaL::Solver solver_;
     ExactCounters counters_;
     bool stopped_ = false;
+    Rewirer rewirer_;
+    int moveBudget_ = MOVES_PER_PUZZLE;
+    bool noRings_ = false;                   ///< every solution is a tree of single bridges
+    std::vector<std::vector<int>> blocked_;  ///< solutions already found
 };
 
 Solution solutionOf(const BridgeModel& model, const std::vector<int>& counts) {
@@ -198,7 +289,11 @@ ExactResult solveExactly(const Puzzle& puzzle, const ExactLimits& limits) {
         result.verdict = Verdict::Unique;
         result.solutions.push_back(solutionOf(model, counts));
         loop.block(counts);
-        if (loop.solveConnected(counts)) {
+        std::vector<int> other;
+        if (loop.neighbour(counts, other)) {
+            result.verdict = Verdict::Multiple;
+            result.solutions.push_back(solutionOf(model, other));
+        } else if (loop.solveConnected(counts)) {
             result.verdict = Verdict::Multiple;
             result.solutions.push_back(solutionOf(model, counts));
         }
