@@ -149,6 +149,10 @@ constexpr int sizeOf(CountSet set) {
 /// tried: each costs a flow over the whole board.
 constexpr long MAX_ODD_ASSIGNMENTS = 81;
 
+/// Searches for a path around a link, each over the whole residual graph, per counting:
+/// a bound on the time a large board with many open links costs.
+constexpr long MAX_REROUTES = 4000;
+
 /// Open links whose islands share a colour.
 int sameColourLinks(const BridgeModel& model, const std::vector<char>& open,
                     const std::vector<char>& colour) {
@@ -480,6 +484,7 @@ class Counter {
     std::vector<int> odd_;  ///< open links within one colour
     std::vector<CountSet> seen_;
     std::vector<int> taken_;  ///< scratch for canReroute
+    long reroutes_ = 0;       ///< searches for a path made so far
 };
 
 }  // namespace

@@ -48,7 +48,8 @@ inline constexpr double DEFAULT_TIME_LIMIT_SECONDS = 60;
 
 /// What a verdict may cost.
 struct ExactLimits {
-    /// Wall time for the whole verdict, in seconds; 0 or less for no limit.
+    /// CPU time of the calling thread for the whole verdict, in seconds; 0 or less for no
+    /// limit.
     double seconds = 0;
 };
 

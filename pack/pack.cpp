@@ -70,7 +70,7 @@ PackRating ratePuzzleForPack(const Puzzle& puzzle) {
     return {true, std::string(explain::rungName(explanation.level)), explanation.score};
 }
 
-PackEntry makePackEntry(const Puzzle& puzzle) {
+PackEntry makePackEntry(const Puzzle& puzzle, const exact::ExactLimits& limits) {
     PackEntry entry;
     entry.puzzle = copyPuzzle(puzzle);
     for (int i = 0; i < puzzle.cellCount(); ++i)
@@ -80,7 +80,7 @@ PackEntry makePackEntry(const Puzzle& puzzle) {
     if (entry.puzzle.difficulty == 0) entry.puzzle.difficulty = std::int8_t(entry.grade);
     entry.rating = ratePuzzleForPack(puzzle);
     if (!formatGameId(puzzle, entry.id, &entry.idFault)) entry.id.clear();
-    exact::ExactResult exact = exact::solveExactly(puzzle);
+    exact::ExactResult exact = exact::solveExactly(puzzle, limits);
     entry.verdict = exact.verdict;
     if (exact.verdict == exact::Verdict::Unique) entry.solution = std::move(exact.solutions[0]);
     entry.hash = canonicalForm(puzzle).hash;
@@ -93,6 +93,9 @@ std::vector<std::string> packEntryFaults(const PackEntry& entry) {
         faults.emplace_back("the puzzle has no solution; its solution is null");
     if (entry.verdict == exact::Verdict::Multiple)
         faults.emplace_back("the puzzle has several solutions; its solution is null");
+    if (entry.verdict == exact::Verdict::Unknown)
+        faults.emplace_back(
+            "the exact search reached its time limit (unknown); its solution is null");
     if (entry.id.empty()) faults.push_back("no game ID (" + entry.idFault + "); its id is null");
     return faults;
 }

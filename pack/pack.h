@@ -39,11 +39,12 @@ struct PackEntry {
     std::uint64_t hash = 0;  ///< of the canonical form under turns and mirrors
 };
 
-/// Fills in every field for `puzzle`: grades it, solves it exactly, finds its ID and hash.
-PackEntry makePackEntry(const Puzzle& puzzle);
+/// Fills in every field for `puzzle`: grades it, solves it exactly within `limits` (the
+/// verdict Unknown when the search runs out of time), finds its ID and hash.
+PackEntry makePackEntry(const Puzzle& puzzle, const exact::ExactLimits& limits = {});
 
-/// What is missing from an entry, one sentence each, for warnings: no solution or several
-/// (the solution field is then null), no game ID (with the reason).
+/// What is missing from an entry, one sentence each, for warnings: no solution, several or
+/// not decided in time (the solution field is then null), no game ID (with the reason).
 std::vector<std::string> packEntryFaults(const PackEntry& entry);
 
 /// The entry as one JSON object on one line, line feed included.
