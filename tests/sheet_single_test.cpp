@@ -132,6 +132,29 @@ TEST(SheetSingle, NamesAreZeroPaddedToTheCount) {
     EXPECT_EQ(listing(dir.path()), expected);
 }
 
+// A rerun replaces the whole earlier set: no solution or picture of an earlier, longer
+// run stays beside the new files (it would answer another puzzle), nor a page of an
+// earlier book in either naming (book.svg for one page, book-1.svg on for more).
+TEST(SheetSingle, RerunsLeaveNothingOfTheEarlierSet) {
+    const TempDir dir;
+    const std::string one = dir.write("one.txt", kSmall);
+    const std::string user = dir.write("w-01-notes.svg", "mine");
+    ASSERT_EQ(runSheet({"--one-per-file", "-s", "-o", dir.path() + "/w.svg", kTens}).status, 0);
+    ASSERT_EQ(runSheet({"--one-per-file", "-o", dir.path() + "/w.svg", one}).status, 0);
+    EXPECT_EQ(listing(dir.path()),
+              (std::vector<std::string>{"one.txt", "w-01-notes.svg", "w-01.svg"}));
+
+    const std::string book = dir.path() + "/book.svg";
+    ASSERT_EQ(runSheet({"--per-page", "1", "-o", book, kTens}).status, 0);
+    ASSERT_EQ(runSheet({"--per-page", "1", "-o", book, one}).status, 0);
+    EXPECT_EQ(listing(dir.path()),
+              (std::vector<std::string>{"book.svg", "one.txt", "w-01-notes.svg", "w-01.svg"}));
+    ASSERT_EQ(runSheet({"--per-page", "1", "-s", "-o", book, one}).status, 0);
+    EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"book-1.svg", "book-2.svg", "one.txt",
+                                                             "w-01-notes.svg", "w-01.svg"}));
+    EXPECT_EQ(testing::readFile(user), "mine");
+}
+
 TEST(SheetSingle, KeyOnlyWritesOnlyTheSolutions) {
     const TempDir dir;
     const CommandResult result = runSheet(

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -39,14 +40,15 @@ std::array<struct sigaction, ENDING_SIGNALS.size()> previousActions{};
 bool handlersInstalled = false;
 
 /// A staged file's name in the staging directory: its number, or "o" and the number for
-/// the old file of a target kept during publishing. No allocation: the handler uses it.
-void stagedName(char (&name)[16], int number, bool old) {
+/// the old file of a target kept during publishing, or "e" and the number for a file of an
+/// earlier set set aside. No allocation: the handler uses it.
+void stagedName(char (&name)[16], int number, bool old, char prefix = 'o') {
     char digits[12];
     int length = 0;
     for (unsigned value = unsigned(number); length == 0 || value > 0; value /= 10)
         digits[length++] = char('0' + value % 10);
     int at = 0;
-    if (old) name[at++] = 'o';
+    if (old) name[at++] = prefix;
     while (length > 0)
         name[at++] = digits[--length];
     name[at] = '\0';
@@ -146,6 +148,22 @@ extern "C" void removeStagedOutputAndEnd(int signal) {
 
 namespace spanwright {
 
+std::vector<std::string> standingSeries(
+    const std::function<std::vector<std::string>(int)>& namesFor, int longest) {
+    std::vector<std::string> standing;
+    for (int number = 1; number <= longest; ++number) {
+        bool any = false;
+        for (std::string& name : namesFor(number)) {
+            struct stat info {};
+            if (lstat(name.c_str(), &info) != 0) continue;
+            any = true;
+            standing.push_back(std::move(name));
+        }
+        if (!any) break;
+    }
+    return standing;
+}
+
 void holdEndingSignalsInThisThread() {
     const sigset_t set = endingSignals();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
@@ -216,6 +234,10 @@ void StagedOutput::removeStaged() {
         stagedName(name, number, true);
         unlinkat(stagingFd_, name, 0);
     }
+    for (int number = 1; number <= setAside_; ++number) {
+        stagedName(name, number, true, 'e');
+        unlinkat(stagingFd_, name, 0);
+    }
     signalStagingFd.store(-1);
     unlinkat(directoryFd_, signalStagingName, AT_REMOVEDIR);
     close(stagingFd_);
@@ -254,7 +276,8 @@ bool StagedOutput::finish(std::FILE* file) {
     return landed || fail(code != 0 ? code : EIO);
 }
 
-PublishOutcome StagedOutput::publish(const std::vector<std::string>& targets) {
+PublishOutcome StagedOutput::publish(const std::vector<std::string>& targets,
+                                     const std::vector<std::string>& earlier) {
     if (!ready_ || int(targets.size()) != count_) {
         failedTarget_ = targets.empty() ? std::string() : targets.front();
         fail(EINVAL);
@@ -283,6 +306,28 @@ PublishOutcome StagedOutput::publish(const std::vector<std::string>& targets) {
             flock(directoryFd_, LOCK_UN);
             return PublishOutcome::Untouched;
         }
+    }
+
+    // Files of an earlier set that no new file replaces are set aside in the staging
+    // directory first; they are removed with it once the new set stands, or put back.
+    std::vector<std::string> aside;
+    for (const std::string& file : earlier) {
+        struct stat info {};
+        if (std::find(targets.begin(), targets.end(), file) != targets.end() ||
+            lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        char asideName[16];
+        stagedName(asideName, setAside_ + 1, true, 'e');
+        if (renameat(AT_FDCWD, file.c_str(), stagingFd_, asideName) != 0) {
+            failedTarget_ = file;
+            fail(errno);
+            const bool back = putBack(aside);
+            removeStaged();
+            flock(directoryFd_, LOCK_UN);
+            return back ? PublishOutcome::Untouched : PublishOutcome::Mixed;
+        }
+        ++setAside_;
+        aside.push_back(file);
     }
 
     // Each old file is kept in the staging directory (a hard link, so that the name is never
@@ -330,10 +375,22 @@ PublishOutcome StagedOutput::publish(const std::vector<std::string>& targets) {
                                                                   targets[i].c_str()) == 0;
             if (!back) outcome = PublishOutcome::Mixed;
         }
+        if (!putBack(aside)) outcome = PublishOutcome::Mixed;
     }
     removeStaged();
     flock(directoryFd_, LOCK_UN);
     return outcome;
+}
+
+bool StagedOutput::putBack(const std::vector<std::string>& aside) {
+    bool back = true;
+    char name[16];
+    for (std::size_t i = 0; i < aside.size(); ++i) {
+        stagedName(name, int(i) + 1, true, 'e');
+        back = renameat(stagingFd_, name, AT_FDCWD, aside[i].c_str()) == 0 && back;
+    }
+    setAside_ = 0;
+    return back;
 }
 
 bool StagedOutput::publishAsNew(const std::function<std::string(int)>& nameFor) {
