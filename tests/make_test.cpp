@@ -344,5 +344,25 @@ TEST(MakeProgram, SaysSoWhenOutOfReachOrTheOutputFails) {
     EXPECT_NE(failed.err.find("failed to write"), std::string::npos) << failed.err;
 }
 
+// Killed as soon as anything has come out, the run has written whole records only: each
+// goes out as it is made, not in stdio's 4 KiB blocks, which cut a record of a 30 x 30
+// puzzle (about 4.5 KB) in two.
+TEST(MakeProgram, AKilledRunLeavesWholeRecords) {
+    const testing::TempDir dir;
+    const std::string out = dir.path() + "/out.jsonl";
+    const CommandResult run = runCommand(
+        "/bin/sh",
+        {"-c",
+         "\"$0\" --jobs 1 --level easy --format json 30x30 100 > \"$1\" & pid=$!\n"
+         "i=0; while [ ! -s \"$1\" ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done\n"
+         "kill -9 $pid; wait $pid; exit 0",
+         kMake, out});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string written = testing::readFile(out);
+    ASSERT_FALSE(written.empty());
+    EXPECT_EQ(written.back(), '\n');
+    EXPECT_EQ(written.front(), '{');
+}
+
 }  // namespace
 }  // namespace spanwright::maker

@@ -117,7 +117,8 @@ class Explainer {
             return fail("%s: cannot read: it is a directory", problem.shown.c_str());
 
         spanwright::LineReader reader(file.get());
-        for (problem.line = 1;; ++problem.line) {
+        // Once standard output has failed nothing more would reach anyone: stop there.
+        for (problem.line = 1; !outputFailed_; ++problem.line) {
             std::string_view line;
             const auto read = reader.next(line);
             if (read == spanwright::LineReader::Status::End) return;
@@ -371,7 +372,7 @@ int main(int argc, char** argv) {
         return status;
     Explainer explainer(settings);
     if (optind == argc) explainer.explainFile("-");
-    for (int i = optind; i < argc; ++i)
+    for (int i = optind; i < argc && !explainer.outputFailed(); ++i)
         explainer.explainFile(argv[i]);
     if (explainer.outputFailed()) {
         std::fprintf(stderr, "%s: failed to write to standard output\n", PROGRAM);

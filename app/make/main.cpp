@@ -111,7 +111,10 @@ int main(int argc, char** argv) {
                 break;
             }
         }
-        return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+        // Flushed per record, as the checker does: a run that is killed leaves whole
+        // records, and a failed write ends the batch at once.
+        return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+               std::fflush(stdout) == 0;
     };
     const maker::BatchOutcome outcome = maker::runBatch(
         request, count, int(jobs), write,
