@@ -46,8 +46,13 @@ class Deadline : public CaDiCaL::Terminator {
 /// so the search for a second solution starts where the first one ended.
 class CutLoop {
   public:
-    CutLoop(const BridgeModel& model, const std::vector<CountSet>& counts, Deadline& deadline)
-        : model_(model), deadline_(deadline), rewirer_(model, counts) {
+    CutLoop(const BridgeModel& model, const std::vector<CountSet>& counts, Deadline& deadline,
+            bool moves)
+        : model_(model),
+          deadline_(deadline),
+          rewirer_(model, counts),
+          moves_(moves),
+          moveBudget_(moves ? MOVES_PER_PUZZLE : 0) {
         solver_.set("quiet", 1);
         solver_.reserve(model.variableCount());
         for (const int literal : model.clauses())
@@ -63,7 +68,7 @@ class CutLoop {
         // Rings of four links are ruled out at once, longer ones as models show them.
         const long total = std::accumulate(model.islands().begin(), model.islands().end(), 0L,
                                            [](long sum, const Island& i) { return sum + i.need; });
-        noRings_ = total / 2 == long(model.islands().size()) - 1;
+        noRings_ = moves && total / 2 == long(model.islands().size()) - 1;
         if (noRings_)
             for (const std::vector<int>& square : rewirer_.squares())
                 addClause({-BridgeModel::one(square[0]), -BridgeModel::one(square[1]),
@@ -120,7 +125,8 @@ class CutLoop {
 
     /// A second solution one move away from `counts`, into `other`.
     bool neighbour(const std::vector<int>& counts, std::vector<int>& other) {
-        return rewirer_.neighbour(counts, other) && !isBlocked(other) && rewirer_.solves(other);
+        return moves_ && rewirer_.neighbour(counts, other) && !isBlocked(other) &&
+               rewirer_.solves(other);
     }
 
     /// Excludes the solution `counts` from every later model.
@@ -247,7 +253,8 @@ class CutLoop {
     ExactCounters counters_;
     bool stopped_ = false;
     Rewirer rewirer_;
-    int moveBudget_ = MOVES_PER_PUZZLE;
+    const bool moves_;  ///< bridges are moved towards connected solutions
+    int moveBudget_;
     bool noRings_ = false;                   ///< every solution is a tree of single bridges
     std::vector<std::vector<int>> blocked_;  ///< solutions already found
 };
@@ -284,10 +291,10 @@ ExactResult solveExactly(const Puzzle& puzzle, const ExactLimits& limits) {
     Deadline deadline(limits);
     const BridgeModel model(puzzle);
     if (model.islands().empty() || !sumsCanBeMet(model)) return result;
-    const Reasoning reasoning = reasonAboutLines(model);
+    const Reasoning reasoning = reasonAboutLines(model, !limits.plain);
     if (!reasoning.possible) return result;
 
-    CutLoop loop(model, reasoning.counts, deadline);
+    CutLoop loop(model, reasoning.counts, deadline, !limits.plain);
     std::vector<int> counts;
     if (loop.solveConnected(counts)) {
         result.verdict = Verdict::Unique;

@@ -104,8 +104,9 @@ class CutFinder {
 
 class LineReasoner {
   public:
-    explicit LineReasoner(const BridgeModel& model)
+    LineReasoner(const BridgeModel& model, bool counting)
         : model_(model),
+          counting_(counting),
           crossers_(model.links().size()),
           queued_(model.islands().size(), 0),
           cuts_(model) {
@@ -131,9 +132,9 @@ class LineReasoner {
         while (result_.possible && !queue_.empty()) {
             propagateSums();
             if (result_.possible) reasonOverGraph();
-            if (result_.possible) spreadBridges();
+            if (result_.possible && counting_) spreadBridges();
             // The counting costs a flow over the board: only once the cheap rules are done.
-            if (result_.possible && queue_.empty()) countEnds();
+            if (result_.possible && counting_ && queue_.empty()) countEnds();
         }
         return std::move(result_);
     }
@@ -270,6 +271,7 @@ class LineReasoner {
     }
 
     const BridgeModel& model_;
+    const bool counting_;
     std::vector<std::vector<int>> crossers_;  ///< per link, the links it crosses
     std::vector<char> queued_;
     std::vector<int> queue_;  ///< islands whose sums are to be looked at again
@@ -280,8 +282,8 @@ class LineReasoner {
 
 }  // namespace
 
-Reasoning reasonAboutLines(const BridgeModel& model) {
-    return LineReasoner(model).run();
+Reasoning reasonAboutLines(const BridgeModel& model, bool counting) {
+    return LineReasoner(model, counting).run();
 }
 
 }  // namespace spanwright::exact

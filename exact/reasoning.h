@@ -55,6 +55,7 @@ struct Reasoning {
 ///   carry them: no more than total / 2 - (n - 1) links carry two;
 /// - some assignment of counts to the links gives every island its number (counting.h):
 ///   a count that none uses goes.
-Reasoning reasonAboutLines(const BridgeModel& model);
+/// With `counting` false, the last two rules are left out.
+Reasoning reasonAboutLines(const BridgeModel& model, bool counting = true);
 
 }  // namespace spanwright::exact
