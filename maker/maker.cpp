@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <ctime>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -80,8 +81,22 @@ int fixedGrade(const Puzzle& puzzle) {
     return gradeOf(ratingScore(stats));
 }
 
+namespace {
+
+double threadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+/// Boards drawn between looks at the clock.
+constexpr std::int64_t BOARDS_PER_CLOCK_LOOK = 8;
+
+}  // namespace
+
 bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t round,
                 MadePuzzle& made, std::int64_t& boards) {
+    const double end = threadCpuSeconds() + request.secondsPerPuzzle;
     RandomSource random(taskSeed(request, index, round));
     const LevelTuning& tuning = LEVEL_TUNING[int(request.level) - 1];
     LayoutShape shape;
@@ -94,6 +109,9 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
     Layout layout;
     QuickRater quick;
     for (std::int64_t drawn = 0; drawn < MAX_BOARDS_PER_PUZZLE; ++drawn) {
+        if (request.secondsPerPuzzle > 0 && drawn % BOARDS_PER_CLOCK_LOOK == 0 && drawn > 0 &&
+            threadCpuSeconds() >= end)
+            return false;
         ++boards;
         if (!drawLayout(random, shape, layout)) continue;
         const int doublings =
