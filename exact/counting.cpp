@@ -456,8 +456,12 @@ class Counter {
                     const int target = x + direction * units;
                     if (target < low[l] || target > high[l]) break;
                     if (seen_[l] & bitOf(target)) continue;
-                    if (!(units == 1 && alone) && !canReroute(network, from, to, units, e, taken_))
-                        break;  // nor further, then: the feasible counts are an interval
+                    // Past the budget a count is kept unproven: keeping is always sound.
+                    if (!(units == 1 && alone) && reroutes_ < MAX_REROUTES) {
+                        ++reroutes_;
+                        if (!canReroute(network, from, to, units, e, taken_))
+                            break;  // nor further, then: the feasible counts are an interval
+                    }
                     seen_[l] |= bitOf(target);
                 }
             }

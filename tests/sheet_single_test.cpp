@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -153,6 +155,33 @@ TEST(SheetSingle, RerunsLeaveNothingOfTheEarlierSet) {
     EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"book-1.svg", "book-2.svg", "one.txt",
                                                              "w-01-notes.svg", "w-01.svg"}));
     EXPECT_EQ(testing::readFile(user), "mine");
+}
+
+// A staging folder that a run killed outright left is swept by the next run beside it; a
+// fresh one (another run's, just made) is not. A run stopped by the file size limit
+// (SIGXFSZ) clears its own staging up, as the other ending signals do.
+TEST(SheetSingle, StagingOfKilledRunsIsSweptAndLimitsClearUp) {
+    const TempDir dir;
+    namespace fs = std::filesystem;
+    for (const char* name : {".spanwright-Old123", ".spanwright-New123"}) {
+        fs::create_directory(dir.path() + "/" + name);
+        dir.write(std::string(name) + "/1", "half a page");
+    }
+    fs::last_write_time(dir.path() + "/.spanwright-Old123",
+                        fs::file_time_type::clock::now() - std::chrono::hours(1));
+    ASSERT_EQ(runSheet({"--one-per-file", "-o", dir.path() + "/a.svg", kTens}).status, 0);
+    EXPECT_FALSE(fs::exists(dir.path() + "/.spanwright-Old123"));
+    EXPECT_TRUE(fs::exists(dir.path() + "/.spanwright-New123/1"));
+    fs::remove_all(dir.path() + "/.spanwright-New123");
+
+    const CommandResult limited =
+        runCommand("/bin/sh", {"-c", "ulimit -f 4; exec \"$0\" -o \"$1\" \"$2\"",
+                               SPANWRIGHT_SHEET_EXE, dir.path() + "/big.png", kTens});
+    EXPECT_EQ(limited.signal, SIGXFSZ);
+    std::vector<std::string> left = listing(dir.path());
+    EXPECT_EQ(std::count_if(left.begin(), left.end(),
+                            [](const std::string& name) { return name[0] == '.'; }),
+              0);
 }
 
 TEST(SheetSingle, KeyOnlyWritesOnlyTheSolutions) {

@@ -1,5 +1,6 @@
 #include "app/cli/staged_output.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/file.h>
@@ -13,14 +14,22 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <string>
 #include <system_error>
 
 namespace spanwright {
 namespace {
 
 /// The signals that end a run half done: an interrupt from the keyboard, a polite kill, a
-/// closed terminal, and a console pipe whose reader has gone.
-constexpr std::array<int, 4> ENDING_SIGNALS = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+/// closed terminal, a console pipe whose reader has gone, and the CPU time and file size
+/// limits of the process (ulimit -t, -f) running out.
+constexpr std::array<int, 6> ENDING_SIGNALS = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXCPU, SIGXFSZ};
+
+/// A staging directory this old whose lock nobody holds was left by a run that was killed
+/// outright (SIGKILL, a power cut): it is swept. The age keeps a directory that another run
+/// has only just made, and not yet locked, from being taken for one.
+constexpr time_t STALE_STAGING_SECONDS = 60;
 
 /// The staging directory's name: hidden, short, and nothing like an output name, so that it
 /// never takes a number of a batch series or a page of a book.
@@ -94,6 +103,48 @@ const char* refusal(mode_t mode) {
     if (S_ISFIFO(mode)) return "it is a FIFO, not a regular file";
     if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device, not a regular file";
     return "it is not a regular file";
+}
+
+/// Removes the staging directories under `directoryFd` that runs killed outright left:
+/// those older than STALE_STAGING_SECONDS whose lock no living run holds. Only the files
+/// directly in them go, never what a link in them points to.
+void sweepStaleStaging(int directoryFd) {
+    const int scan = openat(directoryFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (scan < 0) return;
+    DIR* listing = fdopendir(scan);
+    if (!listing) {
+        close(scan);
+        return;
+    }
+    const std::size_t prefix = sizeof STAGING_PATTERN - 7;  // ".spanwright-"
+    const time_t now = time(nullptr);
+    while (const dirent* entry = readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name.size() != sizeof STAGING_PATTERN - 1 ||
+            name.compare(0, prefix, STAGING_PATTERN, prefix) != 0)
+            continue;
+        const int staging =
+            openat(directoryFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (staging < 0) continue;
+        struct stat info {};
+        const bool stale = fstat(staging, &info) == 0 && info.st_uid == geteuid() &&
+                           now - info.st_mtime >= STALE_STAGING_SECONDS &&
+                           flock(staging, LOCK_EX | LOCK_NB) == 0;
+        if (stale) {
+            const int inner = dup(staging);
+            if (DIR* files = inner >= 0 ? fdopendir(inner) : nullptr) {
+                while (const dirent* file = readdir(files))
+                    if (std::strcmp(file->d_name, ".") != 0 && std::strcmp(file->d_name, "..") != 0)
+                        unlinkat(staging, file->d_name, 0);
+                closedir(files);
+            } else if (inner >= 0) {
+                close(inner);
+            }
+            unlinkat(directoryFd, name.c_str(), AT_REMOVEDIR);
+        }
+        close(staging);
+    }
+    closedir(listing);
 }
 
 /// True for the errors of a file system that has no hard links.
@@ -191,6 +242,10 @@ StagedOutput::StagedOutput(const std::string& output) {
         unlinkat(directoryFd_, name, AT_REMOVEDIR);
         return;
     }
+    // Held for as long as the run lives (the system lets go when it ends, however it ends),
+    // so that a sweep by another run can tell this directory from one left behind.
+    flock(stagingFd_, LOCK_EX | LOCK_NB);
+    sweepStaleStaging(directoryFd_);
     std::memcpy(signalStagingName, name, sizeof STAGING_PATTERN);
     signalCount.store(0);
     signalDirectoryFd.store(directoryFd_);

@@ -12,7 +12,9 @@
 //     stands, and on failure the old one stands whole.
 // Only regular files are ever replaced: a directory, device node, FIFO or symbolic link at
 // a target is refused before anything moves. An ending signal (SIGINT, SIGTERM, SIGHUP,
-// SIGPIPE) removes whatever is staged and then ends the program as the signal would have.
+// SIGPIPE, SIGXCPU, SIGXFSZ) removes whatever is staged and then ends the program as the
+// signal would have; a staging directory that a run killed outright left behind (SIGKILL)
+// is swept by the next run that stages beside it.
 
 #include <cstdio>
 #include <functional>
