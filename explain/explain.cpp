@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <ctime>
 #include <iterator>
 
 #include "explain/model.h"
@@ -309,6 +310,16 @@ bool parseRung(std::string_view name, Rung& rung) {
     return false;
 }
 
+namespace {
+
+double threadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+}  // namespace
+
 Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
     Explanation result;
     Geometry g;
@@ -321,7 +332,12 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
     std::vector<Found> round;
     std::vector<Change> told;
     State start;
+    const double end = options.cpuSeconds > 0 ? threadCpuSeconds() + options.cpuSeconds : 0;
     while (!s.contradiction && result.steps.size() < options.maxSteps && !s.solved(g)) {
+        if (end > 0 && threadCpuSeconds() >= end) {
+            result.stopped = true;
+            break;
+        }
         const int count = finder.round(s, options.highest, round);
         if (count == 0) break;
         // The round's steps were all found on this state, and the score counts them all, so

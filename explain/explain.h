@@ -42,11 +42,16 @@ struct Options {
     /// Bridges already laid (a game in progress): each counts as at least that many bridges
     /// on its line. The caller checks them against the solution first.
     std::vector<Bridge> laid;
+    /// CPU seconds of the calling thread the solve may take, 0 for no bound: a program
+    /// bounding the whole work on a puzzle stops the rating too. The explanation then ends
+    /// unsolved, with `stopped` set.
+    double cpuSeconds = 0;
 };
 
 struct Explanation {
     bool solved = false;         ///< every line settled and the result is a solution
     bool contradiction = false;  ///< the position (given laid bridges) admits no solution
+    bool stopped = false;        ///< Options::cpuSeconds ran out before it was solved
     Rung level = Rung::Easy;     ///< the highest rung any step needed
     /// The difficulty score (higher is harder). The steps are found in rounds: each round
     /// takes every step of the easiest kind the board offers at that moment, all found on

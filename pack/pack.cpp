@@ -1,6 +1,7 @@
 #include "pack/pack.h"
 
 #include <cstdio>
+#include <ctime>
 
 #include "explain/explain.h"
 #include "generator/derivation.h"
@@ -10,6 +11,12 @@
 
 namespace spanwright {
 namespace {
+
+double threadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
 
 /// The problem line without its line end.
 std::string problemText(const Puzzle& puzzle) {
@@ -64,8 +71,10 @@ std::string csvField(const std::string& text) {
 
 }  // namespace
 
-PackRating ratePuzzleForPack(const Puzzle& puzzle) {
-    const explain::Explanation explanation = explain::explainPuzzle(puzzle);
+PackRating ratePuzzleForPack(const Puzzle& puzzle, double cpuSeconds) {
+    explain::Options options;
+    options.cpuSeconds = cpuSeconds;
+    const explain::Explanation explanation = explain::explainPuzzle(puzzle, options);
     if (!explanation.solved) return {};
     return {true, std::string(explain::rungName(explanation.level)), explanation.score};
 }
@@ -78,9 +87,16 @@ PackEntry makePackEntry(const Puzzle& puzzle, const exact::ExactLimits& limits) 
 
     entry.grade = gradeByDeduction(puzzle);
     if (entry.puzzle.difficulty == 0) entry.puzzle.difficulty = std::int8_t(entry.grade);
-    entry.rating = ratePuzzleForPack(puzzle);
+    // The limit bounds the whole entry: the rating first, the search with what is left; a
+    // rating that runs out leaves the verdict unknown.
+    const double started = threadCpuSeconds();
+    entry.rating = ratePuzzleForPack(puzzle, limits.seconds);
     if (!formatGameId(puzzle, entry.id, &entry.idFault)) entry.id.clear();
-    exact::ExactResult exact = exact::solveExactly(puzzle, limits);
+    exact::ExactLimits rest = limits;
+    if (limits.seconds > 0) rest.seconds = limits.seconds - (threadCpuSeconds() - started);
+    exact::ExactResult exact;
+    exact.verdict = exact::Verdict::Unknown;
+    if (limits.seconds <= 0 || rest.seconds > 0) exact = exact::solveExactly(puzzle, rest);
     entry.verdict = exact.verdict;
     if (exact.verdict == exact::Verdict::Unique) entry.solution = std::move(exact.solutions[0]);
     entry.hash = canonicalForm(puzzle).hash;

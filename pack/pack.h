@@ -24,7 +24,8 @@ struct PackRating {
 
 /// The rating ladder's level and score for `puzzle`, from the explain library's stepwise
 /// solve; unrated when that does not solve it. The one place a pack asks for them.
-PackRating ratePuzzleForPack(const Puzzle& puzzle);
+/// With `cpuSeconds` above 0 the rating stops after that much CPU time, unrated.
+PackRating ratePuzzleForPack(const Puzzle& puzzle, double cpuSeconds = 0);
 
 /// One puzzle of a pack, every field filled in.
 struct PackEntry {

@@ -1,11 +1,24 @@
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 
 #include "app/check/check.h"
 #include "solver/solve.h"
 
 namespace spanwright {
+namespace {
+
+double threadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+}  // namespace
+
 ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits) {
     const auto start = std::chrono::steady_clock::now();
+    const double started = threadCpuSeconds();
     ProblemCheck check;
     for (int i = 0; i < puzzle.cellCount(); ++i)
         check.islands += puzzle.cells[i] != 0;
@@ -24,7 +37,20 @@ ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits
 
     // The rating players know a puzzle by: the hardest step a person needs, not the
     // deduction solver's work.
-    const explain::Explanation explanation = explain::explainPuzzle(puzzle);
+    // The limit bounds the whole check: the rating gets what the search left, and when
+    // that runs out before a unique puzzle is rated, the verdict is unknown like a
+    // search's that ran out (a puzzle without one solution is reported unrated).
+    explain::Options options;
+    if (limits.seconds > 0) {
+        options.cpuSeconds = std::max(1e-9, limits.seconds - (threadCpuSeconds() - started));
+    }
+    const explain::Explanation explanation = explain::explainPuzzle(puzzle, options);
+    if (explanation.stopped && check.exact.verdict == exact::Verdict::Unique) {
+        check.ratingStopped = true;
+        check.exact.verdict = exact::Verdict::Unknown;
+        check.exact.solutions.clear();
+        check.disagreement = false;
+    }
     check.rated = explanation.solved;
     check.level = explanation.level;
     check.score = explanation.score;
