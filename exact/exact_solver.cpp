@@ -115,7 +115,7 @@ class CutLoop {
                 std::vector<int> moved = counts;
                 const int budget = std::min(moveBudget_, MOVES_PER_MODEL);
                 moveBudget_ -= budget;
-                if (rewirer_.join(moved, budget) && !isBlocked(moved)) {
+                if (rewirer_.join(moved, budget) && !isBlocked(moved) && rewirer_.solves(moved)) {
                     counts = std::move(moved);
                     return true;
                 }
