@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "exact/cnf.h"
-#include "exact/cpu_time.h"
+#include "puzzle/cpu_time.h"
 
 namespace spanwright::exact {
 namespace {

@@ -2,16 +2,18 @@
 
 #include <cadical.hpp>
 
-#include <chrono>
+#include <algorithm>
+#include <ctime>
 #include <initializer_list>
 #include <numeric>
 #include <tuple>
 
 #include "exact/cnf.h"
 #include "exact/counting.h"
-#include "exact/cpu_time.h"
 #include "exact/model.h"
 #include "exact/reasoning.h"
+#include "exact/rewiring.h"
+#include "puzzle/cpu_time.h"
 
 namespace spanwright::exact {
 namespace {
@@ -19,31 +21,31 @@ namespace {
 constexpr int SATISFIABLE = 10;
 constexpr int UNSATISFIABLE = 20;
 
-using Clock = std::chrono::steady_clock;
-
 /// Asks the SAT solver to stop once the time is up; it polls this while it searches.
 class Deadline : public CaDiCaL::Terminator {
   public:
     explicit Deadline(const ExactLimits& limits)
-        : limited_(limits.seconds > 0),
-          end_(limited_ ? Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                             std::chrono::duration<double>(limits.seconds))
-                        : Clock::time_point::max()) {}
+        : limited_(limits.seconds > 0), end_(threadCpuSeconds() + limits.seconds) {}
 
     bool limited() const { return limited_; }
-    bool terminate() override { return limited_ && Clock::now() >= end_; }
+    bool terminate() override { return limited_ && threadCpuSeconds() >= end_; }
 
   private:
     bool limited_;
-    Clock::time_point end_;
+    double end_;
 };
 
 /// One SAT solver kept across every call for a puzzle: cuts and the learnt clauses stay,
 /// so the search for a second solution starts where the first one ended.
 class CutLoop {
   public:
-    CutLoop(const BridgeModel& model, const std::vector<CountSet>& counts, Deadline& deadline)
-        : model_(model), deadline_(deadline) {
+    CutLoop(const BridgeModel& model, const std::vector<CountSet>& counts, Deadline& deadline,
+            bool moves)
+        : model_(model),
+          deadline_(deadline),
+          rewirer_(model, counts),
+          moves_(moves),
+          moveBudget_(moves ? MOVES_PER_PUZZLE : 0) {
         solver_.set("quiet", 1);
         solver_.reserve(model.variableCount());
         for (const int literal : model.clauses())
@@ -54,6 +56,16 @@ class CutLoop {
             if (!(counts[l] & 2)) addClause({-BridgeModel::one(l), BridgeModel::two(l)});
             if (!(counts[l] & 4)) addClause({-BridgeModel::two(l)});
         }
+        // When the bridges are just enough to join the islands (half the numbers' total is
+        // one less than the islands), every solution is a tree of single bridges: no ring.
+        // Rings of four links are ruled out at once, longer ones as models show them.
+        const long total = std::accumulate(model.islands().begin(), model.islands().end(), 0L,
+                                           [](long sum, const Island& i) { return sum + i.need; });
+        noRings_ = moves && total / 2 == long(model.islands().size()) - 1;
+        if (noRings_)
+            for (const std::vector<int>& square : rewirer_.squares())
+                addClause({-BridgeModel::one(square[0]), -BridgeModel::one(square[1]),
+                           -BridgeModel::one(square[2]), -BridgeModel::one(square[3])});
         if (deadline.limited()) solver_.connect_terminator(&deadline);
         // First try a single bridge on every link: such models spread the bridges out and
         // so tend to be connected, where doubles close small groups off.
@@ -92,11 +104,30 @@ class CutLoop {
             const int added = addCuts(counts);
             cutSeconds_ += threadCpuSeconds() - cutStart;
             if (added == 0) return true;
+            // The model meets every number: moving bridges may join its parts sooner than
+            // cuts would. The moves stop being tried once they have cost as much as the
+            // models they start from (a board without solutions gains nothing by them).
+            if (moveBudget_ > 0) {
+                std::vector<int> moved = counts;
+                const int budget = std::min(moveBudget_, MOVES_PER_MODEL);
+                moveBudget_ -= budget;
+                if (rewirer_.join(moved, budget) && !isBlocked(moved) && rewirer_.solves(moved)) {
+                    counts = std::move(moved);
+                    return true;
+                }
+            }
         }
+    }
+
+    /// A second solution one move away from `counts`, into `other`.
+    bool neighbour(const std::vector<int>& counts, std::vector<int>& other) {
+        return moves_ && rewirer_.neighbour(counts, other) && !isBlocked(other) &&
+               rewirer_.solves(other);
     }
 
     /// Excludes the solution `counts` from every later model.
     void block(const std::vector<int>& counts) {
+        blocked_.push_back(counts);
         for (int l = 0; l < int(counts.size()); ++l) {
             solver_.add(counts[l] >= 1 ? -BridgeModel::one(l) : BridgeModel::one(l));
             solver_.add(counts[l] == 2 ? -BridgeModel::two(l) : BridgeModel::two(l));
@@ -110,6 +141,14 @@ class CutLoop {
     double cutSeconds() const { return cutSeconds_; }
 
   private:
+    /// Moves tried per disconnected model, and over all models of a puzzle.
+    static constexpr int MOVES_PER_MODEL = 400;
+    static constexpr int MOVES_PER_PUZZLE = 2000;
+
+    bool isBlocked(const std::vector<int>& counts) const {
+        return std::find(blocked_.begin(), blocked_.end(), counts) != blocked_.end();
+    }
+
     void addClause(std::initializer_list<int> literals) {
         for (const int literal : literals)
             solver_.add(literal);
@@ -154,7 +193,56 @@ class CutLoop {
             solver_.add(0);
         }
         counters_.cuts += std::int64_t(leaving.size());
+        if (noRings_) addRings(counts);
         return int(leaving.size());
+    }
+
+    /// Forbids every ring of the model's fundamental cycles: each link beyond a spanning
+    /// forest of the model closes one with the forest's path between its ends.
+    void addRings(const std::vector<int>& counts) {
+        const std::vector<Island>& islands = model_.islands();
+        const std::vector<Link>& links = model_.links();
+        std::vector<int> parentLink(islands.size(), -2);
+        std::vector<int> depth(islands.size(), 0);
+        std::vector<char> inForest(links.size(), 0);
+        std::vector<int> queue;
+        for (int root = 0; root < int(islands.size()); ++root) {
+            if (parentLink[root] != -2) continue;
+            parentLink[root] = -1;
+            queue.assign(1, root);
+            for (std::size_t head = 0; head < queue.size(); ++head) {
+                const int i = queue[head];
+                for (const int l : islands[i].links) {
+                    const int j = links[l].first == i ? links[l].second : links[l].first;
+                    if (counts[l] == 0 || parentLink[j] != -2) continue;
+                    parentLink[j] = l;
+                    depth[j] = depth[i] + 1;
+                    inForest[l] = 1;
+                    queue.push_back(j);
+                }
+            }
+        }
+        auto up = [&](int i) {
+            const int l = parentLink[i];
+            solver_.add(-BridgeModel::one(l));
+            return links[l].first == i ? links[l].second : links[l].first;
+        };
+        for (int l = 0; l < int(links.size()); ++l) {
+            if (counts[l] == 0 || inForest[l]) continue;
+            solver_.add(-BridgeModel::one(l));
+            int a = links[l].first;
+            int b = links[l].second;
+            while (depth[a] > depth[b])
+                a = up(a);
+            while (depth[b] > depth[a])
+                b = up(b);
+            while (a != b) {
+                a = up(a);
+                b = up(b);
+            }
+            solver_.add(0);
+            ++counters_.cuts;
+        }
     }
 
     const BridgeModel& model_;
@@ -163,6 +251,11 @@ class CutLoop {
     ExactCounters counters_;
     bool stopped_ = false;
     double cutSeconds_ = 0;
+    Rewirer rewirer_;
+    const bool moves_;  ///< bridges are moved towards connected solutions
+    int moveBudget_;
+    bool noRings_ = false;                   ///< every solution is a tree of single bridges
+    std::vector<std::vector<int>> blocked_;  ///< solutions already found
 };
 
 Solution solutionOf(const BridgeModel& model, const std::vector<int>& counts) {
@@ -211,13 +304,13 @@ ExactResult solveExactly(const Puzzle& puzzle, const ExactLimits& limits) {
         endStage(result.times.preprocessing);
         return result;
     }
-    const Reasoning reasoning = reasonAboutLines(model);
+    const Reasoning reasoning = reasonAboutLines(model, !limits.plain);
     if (!reasoning.possible) {
         endStage(result.times.preprocessing);
         return result;
     }
 
-    CutLoop loop(model, reasoning.counts, deadline);
+    CutLoop loop(model, reasoning.counts, deadline, !limits.plain);
     endStage(result.times.preprocessing);
     std::vector<int> counts;
     const bool solved = loop.solveConnected(counts);
@@ -227,7 +320,11 @@ ExactResult solveExactly(const Puzzle& puzzle, const ExactLimits& limits) {
         result.verdict = Verdict::Unique;
         result.solutions.push_back(solutionOf(model, counts));
         loop.block(counts);
-        if (loop.solveConnected(counts)) {
+        std::vector<int> other;
+        if (loop.neighbour(counts, other)) {
+            result.verdict = Verdict::Multiple;
+            result.solutions.push_back(solutionOf(model, other));
+        } else if (loop.solveConnected(counts)) {
             result.verdict = Verdict::Multiple;
             result.solutions.push_back(solutionOf(model, counts));
         }

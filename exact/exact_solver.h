@@ -58,8 +58,13 @@ inline constexpr double DEFAULT_TIME_LIMIT_SECONDS = 60;
 
 /// What a verdict may cost.
 struct ExactLimits {
-    /// Wall time for the whole verdict, in seconds; 0 or less for no limit.
+    /// CPU time of the calling thread for the whole verdict, in seconds; 0 or less for no
+    /// limit.
     double seconds = 0;
+    /// The search as it stood before counting: no counting of bridge ends, no bound on
+    /// double bridges, no moving of bridges, no rings ruled out. Slower, for checking the
+    /// full search against on boards too large to count solutions on.
+    bool plain = false;
 };
 
 /// Decides the puzzle: solves it, and when it has a solution looks for a second one.

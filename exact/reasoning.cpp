@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include "exact/counting.h"
+
 namespace spanwright::exact {
 namespace {
 
@@ -102,8 +104,9 @@ class CutFinder {
 
 class LineReasoner {
   public:
-    explicit LineReasoner(const BridgeModel& model)
+    LineReasoner(const BridgeModel& model, bool counting)
         : model_(model),
+          counting_(counting),
           crossers_(model.links().size()),
           queued_(model.islands().size(), 0),
           cuts_(model) {
@@ -129,6 +132,9 @@ class LineReasoner {
         while (result_.possible && !queue_.empty()) {
             propagateSums();
             if (result_.possible) reasonOverGraph();
+            if (result_.possible && counting_) spreadBridges();
+            // The counting costs a flow over the board: only once the cheap rules are done.
+            if (result_.possible && counting_ && queue_.empty()) countEnds();
         }
         return std::move(result_);
     }
@@ -233,7 +239,39 @@ class LineReasoner {
         }
     }
 
+    /// A connected board of n islands uses at least n - 1 links, so of its bridges (half
+    /// the numbers' total) at most total / 2 - (n - 1) can be second bridges on a link.
+    void spreadBridges() {
+        const std::vector<Island>& islands = model_.islands();
+        const long total = std::accumulate(islands.begin(), islands.end(), 0L,
+                                           [](long sum, const Island& i) { return sum + i.need; });
+        const long spare = total / 2 - long(islands.size() - 1);
+        const long doubles = std::count_if(result_.counts.begin(), result_.counts.end(),
+                                           [](CountSet set) { return lowest(set) == 2; });
+        if (doubles > spare) {
+            ++result_.fired.spread;
+            result_.possible = false;
+        } else if (doubles == spare) {
+            for (int l = 0; l < int(result_.counts.size()) && result_.possible; ++l)
+                if (lowest(result_.counts[l]) != 2)
+                    narrow(l, CountSet(ANY_COUNT & ~bitOf(2)), result_.fired.spread);
+        }
+    }
+
+    void countEnds() {
+        std::vector<CountSet> counted = result_.counts;
+        const CountingOutcome outcome = narrowByCounting(model_, counted);
+        if (!outcome.possible) {
+            ++result_.fired.unmatched;
+            result_.possible = false;
+            return;
+        }
+        for (int l = 0; l < int(counted.size()) && result_.possible; ++l)
+            narrow(l, counted[l], result_.fired.counting);
+    }
+
     const BridgeModel& model_;
+    const bool counting_;
     std::vector<std::vector<int>> crossers_;  ///< per link, the links it crosses
     std::vector<char> queued_;
     std::vector<int> queue_;  ///< islands whose sums are to be looked at again
@@ -244,8 +282,8 @@ class LineReasoner {
 
 }  // namespace
 
-Reasoning reasonAboutLines(const BridgeModel& model) {
-    return LineReasoner(model).run();
+Reasoning reasonAboutLines(const BridgeModel& model, bool counting) {
+    return LineReasoner(model, counting).run();
 }
 
 }  // namespace spanwright::exact

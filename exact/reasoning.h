@@ -28,6 +28,9 @@ struct ReasoningCounts {
     std::int64_t cutLines = 0;      ///< links whose removal disconnects the graph: at least one
     std::int64_t parity = 0;        ///< links narrowed by the parity of the total beyond them
     std::int64_t oddParts = 0;      ///< boards with a part of odd total that no open link leaves
+    std::int64_t spread = 0;        ///< links kept from a double bridge: too few bridges to spare
+    std::int64_t counting = 0;      ///< links narrowed by what any assignment of counts allows
+    std::int64_t unmatched = 0;     ///< boards whose numbers no assignment of counts meets
 };
 
 /// What the reasoning settled.
@@ -47,7 +50,12 @@ struct Reasoning {
 /// - where the links still open (more than one count possible) form a part P, the numbers
 ///   of P less the bridges of settled links add up to twice the open links' bridges: the
 ///   total is even, and an open link that alone joins two halves of P carries the parity
-///   of either half's total.
-Reasoning reasonAboutLines(const BridgeModel& model);
+///   of either half's total;
+/// - the bridges, half the numbers' total, join all n islands, so at least n - 1 links
+///   carry them: no more than total / 2 - (n - 1) links carry two;
+/// - some assignment of counts to the links gives every island its number (counting.h):
+///   a count that none uses goes.
+/// With `counting` false, the last two rules are left out.
+Reasoning reasonAboutLines(const BridgeModel& model, bool counting = true);
 
 }  // namespace spanwright::exact

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <ctime>
 #include <iterator>
 
 #include "explain/model.h"
 #include "explain/rules.h"
+#include "puzzle/cpu_time.h"
 
 namespace spanwright::explain {
 
@@ -393,8 +395,13 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
             if (s.least[std::size_t(l)] != s.most[std::size_t(l)]) return false;
         return true;
     };
+    const double end = options.cpuSeconds > 0 ? threadCpuSeconds() + options.cpuSeconds : 0;
     while (!s.contradiction && result.steps.size() < options.maxSteps &&
            !(s.solved(g) && settled())) {
+        if (end > 0 && threadCpuSeconds() >= end) {
+            result.stopped = true;
+            break;
+        }
         const bool closing = s.solved(g);
         const int count = finder.round(s, closing ? Rung::Easy : options.highest, round);
         if (count == 0) break;

@@ -50,11 +50,16 @@ struct Options {
     /// line is narrowed to these bounds. A line that is not between two facing islands
     /// makes the position impossible.
     std::vector<LineBounds> given;
+    /// CPU seconds of the calling thread the solve may take, 0 for no bound: a program
+    /// bounding the whole work on a puzzle stops the rating too. The explanation then ends
+    /// unsolved, with `stopped` set.
+    double cpuSeconds = 0;
 };
 
 struct Explanation {
     bool solved = false;         ///< every line settled and the result is a solution
     bool contradiction = false;  ///< the position (given laid bridges) admits no solution
+    bool stopped = false;        ///< Options::cpuSeconds ran out before it was solved
     Rung level = Rung::Easy;     ///< the highest rung any step needed
     /// The difficulty score (higher is harder). The steps are found in rounds: each round
     /// takes every step of the easiest kind the board offers at that moment, all found on

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <ctime>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -12,6 +13,7 @@
 #include "generator/derivation.h"
 #include "maker/quick_rating.h"
 #include "puzzle/canonical.h"
+#include "puzzle/cpu_time.h"
 #include "solver/solve.h"
 
 namespace spanwright::maker {
@@ -80,8 +82,16 @@ int fixedGrade(const Puzzle& puzzle) {
     return gradeOf(ratingScore(stats));
 }
 
+namespace {
+
+/// Boards drawn between looks at the clock.
+constexpr std::int64_t BOARDS_PER_CLOCK_LOOK = 8;
+
+}  // namespace
+
 bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t round,
                 MadePuzzle& made, std::int64_t& boards) {
+    const double end = threadCpuSeconds() + request.secondsPerPuzzle;
     RandomSource random(taskSeed(request, index, round));
     const explain::RungRow& tuning = explain::rungRow(request.level);
     LayoutShape shape;
@@ -94,6 +104,9 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
     Layout layout;
     QuickRater quick;
     for (std::int64_t drawn = 0; drawn < MAX_BOARDS_PER_PUZZLE; ++drawn) {
+        if (request.secondsPerPuzzle > 0 && drawn % BOARDS_PER_CLOCK_LOOK == 0 && drawn > 0 &&
+            threadCpuSeconds() >= end)
+            return false;
         ++boards;
         if (!drawLayout(random, shape, layout)) continue;
         const int doublings =

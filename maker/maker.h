@@ -24,6 +24,11 @@ inline constexpr int MAX_ISLAND_PERCENT = 40;
 /// The default island share of `level`, in percent.
 int defaultIslandPercent(Rung level);
 
+/// CPU seconds one puzzle may take before the request is called unreachable, besides the
+/// board count: boards of a large size cost far more each, and 20,000 of them ran for
+/// minutes before saying so. Well above what any rung in reach needs at 60 x 60.
+inline constexpr double MAX_SECONDS_PER_PUZZLE = 20;
+
 /// A request: what every puzzle of the run must be.
 struct MakeRequest {
     int width = 10;
@@ -32,6 +37,8 @@ struct MakeRequest {
     int islandPercent = 25;
     Symmetry symmetry = Symmetry::None;
     std::uint32_t seed = 1;
+    /// CPU seconds of its thread one puzzle may take; 0 for no bound.
+    double secondsPerPuzzle = MAX_SECONDS_PER_PUZZLE;
 };
 
 /// One made puzzle.
@@ -55,8 +62,8 @@ inline constexpr std::uint32_t MAX_REPEAT_ROUNDS = 200;
 
 /// Draws boards for puzzle `index` of a run, round `round` (a later round replaces a
 /// repeat), until one needs exactly the rung asked for. False after MAX_BOARDS_PER_PUZZLE
-/// boards. `boards` counts every board drawn. The result depends on nothing but the
-/// arguments.
+/// boards or request.secondsPerPuzzle of CPU time. `boards` counts every board drawn. The result
+/// depends on nothing but the arguments.
 bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t round,
                 MadePuzzle& made, std::int64_t& boards);
 
@@ -68,7 +75,7 @@ struct BatchOutcome {
     enum class End {
         Done,
         WriteFailed,
-        Unreachable,  ///< a puzzle was not met in MAX_BOARDS_PER_PUZZLE boards
+        Unreachable,  ///< a puzzle was not met in MAX_BOARDS_PER_PUZZLE boards or in time
         Exhausted,    ///< a puzzle repeated an earlier one MAX_REPEAT_ROUNDS times in a row
         Refused,      ///< a puzzle was refused by the filter MAX_REPEAT_ROUNDS times in a row
     } end = End::Done;

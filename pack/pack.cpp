@@ -1,10 +1,12 @@
 #include "pack/pack.h"
 
 #include <cstdio>
+#include <ctime>
 
 #include "explain/explain.h"
 #include "generator/derivation.h"
 #include "puzzle/canonical.h"
+#include "puzzle/cpu_time.h"
 #include "puzzle/game_id.h"
 #include "puzzle/problem_line.h"
 
@@ -64,8 +66,10 @@ std::string csvField(const std::string& text) {
 
 }  // namespace
 
-PackRating ratePuzzleForPack(const Puzzle& puzzle) {
-    const explain::Explanation explanation = explain::explainPuzzle(puzzle);
+PackRating ratePuzzleForPack(const Puzzle& puzzle, double cpuSeconds) {
+    explain::Options options;
+    options.cpuSeconds = cpuSeconds;
+    const explain::Explanation explanation = explain::explainPuzzle(puzzle, options);
     if (!explanation.solved) return {};
     return {true, std::string(explain::rungName(explanation.level)), explanation.score};
 }
@@ -74,7 +78,7 @@ int packGrade(const Puzzle& puzzle) {
     return gradeByDeduction(puzzle);
 }
 
-PackEntry makePackEntry(const Puzzle& puzzle) {
+PackEntry makePackEntry(const Puzzle& puzzle, const exact::ExactLimits& limits) {
     PackEntry entry;
     entry.puzzle = copyPuzzle(puzzle);
     for (int i = 0; i < puzzle.cellCount(); ++i)
@@ -82,9 +86,16 @@ PackEntry makePackEntry(const Puzzle& puzzle) {
 
     entry.grade = packGrade(puzzle);
     if (entry.puzzle.difficulty == 0) entry.puzzle.difficulty = std::int8_t(entry.grade);
-    entry.rating = ratePuzzleForPack(puzzle);
+    // The limit bounds the whole entry: the rating first, the search with what is left; a
+    // rating that runs out leaves the verdict unknown.
+    const double started = threadCpuSeconds();
+    entry.rating = ratePuzzleForPack(puzzle, limits.seconds);
     if (!formatGameId(puzzle, entry.id, &entry.idFault)) entry.id.clear();
-    exact::ExactResult exact = exact::solveExactly(puzzle);
+    exact::ExactLimits rest = limits;
+    if (limits.seconds > 0) rest.seconds = limits.seconds - (threadCpuSeconds() - started);
+    exact::ExactResult exact;
+    exact.verdict = exact::Verdict::Unknown;
+    if (limits.seconds <= 0 || rest.seconds > 0) exact = exact::solveExactly(puzzle, rest);
     entry.verdict = exact.verdict;
     if (exact.verdict == exact::Verdict::Unique) entry.solution = std::move(exact.solutions[0]);
     entry.hash = canonicalForm(puzzle).hash;
@@ -97,6 +108,9 @@ std::vector<std::string> packEntryFaults(const PackEntry& entry) {
         faults.emplace_back("the puzzle has no solution; its solution is null");
     if (entry.verdict == exact::Verdict::Multiple)
         faults.emplace_back("the puzzle has several solutions; its solution is null");
+    if (entry.verdict == exact::Verdict::Unknown)
+        faults.emplace_back(
+            "the exact search reached its time limit (unknown); its solution is null");
     if (entry.id.empty()) faults.push_back("no game ID (" + entry.idFault + "); its id is null");
     return faults;
 }

@@ -24,7 +24,8 @@ struct PackRating {
 
 /// The rating ladder's level and score for `puzzle`, from the explain library's stepwise
 /// solve; unrated when that does not solve it. The one place a pack asks for them.
-PackRating ratePuzzleForPack(const Puzzle& puzzle);
+/// With `cpuSeconds` above 0 the rating stops after that much CPU time, unrated.
+PackRating ratePuzzleForPack(const Puzzle& puzzle, double cpuSeconds = 0);
 
 /// Where a made puzzle came from: spanwright-make's seed, the puzzle's index in its run
 /// (from 0) and the version that made it; together they make it again.
@@ -55,11 +56,12 @@ struct PackEntry {
 /// "deduction does not finish", which is no grade of deduction's).
 int packGrade(const Puzzle& puzzle);
 
-/// Fills in every field for `puzzle`: grades it, solves it exactly, finds its ID and hash.
-PackEntry makePackEntry(const Puzzle& puzzle);
+/// Fills in every field for `puzzle`: grades it, solves it exactly within `limits` (the
+/// verdict Unknown when the search runs out of time), finds its ID and hash.
+PackEntry makePackEntry(const Puzzle& puzzle, const exact::ExactLimits& limits = {});
 
-/// What is missing from an entry, one sentence each, for warnings: no solution or several
-/// (the solution field is then null), no game ID (with the reason).
+/// What is missing from an entry, one sentence each, for warnings: no solution, several or
+/// not decided in time (the solution field is then null), no game ID (with the reason).
 std::vector<std::string> packEntryFaults(const PackEntry& entry);
 
 /// The entry as one JSON object on one line, line feed included.

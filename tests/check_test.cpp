@@ -106,6 +106,19 @@ TEST(CheckProgram, AnExpiredTimeLimitGivesUnknownAndGoesOn) {
               file + ":1: multiple,");
 }
 
+// The limit bounds the whole check, the rating included: on this board the search takes
+// well under a second and the rating several (it has many solutions, so it stays
+// unrated), and the check ends well inside the CPU time the shell allows it.
+TEST(CheckProgram, TheTimeLimitCoversTheRatingToo) {
+    const auto result =
+        runCommand("/bin/sh", {"-c", "ulimit -t 4; exec \"$0\" --json --time-limit 1.5 \"$1\"",
+                               CHECK, std::string(SPANWRIGHT_TEST_DATA) + "/spanning_tree_40.txt"});
+    EXPECT_EQ(result.signal, 0);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("\"islands\":1600"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("\"level\":null"), std::string::npos) << result.out;
+}
+
 TEST(CheckProgram, JsonLinesWithEscapedNamesAndSolutions) {
     TempDir dir;
     const std::string file = dir.write("say \"hi\"\n.txt", std::string(UNIQUE) + RING);

@@ -203,6 +203,38 @@ TEST(Convert, PeerOpensOurIdsAndItsSolutionsAreOurs) {
     EXPECT_GT(solved, int(puzzles.size()) / 4);
 }
 
+// A pack record whose exact search runs out of its CPU time gets a null solution and a
+// warning, not a run without end; the limit is read like every program's.
+TEST(Convert, PackSearchIsBoundedByTheTimeLimit) {
+    TempDir dir;
+    const std::string ring = dir.write("ring", "0/4/4/3..3/..../..../3..3/\n");
+    CommandResult result = runCommand(kConvert, {"--to", "json", "--time-limit", "0.000001", ring});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("\"solution\":null"), std::string::npos) << result.out;
+    EXPECT_NE(result.err.find("time limit (unknown)"), std::string::npos) << result.err;
+    result = runCommand(kConvert, {"--to", "csv", "--time-limit", "soon", ring});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("--time-limit 'soon'"), std::string::npos);
+}
+
+// Records go out one by one: a failed write is noticed at the first record, before the
+// other puzzles are solved and rated (each would warn of its several solutions here).
+TEST(Convert, StopsAtTheFirstRecordThatCannotBeWritten) {
+    TempDir dir;
+    std::string lines;
+    for (int i = 0; i < 5; ++i)
+        lines += "0/4/4/3..3/..../..../3..3/\n";
+    const CommandResult result =
+        shell("\"$0\" --to json \"$1\" > /dev/full", {kConvert, dir.write("rings", lines)});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("failed to write"), std::string::npos) << result.err;
+    std::size_t warnings = 0;
+    for (std::size_t at = result.err.find("warning"); at != std::string::npos;
+         at = result.err.find("warning", at + 1))
+        ++warnings;
+    EXPECT_EQ(warnings, 1u) << result.err;
+}
+
 TEST(Convert, PeerMadeBoardsComeBackWholeAndUnique) {
     SKIP_WITHOUT_PEER();
     TempDir dir;

@@ -104,6 +104,17 @@ TEST(ExplainProgram, JsonShapeAndPictures) {
     EXPECT_TRUE(has(pictures.out, ".\n      1─1\n\n  solved in 1 step\n")) << pictures.out;
 }
 
+// Explaining stops at the first write that fails: nothing after it is read or solved, so
+// neither the faulty second line nor the missing file is reported.
+TEST(ExplainProgram, StopsAtTheFirstFailedWrite) {
+    TempDir dir;
+    const std::string lines = dir.write("lines.txt", "3x1m2:1a1\nnot a problem\n");
+    const auto result = runCommand("/bin/sh", {"-c", "\"$0\" \"$1\" \"$2\" > /dev/full", EXPLAIN,
+                                               lines, dir.path() + "/missing"});
+    EXPECT_EQ(result.err, "spanwright-explain: failed to write to standard output\n");
+    EXPECT_EQ(result.status, 1);
+}
+
 TEST(ExplainProgram, UnreadableInputIsNamedAndSkipped) {
     TempDir dir;
     const std::string lines =

@@ -460,5 +460,39 @@ TEST(MakeProgram, SaysSoWhenOutOfReachOrTheOutputFails) {
     EXPECT_NE(failed.err.find("failed to write"), std::string::npos) << failed.err;
 }
 
+// Out of reach is said within the time bound, not after every one of the boards: a 40 x 40
+// board costs some time to rate, and expert puzzles are rare among them.
+TEST(MakeProgram, OutOfReachIsSaidWithinTheTimeBound) {
+    MakeRequest request;
+    request.width = request.height = 40;
+    request.level = Rung::Expert;
+    request.secondsPerPuzzle = 0.2;
+    MadePuzzle made;
+    std::int64_t boards = 0;
+    EXPECT_FALSE(makePuzzle(request, 0, 0, made, boards));
+    EXPECT_GT(boards, 0);
+    EXPECT_LT(boards, MAX_BOARDS_PER_PUZZLE / 10);
+}
+
+// Killed as soon as anything has come out, the run has written whole records only: each
+// goes out as it is made, not in stdio's 4 KiB blocks, which cut a record of a 30 x 30
+// puzzle (about 4.5 KB) in two.
+TEST(MakeProgram, AKilledRunLeavesWholeRecords) {
+    const testing::TempDir dir;
+    const std::string out = dir.path() + "/out.jsonl";
+    const CommandResult run = runCommand(
+        "/bin/sh",
+        {"-c",
+         "\"$0\" --jobs 1 --level easy --format json 30x30 100 > \"$1\" & pid=$!\n"
+         "i=0; while [ ! -s \"$1\" ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done\n"
+         "kill -9 $pid; wait $pid; exit 0",
+         kMake, out});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string written = testing::readFile(out);
+    ASSERT_FALSE(written.empty());
+    EXPECT_EQ(written.back(), '\n');
+    EXPECT_EQ(written.front(), '{');
+}
+
 }  // namespace
 }  // namespace spanwright::maker

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -130,6 +132,56 @@ TEST(SheetSingle, NamesAreZeroPaddedToTheCount) {
     expected.emplace_back("many.txt");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(listing(dir.path()), expected);
+}
+
+// A rerun replaces the whole earlier set: no solution or picture of an earlier, longer
+// run stays beside the new files (it would answer another puzzle), nor a page of an
+// earlier book in either naming (book.svg for one page, book-1.svg on for more).
+TEST(SheetSingle, RerunsLeaveNothingOfTheEarlierSet) {
+    const TempDir dir;
+    const std::string one = dir.write("one.txt", kSmall);
+    const std::string user = dir.write("w-01-notes.svg", "mine");
+    ASSERT_EQ(runSheet({"--one-per-file", "-s", "-o", dir.path() + "/w.svg", kTens}).status, 0);
+    ASSERT_EQ(runSheet({"--one-per-file", "-o", dir.path() + "/w.svg", one}).status, 0);
+    EXPECT_EQ(listing(dir.path()),
+              (std::vector<std::string>{"one.txt", "w-01-notes.svg", "w-01.svg"}));
+
+    const std::string book = dir.path() + "/book.svg";
+    ASSERT_EQ(runSheet({"--per-page", "1", "-o", book, kTens}).status, 0);
+    ASSERT_EQ(runSheet({"--per-page", "1", "-o", book, one}).status, 0);
+    EXPECT_EQ(listing(dir.path()),
+              (std::vector<std::string>{"book.svg", "one.txt", "w-01-notes.svg", "w-01.svg"}));
+    ASSERT_EQ(runSheet({"--per-page", "1", "-s", "-o", book, one}).status, 0);
+    EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"book-1.svg", "book-2.svg", "one.txt",
+                                                             "w-01-notes.svg", "w-01.svg"}));
+    EXPECT_EQ(testing::readFile(user), "mine");
+}
+
+// A staging folder that a run killed outright left is swept by the next run beside it; a
+// fresh one (another run's, just made) is not. A run stopped by the file size limit
+// (SIGXFSZ) clears its own staging up, as the other ending signals do.
+TEST(SheetSingle, StagingOfKilledRunsIsSweptAndLimitsClearUp) {
+    const TempDir dir;
+    namespace fs = std::filesystem;
+    for (const char* name : {".spanwright-Old123", ".spanwright-New123"}) {
+        fs::create_directory(dir.path() + "/" + name);
+        dir.write(std::string(name) + "/1", "half a page");
+    }
+    fs::last_write_time(dir.path() + "/.spanwright-Old123",
+                        fs::file_time_type::clock::now() - std::chrono::hours(1));
+    ASSERT_EQ(runSheet({"--one-per-file", "-o", dir.path() + "/a.svg", kTens}).status, 0);
+    EXPECT_FALSE(fs::exists(dir.path() + "/.spanwright-Old123"));
+    EXPECT_TRUE(fs::exists(dir.path() + "/.spanwright-New123/1"));
+    fs::remove_all(dir.path() + "/.spanwright-New123");
+
+    const CommandResult limited =
+        runCommand("/bin/sh", {"-c", "ulimit -f 4; exec \"$0\" -o \"$1\" \"$2\"",
+                               SPANWRIGHT_SHEET_EXE, dir.path() + "/big.png", kTens});
+    EXPECT_EQ(limited.signal, SIGXFSZ);
+    std::vector<std::string> left = listing(dir.path());
+    EXPECT_EQ(std::count_if(left.begin(), left.end(),
+                            [](const std::string& name) { return name[0] == '.'; }),
+              0);
 }
 
 TEST(SheetSingle, KeyOnlyWritesOnlyTheSolutions) {

@@ -186,6 +186,21 @@ TEST(SolveMode, ReadErrorIsReportedNotTakenForTheEnd) {
     EXPECT_EQ(result.err, "spanwright: /proc/self/mem:1: read error: Input/output error\n");
 }
 
+// Results that cannot be written (a full disk) are said on the console; the exit status
+// stays 0, as for every run of this command line.
+TEST(SolveMode, WriteErrorsAreSaidAndTheStatusStays) {
+    for (const char* mode : {"s", "d"}) {
+        const CommandResult result =
+            testing::runCommand("/bin/sh", {"-c", "\"$0\" \"$1\" \"$2\" > /dev/full",
+                                            SPANWRIGHT_EXE, mode, kData + "/problems.txt"});
+        EXPECT_EQ(result.status, 0) << mode;
+        EXPECT_EQ(result.err,
+                  "spanwright: failed to write the results to standard output: No space left "
+                  "on device\n")
+            << mode;
+    }
+}
+
 TEST(SolveMode, EndlessLineEndsTheReadingWithAMessage) {
     // A valid problem, then a line that never ends, through a pipe. Under the memory limit a
     // reader holding the whole line would soon fail rather than take the machine's memory;

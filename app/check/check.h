@@ -60,6 +60,7 @@ struct ProblemCheck {
     double milliseconds = 0;                ///< wall time of the whole check
     CpuStages cpu;                          ///< its CPU time; reading filled in by the caller
     double timeLimit = 0;                   ///< the exact search's limit in seconds, 0 for none
+    bool ratingStopped = false;             ///< the limit ran out while rating
     std::optional<EarlierProblem> repeats;  ///< filled in by the caller, who knows the input
 };
 

@@ -1,13 +1,15 @@
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 
 #include "app/check/check.h"
-#include "exact/cpu_time.h"
+#include "puzzle/cpu_time.h"
 #include "solver/solve.h"
 
 namespace spanwright {
 ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits) {
     const auto start = std::chrono::steady_clock::now();
-    const double cpuStart = exact::threadCpuSeconds();
+    const double cpuStart = threadCpuSeconds();
     ProblemCheck check;
     for (int i = 0; i < puzzle.cellCount(); ++i)
         check.islands += puzzle.cells[i] != 0;
@@ -22,9 +24,9 @@ ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits
         check.deduced = solveBoard(check.stats, board, false);
     }
     check.timeLimit = limits.seconds > 0 ? limits.seconds : 0;
-    const double cpuDeduced = exact::threadCpuSeconds();
+    const double cpuDeduced = threadCpuSeconds();
     check.exact = exact::solveExactly(puzzle, limits);
-    const double cpuExact = exact::threadCpuSeconds();
+    const double cpuExact = threadCpuSeconds();
     // Deduction only ever lays bridges that every solution has, so a board it finishes
     // has exactly that one solution. Anything else is a fault in one of the two solvers;
     // a search that ran out of time has nothing to compare.
@@ -34,8 +36,20 @@ ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits
 
     // The rating players know a puzzle by: the hardest step a person needs, not the
     // deduction solver's work.
+    // The limit bounds the whole check: the rating gets what the search left, and when
+    // that runs out before a unique puzzle is rated, the verdict is unknown like a
+    // search's that ran out (a puzzle without one solution is reported unrated).
     if (check.unknownIslands == 0) {
-        const explain::Explanation explanation = explain::explainPuzzle(puzzle);
+        explain::Options options;
+        if (limits.seconds > 0)
+            options.cpuSeconds = std::max(1e-9, limits.seconds - (threadCpuSeconds() - cpuStart));
+        const explain::Explanation explanation = explain::explainPuzzle(puzzle, options);
+        if (explanation.stopped && check.exact.verdict == exact::Verdict::Unique) {
+            check.ratingStopped = true;
+            check.exact.verdict = exact::Verdict::Unknown;
+            check.exact.solutions.clear();
+            check.disagreement = false;
+        }
         check.rated = explanation.solved;
         check.level = explanation.level;
         check.score = explanation.score;
@@ -43,7 +57,7 @@ ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits
 
     // Every stage runs from where the last one ended; what the exact search did not
     // itself put into a stage (setting up, handing back) counts as its preprocessing.
-    const double cpuEnd = exact::threadCpuSeconds();
+    const double cpuEnd = threadCpuSeconds();
     const exact::ExactTimes& times = check.exact.times;
     CpuStages& cpu = check.cpu;
     cpu.deduction = 1e3 * (cpuDeduced - cpuStart);

@@ -36,8 +36,12 @@ std::string findings(const ProblemCheck& check) {
                    bridgesText(b.bridges) + " in the other";
         }
         case exact::Verdict::Unknown: {
-            std::string text = formatText(
-                "not decided: the exact search reached its time limit of %g s", check.timeLimit);
+            std::string text =
+                formatText(check.ratingStopped ? "not decided: the check reached its time limit "
+                                                 "of %g s while rating"
+                                               : "not decided: the exact search reached its time "
+                                                 "limit of %g s",
+                           check.timeLimit);
             if (check.deduced) text += "; solved by deduction";
             return text;
         }

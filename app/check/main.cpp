@@ -15,7 +15,7 @@
 #include "app/cli/input_file.h"
 #include "app/cli/program.h"
 #include "exact/cnf.h"
-#include "exact/cpu_time.h"
+#include "puzzle/cpu_time.h"
 #include "puzzle/canonical.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/problem_line.h"
@@ -52,9 +52,10 @@ void printHelp() {
         "                   included) in DIMACS CNF for any SAT solver: the first to\n"
         "                   FILE, the n-th to FILE with -n before its extension\n"
         "      --time-limit SECONDS\n"
-        "                   give up the exact search of a problem after SECONDS (a\n"
-        "                   decimal number; default %g, 0 for no limit) with the\n"
-        "                   verdict unknown, and go on with the next problem\n"
+        "                   give up a problem's exact search and rating after SECONDS\n"
+        "                   of CPU time in all (a decimal number; default %g, 0 for no\n"
+        "                   limit) with the verdict unknown, and go on with the next\n"
+        "                   problem\n"
         "  -h, --help       show this help and exit\n"
         "  -V, --version    show the version and exit\n"
         "\n"
@@ -110,13 +111,13 @@ class Checker {
             firstLine = false;
             spanwright::Puzzle puzzle;
             std::string err;
-            const double readStart = spanwright::exact::threadCpuSeconds();
+            const double readStart = spanwright::threadCpuSeconds();
             if (!spanwright::readPuzzleLine(puzzle, line, &err, true)) {
                 fail("%s:%ld: %s", shown.c_str(), lineNumber, err.c_str());
                 continue;
             }
             checkPuzzle(name, shown, lineNumber, puzzle,
-                        1e3 * (spanwright::exact::threadCpuSeconds() - readStart));
+                        1e3 * (spanwright::threadCpuSeconds() - readStart));
         }
     }
 
@@ -127,13 +128,13 @@ class Checker {
         std::vector<spanwright::FilePuzzle> puzzles;
         long errLine = 0;
         std::string err;
-        const double readStart = spanwright::exact::threadCpuSeconds();
+        const double readStart = spanwright::threadCpuSeconds();
         if (!spanwright::readPuzzleFile(form, firstLine, lineNumber, file, puzzles, errLine, err,
                                         true))
             return fail("%s:%ld: %s", shown.c_str(), errLine, err.c_str());
         // The file is read at once; each of its problems bears an equal share.
         const double reading =
-            1e3 * (spanwright::exact::threadCpuSeconds() - readStart) / double(puzzles.size());
+            1e3 * (spanwright::threadCpuSeconds() - readStart) / double(puzzles.size());
         for (const spanwright::FilePuzzle& entry : puzzles) {
             if (outputFailed_) return;
             checkPuzzle(name, shown, entry.line, entry.puzzle, reading);

@@ -1,25 +1,35 @@
 #include "app/cli/staged_output.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <string>
 #include <system_error>
 
 namespace spanwright {
 namespace {
 
 /// The signals that end a run half done: an interrupt from the keyboard, a polite kill, a
-/// closed terminal, and a console pipe whose reader has gone.
-constexpr std::array<int, 4> ENDING_SIGNALS = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+/// closed terminal, a console pipe whose reader has gone, and the CPU time and file size
+/// limits of the process (ulimit -t, -f) running out.
+constexpr std::array<int, 6> ENDING_SIGNALS = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXCPU, SIGXFSZ};
+
+/// A staging directory this old whose lock nobody holds was left by a run that was killed
+/// outright (SIGKILL, a power cut): it is swept. The age keeps a directory that another run
+/// has only just made, and not yet locked, from being taken for one.
+constexpr time_t STALE_STAGING_SECONDS = 60;
 
 /// The staging directory's name: hidden, short, and nothing like an output name, so that it
 /// never takes a number of a batch series or a page of a book.
@@ -39,14 +49,15 @@ std::array<struct sigaction, ENDING_SIGNALS.size()> previousActions{};
 bool handlersInstalled = false;
 
 /// A staged file's name in the staging directory: its number, or "o" and the number for
-/// the old file of a target kept during publishing. No allocation: the handler uses it.
-void stagedName(char (&name)[16], int number, bool old) {
+/// the old file of a target kept during publishing, or "e" and the number for a file of an
+/// earlier set set aside. No allocation: the handler uses it.
+void stagedName(char (&name)[16], int number, bool old, char prefix = 'o') {
     char digits[12];
     int length = 0;
     for (unsigned value = unsigned(number); length == 0 || value > 0; value /= 10)
         digits[length++] = char('0' + value % 10);
     int at = 0;
-    if (old) name[at++] = 'o';
+    if (old) name[at++] = prefix;
     while (length > 0)
         name[at++] = digits[--length];
     name[at] = '\0';
@@ -92,6 +103,48 @@ const char* refusal(mode_t mode) {
     if (S_ISFIFO(mode)) return "it is a FIFO, not a regular file";
     if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device, not a regular file";
     return "it is not a regular file";
+}
+
+/// Removes the staging directories under `directoryFd` that runs killed outright left:
+/// those older than STALE_STAGING_SECONDS whose lock no living run holds. Only the files
+/// directly in them go, never what a link in them points to.
+void sweepStaleStaging(int directoryFd) {
+    const int scan = openat(directoryFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (scan < 0) return;
+    DIR* listing = fdopendir(scan);
+    if (!listing) {
+        close(scan);
+        return;
+    }
+    const std::size_t prefix = sizeof STAGING_PATTERN - 7;  // ".spanwright-"
+    const time_t now = time(nullptr);
+    while (const dirent* entry = readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name.size() != sizeof STAGING_PATTERN - 1 ||
+            name.compare(0, prefix, STAGING_PATTERN, prefix) != 0)
+            continue;
+        const int staging =
+            openat(directoryFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (staging < 0) continue;
+        struct stat info {};
+        const bool stale = fstat(staging, &info) == 0 && info.st_uid == geteuid() &&
+                           now - info.st_mtime >= STALE_STAGING_SECONDS &&
+                           flock(staging, LOCK_EX | LOCK_NB) == 0;
+        if (stale) {
+            const int inner = dup(staging);
+            if (DIR* files = inner >= 0 ? fdopendir(inner) : nullptr) {
+                while (const dirent* file = readdir(files))
+                    if (std::strcmp(file->d_name, ".") != 0 && std::strcmp(file->d_name, "..") != 0)
+                        unlinkat(staging, file->d_name, 0);
+                closedir(files);
+            } else if (inner >= 0) {
+                close(inner);
+            }
+            unlinkat(directoryFd, name.c_str(), AT_REMOVEDIR);
+        }
+        close(staging);
+    }
+    closedir(listing);
 }
 
 /// True for the errors of a file system that has no hard links.
@@ -146,6 +199,22 @@ extern "C" void removeStagedOutputAndEnd(int signal) {
 
 namespace spanwright {
 
+std::vector<std::string> standingSeries(
+    const std::function<std::vector<std::string>(int)>& namesFor, int longest) {
+    std::vector<std::string> standing;
+    for (int number = 1; number <= longest; ++number) {
+        bool any = false;
+        for (std::string& name : namesFor(number)) {
+            struct stat info {};
+            if (lstat(name.c_str(), &info) != 0) continue;
+            any = true;
+            standing.push_back(std::move(name));
+        }
+        if (!any) break;
+    }
+    return standing;
+}
+
 void holdEndingSignalsInThisThread() {
     const sigset_t set = endingSignals();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
@@ -173,6 +242,10 @@ StagedOutput::StagedOutput(const std::string& output) {
         unlinkat(directoryFd_, name, AT_REMOVEDIR);
         return;
     }
+    // Held for as long as the run lives (the system lets go when it ends, however it ends),
+    // so that a sweep by another run can tell this directory from one left behind.
+    flock(stagingFd_, LOCK_EX | LOCK_NB);
+    sweepStaleStaging(directoryFd_);
     std::memcpy(signalStagingName, name, sizeof STAGING_PATTERN);
     signalCount.store(0);
     signalDirectoryFd.store(directoryFd_);
@@ -216,6 +289,10 @@ void StagedOutput::removeStaged() {
         stagedName(name, number, true);
         unlinkat(stagingFd_, name, 0);
     }
+    for (int number = 1; number <= setAside_; ++number) {
+        stagedName(name, number, true, 'e');
+        unlinkat(stagingFd_, name, 0);
+    }
     signalStagingFd.store(-1);
     unlinkat(directoryFd_, signalStagingName, AT_REMOVEDIR);
     close(stagingFd_);
@@ -254,7 +331,8 @@ bool StagedOutput::finish(std::FILE* file) {
     return landed || fail(code != 0 ? code : EIO);
 }
 
-PublishOutcome StagedOutput::publish(const std::vector<std::string>& targets) {
+PublishOutcome StagedOutput::publish(const std::vector<std::string>& targets,
+                                     const std::vector<std::string>& earlier) {
     if (!ready_ || int(targets.size()) != count_) {
         failedTarget_ = targets.empty() ? std::string() : targets.front();
         fail(EINVAL);
@@ -283,6 +361,28 @@ PublishOutcome StagedOutput::publish(const std::vector<std::string>& targets) {
             flock(directoryFd_, LOCK_UN);
             return PublishOutcome::Untouched;
         }
+    }
+
+    // Files of an earlier set that no new file replaces are set aside in the staging
+    // directory first; they are removed with it once the new set stands, or put back.
+    std::vector<std::string> aside;
+    for (const std::string& file : earlier) {
+        struct stat info {};
+        if (std::find(targets.begin(), targets.end(), file) != targets.end() ||
+            lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        char asideName[16];
+        stagedName(asideName, setAside_ + 1, true, 'e');
+        if (renameat(AT_FDCWD, file.c_str(), stagingFd_, asideName) != 0) {
+            failedTarget_ = file;
+            fail(errno);
+            const bool back = putBack(aside);
+            removeStaged();
+            flock(directoryFd_, LOCK_UN);
+            return back ? PublishOutcome::Untouched : PublishOutcome::Mixed;
+        }
+        ++setAside_;
+        aside.push_back(file);
     }
 
     // Each old file is kept in the staging directory (a hard link, so that the name is never
@@ -330,10 +430,22 @@ PublishOutcome StagedOutput::publish(const std::vector<std::string>& targets) {
                                                                   targets[i].c_str()) == 0;
             if (!back) outcome = PublishOutcome::Mixed;
         }
+        if (!putBack(aside)) outcome = PublishOutcome::Mixed;
     }
     removeStaged();
     flock(directoryFd_, LOCK_UN);
     return outcome;
+}
+
+bool StagedOutput::putBack(const std::vector<std::string>& aside) {
+    bool back = true;
+    char name[16];
+    for (std::size_t i = 0; i < aside.size(); ++i) {
+        stagedName(name, int(i) + 1, true, 'e');
+        back = renameat(stagingFd_, name, AT_FDCWD, aside[i].c_str()) == 0 && back;
+    }
+    setAside_ = 0;
+    return back;
 }
 
 bool StagedOutput::publishAsNew(const std::function<std::string(int)>& nameFor) {

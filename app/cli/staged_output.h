@@ -6,10 +6,15 @@
 //   - a batch takes the first free name of its series and never replaces a file;
 //   - a book of pages replaces the old book as one set, under an exclusive lock on the
 //     output's directory, so that two runs writing the same name cannot interleave their
-//     pages; if any page cannot be put in place, the old pages are put back.
+//     pages; if any page cannot be put in place, the old pages are put back. Files of an
+//     earlier, longer set under the same name (pages or pictures beyond the new count,
+//     the other naming of a book) go with the old set: after publishing only the new set
+//     stands, and on failure the old one stands whole.
 // Only regular files are ever replaced: a directory, device node, FIFO or symbolic link at
 // a target is refused before anything moves. An ending signal (SIGINT, SIGTERM, SIGHUP,
-// SIGPIPE) removes whatever is staged and then ends the program as the signal would have.
+// SIGPIPE, SIGXCPU, SIGXFSZ) removes whatever is staged and then ends the program as the
+// signal would have; a staging directory that a run killed outright left behind (SIGKILL)
+// is swept by the next run that stages beside it.
 
 #include <cstdio>
 #include <functional>
@@ -49,10 +54,13 @@ class StagedOutput {
     /// Files staged so far.
     int count() const { return count_; }
 
-    /// Moves the staged files, in order, to `targets` (as many as were staged) as one set.
-    /// On anything but Published, failedTarget() names the target at fault and error()
-    /// says why, and no staged file is left behind.
-    PublishOutcome publish(const std::vector<std::string>& targets);
+    /// Moves the staged files, in order, to `targets` (as many as were staged) as one set,
+    /// and removes with it those of `earlier` (names an earlier set under the same output
+    /// may have left) that are regular files and not targets. On anything but Published,
+    /// failedTarget() names the target at fault and error() says why, the earlier files
+    /// are back, and no staged file is left behind.
+    PublishOutcome publish(const std::vector<std::string>& targets,
+                           const std::vector<std::string>& earlier = {});
     const std::string& failedTarget() const { return failedTarget_; }
 
     /// Gives the one staged file the first name of `nameFor(1)`, `nameFor(2)`, ... that is
@@ -63,14 +71,24 @@ class StagedOutput {
   private:
     bool fail(int error);
     void removeStaged();
+    /// Puts the files of an earlier set set aside back in their places; false when some
+    /// could not be.
+    bool putBack(const std::vector<std::string>& aside);
 
     bool ready_ = false;
     int directoryFd_ = -1;  ///< the output's directory: the parent of the staging one
     int stagingFd_ = -1;
     int count_ = 0;
+    int setAside_ = 0;  ///< files of an earlier set moved into the staging directory
     std::string error_;
     std::string failedTarget_;
 };
+
+/// The names of a numbered series that stand: those of `namesFor(1)`, `namesFor(2)`, ...
+/// up to the first number none of whose names stands (at most `longest` numbers). What an
+/// earlier set under an output name left, for publish().
+std::vector<std::string> standingSeries(
+    const std::function<std::vector<std::string>(int)>& namesFor, int longest = 100000);
 
 /// Holds the ending signals back from the calling thread for good: for worker threads, so
 /// that only the thread that owns the staging takes them.

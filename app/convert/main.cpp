@@ -117,12 +117,16 @@ void printHelp() {
         "                      %s\n"
         "  -t, --to FORMAT     the output format (default line): %s,\n"
         "                      %s\n"
+        "      --time-limit SECONDS\n"
+        "                      give up the exact search of a json or csv problem after\n"
+        "                      SECONDS of CPU time (a decimal number; default %g, 0 for\n"
+        "                      no limit): its solution is null, with a warning\n"
         "  -h, --help          show this help and exit\n"
         "  -V, --version       show the version and exit\n"
         "\n"
         "Formats:\n",
         PROGRAM, formatNames(true).c_str(), outputs.substr(0, split).c_str(),
-        outputs.substr(split + 2).c_str());
+        outputs.substr(split + 2).c_str(), spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS);
     for (const FormatName& format : FORMATS) {
         std::string help = format.help;
         for (std::size_t end = 0; (end = help.find('\n', end)) != std::string::npos; end += 13)
@@ -158,7 +162,8 @@ std::string_view trimmed(std::string_view text) {
 
 class Converter {
   public:
-    Converter(Format from, Format to) : from_(from), to_(to) {}
+    Converter(Format from, Format to, const spanwright::exact::ExactLimits& limits)
+        : from_(from), to_(to), limits_(limits) {}
 
     /// Converts every problem of the file `path`, or of standard input for "-".
     void convertFile(const char* path);
@@ -176,6 +181,7 @@ class Converter {
 
     Format from_;
     Format to_;
+    spanwright::exact::ExactLimits limits_;
     bool faulted_ = false;
     bool outputFailed_ = false;
     bool wroteProblem_ = false;
@@ -230,7 +236,7 @@ void Converter::write(const Puzzle& puzzle, const std::string& where) {
             break;
         case Format::Json:
         case Format::Csv: {
-            const spanwright::PackEntry entry = spanwright::makePackEntry(puzzle);
+            const spanwright::PackEntry entry = spanwright::makePackEntry(puzzle, limits_);
             warnings = spanwright::packEntryFaults(entry);
             text = to_ == Format::Json ? spanwright::packJsonLine(entry)
                                        : spanwright::packCsvLine(entry);
@@ -254,7 +260,10 @@ void Converter::write(const Puzzle& puzzle, const std::string& where) {
             break;
     }
     wroteProblem_ = true;
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) outputFailed_ = true;
+    // Each record goes out whole as soon as it is made: a run that is killed leaves whole
+    // records only, and a failed write is noticed before the next puzzle is solved.
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+        outputFailed_ = true;
     for (const std::string& warning : warnings)
         report(where, "warning: " + warning);
 }
@@ -372,9 +381,11 @@ void Converter::convertFile(const char* path) {
 
 int main(int argc, char** argv) {
     spanwright::secureStandardDescriptors();
+    enum { TIME_LIMIT = 256 };
     static const option options[] = {
         {"from", required_argument, nullptr, 'f'},
         {"to", required_argument, nullptr, 't'},
+        {"time-limit", required_argument, nullptr, TIME_LIMIT},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
@@ -382,6 +393,8 @@ int main(int argc, char** argv) {
     opterr = 0;
     Format from = Format::Line;
     Format to = Format::Line;
+    spanwright::exact::ExactLimits limits;
+    limits.seconds = spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS;
     for (;;) {
         // NOLINTNEXTLINE(concurrency-mt-unsafe): this program runs on one thread
         const int choice = getopt_long(argc, argv, ":f:t:hV", options, nullptr);
@@ -401,12 +414,16 @@ int main(int argc, char** argv) {
                                                   optarg, formatNames(false).c_str());
                 (choice == 'f' ? from : to) = format->format;
                 break;
+            case TIME_LIMIT:
+                if (!spanwright::readTimeLimit(PROGRAM, optarg, limits.seconds))
+                    return spanwright::USAGE_STATUS;
+                break;
             default:
                 return spanwright::answerCommonOption(PROGRAM, choice, argv, printHelp);
         }
     }
 
-    Converter converter(from, to);
+    Converter converter(from, to, limits);
     // A CSV pack is a table even when it holds no problem: the header comes first.
     if (to == Format::Csv) {
         const std::string header = spanwright::packCsvHeader();

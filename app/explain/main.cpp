@@ -122,7 +122,8 @@ class Explainer {
 
         spanwright::LineReader reader(file.get());
         bool sawProblem = false;
-        for (problem.line = 1;; ++problem.line) {
+        // Once standard output has failed nothing more would reach anyone: stop there.
+        for (problem.line = 1; !outputFailed_; ++problem.line) {
             std::string_view line;
             const auto read = reader.next(line);
             if (read == spanwright::LineReader::Status::End) return;
@@ -245,7 +246,13 @@ class Explainer {
         const std::string report = settings_.json
                                        ? jsonReport(problem, blank, checkable, wrong, fromPosition)
                                        : textReport(problem, blank, checkable, wrong, fromPosition);
-        if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
+        emit(report);
+    }
+
+    /// Writes `text` out and empties it; a failed write is remembered.
+    void emit(const std::string& text) {
+        if (outputFailed_) return;
+        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
             std::fflush(stdout) != 0)
             outputFailed_ = true;
     }
@@ -420,9 +427,12 @@ class Explainer {
         return indented + '\n';
     }
 
+    /// The report as text. With pictures, what is done is written out after every
+    /// picture, so that memory holds one picture, not a whole report of them (hundreds of
+    /// megabytes on a large board); the rest is returned.
     std::string textReport(const Problem& problem, const explain::Explanation& blank,
                            bool checkable, const std::vector<WrongBridge>& wrong,
-                           const explain::Explanation& steps) const {
+                           const explain::Explanation& steps) {
         std::string text = problem.shown + ":" + std::to_string(problem.line) + ": ";
         text += formatText("%dx%d, %d islands, ", problem.puzzle.width, problem.puzzle.height,
                            islandCount(problem.puzzle));
@@ -453,14 +463,18 @@ class Explainer {
         }
         if (settings_.pictures) text += picture(problem, steps, 0);
         const std::size_t shown = shownSteps(steps);
-        for (std::size_t i = 0; i < shown; ++i) {
+        for (std::size_t i = 0; i < shown && !outputFailed_; ++i) {
             const explain::Step& step = steps.steps[i];
             if (settings_.hint)
                 text += "  hint (" + std::string(explain::rungName(step.rung)) + "): ";
             else
                 text += formatText("%4zu. ", i + 1);
             text += step.reason + "\n";
-            if (settings_.pictures) text += picture(problem, steps, i + 1);
+            if (settings_.pictures) {
+                text += picture(problem, steps, i + 1);
+                emit(text);
+                text.clear();
+            }
         }
         if (settings_.hint && shown == 1) return text;
         if (steps.contradiction)
@@ -554,7 +568,7 @@ int main(int argc, char** argv) {
         return status;
     Explainer explainer(settings);
     if (optind == argc) explainer.explainFile("-");
-    for (int i = optind; i < argc; ++i)
+    for (int i = optind; i < argc && !explainer.outputFailed(); ++i)
         explainer.explainFile(argv[i]);
     if (explainer.outputFailed()) {
         std::fprintf(stderr, "%s: failed to write to standard output\n", PROGRAM);

@@ -190,8 +190,10 @@ int main(int argc, char** argv) {
             return true;
         }
         if (sharedTerminal) progress.clear();
+        // Flushed per record, as the checker does: a run that is killed leaves whole
+        // records, and a failed write ends the batch at once.
         return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
-               (!sharedTerminal || std::fflush(stdout) == 0);
+               std::fflush(stdout) == 0;
     };
     maker::BatchFilter filter;
     filter.rungs = options.rungs;
@@ -252,11 +254,12 @@ int main(int argc, char** argv) {
     if (outcome.end == maker::BatchOutcome::End::Unreachable) {
         std::fprintf(stderr,
                      "%s: no %s puzzle of %dx%d with %d%% islands and symmetry %s turned up in "
-                     "%lld boards: out of reach at this size and share (%lld of %ld written)\n",
+                     "%lld boards or %g s of CPU time: out of reach at this size and share "
+                     "(%lld of %ld written)\n",
                      PROGRAM, std::string(levelName).c_str(), request.width, request.height,
                      request.islandPercent, symmetryName(request.symmetry),
                      static_cast<long long>(maker::MAX_BOARDS_PER_PUZZLE),
-                     static_cast<long long>(outcome.written), count);
+                     maker::MAX_SECONDS_PER_PUZZLE, static_cast<long long>(outcome.written), count);
         return 1;
     }
     // A crowded share may not fit (symmetry and the rule that islands never touch leave

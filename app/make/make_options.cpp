@@ -49,12 +49,13 @@ void printHelp() {
         "  -h, --help               show this help and exit\n"
         "  -V, --version            show the version and exit\n"
         "\n"
-        "A request that is not met within %lld boards for one puzzle is out of reach at that\n"
-        "size and share: the program says so and ends with status 1. Exit status: 0 when\n"
-        "all COUNT puzzles were written, 1 for an unreachable request or a write error, 2\n"
-        "for a wrong command line or an archive that cannot be read.\n\n",
+        "A request that is not met within %lld boards or %g s of CPU time for one puzzle is\n"
+        "out of reach at that size and share: the program says so and ends with status 1.\n"
+        "Exit status: 0 when all COUNT puzzles were written, 1 for an unreachable request\n"
+        "or a write error, 2 for a wrong command line or an archive that cannot be read.\n\n",
         PROGRAM, maker::MIN_SIDE, maker::MAX_SIDE, maker::MIN_ISLAND_PERCENT,
-        maker::MAX_ISLAND_PERCENT, MAX_JOBS, static_cast<long long>(maker::MAX_BOARDS_PER_PUZZLE));
+        maker::MAX_ISLAND_PERCENT, MAX_JOBS, static_cast<long long>(maker::MAX_BOARDS_PER_PUZZLE),
+        maker::MAX_SECONDS_PER_PUZZLE);
     std::fputs(explain::ladderText().c_str(), stdout);
 }
 

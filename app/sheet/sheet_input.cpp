@@ -42,8 +42,7 @@ struct RepeatCheck {
 
 bool readWholeFile(const char* program, const std::string& shown, int index, PuzzleFileForm form,
                    std::string_view firstLine, long lineNumber, std::FILE* file,
-                   const std::function<bool(Puzzle&, PuzzleOrigin)>& take,
-                   RepeatCheck& repeats) {
+                   const std::function<bool(Puzzle&, PuzzleOrigin)>& take, RepeatCheck& repeats) {
     std::vector<FilePuzzle> puzzles;
     long errLine = 0;
     std::string err;

@@ -34,6 +34,17 @@ std::vector<std::string> outputPaths(const std::string& path, SheetFormat format
     return paths;
 }
 
+std::vector<std::string> earlierPaths(const std::string& path, SheetFormat format) {
+    if (format == SheetFormat::Pdf) return {};
+    const std::size_t dot = path.rfind('.');
+    std::vector<std::string> paths = standingSeries([&](int page) {
+        return std::vector<std::string>{path.substr(0, dot) + "-" + std::to_string(page) +
+                                        path.substr(dot)};
+    });
+    paths.push_back(path);
+    return paths;
+}
+
 BookOutput::BookOutput(const char* program, const std::string& path, SheetFormat format, int dpi)
     : program_(program), path_(path), format_(format), dpi_(dpi), staged_(path) {}
 
@@ -86,7 +97,7 @@ bool BookOutput::publish() {
         if (!landed) return failed(path_, staged_.error());
     }
     const std::vector<std::string> targets = outputPaths(path_, format_, pages_);
-    switch (staged_.publish(targets)) {
+    switch (staged_.publish(targets, earlierPaths(path_, format_))) {
         case PublishOutcome::Published:
             return true;
         case PublishOutcome::Untouched:

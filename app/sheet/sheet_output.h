@@ -23,6 +23,11 @@ bool formatOfPath(const std::string& path, SheetFormat& format);
 /// book-2.svg and so on.
 std::vector<std::string> outputPaths(const std::string& path, SheetFormat format, int pages);
 
+/// The files an earlier book of images under `path` left standing, in either naming
+/// (`path` itself for one page, numbered pages from 1 on): what publishing a new book
+/// removes where it does not replace them, so that no page of the old book stays.
+std::vector<std::string> earlierPaths(const std::string& path, SheetFormat format);
+
 /// The pages of a book, written as they are drawn into files staged beside the output and
 /// published as one set once the book is done (see StagedOutput): after the run either the
 /// whole new book stands or the old one does, and an interrupt leaves nothing behind. Every

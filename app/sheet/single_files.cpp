@@ -38,6 +38,23 @@ std::vector<std::string> singleFileNames(const std::string& path, int count, boo
     return names;
 }
 
+std::vector<std::string> earlierSingleFiles(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    const std::string stem = path.substr(0, dot);
+    const std::string extension = path.substr(dot);
+    std::vector<std::string> names;
+    // Numbers of 2 digits up to 99 puzzles, 3 up to 999 and so on; each width a series.
+    for (std::size_t digits = 2; digits <= 6; ++digits) {
+        const std::vector<std::string> series = standingSeries([&](int number) {
+            std::string name = std::to_string(number);
+            name = stem + '-' + std::string(digits - std::min(digits, name.size()), '0') + name;
+            return std::vector<std::string>{name + extension, name + "-solution" + extension};
+        });
+        names.insert(names.end(), series.begin(), series.end());
+    }
+    return names;
+}
+
 namespace {
 
 class SingleWriter {
@@ -142,7 +159,7 @@ class SingleWriter {
                          printableName(*repeat).c_str());
             return false;
         }
-        switch (staged_.publish(targets)) {
+        switch (staged_.publish(targets, earlierSingleFiles(run_.output))) {
             case PublishOutcome::Published:
                 return true;
             case PublishOutcome::Untouched:

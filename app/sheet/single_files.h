@@ -26,6 +26,10 @@ using sheet::SingleOptions;
 std::vector<std::string> singleFileNames(const std::string& path, int count, bool puzzles,
                                          bool solutions, long firstDay = NO_DAY, long dateStep = 1);
 
+/// The pictures and solutions an earlier run under `path` left standing (every width of
+/// numbers): what publishing a new set removes where it does not replace them.
+std::vector<std::string> earlierSingleFiles(const std::string& path);
+
 /// Solves a puzzle for its solution file, with the running number and origin for messages.
 using KeySolver = std::function<KeySolution(const Puzzle&, int, PuzzleOrigin)>;
 /// Whether a puzzle may be published under --strict, saying why not on standard error.

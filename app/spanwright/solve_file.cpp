@@ -40,9 +40,33 @@ void reportOutcome(bool solved, bool showStatistics, const SolveStats& stats) {
         std::printf("finished.\n");
 }
 
+/// Says on standard error that the results could not all be written (a full disk, a closed
+/// pipe), with the system's reason; the exit status stays what it always is.
+void reportWriteFailure(int error) {
+    std::fprintf(stderr, "spanwright: failed to write the results to standard output: %s\n",
+                 std::generic_category().message(error != 0 ? error : EIO).c_str());
+}
+
+void solveLines(const char* path, bool showStatistics);
+
 }  // namespace
 
 void solveFile(const char* path, bool showStatistics) {
+    errno = 0;
+    solveLines(path, showStatistics);
+    const int loopError = errno;
+    if (std::ferror(stdout)) {
+        reportWriteFailure(loopError);
+    } else if (std::fflush(stdout) != 0) {
+        reportWriteFailure(errno);
+    }
+}
+
+namespace {
+
+/// Solves every problem of the file, drawing or counting each; stops early once standard
+/// output has failed, since nothing more would reach it.
+void solveLines(const char* path, bool showStatistics) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
     struct stat info {};
     // A directory opens on this platform but has no lines; it is no more a problem file
@@ -82,7 +106,10 @@ void solveFile(const char* path, bool showStatistics) {
         SolveStats stats;
         const bool solved = solveBoard(stats, board, !showStatistics);
         reportOutcome(solved, showStatistics, stats);
+        if (std::ferror(stdout)) return;
     }
 }
+
+}  // namespace
 
 }  // namespace spanwright

@@ -3,16 +3,16 @@
 #
 #   tests/fuzz/run_fuzzers.sh SECONDS [TARGET...]
 #
-# Targets: problem_line_fuzz, solve_fuzz, codec_fuzz, differential_fuzz, sheet_fuzz,
-# explain_fuzz, peer_save_fuzz, arguments_fuzz (all when none is named). Each starts
+# Targets: problem_line_fuzz, solve_fuzz, codec_fuzz, differential_fuzz, disturbed_fuzz,
+# sheet_fuzz, explain_fuzz, peer_save_fuzz, arguments_fuzz (all when none is named). Each starts
 # from its seed corpus and the kept regressions, copied into a scratch corpus, so the
 # checked-in corpus never grows. An input that runs longer than 2 s counts as a hang. Any
 # crash, leak, hang, memory blow-up or sanitizer report fails the run; the input is copied to
 # tests/fuzz/regressions/, where the ordinary test build replays it from then on.
 set -euo pipefail
 
-all_targets=(problem_line_fuzz solve_fuzz codec_fuzz differential_fuzz sheet_fuzz explain_fuzz
-  peer_save_fuzz arguments_fuzz)
+all_targets=(problem_line_fuzz solve_fuzz codec_fuzz differential_fuzz disturbed_fuzz sheet_fuzz
+  explain_fuzz peer_save_fuzz arguments_fuzz)
 usage() {
   echo "usage: $0 SECONDS [TARGET]... (targets: ${all_targets[*]})" >&2
   exit 2
@@ -33,12 +33,13 @@ logs=$build/logs
 # Seed corpus and the longest input of each target: the reader is worth trying on the
 # largest boards (125 x 125 needs some 16,000 characters); the solver skips boards over
 # 40 x 40, which fit in 4096 bytes with room for stray characters; the differential target
-# reads two bytes of size and at most 12 x 12 cells; the sheet takes a few boards up to 30 x 30.
+# reads two bytes of size and at most 12 x 12 cells; the disturbed boards come from nine
+# bytes; the sheet takes a few boards up to 30 x 30.
 declare -A corpus=([problem_line_fuzz]=problem_line [solve_fuzz]=solve [codec_fuzz]=codec
-  [differential_fuzz]=differential [sheet_fuzz]=sheet [explain_fuzz]=solve
+  [differential_fuzz]=differential [disturbed_fuzz]=disturbed [sheet_fuzz]=sheet [explain_fuzz]=solve
   [peer_save_fuzz]=peer_save [arguments_fuzz]=arguments)
 declare -A max_len=([problem_line_fuzz]=20000 [solve_fuzz]=4096 [codec_fuzz]=20000
-  [differential_fuzz]=146 [sheet_fuzz]=8192 [explain_fuzz]=1024 [peer_save_fuzz]=20000
+  [differential_fuzz]=146 [disturbed_fuzz]=9 [sheet_fuzz]=8192 [explain_fuzz]=1024 [peer_save_fuzz]=20000
   [arguments_fuzz]=512)
 # Targets whose code under test talks on standard error: libFuzzer closes it for them (its
 # own messages and the sanitizers' reports still reach the log), or the log drowns.

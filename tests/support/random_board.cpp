@@ -48,7 +48,8 @@ void lay(Layout& layout, int cell, int d, int length, int n) {
 
 }  // namespace
 
-Puzzle randomSolvableBoard(std::mt19937& random, int width, int height, int islands, int longest) {
+Puzzle randomSolvableBoard(std::mt19937& random, int width, int height, int islands, int longest,
+                           Solution* laid) {
     Layout layout{width, height, std::vector<int>(std::size_t(width * height), -1),
                   std::vector<char>(std::size_t(width * height), 0),
                   std::vector<int>(std::size_t(2 * width * height), 0)};
@@ -89,6 +90,19 @@ Puzzle randomSolvableBoard(std::mt19937& random, int width, int height, int isla
         const int count = pairCount(layout, from, to, d);
         if ((crossed && count == 0) || count == 2) continue;
         lay(layout, from, d, length, 1);
+    }
+
+    if (laid) {
+        laid->clear();
+        for (int cell = 0; cell < width * height; ++cell)
+            for (const int d : {1, 3}) {
+                const int count = layout.pairCount[std::size_t(2 * cell + (d == 1 ? 0 : 1))];
+                if (count == 0) continue;
+                int end = layout.ray(cell, d, 1);
+                while (layout.bridgesAt[end] < 0)
+                    end = layout.ray(end, d, 1);
+                laid->push_back({cell / width, cell % width, end / width, end % width, count});
+            }
     }
 
     Puzzle puzzle;

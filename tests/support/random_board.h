@@ -9,12 +9,16 @@
 #include <random>
 
 #include "puzzle/puzzle.h"
+#include "puzzle/solution.h"
 
 namespace spanwright::testing {
 
 /// A board of width x height with about `islands` islands (fewer where the board is full)
 /// and a solution. `longest` is the longest bridge, in cells from island to island.
-Puzzle randomSolvableBoard(std::mt19937& random, int width, int height, int islands, int longest);
+/// When `laid` is given, it receives the bridges laid, a solution of the board (in no
+/// particular order).
+Puzzle randomSolvableBoard(std::mt19937& random, int width, int height, int islands, int longest,
+                           Solution* laid = nullptr);
 
 /// `puzzle` with the number of one island raised by one, where one is below 8.
 void nudgeIsland(std::mt19937& random, Puzzle& puzzle);

@@ -5,7 +5,7 @@
 
 #include <ctime>
 
-namespace spanwright::exact {
+namespace spanwright {
 
 /// CPU seconds the calling thread has used so far.
 inline double threadCpuSeconds() {
@@ -14,4 +14,4 @@ inline double threadCpuSeconds() {
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
-}  // namespace spanwright::exact
+}  // namespace spanwright
