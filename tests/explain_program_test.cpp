@@ -41,6 +41,33 @@ TEST(ExplainProgram, WrongBridgesAreNamedInsteadOfAHint) {
         << json.out;
 }
 
+// Where the steps stop short, the exact search says why: a board without a solution that
+// only a count over the whole board shows, and one with several solutions.
+TEST(ExplainProgram, UnsettledPuzzlesSayWhyTheStepsStop) {
+    const TempDir dir;
+    const struct {
+        std::string line;
+        const char* said;
+        const char* json;
+    } cases[] = {
+        {"0/15/19/2.2.2.2.2.2.2.2.2.2/.................../2.2.2.2.2.2.2.2..../........"
+         ".........../2.2.2.2.2.2.2.2.2.2/.................../2.2.2.2.2.2.2.2..../...."
+         ".............../2.2.2.2.2.2.2.2..../.................../2.2.2.2.2.2.2.2..../"
+         ".................../2.2.2.2.2.2.2.2..../.................../2.2.2.2.2.2.2.2."
+         ".../",
+         "the exact search shows the puzzle has no solution\n", R"("verdict":"none")"},
+        {"1/3/3/3.3/.../3.3/", "the puzzle has several solutions", R"("verdict":"several")"},
+    };
+    for (const auto& c : cases) {
+        const std::string file = dir.write("p.txt", c.line + "\n");
+        const auto text = runCommand(EXPLAIN, {file});
+        EXPECT_TRUE(has(text.out, c.said)) << text.out;
+        EXPECT_EQ(text.status, 1);
+        const auto json = runCommand(EXPLAIN, {"--json", file});
+        EXPECT_TRUE(has(json.out, c.json)) << json.out;
+    }
+}
+
 TEST(ExplainProgram, HintsOnSavedGames) {
     const struct {
         const char* save;

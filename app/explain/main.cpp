@@ -242,6 +242,14 @@ class Explainer {
                 problem.laid.empty() ? blank : explain::explainPuzzle(problem.puzzle, options);
         }
         if (!explained || !fromPosition.solved) status_ = NOT_ALL;
+        // Where the steps stop short on the blank puzzle, the exact search says why when it
+        // can: no solution, or several, which no step could ever settle.
+        unsettled_ = spanwright::exact::Verdict::Unique;
+        if (explained && problem.laid.empty() && !blank.solved && !blank.contradiction) {
+            spanwright::exact::ExactLimits limits;
+            limits.seconds = settings_.timeLimit;
+            unsettled_ = spanwright::exact::solveExactly(problem.puzzle, limits).verdict;
+        }
 
         const std::string report = settings_.json
                                        ? jsonReport(problem, blank, checkable, wrong, fromPosition)
@@ -249,7 +257,7 @@ class Explainer {
         emit(report);
     }
 
-    /// Writes `text` out and empties it; a failed write is remembered.
+    /// Writes `text` out; a failed write is remembered and nothing more is written.
     void emit(const std::string& text) {
         if (outputFailed_) return;
         if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
@@ -289,9 +297,7 @@ class Explainer {
         if (!checkable || hint.kind == explain::Hint::Kind::TakeBack) status_ = NOT_ALL;
         const std::string report = settings_.json ? jsonHint(problem, blank, checkable, hint)
                                                   : textHint(problem, blank, checkable, hint);
-        if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
-            std::fflush(stdout) != 0)
-            outputFailed_ = true;
+        emit(report);
     }
 
     std::string textHint(const Problem& problem, const explain::Explanation& blank, bool checkable,
@@ -484,6 +490,14 @@ class Explainer {
             text += steps.steps.empty() ? "  the puzzle is solved\n"
                                         : formatText("  solved in %zu step%s\n", steps.steps.size(),
                                                      steps.steps.size() == 1 ? "" : "s");
+        else if (unsettled_ == spanwright::exact::Verdict::None)
+            text +=
+                "  no further step is found: the exact search shows the puzzle has no "
+                "solution\n";
+        else if (unsettled_ == spanwright::exact::Verdict::Multiple)
+            text +=
+                "  no further step is found: the puzzle has several solutions, and no "
+                "step can choose between them\n";
         else
             text += "  no further step is found: the puzzle stays unsolved\n";
         return text;
@@ -501,6 +515,10 @@ class Explainer {
         else
             json += ",\"level\":null,\"score\":null";
         json += formatText(",\"solved\":%s", steps.solved ? "true" : "false");
+        if (unsettled_ == spanwright::exact::Verdict::None ||
+            unsettled_ == spanwright::exact::Verdict::Multiple)
+            json += formatText(",\"verdict\":\"%s\"",
+                               unsettled_ == spanwright::exact::Verdict::None ? "none" : "several");
         if (problem.saved) {
             json += ",\"laid\":" + bridgeList(problem.laid);
             if (!checkable) {
@@ -556,6 +574,8 @@ class Explainer {
     int status_ = ALL_EXPLAINED;
     bool outputFailed_ = false;
     bool timedOut_ = false;  ///< the check of the current position ran out of time
+    /// The exact verdict on a blank puzzle the steps leave unsolved (Unique when not asked).
+    spanwright::exact::Verdict unsettled_ = spanwright::exact::Verdict::Unique;
 };
 
 }  // namespace
