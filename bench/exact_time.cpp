@@ -12,7 +12,7 @@
 
 int main(int argc, char** argv) {
     spanwright::exact::ExactLimits limits;
-    limits.seconds = argc > 1 ? std::atof(argv[1]) : 10;
+    limits.seconds = argc > 1 ? std::strtod(argv[1], nullptr) : 10;
     for (std::string line; std::getline(std::cin, line);) {
         spanwright::Puzzle puzzle;
         if (line.empty() || !spanwright::parseProblemLine(puzzle, line)) continue;

@@ -55,10 +55,10 @@ class FlowNetwork {
         level_.assign(first_.size(), -1);
         std::vector<int> queue{source};
         level_[source] = 0;
-        for (std::size_t head = 0; head < queue.size(); ++head)
-            for (int e = first_[queue[head]]; e >= 0; e = edges_[e].nextOut)
+        for (std::size_t next = 0; next < queue.size(); ++next)
+            for (int e = first_[queue[next]]; e >= 0; e = edges_[e].nextOut)
                 if (edges_[e].capacity > 0 && level_[edges_[e].to] < 0) {
-                    level_[edges_[e].to] = level_[queue[head]] + 1;
+                    level_[edges_[e].to] = level_[queue[next]] + 1;
                     queue.push_back(edges_[e].to);
                 }
         return level_[sink] >= 0;

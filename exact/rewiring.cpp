@@ -133,7 +133,7 @@ bool Rewirer::join(std::vector<int>& bridges, int budget) {
     return false;
 }
 
-bool Rewirer::neighbour(const std::vector<int>& bridges, std::vector<int>& other) {
+bool Rewirer::neighbour(const std::vector<int>& bridges, std::vector<int>& other) const {
     other = bridges;
     for (int s = 0; s < int(squares_.size()); ++s)
         for (const int sign : {1, -1}) {
@@ -150,6 +150,7 @@ bool Rewirer::solves(const std::vector<int>& bridges) const {
     for (const Island& island : islands) {
         int sum = 0;
         for (const int l : island.links)
+            // cppcheck-suppress useStlAlgorithm
             sum += bridges[l];
         if (sum != island.need) return false;
     }

@@ -31,7 +31,7 @@ class Rewirer {
 
     /// A solution one move from the solution `bridges`, into `other`; false when no move
     /// keeps all islands joined.
-    bool neighbour(const std::vector<int>& bridges, std::vector<int>& other);
+    bool neighbour(const std::vector<int>& bridges, std::vector<int>& other) const;
 
     /// Whether `bridges` meets every number, crosses nothing and joins all islands.
     bool solves(const std::vector<int>& bridges) const;

@@ -269,6 +269,7 @@ class Writer {
 
     std::string lookaheadReason(const State& s, const Found& f) const {
         const Change& c = f.changes[0];
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
         const int low = s.least[std::size_t(f.line)];
         const int added = f.hypothesisLeast - low;
         std::string what = added == 2 ? "Two bridges" : low > 0 ? "A second bridge" : "A bridge";
@@ -356,6 +357,7 @@ std::string ladderText() {
 
 bool parseRung(std::string_view name, Rung& rung) {
     for (const RungRow& row : RUNGS) {
+        // cppcheck-suppress useStlAlgorithm
         if (row.name == name) {
             rung = row.rung;
             return true;

@@ -28,7 +28,7 @@ struct LineBounds {
 };
 
 struct Step {
-    Rung rung;                                 ///< the rung of the technique used
+    Rung rung = Rung::Easy;                    ///< the rung of the technique used
     std::string technique;                     ///< short stable name, e.g. "full-lines"
     std::vector<std::pair<int, int>> islands;  ///< (row, column) of the islands it is about
     std::vector<LineBounds> sets;              ///< the lines it narrows, with their new bounds

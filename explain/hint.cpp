@@ -39,7 +39,8 @@ struct Shown {
         }
         for (const auto& [row, column] : board.markedFinished) {
             if (row < 0 || row >= g.height || column < 0 || column >= g.width) continue;
-            const int x = g.islandAtCell[std::size_t(row * g.width + column)];
+            const int x =
+                g.islandAtCell[std::size_t(row) * std::size_t(g.width) + std::size_t(column)];
             if (x >= 0) finished[std::size_t(x)] = 1;
         }
     }
@@ -106,6 +107,7 @@ Hint nextHint(const Puzzle& puzzle, const Solution& solution, const PlayerBoard&
         if (!shown.finished[std::size_t(x)]) continue;
         int laid = 0;
         for (const int l : g.lineAt[std::size_t(x)])
+            // cppcheck-suppress useStlAlgorithm
             if (l >= 0) laid += shown.count[std::size_t(l)];
         if (laid == g.need[std::size_t(x)]) continue;
         const int r = g.row[std::size_t(x)], c = g.column[std::size_t(x)];
@@ -160,7 +162,7 @@ Hint nextHint(const Puzzle& puzzle, const Solution& solution, const PlayerBoard&
         }
         if (step.technique == "finished-island" && !step.islands.empty()) {
             const auto [r, c] = step.islands.front();
-            const int x = g.islandAtCell[std::size_t(r * g.width + c)];
+            const int x = g.islandAtCell[std::size_t(r) * std::size_t(g.width) + std::size_t(c)];
             if (x >= 0 && !shown.finished[std::size_t(x)]) {
                 moves.push_back("M" + std::to_string(c) + "," + std::to_string(r));
                 shown.finished[std::size_t(x)] = 1;

@@ -148,6 +148,7 @@ static_assert(ladder_detail::everyProcedureUsed(), "every procedure finds some t
 /// The rung of a procedure: that of the techniques it finds.
 constexpr Rung procedureRung(Procedure procedure) {
     for (const TechniqueRow& row : TECHNIQUES)
+        // cppcheck-suppress useStlAlgorithm
         if (row.procedure == procedure) return row.rung;
     return SUPPOSING_RUNG;
 }

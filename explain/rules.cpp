@@ -44,6 +44,7 @@ bool StepFinder::clueRule(State& s, int x, Found& f) const {
     for (int d = 0; d < 4; ++d) {
         const int l = lines[std::size_t(d)];
         if (l < 0) continue;
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
         const int low = s.least[std::size_t(l)], high = s.most[std::size_t(l)];
         if (missing == 0) {
             if (low < high) f.changes.push_back({l, low, low});
@@ -70,6 +71,7 @@ bool StepFinder::atLeastRule(const State& s, int x, Found& f) const {
     const auto& lines = g_.lineAt[std::size_t(x)];
     int total = 0;
     for (const int l : lines)
+        // cppcheck-suppress useStlAlgorithm
         if (l >= 0) total += s.most[std::size_t(l)];
     f.changes.clear();
     for (const int l : lines) {
@@ -142,6 +144,7 @@ bool StepFinder::roomFor(const State& s, int z, int line, int added, int nowLeas
     int room = 0;
     for (const int l : g_.lineAt[std::size_t(z)]) {
         if (l < 0) continue;
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
         int low = s.least[std::size_t(l)], high = s.most[std::size_t(l)];
         if (l == line) low += added;
         if (high == 0) continue;
@@ -157,6 +160,7 @@ bool StepFinder::roomFor(const State& s, int z, int line, int added, int nowLeas
 bool StepFinder::strands(const State& s, int x, int line, int added, Found& f) const {
     const std::size_t l = std::size_t(line);
     const int y = g_.other(line, x);
+    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
     const int nowLeast = s.least[l];
     if (added > s.spare(g_, y)) {
         f.faultIsland = y, f.faultKind = 1, f.crossed = false;
@@ -601,7 +605,7 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                     // what these two find there the capacity rule and the seals find soon
                     // after; leaving them out keeps a trial's cost to its neighbourhood.
                     if (local) break;
-                    each(local ? &region_ : nullptr, islands, [&](int x, Found& f) {
+                    each(nullptr, islands, [&](int x, Found& f) {
                         return Procedure(p) == LOOKAHEAD_RULE ? lookahead(state, x, f)
                                                               : keepOpen(state, x, f);
                     });

@@ -135,6 +135,7 @@ bool readDate(const std::string& text, long& day) {
     // YYYY-MM-DD, digits only where digits stand.
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
     for (const std::size_t at : {0, 1, 2, 3, 5, 6, 8, 9})
+        // cppcheck-suppress useStlAlgorithm
         if (text[at] < '0' || text[at] > '9') return false;
     const long year = std::stol(text.substr(0, 4));
     const long month = std::stol(text.substr(5, 2));

@@ -223,7 +223,9 @@ double showParagraph(cairo_t* cr, const std::string& text, double size, double x
         std::size_t end = text.find(' ', at);
         if (end == std::string::npos) end = text.size();
         const std::string word = text.substr(at, end - at);
-        const std::string longer = line.empty() ? word : line + " " + word;
+        std::string longer = line;
+        if (!longer.empty()) longer += ' ';
+        longer += word;
         cairo_text_extents_t extents;
         cairo_text_extents(cr, longer.c_str(), &extents);
         if (extents.x_advance > width && !line.empty()) {
@@ -273,14 +275,17 @@ void drawRulesPage(cairo_t* cr, const Book& book, const PagePlan& page) {
     // The rules take at most half the page, set smaller on a small sheet, so that the
     // example keeps its room.
     double size = BODY_FONT;
-    for (;; size *= 0.9) {
+    for (int shrink = 0;; ++shrink) {
+        size = BODY_FONT * std::pow(0.9, shrink);
         double end = body.y + 6;
         for (const char* paragraph : RULES)
+            // cppcheck-suppress useStlAlgorithm
             end = showParagraph(cr, paragraph, size, body.x, end, body.width, false) + 0.6 * size;
         if (end - body.y <= body.height / 2 || size < SMALLEST_FONT) break;
     }
     double y = body.y + 6;
     for (const char* paragraph : RULES)
+        // cppcheck-suppress useStlAlgorithm
         y = showParagraph(cr, paragraph, size, body.x, y, body.width) + 0.6 * size;
     // The example blank and solved side by side, as large as the room left allows, in the
     // tiles and captions of the book's own pages.
@@ -316,14 +321,14 @@ void drawContentsPage(cairo_t* cr, const Book& book, const PagePlan& page) {
     // The leaders of every line end in one column, before the widest page number.
     double widest = 0;
     for (int k = 0; k < page.lines; ++k) {
-        const std::size_t at = std::size_t(page.firstLine + k);
+        const std::size_t at = std::size_t(page.firstLine) + std::size_t(k);
         if (at >= book.contents.size()) break;
         cairo_text_extents_t digits;
         cairo_text_extents(cr, std::to_string(book.contents[at].page).c_str(), &digits);
         widest = std::max(widest, digits.x_advance);
     }
     for (int k = 0; k < page.lines; ++k) {
-        const std::size_t at = std::size_t(page.firstLine + k);
+        const std::size_t at = std::size_t(page.firstLine) + std::size_t(k);
         if (at >= book.contents.size()) break;
         const Book::ContentsLine& line = book.contents[at];
         const double baseline = body.y + (k + 1) * CONTENTS_LINE;
@@ -341,8 +346,11 @@ void drawContentsPage(cairo_t* cr, const Book& book, const PagePlan& page) {
         const double pitch = 6.0;
         cairo_set_source_rgb(cr, DOT_GREY, DOT_GREY, DOT_GREY);
         const double from = body.x + indent + text.x_advance + pitch;
-        for (double x = body.x + indent + pitch * std::ceil((from - body.x - indent) / pitch);
-             x < right - widest - pitch; x += pitch) {
+        const double first = std::ceil((from - body.x - indent) / pitch);
+        const double last = std::floor((right - widest - pitch - body.x - indent) / pitch);
+        for (int dot = int(first); dot <= int(last); ++dot) {
+            const double x = body.x + indent + pitch * dot;
+            if (x >= right - widest - pitch) break;
             cairo_new_sub_path(cr);
             cairo_arc(cr, x, baseline - 1, 0.7, 0, 2 * PI);
         }

@@ -118,6 +118,9 @@ void sweepStaleStaging(int directoryFd) {
     }
     const std::size_t prefix = sizeof STAGING_PATTERN - 7;  // ".spanwright-"
     const time_t now = time(nullptr);
+    // Each directory stream is read by the one thread that opened it.
+    // cppcheck-suppress readdirCalled
+    // NOLINTNEXTLINE(concurrency-mt-unsafe)
     while (const dirent* entry = readdir(listing)) {
         const std::string name = entry->d_name;
         if (name.size() != sizeof STAGING_PATTERN - 1 ||
@@ -133,6 +136,8 @@ void sweepStaleStaging(int directoryFd) {
         if (stale) {
             const int inner = dup(staging);
             if (DIR* files = inner >= 0 ? fdopendir(inner) : nullptr) {
+                // cppcheck-suppress readdirCalled
+                // NOLINTNEXTLINE(concurrency-mt-unsafe): a stream of this thread's own
                 while (const dirent* file = readdir(files))
                     if (std::strcmp(file->d_name, ".") != 0 && std::strcmp(file->d_name, "..") != 0)
                         unlinkat(staging, file->d_name, 0);

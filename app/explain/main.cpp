@@ -345,7 +345,7 @@ class Explainer {
         return text;
     }
 
-    std::string headline(const Problem& problem, const explain::Explanation& blank) const {
+    static std::string headline(const Problem& problem, const explain::Explanation& blank) {
         std::string text = problem.shown + ":" + std::to_string(problem.line) + ": ";
         text += formatText("%dx%d, %d islands, ", problem.puzzle.width, problem.puzzle.height,
                            islandCount(problem.puzzle));

@@ -217,6 +217,7 @@ int main(int argc, char** argv) {
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         for (const auto& record : held)
             if (std::fwrite(record.second.data(), 1, record.second.size(), stdout) !=
+                // cppcheck-suppress useStlAlgorithm
                 record.second.size()) {
                 outcome.end = maker::BatchOutcome::End::WriteFailed;
                 break;

@@ -201,6 +201,7 @@ class BookRun {
         if (!spool_.ready()) return fail("cannot make a temporary file for the puzzles");
         const bool read = spanwright::readPuzzles(
             PROGRAM, options_.files,
+            // cppcheck-suppress constParameter
             [this](spanwright::Puzzle& puzzle, spanwright::PuzzleOrigin origin) {
                 return take(puzzle, origin);
             },
@@ -285,6 +286,7 @@ class BookRun {
         frontPages_ =
             (options_.titlePage.empty() ? 0 : 1) + (options_.rules ? 1 : 0) + contentsPages;
         for (const std::vector<spanwright::BoardSize>& section : boards_)
+            // cppcheck-suppress useStlAlgorithm
             counts_.push_back(int(section.size()));
         if (options_.pages > 0) {
             const spanwright::PageFit fit = spanwright::fitToPages(
@@ -315,6 +317,7 @@ class BookRun {
                 options_.maxPages);
         int chosen = 0;
         for (const int count : counts_)
+            // cppcheck-suppress useStlAlgorithm
             chosen += count;
         // The contents: the rules, each section, then each section's key.
         if (options_.rules)

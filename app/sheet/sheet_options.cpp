@@ -580,9 +580,9 @@ int readSheetOptions(int argc, char** argv, Options& options) {
         // A leading '-' hands FILEs over in their place among the options, as the section
         // options before a FILE apply to it.
         // The front end runs on one thread; getopt's shared state is safe here.
+        const char* const shortOptions = longOptions.shortOptions.c_str();
         // NOLINTNEXTLINE(concurrency-mt-unsafe)
-        const int choice =
-            getopt_long(argc, argv, longOptions.shortOptions.c_str(), longOptions.list, nullptr);
+        const int choice = getopt_long(argc, argv, shortOptions, longOptions.list, nullptr);
         if (choice == -1) break;
         const int status = readOption(choice, argv, sections, options);
         if (status != GO_ON) return status;

@@ -20,7 +20,7 @@ std::vector<std::string> singleFileNames(const std::string& path, int count, boo
             const long day = firstDay == NO_DAY ? NO_DAY : firstDay + (number - 1) * dateStep;
             const std::string name = sheet::fillOutputName(stem, number, day);
             if (puzzles) names.push_back(name + extension);
-            if (solutions) names.push_back(name + "-solution" + extension);
+            if (solutions) names.push_back(std::string(name).append("-solution").append(extension));
         }
         return names;
     }
@@ -46,9 +46,12 @@ std::vector<std::string> earlierSingleFiles(const std::string& path) {
     // Numbers of 2 digits up to 99 puzzles, 3 up to 999 and so on; each width a series.
     for (std::size_t digits = 2; digits <= 6; ++digits) {
         const std::vector<std::string> series = standingSeries([&](int number) {
-            std::string name = std::to_string(number);
-            name = stem + '-' + std::string(digits - std::min(digits, name.size()), '0') + name;
-            return std::vector<std::string>{name + extension, name + "-solution" + extension};
+            const std::string number_ = std::to_string(number);
+            std::string name = stem;
+            name += '-';
+            name.append(digits - std::min(digits, number_.size()), '0').append(number_);
+            return std::vector<std::string>{
+                name + extension, std::string(name).append("-solution").append(extension)};
         });
         names.insert(names.end(), series.begin(), series.end());
     }
