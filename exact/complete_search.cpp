@@ -2,10 +2,10 @@
 // exact_solver.cpp do not take: those with islands whose number is not given.
 #include <cadical.hpp>
 
-#include <chrono>
 #include <vector>
 
 #include "exact/cnf.h"
+#include "exact/deadline.h"
 #include "puzzle/cpu_time.h"
 
 namespace spanwright::exact {
@@ -13,19 +13,6 @@ namespace {
 
 constexpr int SATISFIABLE = 10;
 constexpr int UNSATISFIABLE = 20;
-
-/// Asks the SAT solver to stop once the time is up.
-class TimeUp : public CaDiCaL::Terminator {
-  public:
-    explicit TimeUp(double seconds)
-        : end_(std::chrono::steady_clock::now() +
-               std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                   std::chrono::duration<double>(seconds))) {}
-    bool terminate() override { return std::chrono::steady_clock::now() >= end_; }
-
-  private:
-    std::chrono::steady_clock::time_point end_;
-};
 
 }  // namespace
 
@@ -45,8 +32,8 @@ ExactResult solveByCompleteFormula(const Puzzle& puzzle, const ExactLimits& limi
     solver.reserve(formula.variables);
     for (const int literal : formula.literals)
         solver.add(literal);
-    TimeUp timeUp(limits.seconds);
-    if (limits.seconds > 0) solver.connect_terminator(&timeUp);
+    Deadline deadline(limits);
+    if (deadline.limited()) solver.connect_terminator(&deadline);
     endStage(result.times.preprocessing);
 
     const int links = int(model.links().size());
@@ -81,7 +68,7 @@ ExactResult solveByCompleteFormula(const Puzzle& puzzle, const ExactLimits& limi
         result.solutions.push_back(std::move(solution));
         result.verdict = round == 0 ? Verdict::Unique : Verdict::Multiple;
     }
-    if (limits.seconds > 0) solver.disconnect_terminator();
+    if (deadline.limited()) solver.disconnect_terminator();
     return result;
 }
 

@@ -10,6 +10,7 @@
 
 #include "exact/cnf.h"
 #include "exact/counting.h"
+#include "exact/deadline.h"
 #include "exact/model.h"
 #include "exact/reasoning.h"
 #include "exact/rewiring.h"
@@ -20,20 +21,6 @@ namespace {
 
 constexpr int SATISFIABLE = 10;
 constexpr int UNSATISFIABLE = 20;
-
-/// Asks the SAT solver to stop once the time is up; it polls this while it searches.
-class Deadline : public CaDiCaL::Terminator {
-  public:
-    explicit Deadline(const ExactLimits& limits)
-        : limited_(limits.seconds > 0), end_(threadCpuSeconds() + limits.seconds) {}
-
-    bool limited() const { return limited_; }
-    bool terminate() override { return limited_ && threadCpuSeconds() >= end_; }
-
-  private:
-    bool limited_;
-    double end_;
-};
 
 /// One SAT solver kept across every call for a puzzle: cuts and the learnt clauses stay,
 /// so the search for a second solution starts where the first one ended.

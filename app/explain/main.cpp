@@ -439,21 +439,7 @@ class Explainer {
     std::string textReport(const Problem& problem, const explain::Explanation& blank,
                            bool checkable, const std::vector<WrongBridge>& wrong,
                            const explain::Explanation& steps) {
-        std::string text = problem.shown + ":" + std::to_string(problem.line) + ": ";
-        text += formatText("%dx%d, %d islands, ", problem.puzzle.width, problem.puzzle.height,
-                           islandCount(problem.puzzle));
-        if (blank.solved)
-            text += formatText("level %s, score %.1f",
-                               std::string(explain::rungName(blank.level)).c_str(), blank.score);
-        else
-            text += "level unknown: the steps do not reach a solution";
-        if (problem.saved) {
-            const int bridges =
-                std::accumulate(problem.laid.begin(), problem.laid.end(), 0,
-                                [](int sum, const Bridge& b) { return sum + b.bridges; });
-            text += formatText(", %d bridge%s laid", bridges, bridges == 1 ? "" : "s");
-        }
-        text += '\n';
+        std::string text = headline(problem, blank);
         if (!checkable)
             return text + (timedOut_ ? "  the exact search reached its time limit, so the "
                                        "position was not checked\n"
