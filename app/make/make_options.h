@@ -32,11 +32,11 @@ struct ScoreBand {
     double high;
 };
 inline constexpr ScoreBand SCORE_BANDS[explain::RUNG_COUNT] = {
-    {0, 4},     // easy
-    {3, 20},    // medium
-    {8, 80},    // hard
-    {15, 110},  // expert
-    {40, 1e9},  // extreme
+    {0, 2.5},   // easy
+    {3.5, 15},  // medium
+    {10, 70},   // hard
+    {20, 80},   // expert
+    {60, 1e9},  // extreme
 };
 
 /// The highest score --score takes.
