@@ -18,12 +18,7 @@ constexpr int UNSATISFIABLE = 20;
 
 ExactResult solveByCompleteFormula(const Puzzle& puzzle, const ExactLimits& limits) {
     ExactResult result;
-    double stageStart = threadCpuSeconds();
-    const auto endStage = [&stageStart](double& stage) {
-        const double now = threadCpuSeconds();
-        stage += now - stageStart;
-        stageStart = now;
-    };
+    StageClock stages;
     const BridgeModel model(puzzle);
     if (model.islands().empty()) return result;
     const CompleteFormula formula = completeFormula(model);
@@ -34,13 +29,13 @@ ExactResult solveByCompleteFormula(const Puzzle& puzzle, const ExactLimits& limi
         solver.add(literal);
     Deadline deadline(limits);
     if (deadline.limited()) solver.connect_terminator(&deadline);
-    endStage(result.times.preprocessing);
+    stages.end(result.times.preprocessing);
 
     const int links = int(model.links().size());
     for (int round = 0; round < 2; ++round) {
         ++result.counters.solverCalls;
         const int outcome = solver.solve();
-        endStage(round == 0 ? result.times.sat : result.times.uniqueness);
+        stages.end(round == 0 ? result.times.sat : result.times.uniqueness);
         if (outcome != SATISFIABLE) {
             if (outcome != UNSATISFIABLE) {
                 result.verdict = Verdict::Unknown;

@@ -279,30 +279,25 @@ ExactResult solveExactly(const Puzzle& puzzle, const ExactLimits& limits) {
         if (puzzle.cells[cell] == UNKNOWN_ISLAND) return solveByCompleteFormula(puzzle, limits);
     ExactResult result;
     // Stage times for benchmarks: each stage ends where the next starts, so they add up.
-    double stageStart = threadCpuSeconds();
-    const auto endStage = [&stageStart](double& stage) {
-        const double now = threadCpuSeconds();
-        stage += now - stageStart;
-        stageStart = now;
-    };
+    StageClock stages;
     Deadline deadline(limits);
     const BridgeModel model(puzzle);
     if (model.islands().empty() || !sumsCanBeMet(model)) {
-        endStage(result.times.preprocessing);
+        stages.end(result.times.preprocessing);
         return result;
     }
     const Reasoning reasoning = reasonAboutLines(model, !limits.plain);
     if (!reasoning.possible) {
-        endStage(result.times.preprocessing);
+        stages.end(result.times.preprocessing);
         return result;
     }
 
     CutLoop loop(model, reasoning.counts, deadline, !limits.plain);
-    endStage(result.times.preprocessing);
+    stages.end(result.times.preprocessing);
     std::vector<int> counts;
     const bool solved = loop.solveConnected(counts);
     const double firstCuts = loop.cutSeconds();
-    endStage(result.times.sat);
+    stages.end(result.times.sat);
     if (solved) {
         result.verdict = Verdict::Unique;
         result.solutions.push_back(solutionOf(model, counts));
@@ -315,7 +310,7 @@ ExactResult solveExactly(const Puzzle& puzzle, const ExactLimits& limits) {
             result.verdict = Verdict::Multiple;
             result.solutions.push_back(solutionOf(model, counts));
         }
-        endStage(result.times.uniqueness);
+        stages.end(result.times.uniqueness);
     }
     if (loop.stopped()) {
         result.verdict = Verdict::Unknown;

@@ -221,16 +221,8 @@ class Explainer {
         bool checkable = true;
         timedOut_ = false;
         if (!problem.laid.empty()) {
-            spanwright::exact::ExactLimits limits;
-            limits.seconds = settings_.timeLimit;
-            const auto exact = spanwright::exact::solveExactly(problem.puzzle, limits);
+            const auto exact = checkPosition(problem);
             checkable = exact.verdict == spanwright::exact::Verdict::Unique;
-            timedOut_ = exact.verdict == spanwright::exact::Verdict::Unknown;
-            if (timedOut_)
-                std::fprintf(stderr,
-                             "%s: %s: the exact search reached its time limit of %g s; the "
-                             "position was not checked\n",
-                             PROGRAM, problem.shown.c_str(), settings_.timeLimit);
             if (checkable) wrong = wrongBridges(problem.laid, exact.solutions.front());
         }
         explain::Explanation fromPosition;
@@ -246,15 +238,32 @@ class Explainer {
         // can: no solution, or several, which no step could ever settle.
         unsettled_ = spanwright::exact::Verdict::Unique;
         if (explained && problem.laid.empty() && !blank.solved && !blank.contradiction) {
-            spanwright::exact::ExactLimits limits;
-            limits.seconds = settings_.timeLimit;
-            unsettled_ = spanwright::exact::solveExactly(problem.puzzle, limits).verdict;
+            unsettled_ = solveWithinLimit(problem.puzzle).verdict;
         }
 
         const std::string report = settings_.json
                                        ? jsonReport(problem, blank, checkable, wrong, fromPosition)
                                        : textReport(problem, blank, checkable, wrong, fromPosition);
         emit(report);
+    }
+
+    spanwright::exact::ExactResult solveWithinLimit(const spanwright::Puzzle& puzzle) const {
+        spanwright::exact::ExactLimits limits;
+        limits.seconds = settings_.timeLimit;
+        return spanwright::exact::solveExactly(puzzle, limits);
+    }
+
+    /// The exact search a position is checked against; a search that runs out of time
+    /// is said on standard error and remembered, as the position then goes unchecked.
+    spanwright::exact::ExactResult checkPosition(const Problem& problem) {
+        auto exact = solveWithinLimit(problem.puzzle);
+        timedOut_ = exact.verdict == spanwright::exact::Verdict::Unknown;
+        if (timedOut_)
+            std::fprintf(stderr,
+                         "%s: %s: the exact search reached its time limit of %g s; the "
+                         "position was not checked\n",
+                         PROGRAM, problem.shown.c_str(), settings_.timeLimit);
+        return exact;
     }
 
     /// Writes `text` out; a failed write is remembered and nothing more is written.
@@ -274,16 +283,8 @@ class Explainer {
         if (checkable) {
             solution = blank.solution;
         } else {
-            spanwright::exact::ExactLimits limits;
-            limits.seconds = settings_.timeLimit;
-            const auto exact = spanwright::exact::solveExactly(problem.puzzle, limits);
+            const auto exact = checkPosition(problem);
             checkable = exact.verdict == spanwright::exact::Verdict::Unique;
-            timedOut_ = exact.verdict == spanwright::exact::Verdict::Unknown;
-            if (timedOut_)
-                std::fprintf(stderr,
-                             "%s: %s: the exact search reached its time limit of %g s; the "
-                             "position was not checked\n",
-                             PROGRAM, problem.shown.c_str(), settings_.timeLimit);
             if (checkable) solution = exact.solutions.front();
         }
         explain::Hint hint;
