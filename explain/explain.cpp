@@ -53,11 +53,13 @@ class Writer {
   public:
     explicit Writer(const Geometry& g) : g_(g) {}
 
-    /// "the 4 at (1,1)", with "in the top left corner" where it is one.
+    /// "the 4 at (1,1)", with "in the top left corner" where it is one; "the island at
+    /// (1,1) without a number" where the puzzle gives none.
     std::string island(int x, bool corner = true) const {
         const int r = g_.row[std::size_t(x)], c = g_.column[std::size_t(x)];
-        std::string text = "the " + std::to_string(g_.need[std::size_t(x)]) + " at (" +
-                           std::to_string(r + 1) + "," + std::to_string(c + 1) + ")";
+        const std::string at = "at (" + std::to_string(r + 1) + "," + std::to_string(c + 1) + ")";
+        if (g_.unnumbered[std::size_t(x)]) return "the island " + at + " without a number";
+        std::string text = "the " + std::to_string(g_.need[std::size_t(x)]) + " " + at;
         if (!corner) return text;
         const bool top = r == 0, bottom = r == g_.height - 1, left = c == 0,
                    right = c == g_.width - 1;
@@ -73,16 +75,18 @@ class Writer {
     /// What bounds [least, most] say about a line that had `before` bridges for certain, as
     /// the end of a sentence.
     static std::string outcome(int before, int least, int most, bool plural) {
+        static_assert(MAX_BRIDGES_PER_LINE == 2, "single and double name every count of a line");
         const char* is = plural ? "are" : "is";
         const char* gets = plural ? "get" : "gets";
         const char* stays = plural ? "stay" : "stays";
         if (least == most) {
             if (least == 0) return std::string(stays) + " empty";
             if (least == before) return std::string(stays) + (least == 1 ? " single" : " double");
-            if (least == 2 && before == 1) return std::string(gets) + " a second bridge";
+            if (least == MAX_BRIDGES_PER_LINE && before == 1)
+                return std::string(gets) + " a second bridge";
             return std::string(is) + (least == 1 ? " single" : " double");
         }
-        if (most == 2) return std::string(gets) + " at least " + bridges(least);
+        if (most == MAX_BRIDGES_PER_LINE) return std::string(gets) + " at least " + bridges(least);
         return std::string(plural ? "carry" : "carries") + " at most one bridge";
     }
     /// "its line to A is double and its lines to B and C stay empty", lines grouped by outcome.
@@ -148,11 +152,11 @@ class Writer {
             case PAIR_SEAL: {
                 const int a = g_.lineA[std::size_t(f.line)], b = g_.lineB[std::size_t(f.line)];
                 const Change& c = f.changes[0];
-                // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+                // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
                 const int low = s.least[std::size_t(f.line)];
-                const std::string what = low > 0            ? "A second bridge"
-                                         : f.sealValue == 2 ? "A double bridge"
-                                                            : "A bridge";
+                const std::string what = low > 0                               ? "A second bridge"
+                                         : f.sealValue == MAX_BRIDGES_PER_LINE ? "A double bridge"
+                                                                               : "A bridge";
                 const std::string so =
                     ", so that line " + outcome(low, c.least, c.most, false) + ".";
                 const int ra = s.root(a), rb = s.root(b);
@@ -181,7 +185,7 @@ class Writer {
                 for (int d = 0; d < 4; ++d) {
                     const int l = g_.lineAt[std::size_t(f.island)][std::size_t(d)];
                     if (l < 0) continue;
-                    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+                    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
                     const int low = s.least[std::size_t(l)], value = f.example[std::size_t(d)];
                     if (value == low) continue;
                     if (!example.empty()) example += " and ";
@@ -203,19 +207,37 @@ class Writer {
     }
 
   private:
+    /// What an island short of bridges lacks: all of them, or for one without a number a
+    /// first one.
+    std::string itsBridges(int x) const {
+        return g_.unnumbered[std::size_t(x)] ? "a bridge" : "all its bridges";
+    }
+
     static std::string upper(std::string text) {
         if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = char(text[0] - 'a' + 'A');
         return text;
     }
 
+    /// " needs three bridges", " still needs one bridge", or for an island without a number
+    /// " needs at least one bridge" or " has two bridges already".
+    std::string needs(const State& s, int x, int remaining) const {
+        const int need = g_.need[std::size_t(x)], known = s.known[std::size_t(x)];
+        if (g_.unnumbered[std::size_t(x)])
+            return known == 0 ? " needs at least one bridge"
+                              : " has " + bridges(known) + " already";
+        return remaining == need ? " needs " + bridges(need) : " still needs " + bridges(remaining);
+    }
+
     std::string clueReason(const State& s, const Found& f) const {
         const int x = f.island, need = g_.need[std::size_t(x)];
+        const bool unnumbered = g_.unnumbered[std::size_t(x)];
         const std::string who = upper(island(x));
         const std::string so = ", so " + conclusions(s, x, f.changes) + ".";
         if (f.technique == FINISHED_ISLAND) return who + " already has all its bridges" + so;
-        const std::string needs = f.remaining == need ? " needs " + bridges(need)
-                                                      : " still needs " + bridges(f.remaining);
-        if (f.technique == ONE_EACH_WAY)
+        const std::string needs = this->needs(s, x, f.remaining);
+        // An island without a number gives a line a bridge this way only when it is its
+        // only open line, which the sentence below says.
+        if (f.technique == ONE_EACH_WAY && !unnumbered)
             return who + needs + " and cannot get them with any line left empty" + so;
         const auto& around = g_.lineAt[std::size_t(x)];
         const int open = int(std::count_if(around.begin(), around.end(), [&](int l) {
@@ -227,6 +249,8 @@ class Writer {
             int(std::count_if(around.begin(), around.end(), [](int l) { return l >= 0; }));
         if (open == 1 && f.technique != NEIGHBOUR_CAPACITY)
             text += lines == 1 ? " and has only one line" : " and has only one line left open";
+        else if (room == 0)  // an island without a number that can have no more
+            text += " and its lines can take no more";
         else
             text += " and its lines can take " + (room == f.remaining
                                                       ? std::string("only that many")
@@ -237,9 +261,11 @@ class Writer {
             int count = 0;
             for (const int l : g_.lineAt[std::size_t(x)]) {
                 if (l < 0) continue;
-                // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+                // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
                 const int low = s.least[std::size_t(l)], lineRoom = s.effectiveMost(g_, l) - low;
-                if (low == s.most[std::size_t(l)] || lineRoom >= std::min(2, need) - low) continue;
+                if (low == s.most[std::size_t(l)] ||
+                    lineRoom >= std::min(MAX_BRIDGES_PER_LINE, need) - low)
+                    continue;
                 const int far = g_.other(l, x), spare = s.spare(g_, far);
                 if (count++ > 0) limits += " and ";
                 if (spare == 0)
@@ -257,9 +283,9 @@ class Writer {
     }
 
     std::string atLeastReason(const State& s, const Found& f) const {
-        const int x = f.island, need = g_.need[std::size_t(x)];
+        const int x = f.island, need = g_.fewest[std::size_t(x)];
         const int slack = f.capacity - need;
-        std::string text = upper(island(x)) + " needs " + bridges(need) +
+        std::string text = upper(island(x)) + needs(s, x, need) +
                            " and its lines can carry at most " + number(f.capacity) +
                            " in all, so ";
         text += slack == 0 ? std::string("none of them may stay empty")
@@ -269,22 +295,22 @@ class Writer {
 
     std::string lookaheadReason(const State& s, const Found& f) const {
         const Change& c = f.changes[0];
-        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
         const int low = s.least[std::size_t(f.line)];
         const int added = f.hypothesisLeast - low;
         std::string what = added == 2 ? "Two bridges" : low > 0 ? "A second bridge" : "A bridge";
         what += " between " + between(f.line);
         std::string fault;
-        if (f.faultKind == 1)
+        if (f.faultKind == Fault::OverFull)
             fault = island(f.faultIsland, false) + " would get too many bridges";
-        else if (f.faultKind == 2)
+        else if (f.faultKind == Fault::CutOff)
             fault = "the two would be cut off from the other islands";
         else if (f.crossed)
             fault = "it would cross a line that " + island(f.faultIsland, false) +
-                    " needs, and that island could no longer get all its bridges";
+                    " needs, and that island could no longer get " + itsBridges(f.faultIsland);
         else
-            fault = island(f.faultIsland, false) +
-                    " would be left without room around it for all its bridges";
+            fault = island(f.faultIsland, false) + " would be left without room around it for " +
+                    itsBridges(f.faultIsland);
         return what + " is impossible: " + fault + "; so that line " +
                outcome(low, c.least, c.most, false) + ".";
     }
@@ -296,16 +322,16 @@ class Writer {
             guess = least == 0   ? "had no bridge"
                     : least == 1 ? "had a single bridge"
                                  : "were double";
-        else if (most == 2)
+        else if (most == MAX_BRIDGES_PER_LINE)
             guess = least == 1 ? "had a bridge" : "had two bridges";
         else
             guess = "had at most one bridge";
         std::string fault;
         if (f.faultIsland < 0)
             fault = "nothing would fit";
-        else if (f.faultKind == 0)
-            fault = island(f.faultIsland, false) + " could not get all its bridges";
-        else if (f.faultKind == 1)
+        else if (f.faultKind == Fault::Short)
+            fault = island(f.faultIsland, false) + " could not get " + itsBridges(f.faultIsland);
+        else if (f.faultKind == Fault::OverFull)
             fault = island(f.faultIsland, false) + " would get too many bridges";
         else
             fault =
@@ -327,11 +353,11 @@ class Writer {
 void layBridges(const Geometry& g, State& s, const std::vector<Bridge>& laid) {
     for (const Bridge& b : laid) {
         const int line = g.lineBetween(b.row1, b.column1, b.row2, b.column2);
-        if (line < 0 || b.bridges < 1 || b.bridges > 2) {
+        if (line < 0 || b.bridges < 1 || b.bridges > MAX_BRIDGES_PER_LINE) {
             s.contradiction = true;
             continue;
         }
-        s.narrow(g, line, b.bridges, 2);
+        s.narrow(g, line, b.bridges, MAX_BRIDGES_PER_LINE);
     }
 }
 
@@ -375,7 +401,7 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
     layBridges(g, s, options.laid);
     for (const LineBounds& b : options.given) {
         const int line = g.lineBetween(b.row1, b.column1, b.row2, b.column2);
-        if (line < 0 || b.least < 0 || b.most > 2 || b.least > b.most)
+        if (line < 0 || b.least < 0 || b.most > MAX_BRIDGES_PER_LINE || b.least > b.most)
             s.contradiction = true;
         else
             s.narrow(g, line, b.least, b.most);
@@ -479,7 +505,31 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
                                        s.least[std::size_t(l)]});
         }
     }
+    // The number each island without one turned out to have: its bridges, once none of
+    // its lines can change any more.
+    for (int x = 0; x < g.islandCount(); ++x) {
+        if (!g.unnumbered[std::size_t(x)]) continue;
+        const auto& around = g.lineAt[std::size_t(x)];
+        const bool settledHere =
+            !s.contradiction && s.wanting(g, x) <= 0 &&
+            std::all_of(around.begin(), around.end(), [&](int l) {
+                return l < 0 || s.effectiveMost(g, l) == s.least[std::size_t(l)];
+            });
+        result.numbers.push_back({g.row[std::size_t(x)], g.column[std::size_t(x)],
+                                  settledHere ? s.known[std::size_t(x)] : -1});
+    }
     return result;
+}
+
+Puzzle withFoundNumbers(const Puzzle& puzzle, const Explanation& explanation) {
+    Puzzle numbered = copyPuzzle(puzzle);
+    for (const FoundNumber& n : explanation.numbers) {
+        const std::size_t cell =
+            std::size_t(n.row) * std::size_t(puzzle.width) + std::size_t(n.column);
+        if (n.number >= 1 && n.number <= MAX_CLUE && numbered.cells[cell] == UNKNOWN_ISLAND)
+            numbered.cells[cell] = std::uint8_t(ISLAND_BASE + n.number);
+    }
+    return numbered;
 }
 
 Solution knownBridges(const Puzzle& puzzle, const Explanation& explanation, std::size_t steps,

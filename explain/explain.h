@@ -22,7 +22,7 @@ std::string ladderText();
 bool parseRung(std::string_view name, Rung& rung);
 
 /// A line narrowed by a step: the islands at its ends (r1,c1 the upper or left one, puzzle
-/// rows and columns from 0) and its new least and most bridges (0..2).
+/// rows and columns from 0) and its new least and most bridges (0 to MAX_BRIDGES_PER_LINE).
 struct LineBounds {
     int row1, column1, row2, column2, least, most;
 };
@@ -56,6 +56,12 @@ struct Options {
     double cpuSeconds = 0;
 };
 
+/// An island whose number the puzzle does not give, and the number the steps found for it:
+/// the count of its bridges once none of its lines can change, -1 until then.
+struct FoundNumber {
+    int row, column, number;
+};
+
 struct Explanation {
     bool solved = false;         ///< every line settled and the result is a solution
     bool contradiction = false;  ///< the position (given laid bridges) admits no solution
@@ -75,10 +81,19 @@ struct Explanation {
     double score = 0;
     std::vector<Step> steps;
     Solution solution;  ///< when solved: the bridges, in Solution order
+    /// One per island without a number, in row-major order (none for a puzzle that gives
+    /// every number).
+    std::vector<FoundNumber> numbers;
 };
 
-/// Solves stepwise, simplest deduction first, and records every step.
+/// Solves stepwise, simplest deduction first, and records every step. An island without a
+/// number (UNKNOWN_ISLAND) takes at least one bridge and at most what its lines carry; the
+/// steps never suppose more of it.
 Explanation explainPuzzle(const Puzzle& puzzle, const Options& options = {});
+
+/// `puzzle` with each island without a number given the number the explanation found
+/// for it, where it found one.
+Puzzle withFoundNumbers(const Puzzle& puzzle, const Explanation& explanation);
 
 /// What a picture after a step needs: the bounds of every line after replaying the first
 /// `steps` steps of `explanation` on the blank puzzle (with the laid bridges).

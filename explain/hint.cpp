@@ -83,16 +83,18 @@ Hint nextHint(const Puzzle& puzzle, const Solution& solution, const PlayerBoard&
 
     // What the solution contradicts comes first: a bridge too many, a line marked empty
     // that holds a bridge, an island marked finished that still lacks some.
+    static_assert(MAX_BRIDGES_PER_LINE == 2, "a wrong bridge is a double or a single one");
     for (int l = 0; l < g.lineCount(); ++l) {
         const auto [r1, c1, r2, c2] = ends(l);
         const std::string between = cellName(r1, c1) + " and " + cellName(r2, c2);
         const int laid = shown.count[std::size_t(l)], want = right[std::size_t(l)];
         if (laid > want) {
-            hint.wrong.push_back(
-                want == 0 ? (laid == 2 ? "the double bridge between " : "the bridge between ") +
-                                between + " is wrong"
-                          : "the double bridge between " + between +
-                                " is wrong: only one bridge belongs there");
+            hint.wrong.push_back(want == 0
+                                     ? (laid == MAX_BRIDGES_PER_LINE ? "the double bridge between "
+                                                                     : "the bridge between ") +
+                                           between + " is wrong"
+                                     : "the double bridge between " + between +
+                                           " is wrong: only one bridge belongs there");
             hint.moves.push_back(lineMove('L', r1, c1, r2, c2) + "," + std::to_string(want));
             shown.count[std::size_t(l)] = want;
         }
@@ -105,11 +107,14 @@ Hint nextHint(const Puzzle& puzzle, const Solution& solution, const PlayerBoard&
     }
     for (int x = 0; x < g.islandCount(); ++x) {
         if (!shown.finished[std::size_t(x)]) continue;
-        int laid = 0;
-        for (const int l : g.lineAt[std::size_t(x)])
-            // cppcheck-suppress useStlAlgorithm
-            if (l >= 0) laid += shown.count[std::size_t(l)];
-        if (laid == g.need[std::size_t(x)]) continue;
+        // The solution's count is the island's number, also where the puzzle gives none.
+        int laid = 0, number = 0;
+        for (const int l : g.lineAt[std::size_t(x)]) {
+            if (l < 0) continue;
+            laid += shown.count[std::size_t(l)];
+            number += right[std::size_t(l)];
+        }
+        if (laid == number) continue;
         const int r = g.row[std::size_t(x)], c = g.column[std::size_t(x)];
         hint.wrong.push_back("the island at " + cellName(r, c) +
                              " is marked finished, but it lacks some of its bridges");

@@ -9,14 +9,18 @@ void Geometry::build(const Puzzle& puzzle) {
     height = puzzle.height;
     const int cells = puzzle.cellCount();
     islandAtCell.assign(std::size_t(std::max(cells, 0)), -1);
-    row.clear(), column.clear(), need.clear(), lineAt.clear();
+    row.clear(), column.clear(), need.clear(), fewest.clear(), unnumbered.clear(), lineAt.clear();
     for (int cell = 0; cell < cells; ++cell) {
         const int code = puzzle.cells[std::size_t(cell)];
         if (code < ISLAND_BASE) continue;
         islandAtCell[std::size_t(cell)] = int(row.size());
         row.push_back(cell / width);
         column.push_back(cell % width);
-        need.push_back(code - ISLAND_BASE);
+        const bool open = code == UNKNOWN_ISLAND;
+        // Until its lines are known, an island without a number may take the most any can.
+        need.push_back(open ? MAX_CLUE : code - ISLAND_BASE);
+        fewest.push_back(open ? 1 : code - ISLAND_BASE);
+        unnumbered.push_back(open);
         lineAt.push_back({-1, -1, -1, -1});
     }
 
@@ -43,8 +47,8 @@ void Geometry::build(const Puzzle& puzzle) {
             lineA.push_back(island);
             lineB.push_back(far);
             horizontal.push_back(dir == RIGHT);
-            initialMost.push_back(
-                std::int8_t(std::min({2, need[std::size_t(island)], need[std::size_t(far)]})));
+            initialMost.push_back(std::int8_t(std::min(
+                {MAX_BRIDGES_PER_LINE, need[std::size_t(island)], need[std::size_t(far)]})));
             lineAt[std::size_t(island)][std::size_t(dir)] = line;
             lineAt[std::size_t(far)][std::size_t(dir == RIGHT ? LEFT : UP)] = line;
             if (dir == RIGHT) {
@@ -55,6 +59,15 @@ void Geometry::build(const Puzzle& puzzle) {
                 }
             }
         }
+    }
+
+    // An island without a number takes at most what its lines can carry.
+    for (int island = 0; island < islandCount(); ++island) {
+        if (!unnumbered[std::size_t(island)]) continue;
+        int most = 0;
+        for (const int line : lineAt[std::size_t(island)])
+            if (line >= 0) most += initialMost[std::size_t(line)];
+        need[std::size_t(island)] = most;
     }
 
     // Crossings: a vertical line crosses every horizontal line over one of its cells.
@@ -109,7 +122,7 @@ void State::reset(const Geometry& geometry) {
     size.assign(islands, 1);
     contradiction = false;
     faultIsland = -1;
-    faultKind = 0;
+    faultKind = Fault::Short;
 }
 
 void State::copyFrom(const State& other) {
@@ -128,7 +141,8 @@ void State::copyFrom(const State& other) {
 
 int State::effectiveMost(const Geometry& g, int line) const {
     const std::size_t l = std::size_t(line);
-    const int low = least[l];  // NOLINT(bugprone-signed-char-misuse): bounds are 0 to 2
+    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
+    const int low = least[l];
     return std::max(
         low, std::min({int(most[l]), low + spare(g, g.lineA[l]), low + spare(g, g.lineB[l])}));
 }
@@ -139,7 +153,7 @@ void State::narrow(const Geometry& g, int line, int newLeast, int newMost) {
     newLeast = std::max(newLeast, int(least[l]));
     newMost = std::min(newMost, int(most[l]));
     if (newLeast > newMost) {
-        fail(a, 0);
+        fail(a, Fault::Short);
         return;
     }
     const int added = newLeast - least[l];
@@ -148,8 +162,8 @@ void State::narrow(const Geometry& g, int line, int newLeast, int newMost) {
     if (added == 0) return;
     known[std::size_t(a)] += added;
     known[std::size_t(b)] += added;
-    if (known[std::size_t(a)] > g.need[std::size_t(a)]) fail(a, 1);
-    if (known[std::size_t(b)] > g.need[std::size_t(b)]) fail(b, 1);
+    if (known[std::size_t(a)] > g.need[std::size_t(a)]) fail(a, Fault::OverFull);
+    if (known[std::size_t(b)] > g.need[std::size_t(b)]) fail(b, Fault::OverFull);
     int ra = root(a), rb = root(b);
     if (ra != rb) {
         if (size[std::size_t(ra)] < size[std::size_t(rb)]) std::swap(ra, rb);
@@ -161,13 +175,20 @@ void State::narrow(const Geometry& g, int line, int newLeast, int newMost) {
     demand[std::size_t(ra)] -= 2 * added;
     // A group with nothing left to take is finished; unless it holds every island, it can
     // never be joined to the rest.
-    if (demand[std::size_t(ra)] == 0 && size[std::size_t(ra)] < g.islandCount()) fail(a, 2);
+    if (demand[std::size_t(ra)] == 0 && size[std::size_t(ra)] < g.islandCount())
+        fail(a, Fault::CutOff);
 }
 
 bool State::solved(const Geometry& g) const {
     if (contradiction || g.islandCount() == 0) return false;
-    for (int island = 0; island < g.islandCount(); ++island)
-        if (spare(g, island) != 0) return false;
+    for (int island = 0; island < g.islandCount(); ++island) {
+        if (wanting(g, island) > 0) return false;
+        if (spare(g, island) == 0) continue;
+        // An island without a number is done when no line of it can change any more.
+        if (!g.unnumbered[std::size_t(island)]) return false;
+        for (const int line : g.lineAt[std::size_t(island)])
+            if (line >= 0 && effectiveMost(g, line) != least[std::size_t(line)]) return false;
+    }
     if (size[std::size_t(root(0))] != g.islandCount()) return false;
     // The easy rules do not look at crossings, so a board they finish may still hold two
     // bridges that cross: that is no solution.

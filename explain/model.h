@@ -15,17 +15,29 @@ namespace spanwright::explain {
 /// Directions of the lines at an island, in the order the rules visit them.
 enum Direction { LEFT = 0, RIGHT = 1, UP = 2, DOWN = 3 };
 
+/// What went wrong first in a position found impossible, for a sentence: an island left
+/// short of its bridges, one given too many, or a group cut off from the other islands.
+enum class Fault { Short, OverFull, CutOff };
+
 /// The fixed part: where the islands are and which lines exist. Islands are numbered in
 /// row-major order, lines in the order of a Solution (by the upper or left island, its
 /// line to the right before the one down).
 struct Geometry {
     int width = 0;
     int height = 0;
-    std::vector<int> row, column, need;      ///< per island
+    std::vector<int> row, column;  ///< per island
+    /// Per island: its number, or for an island whose number is not given the most its
+    /// lines can carry. Every rule that bounds a line from above reads this.
+    std::vector<int> need;
+    /// Per island: the fewest bridges it may take: its number, or 1 where it has none.
+    /// Every rule that gives a line a bridge reads this.
+    std::vector<int> fewest;
+    std::vector<std::uint8_t> unnumbered;    ///< per island: its number is not given
     std::vector<std::array<int, 4>> lineAt;  ///< per island and direction: a line or -1
     std::vector<int> lineA, lineB;           ///< per line: upper or left island, the other
     std::vector<std::uint8_t> horizontal;    ///< per line
-    std::vector<std::int8_t> initialMost;    ///< per line: 2, or less where an end needs less
+    /// Per line: MAX_BRIDGES_PER_LINE, or less where an end needs less.
+    std::vector<std::int8_t> initialMost;
     std::vector<int> crossStart, crossList;  ///< per line: the lines it crosses (CSR)
     std::vector<int> islandAtCell;           ///< per puzzle cell: an island or -1
 
@@ -44,15 +56,16 @@ struct Geometry {
 /// groups of islands joined by known bridges (union by size, no path compression, so that
 /// reading a group never writes).
 struct State {
-    std::vector<std::int8_t> least, most;   ///< per line
-    std::vector<int> known;                 ///< per island: the sum of least over its lines
-    std::vector<int> parent, demand, size;  ///< union-find over islands; demand and size at roots
+    std::vector<std::int8_t> least, most;  ///< per line
+    std::vector<int> known;                ///< per island: the sum of least over its lines
+    /// Union-find over islands; at roots the group's size and its demand, the most bridges
+    /// its islands can still take (each bridge inside the group counted at both ends).
+    std::vector<int> parent, demand, size;
     std::vector<int> next;  ///< per island: the next member of its group, round in a ring
     bool contradiction = false;
-    /// What went wrong first, for a trial's sentence: an island, and whether it was left
-    /// short (0), over-full (1), or its group was cut off (2).
+    /// What went wrong first, for a trial's sentence: an island, and how.
     int faultIsland = -1;
-    int faultKind = 0;
+    Fault faultKind = Fault::Short;
 
     void reset(const Geometry& geometry);
     void copyFrom(const State& other);
@@ -61,20 +74,26 @@ struct State {
             island = parent[std::size_t(island)];
         return island;
     }
-    /// Bridges the island can still take beyond those known.
+    /// Bridges the island can still take beyond those known (at most).
     int spare(const Geometry& g, int island) const {
         return g.need[std::size_t(island)] - known[std::size_t(island)];
     }
+    /// Bridges the island must still take beyond those known (at least; may be negative
+    /// for an island without a number that has more than one already).
+    int wanting(const Geometry& g, int island) const {
+        return g.fewest[std::size_t(island)] - known[std::size_t(island)];
+    }
     /// The most the line can carry given what both ends can still take.
     int effectiveMost(const Geometry& g, int line) const;
-    void fail(int island, int kind) {
+    void fail(int island, Fault kind) {
         if (!contradiction) faultIsland = island, faultKind = kind;
         contradiction = true;
     }
     /// Narrows `line` to [least, most]; keeps the counts and groups, and flags a
     /// contradiction for an empty range, an over-full island or a group cut off early.
     void narrow(const Geometry& g, int line, int newLeast, int newMost);
-    /// Every line settled, every island full, one group and no two bridges crossing.
+    /// Every line settled, every island full (one without a number: at least one bridge
+    /// and every line settled), one group and no two bridges crossing.
     bool solved(const Geometry& g) const;
 };
 

@@ -21,52 +21,56 @@ bool StepFinder::worthChanging(const State& s, const Change& change) const {
 // up to what the island still needs, and nothing to a finished neighbour (its lines are
 // settled) or across a bridge. An island with all its bridges settles its lines; one whose
 // lines can take only what it needs fills them; one that needs more than two bridges on
-// every line but one needs a bridge on each of them.
+// every line but one needs a bridge on each of them. An island without a number needs at
+// least one bridge, and can take what its lines can carry: it fills its lines only when
+// they can take one bridge in all, and gives one to its only open line.
 bool StepFinder::clueRule(State& s, int x, Found& f) const {
     const auto& lines = g_.lineAt[std::size_t(x)];
-    const int need = g_.need[std::size_t(x)], known = s.known[std::size_t(x)];
-    const int missing = need - known;
+    const int known = s.known[std::size_t(x)];
+    const int missing = s.spare(g_, x), wanting = s.wanting(g_, x);
     f.changes.clear();
     int space[4] = {}, room = 0, open = 0;
     for (int d = 0; d < 4; ++d) {
         const int l = lines[std::size_t(d)];
         if (l < 0) continue;
-        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
         const int low = s.least[std::size_t(l)], high = s.most[std::size_t(l)];
         space[d] = std::max(0, std::min(missing, high - low));
         room += space[d];
         if (high > 0) ++open;
     }
-    if (room < missing) {
-        s.fail(x, 0);
+    if (room < wanting) {
+        s.fail(x, Fault::Short);
         return false;
     }
     for (int d = 0; d < 4; ++d) {
         const int l = lines[std::size_t(d)];
         if (l < 0) continue;
-        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
         const int low = s.least[std::size_t(l)], high = s.most[std::size_t(l)];
         if (missing == 0) {
             if (low < high) f.changes.push_back({l, low, low});
-        } else if (room == missing) {
+        } else if (room == wanting) {
             if (space[d] > 0) f.changes.push_back({l, low + space[d], low + space[d]});
-        } else if (need > 2 * (open - 1) && low == 0 && high > 0) {
+        } else if (g_.fewest[std::size_t(x)] > MAX_BRIDGES_PER_LINE * (open - 1) && low == 0 &&
+                   high > 0) {
             f.changes.push_back({l, 1, high});
         }
     }
     if (f.changes.empty()) return false;
     f.procedure = CLUE_RULE;
-    f.technique = missing == 0 ? FINISHED_ISLAND : room == missing ? FULL_LINES : ONE_EACH_WAY;
+    f.technique = missing == 0 ? FINISHED_ISLAND : room == wanting ? FULL_LINES : ONE_EACH_WAY;
     f.island = x;
     f.capacity = known + room;
-    f.remaining = missing;
+    f.remaining = wanting;
     return true;
 }
 
 // The other lines of an island together can carry at most the sum of their bounds; a line
-// without which they fall short of the clue gets a first bridge.
+// without which they fall short of the clue (or of one bridge, without one) gets a first
+// bridge.
 bool StepFinder::atLeastRule(const State& s, int x, Found& f) const {
-    const int need = g_.need[std::size_t(x)];
+    const int need = g_.fewest[std::size_t(x)];
     if (s.known[std::size_t(x)] >= need) return false;
     const auto& lines = g_.lineAt[std::size_t(x)];
     int total = 0;
@@ -91,7 +95,8 @@ bool StepFinder::atLeastRule(const State& s, int x, Found& f) const {
 // One island's clue against its lines, with what each neighbour can still take: the
 // island needs `remaining` more bridges; each line can add at most (cap - least). Every
 // line must then carry at least what the others cannot take, and at most what the island
-// still needs. This bound is exact for one island.
+// still needs. This bound is exact for one island; for one without a number, the least
+// it needs is one bridge and the most it takes what its lines carry.
 bool StepFinder::capacityRule(State& s, int x, Found& f) const {
     const auto& lines = g_.lineAt[std::size_t(x)];
     int cap[4] = {}, capacity = 0;
@@ -101,21 +106,22 @@ bool StepFinder::capacityRule(State& s, int x, Found& f) const {
         cap[d] = s.effectiveMost(g_, l);
         capacity += cap[d];
     }
-    const int need = g_.need[std::size_t(x)], known = s.known[std::size_t(x)];
-    if (capacity < need) {
-        s.fail(x, 0);
+    const int need = g_.need[std::size_t(x)], fewest = g_.fewest[std::size_t(x)],
+              known = s.known[std::size_t(x)];
+    if (capacity < fewest) {
+        s.fail(x, Fault::Short);
         return false;
     }
     f.changes.clear();
     for (int d = 0; d < 4; ++d) {
         const int l = lines[std::size_t(d)];
         if (l < 0) continue;
-        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
         const int low = s.least[std::size_t(l)];
-        const int least = std::max(low, need - (capacity - cap[d]));
+        const int least = std::max(low, fewest - (capacity - cap[d]));
         const int most = std::min({int(s.most[std::size_t(l)]), cap[d], need - (known - low)});
         if (least > most) {  // no way to finish this island: the position is impossible
-            s.fail(x, least > s.least[std::size_t(l)] ? 0 : 1);
+            s.fail(x, least > s.least[std::size_t(l)] ? Fault::Short : Fault::OverFull);
             return false;
         }
         if (worthChanging(s, {l, least, most})) f.changes.push_back({l, least, most});
@@ -125,7 +131,7 @@ bool StepFinder::capacityRule(State& s, int x, Found& f) const {
     f.technique = NEIGHBOUR_CAPACITY;
     f.island = x;
     f.capacity = capacity;
-    f.remaining = need - known;
+    f.remaining = fewest - known;
     return true;
 }
 
@@ -139,12 +145,15 @@ bool StepFinder::roomFor(const State& s, int z, int line, int added, int nowLeas
         return s.spare(g_, island) - (island == a || island == b ? added : 0);
     };
     const int missing = spare(z);
-    if (missing <= 0) return missing == 0;
+    if (missing < 0) return false;  // more than it can take
+    // What it must still take: all it can, or for an island without a number one bridge.
+    const int wanting = s.wanting(g_, z) - (z == a || z == b ? added : 0);
+    if (wanting <= 0) return true;
     const bool blocks = nowLeast == 0;
     int room = 0;
     for (const int l : g_.lineAt[std::size_t(z)]) {
         if (l < 0) continue;
-        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
         int low = s.least[std::size_t(l)], high = s.most[std::size_t(l)];
         if (l == line) low += added;
         if (high == 0) continue;
@@ -154,30 +163,30 @@ bool StepFinder::roomFor(const State& s, int z, int line, int added, int nowLeas
         if (high == 0) continue;
         room += std::max(0, std::min(spare(g_.other(l, z)), high - low));
     }
-    return room >= missing;
+    return room >= wanting;
 }
 
 bool StepFinder::strands(const State& s, int x, int line, int added, Found& f) const {
     const std::size_t l = std::size_t(line);
     const int y = g_.other(line, x);
-    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
     const int nowLeast = s.least[l];
     if (added > s.spare(g_, y)) {
-        f.faultIsland = y, f.faultKind = 1, f.crossed = false;
+        f.faultIsland = y, f.faultKind = Fault::OverFull, f.crossed = false;
         return true;
     }
     const int rx = s.root(x), ry = s.root(y);
     const int demand = s.demand[std::size_t(rx)] + (rx == ry ? 0 : s.demand[std::size_t(ry)]);
     const int size = s.size[std::size_t(rx)] + (rx == ry ? 0 : s.size[std::size_t(ry)]);
     if (demand == 2 * added && size < g_.islandCount()) {
-        f.faultIsland = x, f.faultKind = 2, f.crossed = false;
+        f.faultIsland = x, f.faultKind = Fault::CutOff, f.crossed = false;
         return true;
     }
     // The islands whose room the supposed bridges change: its ends, their neighbours, and
     // the ends of the lines a first bridge would cross.
     const auto check = [&](int z, bool crossed) {
         if (roomFor(s, z, line, added, nowLeast)) return false;
-        f.faultIsland = z, f.faultKind = 0, f.crossed = crossed;
+        f.faultIsland = z, f.faultKind = Fault::Short, f.crossed = crossed;
         return true;
     };
     for (const int end : {x, y}) {
@@ -210,7 +219,7 @@ bool StepFinder::lookahead(const State& s, int x, Found& f) const {
     if (missing <= 0) return false;
     for (const int l : g_.lineAt[std::size_t(x)]) {
         if (l < 0) continue;
-        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
         const int low = s.least[std::size_t(l)], high = s.most[std::size_t(l)];
         const int space = std::min(missing, high - low);
         for (int added = 1; added <= space; ++added) {
@@ -228,10 +237,11 @@ bool StepFinder::lookahead(const State& s, int x, Found& f) const {
 }
 
 // An island that would finish its group (and cut it off) by taking all it still can from
-// every line but one needs a bridge on that one.
+// every line but one needs a bridge on that one. An island without a number need not take
+// all it can, so it is never forced so.
 bool StepFinder::keepOpen(const State& s, int x, Found& f) const {
     const int missing = s.spare(g_, x), total = g_.islandCount();
-    if (missing <= 0) return false;
+    if (missing <= 0 || g_.unnumbered[std::size_t(x)]) return false;
     const auto& lines = g_.lineAt[std::size_t(x)];
     int space[4] = {};
     for (int d = 0; d < 4; ++d) {
@@ -275,7 +285,7 @@ bool StepFinder::crossRule(State& s, int l, Found& f) const {
     for (int k = g_.crossStart[std::size_t(l)]; k < g_.crossStart[std::size_t(l) + 1]; ++k) {
         const int across = g_.crossList[std::size_t(k)];
         if (s.least[std::size_t(across)] > 0) {  // two bridges that cross
-            s.fail(g_.lineA[std::size_t(l)], 1);
+            s.fail(g_.lineA[std::size_t(l)], Fault::OverFull);
             return false;
         }
         if (s.most[std::size_t(across)] > 0) f.changes.push_back({across, 0, 0});
@@ -297,7 +307,7 @@ bool StepFinder::pairSeal(const State& s, int l, Found& f) const {
     const int joined = s.demand[std::size_t(ra)] + (apart ? s.demand[std::size_t(rb)] : 0);
     const int size = s.size[std::size_t(ra)] + (apart ? s.size[std::size_t(rb)] : 0);
     if (size >= g_.islandCount()) return false;
-    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
     const int low = s.least[std::size_t(l)], high = s.effectiveMost(g_, l);
     int most = high;
     while (most > low && joined == 2 * (most - low))
@@ -326,7 +336,7 @@ void StepFinder::countExits(State& s) {
     for (int x = 0; x < total; ++x) {
         if (s.root(x) != x || s.size[std::size_t(x)] == total) continue;
         if (exitCount_[std::size_t(x)] == 0) {
-            s.fail(x, 2);
+            s.fail(x, Fault::CutOff);
             return;
         }
     }
@@ -350,7 +360,9 @@ bool StepFinder::onlyExit(const State& s, int l, Found& f) const {
 }
 
 // Every way the island can still finish, leaving out those that would complete its group
-// (with the groups it joins) while other islands remain outside.
+// (with the groups it joins) while other islands remain outside. An island without a
+// number finishes with any count of one or more: once its lines are all chosen it takes
+// nothing more.
 bool StepFinder::islandSeal(State& s, int x, Found& f) const {
     // Finishing x finishes its group only if the rest of the group's demand can be met by
     // x's lines inside the group; most islands fail this at once.
@@ -367,13 +379,16 @@ bool StepFinder::islandSeal(State& s, int x, Found& f) const {
     for (int d = 0; d < 4; ++d) {
         const int l = lines[std::size_t(d)];
         if (l < 0) continue;
-        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
         low[d] = s.least[std::size_t(l)];
         high[d] = s.effectiveMost(g_, l);
         nbrRoot[d] = s.root(g_.other(l, x));
     }
-    const int need = g_.need[std::size_t(x)], total = g_.islandCount();
-    int minV[4] = {9, 9, 9, 9}, maxV[4] = {-1, -1, -1, -1};
+    const int need = g_.need[std::size_t(x)], fewest = g_.fewest[std::size_t(x)],
+              total = g_.islandCount();
+    const bool exact = fewest == need;
+    int minV[4] = {MAX_CLUE + 1, MAX_CLUE + 1, MAX_CLUE + 1, MAX_CLUE + 1},
+        maxV[4] = {-1, -1, -1, -1};
     bool anyFeasible = false, anySealed = false;
     std::array<int, 4> sealed{};
     int v[4];
@@ -381,11 +396,15 @@ bool StepFinder::islandSeal(State& s, int x, Found& f) const {
         for (v[1] = low[1]; v[1] <= high[1]; ++v[1])
             for (v[2] = low[2]; v[2] <= high[2]; ++v[2])
                 for (v[3] = low[3]; v[3] <= high[3]; ++v[3]) {
-                    if (v[0] + v[1] + v[2] + v[3] != need) continue;
-                    int demand = s.demand[std::size_t(own)], size = s.size[std::size_t(own)];
+                    const int sum = v[0] + v[1] + v[2] + v[3];
+                    if (exact ? sum != need : sum < fewest) continue;
+                    // x takes nothing more (for a numbered island that is what the
+                    // bridges added give it), and each far end takes what it is given.
+                    int demand = s.demand[std::size_t(own)] - spare,
+                        size = s.size[std::size_t(own)];
                     int seen[4], seenCount = 0;
                     for (int d = 0; d < 4; ++d) {
-                        demand -= 2 * (v[d] - low[d]);
+                        demand -= v[d] - low[d];
                         if (v[d] == 0 || nbrRoot[d] == own) continue;
                         if (std::find(seen, seen + seenCount, nbrRoot[d]) != seen + seenCount)
                             continue;
@@ -403,7 +422,7 @@ bool StepFinder::islandSeal(State& s, int x, Found& f) const {
                         minV[d] = std::min(minV[d], v[d]), maxV[d] = std::max(maxV[d], v[d]);
                 }
     if (!anyFeasible) {
-        s.fail(x, anySealed ? 2 : 0);
+        s.fail(x, anySealed ? Fault::CutOff : Fault::Short);
         return false;
     }
     if (!anySealed) return false;
@@ -455,6 +474,8 @@ bool StepFinder::refuted(const State& s, int line, int least, int most, Found& f
 
 void StepFinder::markChange(const State& s, int line, int least, int most) {
     const std::size_t l = std::size_t(line);
+    // A line's bounds in one number: two bits each.
+    static_assert(MAX_BRIDGES_PER_LINE < 4, "a line's least and most fit in two bits each");
     const int before = s.least[l] * 4 + s.most[l];
     trialState_.narrow(g_, line, least, most);
     if (s.least[l] * 4 + s.most[l] == before || lineMark_[l]) return;
@@ -523,7 +544,7 @@ void StepFinder::localExits(State& s, std::vector<int>& lines) {
             member = s.next[std::size_t(member)];
         } while (member != root);
         exitCount_[std::size_t(root)] = count;
-        if (count == 0 && s.size[std::size_t(root)] < total) s.fail(root, 2);
+        if (count == 0 && s.size[std::size_t(root)] < total) s.fail(root, Fault::CutOff);
         if (count == 1) lines.push_back(exit);
     }
     std::sort(lines.begin(), lines.end());
@@ -533,7 +554,7 @@ void StepFinder::localExits(State& s, std::vector<int>& lines) {
 // The part of the line's range (none, some, all, or less than all) whose supposition is
 // refuted in the fewest steps; the first such in that order where several tie.
 bool StepFinder::trial(const State& s, int l, Found& f) {
-    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to 2
+    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
     const int low = s.least[std::size_t(l)], high = s.effectiveMost(g_, l);
     if (low >= high) return false;
     const std::array<Guess, 4> guesses = trialGuesses(low, high);
@@ -616,8 +637,8 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                          [&](int l, Found& f) { return crossRule(state, l, f); });
                     break;
                 case PAIR_SEAL:
-                    if (local) {  // a pair seals itself only with four bridges or fewer to go
-                        regionOfGroups(state, 4, false, region_);
+                    if (local) {  // a pair seals itself only with one line's bridges to go
+                        regionOfGroups(state, 2 * MAX_BRIDGES_PER_LINE, false, region_);
                         regionLines_ = changedLines_;
                         for (const int x : region_) {
                             const auto& around = g_.lineAt[std::size_t(x)];
@@ -644,8 +665,8 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                             exitCount_[std::size_t(root)] = -1;
                     break;
                 case ISLAND_SEAL:
-                    // an island's bridges change its group's demand by sixteen at most
-                    if (local) regionOfGroups(state, 16, true, region_);
+                    // an island's bridges change its group's demand by twice its most at most
+                    if (local) regionOfGroups(state, 2 * MAX_CLUE, true, region_);
                     each(local ? &region_ : nullptr, islands,
                          [&](int x, Found& f) { return islandSeal(state, x, f); });
                     break;

@@ -26,7 +26,7 @@ inline std::array<Guess, 4> trialGuesses(int low, int high) {
 }
 /// How many of trialGuesses a line with bounds [low, high] has (0 when it is settled).
 inline int trialGuessCount(int low, int high) {
-    return high <= low ? 0 : high - low == 2 ? 4 : 2;
+    return high <= low ? 0 : high - low >= 2 ? 4 : 2;
 }
 
 /// A step found, before it is written up.
@@ -39,7 +39,8 @@ struct Found {
     int sealValue = 0;                ///< pair seal: the count that would seal the pair
     std::array<int, 4> example{};     ///< island seal: a sealing assignment per direction
     int hypothesisLeast = 0, hypothesisMost = 0, trialSteps = 0;  ///< trial
-    int faultIsland = -1, faultKind = 0;  ///< trial, lookahead: what its supposition led to
+    int faultIsland = -1;  ///< trial, lookahead: what its supposition led to
+    Fault faultKind = Fault::Short;
     bool crossed = false;  ///< lookahead: the supposed bridge crosses the short island's line
     std::vector<Change> changes;
 

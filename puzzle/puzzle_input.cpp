@@ -28,7 +28,8 @@ std::string unknownIslandFault(const Puzzle& puzzle) {
     const int cell = firstUnknownIsland(puzzle);
     if (cell < 0) return {};
     return "the island at " + cellPlace(puzzle, cell) +
-           " has no number; only spanwright-check solves puzzles with such islands";
+           " has no number; only spanwright-check and spanwright-explain solve puzzles "
+           "with such islands";
 }
 
 PuzzleLineForm puzzleLineForm(std::string_view line) {

@@ -17,6 +17,7 @@
 #include "generator/derivation.h"
 #include "puzzle/canonical.h"
 #include "puzzle/problem_line.h"
+#include "puzzle/puzzle_link.h"
 #include "solver/solve.h"
 #include "tests/support/random_board.h"
 #include "tests/support/run_command.h"
@@ -431,6 +432,75 @@ TEST(Explain, NeverExcludesASolutionOfRandomBoards) {
     }
     EXPECT_GT(unique, 600);
     EXPECT_GT(solved, 600);
+}
+
+// Small boards with islands without a number: a lone one has no solution (it was once
+// called solved), two facing ones several, and a solved board names the numbers found.
+TEST(Explain, IslandsWithoutANumberEndAsTheirBoardsDo) {
+    const struct {
+        const char* link;
+        bool solved, contradiction;
+        std::vector<int> numbers;
+    } cases[] = {
+        {"?hashikake/1/1/.", false, true, {-1}},
+        {"?hashikake/3/1/.g.", false, false, {-1, -1}},
+        {"?hashikake/3/3/1g.k1", true, false, {2}},
+        {"?hashikake/5/1/.g2g.", true, false, {1, 1}},
+    };
+    for (const auto& c : cases) {
+        Puzzle puzzle;
+        ASSERT_TRUE(parsePuzzleLink(puzzle, c.link, nullptr));
+        const Explanation e = explainPuzzle(puzzle);
+        EXPECT_EQ(e.solved, c.solved) << c.link;
+        EXPECT_EQ(e.contradiction, c.contradiction) << c.link;
+        std::vector<int> numbers;
+        for (const FoundNumber& n : e.numbers)
+            numbers.push_back(n.number);
+        EXPECT_EQ(numbers, c.numbers) << c.link;
+    }
+}
+
+// Unique boards with one to three islands' numbers taken away where the exact search says
+// the board stays unique: no step may exclude the solution, a solved run ends at it, and
+// the numbers found are the solution's counts.
+TEST(Explain, IslandsWithoutANumberNeverMislead) {
+    std::mt19937 random(4747);
+    int blanked = 0, solved = 0;
+    for (int i = 0; i < 600 && blanked < 300; ++i) {
+        const int side = 4 + i % 5;
+        Puzzle puzzle =
+            testing::randomSolvableBoard(random, side, side + i % 2, side * side / 3, 3);
+        const exact::ExactResult numbered = exact::solveExactly(puzzle);
+        if (numbered.verdict != exact::Verdict::Unique) continue;
+        std::vector<int> islands;
+        for (int cell = 0; cell < puzzle.cellCount(); ++cell)
+            if (puzzle.cells[cell] != 0) islands.push_back(cell);
+        std::shuffle(islands.begin(), islands.end(), random);
+        islands.resize(std::min<std::size_t>(islands.size(), 1 + i % 3));
+        for (const int cell : islands)
+            puzzle.cells[cell] = UNKNOWN_ISLAND;
+        if (exact::solveExactly(puzzle).verdict != exact::Verdict::Unique) continue;
+        ++blanked;
+        const Solution& truth = numbered.solutions[0];
+        const Explanation e = explainPuzzle(puzzle);
+        SCOPED_TRACE(formatPuzzleLink(puzzle));
+        ASSERT_EQ(soundnessFault(e, truth), "");
+        ASSERT_EQ(e.numbers.size(), islands.size());
+        if (!e.solved) continue;
+        ++solved;
+        for (const FoundNumber& n : e.numbers) {
+            int count = 0;
+            for (const Bridge& b : truth)
+                if ((b.row1 == n.row && b.column1 == n.column) ||
+                    (b.row2 == n.row && b.column2 == n.column))
+                    count += b.bridges;
+            EXPECT_EQ(n.number, count) << n.row << "," << n.column;
+        }
+    }
+    EXPECT_GE(blanked, 200);
+    EXPECT_GT(solved, blanked / 2);
+    RecordProperty("blanked", blanked);
+    RecordProperty("solved", solved);
 }
 
 /// The problems of a text file of problem lines, gzip-compressed when its name says so.

@@ -59,10 +59,10 @@ std::string cell(int row, int column) {
     return formatText("(%d,%d)", row + 1, column + 1);
 }
 
-int islandCount(const Puzzle& puzzle) {
+int islandCount(const Puzzle& puzzle, std::uint8_t only = 0) {
     int islands = 0;
     for (int i = 0; i < puzzle.cellCount(); ++i)
-        islands += puzzle.cells[i] != 0;
+        islands += puzzle.cells[i] != 0 && (only == 0 || puzzle.cells[i] == only);
     return islands;
 }
 
@@ -152,7 +152,8 @@ class Explainer {
         std::vector<spanwright::FilePuzzle> puzzles;
         long errLine = 0;
         std::string err;
-        if (!spanwright::readPuzzleFile(form, firstLine, problem.line, file, puzzles, errLine, err))
+        if (!spanwright::readPuzzleFile(form, firstLine, problem.line, file, puzzles, errLine, err,
+                                        true))
             return fail("%s:%ld: %s", problem.shown.c_str(), errLine, err.c_str());
         for (spanwright::FilePuzzle& entry : puzzles) {
             problem.puzzle = std::move(entry.puzzle);
@@ -165,7 +166,7 @@ class Explainer {
     bool readLine(Problem& problem, std::string_view line) {
         if (spanwright::puzzleLineForm(line) == spanwright::PuzzleLineForm::Link) {
             std::string err;
-            if (spanwright::readPuzzleLine(problem.puzzle, line, &err)) return true;
+            if (spanwright::readPuzzleLine(problem.puzzle, line, &err, true)) return true;
             fail("%s:%ld: %s", problem.shown.c_str(), problem.line, err.c_str());
             return false;
         }
@@ -350,6 +351,8 @@ class Explainer {
         std::string text = problem.shown + ":" + std::to_string(problem.line) + ": ";
         text += formatText("%dx%d, %d islands, ", problem.puzzle.width, problem.puzzle.height,
                            islandCount(problem.puzzle));
+        if (const int open = islandCount(problem.puzzle, spanwright::UNKNOWN_ISLAND); open > 0)
+            text.insert(text.size() - 2, formatText(" (%d without a number)", open));
         if (blank.solved)
             text += formatText("level %s, score %.1f",
                                std::string(explain::rungName(blank.level)).c_str(), blank.score);
@@ -422,9 +425,14 @@ class Explainer {
     /// The board after `steps` steps, indented to stand under the sentences.
     static std::string picture(const Problem& problem, const explain::Explanation& explanation,
                                std::size_t steps) {
-        const std::string drawn = spanwright::drawSolution(
-            problem.puzzle,
-            explain::knownBridges(problem.puzzle, explanation, steps, problem.laid));
+        // The last picture of a solved puzzle shows the numbers found for islands without.
+        const bool last = explanation.solved && steps == explanation.steps.size();
+        const Solution known =
+            explain::knownBridges(problem.puzzle, explanation, steps, problem.laid);
+        const std::string drawn =
+            last ? spanwright::drawSolution(explain::withFoundNumbers(problem.puzzle, explanation),
+                                            known)
+                 : spanwright::drawSolution(problem.puzzle, known);
         std::string indented;
         for (std::size_t start = 0; start < drawn.size();) {
             const std::size_t end = drawn.find('\n', start);
@@ -474,9 +482,11 @@ class Explainer {
             text += problem.laid.empty() ? "  the puzzle has no solution\n"
                                          : "  this position has no solution\n";
         else if (steps.solved)
-            text += steps.steps.empty() ? "  the puzzle is solved\n"
-                                        : formatText("  solved in %zu step%s\n", steps.steps.size(),
-                                                     steps.steps.size() == 1 ? "" : "s");
+            text +=
+                (steps.steps.empty() ? "  the puzzle is solved\n"
+                                     : formatText("  solved in %zu step%s\n", steps.steps.size(),
+                                                  steps.steps.size() == 1 ? "" : "s")) +
+                foundNumbers(steps);
         else if (unsettled_ == spanwright::exact::Verdict::None)
             text +=
                 "  no further step is found: the exact search shows the puzzle has no "
@@ -488,6 +498,16 @@ class Explainer {
         else
             text += "  no further step is found: the puzzle stays unsolved\n";
         return text;
+    }
+
+    /// "  numbers found: 3 at (2,3), 1 at (4,5)" for the islands without a number.
+    static std::string foundNumbers(const explain::Explanation& steps) {
+        if (steps.numbers.empty()) return "";
+        std::string text = "  numbers found:";
+        for (std::size_t i = 0; i < steps.numbers.size(); ++i)
+            text += formatText("%s %d at %s", i == 0 ? "" : ",", steps.numbers[i].number,
+                               cell(steps.numbers[i].row, steps.numbers[i].column).c_str());
+        return text + "\n";
     }
 
     std::string jsonReport(const Problem& problem, const explain::Explanation& blank,
@@ -516,6 +536,15 @@ class Explainer {
                                [](const WrongBridge& w) { return w.bridge; });
                 json += ",\"wrong\":" + bridgeList(named);
             }
+        }
+        if (!steps.numbers.empty()) {  // [row, column, number or null]
+            json += ",\"numbers\":[";
+            for (std::size_t i = 0; i < steps.numbers.size(); ++i) {
+                const explain::FoundNumber& n = steps.numbers[i];
+                json += formatText("%s[%d,%d,", i == 0 ? "" : ",", n.row, n.column);
+                json += (n.number < 0 ? std::string("null") : std::to_string(n.number)) + "]";
+            }
+            json += "]";
         }
         json += ",\"steps\":[";
         const std::size_t shown = shownSteps(steps);
