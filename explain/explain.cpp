@@ -57,9 +57,11 @@ class Writer {
     /// (1,1) without a number" where the puzzle gives none.
     std::string island(int x, bool corner = true) const {
         const int r = g_.row[std::size_t(x)], c = g_.column[std::size_t(x)];
-        const std::string at = "at (" + std::to_string(r + 1) + "," + std::to_string(c + 1) + ")";
-        if (g_.unnumbered[std::size_t(x)]) return "the island " + at + " without a number";
-        std::string text = "the " + std::to_string(g_.need[std::size_t(x)]) + " " + at;
+        const bool unnumbered = g_.unnumbered[std::size_t(x)];
+        std::string text = unnumbered ? "the island at ("
+                                      : "the " + std::to_string(g_.need[std::size_t(x)]) + " at (";
+        text += std::to_string(r + 1) + "," + std::to_string(c + 1) + ")";
+        if (unnumbered) return text + " without a number";
         if (!corner) return text;
         const bool top = r == 0, bottom = r == g_.height - 1, left = c == 0,
                    right = c == g_.width - 1;

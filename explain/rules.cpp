@@ -26,8 +26,8 @@ bool StepFinder::worthChanging(const State& s, const Change& change) const {
 // they can take one bridge in all, and gives one to its only open line.
 bool StepFinder::clueRule(State& s, int x, Found& f) const {
     const auto& lines = g_.lineAt[std::size_t(x)];
-    const int known = s.known[std::size_t(x)];
-    const int missing = s.spare(g_, x), wanting = s.wanting(g_, x);
+    const int fewest = g_.fewest[std::size_t(x)], known = s.known[std::size_t(x)];
+    const int missing = g_.need[std::size_t(x)] - known, wanting = fewest - known;
     f.changes.clear();
     int space[4] = {}, room = 0, open = 0;
     for (int d = 0; d < 4; ++d) {
@@ -52,8 +52,7 @@ bool StepFinder::clueRule(State& s, int x, Found& f) const {
             if (low < high) f.changes.push_back({l, low, low});
         } else if (room == wanting) {
             if (space[d] > 0) f.changes.push_back({l, low + space[d], low + space[d]});
-        } else if (g_.fewest[std::size_t(x)] > MAX_BRIDGES_PER_LINE * (open - 1) && low == 0 &&
-                   high > 0) {
+        } else if (fewest > MAX_BRIDGES_PER_LINE * (open - 1) && low == 0 && high > 0) {
             f.changes.push_back({l, 1, high});
         }
     }

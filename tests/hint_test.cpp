@@ -2,11 +2,13 @@
 // and following every hint from any correct position ends with the solution laid.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "exact/exact_solver.h"
 #include "explain/hint.h"
 #include "maker/maker.h"
 #include "puzzle/game_id.h"
@@ -111,7 +113,7 @@ Board halfSolved(const Solution& solution, int parity) {
 }
 
 TEST(Hints, FollowingEveryHintFinishesEveryGame) {
-    int games = 0, hints = 0, reveals = 0;
+    int games = 0, hints = 0, reveals = 0, unnumbered = 0;
     for (int rung = int(Rung::Easy); rung <= int(Rung::Extreme); ++rung) {
         for (const int side : {7, 10}) {
             // expert needs room for a group's reasoning: 7 x 7 rarely has it
@@ -130,9 +132,19 @@ TEST(Hints, FollowingEveryHintFinishesEveryGame) {
                 const Followed f = follow(made.puzzle, made.solution, start);
                 ++games, hints += f.hints, reveals += f.reveals;
             }
+            // The same game with its first island's number not given, where it stays unique.
+            Puzzle open = copyPuzzle(made.puzzle);
+            *std::find_if(&open.cells[0], &open.cells[open.cellCount()],
+                          [](std::uint8_t cell) { return cell != 0; }) = UNKNOWN_ISLAND;
+            if (exact::solveExactly(open).verdict != exact::Verdict::Unique) continue;
+            for (const Board& start : {Board{}, halfSolved(made.solution, 1)}) {
+                const Followed f = follow(open, made.solution, start);
+                ++games, ++unnumbered, hints += f.hints, reveals += f.reveals;
+            }
         }
     }
     EXPECT_EQ(reveals, 0);  // the ladder reaches the solution from every correct position
+    EXPECT_GE(unnumbered, 10);
     RecordProperty("games", games);
     RecordProperty("hints", hints);
 }
