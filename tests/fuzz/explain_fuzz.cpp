@@ -1,4 +1,5 @@
-// Arbitrary bytes as a problem line, explained step by step when the reader accepts it.
+// Arbitrary bytes as a problem line, game ID or link (islands without a number taken),
+// explained step by step when the reader accepts it.
 // The stepwise solver must never crash, hang or read outside its arrays; every step must
 // narrow lines to sane bounds; a solved run must be a real solution; and on small boards,
 // where the exact verdict is cheap, no step may exclude the unique solution and a board
@@ -15,7 +16,7 @@
 
 #include "exact/exact_solver.h"
 #include "explain/explain.h"
-#include "puzzle/problem_line.h"
+#include "puzzle/puzzle_input.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/solution_check.h"
 
@@ -49,19 +50,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     namespace ex = spanwright::explain;
     const std::string_view line(reinterpret_cast<const char*>(data), size);
     spanwright::Puzzle puzzle;
-    if (!spanwright::parseProblemLine(puzzle, line)) return 0;
+    if (!spanwright::readPuzzleLine(puzzle, line, nullptr, true)) return 0;
     if (puzzle.width > MAX_FUZZED_SIDE || puzzle.height > MAX_FUZZED_SIDE) return 0;
 
     const ex::Explanation e = ex::explainPuzzle(puzzle);
     for (const ex::Step& step : e.steps) {
         FUZZ_CHECK(!step.reason.empty() && step.reason.back() == '.', "a step without a sentence");
         for (const ex::LineBounds& b : step.sets)
-            FUZZ_CHECK(0 <= b.least && b.least <= b.most && b.most <= 2, "bounds out of range");
+            FUZZ_CHECK(
+                0 <= b.least && b.least <= b.most && b.most <= spanwright::MAX_BRIDGES_PER_LINE,
+                "bounds out of range");
     }
     FUZZ_CHECK(!(e.solved && e.contradiction), "solved and contradicted at once");
     if (e.solved) {
-        const std::string fault =
-            spanwright::testing::checkSolution(puzzle, planeOf(puzzle, e.solution).data());
+        // The judge holds every island to its number, those found by the steps included.
+        const std::string fault = spanwright::testing::checkSolution(
+            ex::withFoundNumbers(puzzle, e), planeOf(puzzle, e.solution).data());
         if (!fault.empty()) std::fprintf(stderr, "not a solution: %s\n", fault.c_str());
         FUZZ_CHECK(fault.empty(), "a solved run that is no solution");
     }
