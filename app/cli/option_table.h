@@ -30,7 +30,7 @@ struct OptionTable {
     std::size_t count;
 
     template <std::size_t N>
-    constexpr OptionTable(const OptionRow (&table)[N]) : rows(table), count(N) {}  // NOLINT
+    constexpr OptionTable(const OptionRow (&table)[N]) : rows(table), count(N) {}
     constexpr const OptionRow* begin() const { return rows; }
     constexpr const OptionRow* end() const { return rows + count; }
 };
