@@ -57,7 +57,8 @@ ExactResult solveByCompleteFormula(const Puzzle& puzzle, const ExactLimits& limi
         }
         for (int l = 0; l < links; ++l) {
             solver.add(counts[std::size_t(l)] >= 1 ? -BridgeModel::one(l) : BridgeModel::one(l));
-            solver.add(counts[std::size_t(l)] == 2 ? -BridgeModel::two(l) : BridgeModel::two(l));
+            solver.add(counts[std::size_t(l)] == MAX_BRIDGES_PER_LINE ? -BridgeModel::two(l)
+                                                                      : BridgeModel::two(l));
         }
         solver.add(0);
         result.solutions.push_back(std::move(solution));

@@ -124,25 +124,19 @@ bool sumsCanBeMet(const BridgeModel& model) {
         network.addEdge(n + i, sink, islands[i].need);
     }
     for (const Link& link : model.links()) {
-        network.addEdge(link.first, n + link.second, 2);
-        network.addEdge(link.second, n + link.first, 2);
+        network.addEdge(link.first, n + link.second, MAX_BRIDGES_PER_LINE);
+        network.addEdge(link.second, n + link.first, MAX_BRIDGES_PER_LINE);
     }
     return network.maximumFlow(source, sink) == total;
 }
 
 namespace {
 
-constexpr CountSet bitOf(int count) {
-    return CountSet(1u << count);
-}
-constexpr int lowestOf(CountSet set) {
-    return (set & bitOf(0)) ? 0 : (set & bitOf(1)) ? 1 : 2;
-}
-constexpr int highestOf(CountSet set) {
-    return (set & bitOf(2)) ? 2 : (set & bitOf(1)) ? 1 : 0;
-}
 constexpr int sizeOf(CountSet set) {
-    return (set & 1) + ((set >> 1) & 1) + ((set >> 2) & 1);
+    int size = 0;
+    for (int count = 0; count <= MAX_BRIDGES_PER_LINE; ++count)
+        size += (set & countBit(count)) != 0;
+    return size;
 }
 
 /// More assignments of the links within one colour than this and the counting is not
@@ -314,7 +308,7 @@ class Counter {
           crossers_(counts.size()),
           seen_(counts.size(), 0) {
         for (std::size_t l = 0; l < counts.size(); ++l)
-            open_[l] = char((counts[l] & (bitOf(1) | bitOf(2))) != 0);
+            open_[l] = char((counts[l] & ~countBit(0)) != 0);
         for (const auto& [a, b] : model.crossings()) {
             crossers_[std::size_t(a)].push_back(b);
             crossers_[std::size_t(b)].push_back(a);
@@ -339,25 +333,25 @@ class Counter {
     bool run() {
         std::vector<int> value(odd_.size());
         for (std::size_t k = 0; k < odd_.size(); ++k)
-            value[k] = lowestOf(counts_[odd_[k]]);
+            value[k] = lowestCount(counts_[odd_[k]]);
         bool any = false;
         for (;;) {
             if (crossingsRespected(value) && tryAssignment(value)) {
                 any = true;
                 for (std::size_t k = 0; k < odd_.size(); ++k)
-                    seen_[odd_[k]] |= bitOf(value[k]);
+                    seen_[odd_[k]] |= countBit(value[k]);
             }
             // The next assignment, the first link counting fastest.
             std::size_t k = 0;
             for (; k < odd_.size(); ++k) {
                 int next = value[k] + 1;
-                while (next <= 2 && !(counts_[odd_[k]] & bitOf(next)))
+                while (next <= MAX_BRIDGES_PER_LINE && !(counts_[odd_[k]] & countBit(next)))
                     ++next;
-                if (next <= 2) {
+                if (next <= MAX_BRIDGES_PER_LINE) {
                     value[k] = next;
                     break;
                 }
-                value[k] = lowestOf(counts_[odd_[k]]);
+                value[k] = lowestCount(counts_[odd_[k]]);
             }
             if (k == odd_.size()) break;
         }
@@ -400,8 +394,8 @@ class Counter {
         std::vector<int> high(links.size(), 0);
         for (int l = 0; l < int(links.size()); ++l) {
             if (!open_[l] || isOdd(l)) continue;
-            low[l] = lowestOf(counts_[l]);
-            high[l] = closed[l] ? 0 : highestOf(counts_[l]);
+            low[l] = lowestCount(counts_[l]);
+            high[l] = closed[l] ? 0 : highestCount(counts_[l]);
             if (low[l] > high[l]) return false;
             rest[links[l].first] -= low[l];
             rest[links[l].second] -= low[l];
@@ -442,7 +436,7 @@ class Counter {
             if (!open_[l] || isOdd(l)) continue;
             const int e = arc[l];
             const int x = low[l] + (e >= 0 ? network.residual(e ^ 1) : 0);
-            seen_[l] |= bitOf(x);
+            seen_[l] |= countBit(x);
             const CountSet wanted = CountSet(counts_[l] & bitsBetween(low[l], high[l]));
             if (e < 0 || (seen_[l] & wanted) == wanted) continue;
             const int black = network.head(e ^ 1);
@@ -452,17 +446,17 @@ class Counter {
                 const bool alone = network.residual(direction > 0 ? e ^ 1 : e) == 0;
                 const int from = direction > 0 ? white : black;
                 const int to = direction > 0 ? black : white;
-                for (int units = 1; units <= 2; ++units) {
+                for (int units = 1; units <= MAX_BRIDGES_PER_LINE; ++units) {
                     const int target = x + direction * units;
                     if (target < low[l] || target > high[l]) break;
-                    if (seen_[l] & bitOf(target)) continue;
+                    if (seen_[l] & countBit(target)) continue;
                     // Past the budget a count is kept unproven: keeping is always sound.
                     if (!(units == 1 && alone) && reroutes_ < MAX_REROUTES) {
                         ++reroutes_;
                         if (!canReroute(network, from, to, units, e, taken_))
                             break;  // nor further, then: the feasible counts are an interval
                     }
-                    seen_[l] |= bitOf(target);
+                    seen_[l] |= countBit(target);
                 }
             }
         }
@@ -472,7 +466,7 @@ class Counter {
     static CountSet bitsBetween(int low, int high) {
         CountSet set = 0;
         for (int v = low; v <= high; ++v)
-            set |= bitOf(v);
+            set |= countBit(v);
         return set;
     }
 

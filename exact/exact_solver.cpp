@@ -39,9 +39,9 @@ class CutLoop {
             solver_.add(literal);
         // What the reasoning settled, as units and one binary clause for "not 1".
         for (int l = 0; l < int(counts.size()); ++l) {
-            if (!(counts[l] & 1)) addClause({BridgeModel::one(l)});
-            if (!(counts[l] & 2)) addClause({-BridgeModel::one(l), BridgeModel::two(l)});
-            if (!(counts[l] & 4)) addClause({-BridgeModel::two(l)});
+            if (!(counts[l] & countBit(0))) addClause({BridgeModel::one(l)});
+            if (!(counts[l] & countBit(1))) addClause({-BridgeModel::one(l), BridgeModel::two(l)});
+            if (!(counts[l] & countBit(2))) addClause({-BridgeModel::two(l)});
         }
         // When the bridges are just enough to join the islands (half the numbers' total is
         // one less than the islands), every solution is a tree of single bridges: no ring.
@@ -117,7 +117,8 @@ class CutLoop {
         blocked_.push_back(counts);
         for (int l = 0; l < int(counts.size()); ++l) {
             solver_.add(counts[l] >= 1 ? -BridgeModel::one(l) : BridgeModel::one(l));
-            solver_.add(counts[l] == 2 ? -BridgeModel::two(l) : BridgeModel::two(l));
+            solver_.add(counts[l] == MAX_BRIDGES_PER_LINE ? -BridgeModel::two(l)
+                                                          : BridgeModel::two(l));
         }
         solver_.add(0);
     }

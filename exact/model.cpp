@@ -15,15 +15,16 @@ namespace {
 //             or, when even two bridges on every link fall short, the empty clause.
 // Unit propagation on these clauses finds every count the sum forces.
 void addSum(const Island& island, std::vector<int>& out) {
+    constexpr int COUNTS = MAX_BRIDGES_PER_LINE + 1;  // 0 to the most a link carries
     const int k = int(island.links.size());
     int vectors = 1;
     for (int i = 0; i < k; ++i)
-        vectors *= 3;
+        vectors *= COUNTS;
     int bound[4] = {0, 0, 0, 0};
     for (int v = 0; v < vectors; ++v) {
         int sum = 0;
-        for (int i = 0, rest = v; i < k; ++i, rest /= 3) {
-            bound[i] = rest % 3;
+        for (int i = 0, rest = v; i < k; ++i, rest /= COUNTS) {
+            bound[i] = rest % COUNTS;
             sum += bound[i];
         }
         if (sum == island.need + 1) {
@@ -33,10 +34,10 @@ void addSum(const Island& island, std::vector<int>& out) {
                                                   : BridgeModel::two(island.links[i])));
             out.push_back(0);
         }
-        const bool allDouble = sum == 2 * k;
+        const bool allDouble = sum == MAX_BRIDGES_PER_LINE * k;
         if (sum == island.need - 1 || (allDouble && sum < island.need - 1)) {
             for (int i = 0; i < k; ++i)
-                if (bound[i] < 2)
+                if (bound[i] < MAX_BRIDGES_PER_LINE)
                     out.push_back(bound[i] == 0 ? BridgeModel::one(island.links[i])
                                                 : BridgeModel::two(island.links[i]));
             out.push_back(0);
@@ -120,7 +121,8 @@ std::vector<int> BridgeModel::clauses() const {
             const int needA = islands_[links_[l].first].need;
             const int needB = islands_[links_[l].second].need;
             if (needA == 1 && needB == 1) out.insert(out.end(), {-one(l), 0});
-            if (needA == 2 && needB == 2) out.insert(out.end(), {-two(l), 0});
+            if (needA == MAX_BRIDGES_PER_LINE && needB == MAX_BRIDGES_PER_LINE)
+                out.insert(out.end(), {-two(l), 0});
         }
     }
     return out;

@@ -35,11 +35,15 @@ struct Link {
 /// takes them; a literal is a variable or its negation.
 class BridgeModel {
   public:
+    /// A link's count in the order encoding: its k-th variable says "at least k bridges".
+    static constexpr int VARIABLES_PER_LINK = MAX_BRIDGES_PER_LINE;
+    static_assert(VARIABLES_PER_LINK == 2, "the clauses are written for ONE and TWO alone");
+
     explicit BridgeModel(const Puzzle& puzzle);
 
-    static int one(int link) { return 2 * link + 1; }
-    static int two(int link) { return 2 * link + 2; }
-    int variableCount() const { return 2 * int(links_.size()); }
+    static int one(int link) { return VARIABLES_PER_LINK * link + 1; }
+    static int two(int link) { return VARIABLES_PER_LINK * link + 2; }
+    int variableCount() const { return VARIABLES_PER_LINK * int(links_.size()); }
 
     const std::vector<Island>& islands() const { return islands_; }
     const std::vector<Link>& links() const { return links_; }

@@ -8,28 +8,23 @@
 namespace spanwright::exact {
 namespace {
 
-constexpr CountSet bitOf(int count) {
-    return CountSet(1u << count);
-}
-constexpr CountSet SOME_BRIDGE = bitOf(1) | bitOf(2);
-constexpr CountSet ODD_COUNT = bitOf(1);
-constexpr CountSet EVEN_COUNT = bitOf(0) | bitOf(2);
-
-constexpr int lowest(CountSet set) {
-    return (set & bitOf(0)) ? 0 : (set & bitOf(1)) ? 1 : 2;
-}
-constexpr int highest(CountSet set) {
-    return (set & bitOf(2)) ? 2 : (set & bitOf(1)) ? 1 : 0;
-}
+constexpr CountSet SOME_BRIDGE = CountSet(ANY_COUNT & ~countBit(0));
+constexpr CountSet EVEN_COUNT = [] {
+    CountSet set = 0;
+    for (int count = 0; count <= MAX_BRIDGES_PER_LINE; count += 2)
+        set |= countBit(count);
+    return set;
+}();
+constexpr CountSet ODD_COUNT = CountSet(ANY_COUNT & ~EVEN_COUNT);
 constexpr bool settled(CountSet set) {
     return set != 0 && (set & (set - 1)) == 0;
 }
 
-/// The counts from `low` to `high`, within 0 to 2.
+/// The counts from `low` to `high`, within 0 to MAX_BRIDGES_PER_LINE.
 CountSet countsBetween(int low, int high) {
     CountSet set = 0;
-    for (int v = std::max(low, 0); v <= std::min(high, 2); ++v)
-        set |= bitOf(v);
+    for (int v = std::max(low, 0); v <= std::min(high, MAX_BRIDGES_PER_LINE); ++v)
+        set |= countBit(v);
     return set;
 }
 
@@ -124,7 +119,7 @@ class LineReasoner {
             for (int l = 0; l < int(links.size()); ++l) {
                 const int need = islands[links[l].first].need;
                 if (need == islands[links[l].second].need && need >= 1 && need <= 2)
-                    narrow(l, CountSet(ANY_COUNT & ~bitOf(need)), result_.fired.pairs);
+                    narrow(l, CountSet(ANY_COUNT & ~countBit(need)), result_.fired.pairs);
             }
         }
         for (int i = 0; i < int(islands.size()); ++i)
@@ -159,9 +154,9 @@ class LineReasoner {
         }
         enqueue(model_.links()[l].first);
         enqueue(model_.links()[l].second);
-        if (!(narrowed & bitOf(0)))
+        if (!(narrowed & countBit(0)))
             for (const int other : crossers_[l])
-                narrow(other, bitOf(0), result_.fired.crossings);
+                narrow(other, countBit(0), result_.fired.crossings);
     }
 
     /// Every island's links must add up to its number: each link keeps the counts that the
@@ -176,8 +171,8 @@ class LineReasoner {
             int least = 0;
             int most = 0;
             for (const int l : island.links) {
-                least += lowest(result_.counts[l]);
-                most += highest(result_.counts[l]);
+                least += lowestCount(result_.counts[l]);
+                most += highestCount(result_.counts[l]);
             }
             if (least > island.need || most < island.need) {
                 result_.possible = false;
@@ -186,8 +181,8 @@ class LineReasoner {
             for (const int l : island.links) {
                 const CountSet set = result_.counts[l];
                 narrow(l,
-                       countsBetween(island.need - (most - highest(set)),
-                                     island.need - (least - lowest(set))),
+                       countsBetween(island.need - (most - highestCount(set)),
+                                     island.need - (least - lowestCount(set))),
                        result_.fired.sums);
             }
         }
@@ -221,7 +216,7 @@ class LineReasoner {
             const std::vector<int>& around = islands[i].links;
             wanted[i] = std::accumulate(
                 around.begin(), around.end(), long(islands[i].need), [&](long want, int l) {
-                    return settled(counts[l]) ? want - lowest(counts[l]) : want;
+                    return settled(counts[l]) ? want - lowestCount(counts[l]) : want;
                 });
         }
         for (std::size_t l = 0; l < links.size(); ++l)
@@ -247,14 +242,14 @@ class LineReasoner {
                                            [](long sum, const Island& i) { return sum + i.need; });
         const long spare = total / 2 - long(islands.size() - 1);
         const long doubles = std::count_if(result_.counts.begin(), result_.counts.end(),
-                                           [](CountSet set) { return lowest(set) == 2; });
+                                           [](CountSet set) { return lowestCount(set) == 2; });
         if (doubles > spare) {
             ++result_.fired.spread;
             result_.possible = false;
         } else if (doubles == spare) {
             for (int l = 0; l < int(result_.counts.size()) && result_.possible; ++l)
-                if (lowest(result_.counts[l]) != 2)
-                    narrow(l, CountSet(ANY_COUNT & ~bitOf(2)), result_.fired.spread);
+                if (lowestCount(result_.counts[l]) != 2)
+                    narrow(l, CountSet(ANY_COUNT & ~countBit(2)), result_.fired.spread);
         }
     }
 

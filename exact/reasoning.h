@@ -14,10 +14,32 @@
 
 namespace spanwright::exact {
 
-/// The bridge counts still open on a link: bit v is set while v bridges (0, 1 or 2) are
-/// possible.
+/// The bridge counts still open on a link: bit v is set while v bridges (0 to
+/// MAX_BRIDGES_PER_LINE) are possible.
 using CountSet = std::uint8_t;
-inline constexpr CountSet ANY_COUNT = 0b111;
+static_assert(MAX_BRIDGES_PER_LINE < 8, "a link's possible counts are the bits of one byte");
+
+/// The set of the one count `count`.
+constexpr CountSet countBit(int count) {
+    return CountSet(1u << count);
+}
+inline constexpr CountSet ANY_COUNT = CountSet(countBit(MAX_BRIDGES_PER_LINE + 1) - 1);
+
+/// The lowest count of `set`; MAX_BRIDGES_PER_LINE for an empty set.
+constexpr int lowestCount(CountSet set) {
+    int count = 0;
+    while (count < MAX_BRIDGES_PER_LINE && !(set & countBit(count)))
+        ++count;
+    return count;
+}
+
+/// The highest count of `set`; 0 for an empty set.
+constexpr int highestCount(CountSet set) {
+    int count = MAX_BRIDGES_PER_LINE;
+    while (count > 0 && !(set & countBit(count)))
+        --count;
+    return count;
+}
 
 /// How often each rule narrowed a link or ruled the board out.
 struct ReasoningCounts {

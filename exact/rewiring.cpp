@@ -38,7 +38,8 @@ bool Rewirer::apply(std::vector<int>& bridges, Move move) const {
     for (int k = 0; k < 4; ++k) {
         const int change = (k % 2 == 0 ? move.sign : -move.sign);
         const int next = bridges[square[k]] + change;
-        if (next < 0 || next > 2 || !(counts_[square[k]] & (1u << next))) return false;
+        if (next < 0 || next > MAX_BRIDGES_PER_LINE || !(counts_[square[k]] & countBit(next)))
+            return false;
     }
     for (int k = 0; k < 4; ++k) {
         const int l = square[k];

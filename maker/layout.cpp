@@ -333,7 +333,7 @@ bool drawLayout(RandomSource& random, const LayoutShape& shape, Layout& layout) 
 
 void redrawCounts(RandomSource& random, int doublePercent, Layout& layout) {
     for (Edge& edge : layout.edges)
-        edge.count = random.drawBelow(100) < doublePercent ? 2 : 1;
+        edge.count = random.drawBelow(100) < doublePercent ? MAX_BRIDGES_PER_LINE : 1;
 }
 
 Puzzle Layout::puzzle() const {

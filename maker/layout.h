@@ -31,7 +31,7 @@ struct LayoutShape {
 };
 
 /// One bridge of a layout: the cells of its ends (row-major, `a` left of or above `b`) and
-/// how many bridges it holds.
+/// how many bridges it holds: 1, or MAX_BRIDGES_PER_LINE for a double.
 struct Edge {
     int a = 0;
     int b = 0;

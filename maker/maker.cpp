@@ -55,7 +55,7 @@ bool doubleOne(RandomSource& random, Layout& layout, const QuickRater& rated) {
     for (Edge& edge : layout.edges) {
         if (!eligible(edge)) continue;
         if (pick-- == 0) {
-            edge.count = 2;
+            edge.count = MAX_BRIDGES_PER_LINE;
             break;
         }
     }

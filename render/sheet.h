@@ -13,12 +13,12 @@
 
 namespace spanwright {
 
-/// What is known about a puzzle's solutions.
+/// What is known about a puzzle's solutions, in the words of exact::Verdict.
 enum class KeyVerdict {
-    Unique,   ///< exactly one solution, given in the bridges
-    None,     ///< no solution
-    Several,  ///< more than one solution
-    Unknown,  ///< deduction stalled and nothing decided it
+    Unique,    ///< exactly one solution, given in the bridges
+    None,      ///< no solution
+    Multiple,  ///< more than one solution
+    Unknown,   ///< deduction stalled and nothing decided it
 };
 
 /// The answer key entry of one puzzle.

@@ -192,10 +192,10 @@ TEST(AnswerKey, BridgesOfASolvedBoardAreASolution) {
     int asked = 0;
     const SolutionSource fallback = [&asked](const Puzzle&) {
         ++asked;
-        return KeySolution{KeyVerdict::Several, {}};
+        return KeySolution{KeyVerdict::Multiple, {}};
     };
     EXPECT_EQ(findKeySolution(open, nullptr).verdict, KeyVerdict::Unknown);
-    EXPECT_EQ(findKeySolution(open, fallback).verdict, KeyVerdict::Several);
+    EXPECT_EQ(findKeySolution(open, fallback).verdict, KeyVerdict::Multiple);
     EXPECT_EQ(findKeySolution(puzzle, fallback).verdict, KeyVerdict::Unique);
     EXPECT_EQ(asked, 1);
 }

@@ -13,6 +13,7 @@
 
 #include "app/check/check.h"
 #include "app/cli/input_file.h"
+#include "app/cli/option_table.h"
 #include "app/cli/program.h"
 #include "exact/cnf.h"
 #include "puzzle/canonical.h"
@@ -30,6 +31,35 @@ constexpr int ALL_UNIQUE = 0;
 constexpr int NOT_UNIQUE = 1;
 constexpr int TROUBLE = 2;
 
+enum OptionId : int { TIME_LIMIT = spanwright::FIRST_LONG_ONLY, CNF, CSV };
+
+constexpr spanwright::OptionRow ROWS[] = {
+    {'j', "json", nullptr, "one JSON object per problem and line instead of the text line"},
+    {CSV, "csv", nullptr,
+     "one CSV record per problem instead, a header line first;\n"
+     "both give the CPU time by stage (reading, deduction,\n"
+     "preprocessing, sat, cuts, uniqueness, rating, total)"},
+    {'s', "solutions", nullptr, "add the solutions (both differing ones for multiple)"},
+    {'v', "verbose", nullptr, "add the exact search's solver calls, cuts and time"},
+    {CNF, "cnf", "FILE",
+     "write each problem's complete encoding (connectivity\n"
+     "included) in DIMACS CNF for any SAT solver: the first to\n"
+     "FILE, the n-th to FILE with -n before its extension"},
+    {TIME_LIMIT, "time-limit", "SECONDS",
+     "give up a problem's exact search and rating after SECONDS\n"
+     "of CPU time in all (a decimal number; default 60, 0 for no\n"
+     "limit) with the verdict unknown, and go on with the next\n"
+     "problem"},
+    {'h', "help", nullptr, "show this help and exit"},
+    {'V', "version", nullptr, "show the version and exit"},
+};
+static_assert(spanwright::isSoundTable(ROWS));
+// The help text above spells out this value; a change here must be made there too.
+static_assert(spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS == 60);
+
+/// Where the text of each option starts in the help.
+constexpr int HELP_COLUMN = 19;
+
 void printHelp() {
     std::printf(
         "Usage: %s [OPTION]... [FILE]...\n"
@@ -41,28 +71,14 @@ void printHelp() {
         "(.has) file.\n"
         "A problem that repeats an earlier one, turned or mirrored or not, is named with\n"
         "it. With no FILE, or when FILE is -, read standard input.\n"
-        "\n"
-        "  -j, --json       one JSON object per problem and line instead of the text line\n"
-        "      --csv        one CSV record per problem instead, a header line first;\n"
-        "                   both give the CPU time by stage (reading, deduction,\n"
-        "                   preprocessing, sat, cuts, uniqueness, rating, total)\n"
-        "  -s, --solutions  add the solutions (both differing ones for multiple)\n"
-        "  -v, --verbose    add the exact search's solver calls, cuts and time\n"
-        "      --cnf FILE   write each problem's complete encoding (connectivity\n"
-        "                   included) in DIMACS CNF for any SAT solver: the first to\n"
-        "                   FILE, the n-th to FILE with -n before its extension\n"
-        "      --time-limit SECONDS\n"
-        "                   give up a problem's exact search and rating after SECONDS\n"
-        "                   of CPU time in all (a decimal number; default %g, 0 for no\n"
-        "                   limit) with the verdict unknown, and go on with the next\n"
-        "                   problem\n"
-        "  -h, --help       show this help and exit\n"
-        "  -V, --version    show the version and exit\n"
+        "\n",
+        PROGRAM);
+    std::fputs(spanwright::optionHelp(ROWS, HELP_COLUMN).c_str(), stdout);
+    std::printf(
         "\n"
         "Exit status: 0 when every problem is unique, 1 when some problem has no solution,\n"
         "several or an unknown verdict, 2 for a usage error, a file that cannot be read,\n"
-        "a line that is not a problem, or a fault of the program itself.\n",
-        PROGRAM, spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS);
+        "a line that is not a problem, or a fault of the program itself.\n");
 }
 
 class Checker {
@@ -240,29 +256,15 @@ class Checker {
 
 int main(int argc, char** argv) {
     spanwright::secureStandardDescriptors();
-    enum { TIME_LIMIT = 256, CNF, CSV };
-    static const option options[] = {
-        {"json", no_argument, nullptr, 'j'},
-        {"solutions", no_argument, nullptr, 's'},
-        {"verbose", no_argument, nullptr, 'v'},
-        {"time-limit", required_argument, nullptr, TIME_LIMIT},
-        {"cnf", required_argument, nullptr, CNF},
-        {"csv", no_argument, nullptr, CSV},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {nullptr, 0, nullptr, 0},
-    };
     bool json = false;
     bool csv = false;
     std::string cnfPath;
     spanwright::ReportOptions report;
     spanwright::exact::ExactLimits limits;
     limits.seconds = spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS;
-    opterr = 0;
+    static const spanwright::OptionReader reader(ROWS, ":");
     for (;;) {
-        // The command line is read once, before anything else runs.
-        const int choice =
-            getopt_long(argc, argv, ":jsvhV", options, nullptr);  // NOLINT(concurrency-mt-unsafe)
+        const int choice = reader.next(argc, argv);
         if (choice == -1) break;
         switch (choice) {
             case 'j':

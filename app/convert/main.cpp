@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/cli/input_file.h"
+#include "app/cli/option_table.h"
 #include "app/cli/program.h"
 #include "exact/exact_solver.h"
 #include "generator/derivation.h"
@@ -100,33 +101,50 @@ const char* formatName(Format format) {
     return entry == std::end(FORMATS) ? "" : entry->name;
 }
 
-void printHelp() {
+enum OptionId : int { TIME_LIMIT = spanwright::FIRST_LONG_ONLY };
+
+/// --from and --to list the formats from the table above as the help is printed.
+constexpr spanwright::OptionRow ROWS[] = {
+    {'f', "from", "FORMAT", nullptr},
+    {'t', "to", "FORMAT", nullptr},
+    {TIME_LIMIT, "time-limit", "SECONDS",
+     "give up the exact search of a json or csv problem after\n"
+     "SECONDS of CPU time (a decimal number; default 60, 0 for\n"
+     "no limit): its solution is null, with a warning"},
+    {'h', "help", nullptr, "show this help and exit"},
+    {'V', "version", nullptr, "show the version and exit"},
+};
+static_assert(spanwright::isSoundTable(ROWS));
+// The help text above spells out this value; a change here must be made there too.
+static_assert(spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS == 60);
+
+/// Where the text of each option starts in the help.
+constexpr int HELP_COLUMN = 22;
+
+std::string formatOptionHelp(int id) {
+    if (id == 'f') return "the input format (default line):\n" + formatNames(true);
     // The output formats take two lines, broken at the comma after the second.
     const std::string outputs = formatNames(false);
     std::size_t split = 0;
     for (int commas = 0; commas < 2 && split != std::string::npos; ++commas)
         split = outputs.find(',', split + 1);
     if (split == std::string::npos) split = outputs.size() - 2;
+    return "the output format (default line): " + outputs.substr(0, split) + ",\n" +
+           outputs.substr(split + 2);
+}
+
+void printHelp() {
     std::printf(
         "Usage: %s [OPTION]... [FILE]...\n"
         "Convert bridge puzzles between formats, one problem per input line (one or more\n"
         "per file with --from has or pencilbox). With no FILE, or when FILE is -, read\n"
         "standard input.\n"
+        "\n",
+        PROGRAM);
+    std::fputs(spanwright::optionHelp(ROWS, HELP_COLUMN, formatOptionHelp).c_str(), stdout);
+    std::printf(
         "\n"
-        "  -f, --from FORMAT   the input format (default line):\n"
-        "                      %s\n"
-        "  -t, --to FORMAT     the output format (default line): %s,\n"
-        "                      %s\n"
-        "      --time-limit SECONDS\n"
-        "                      give up the exact search of a json or csv problem after\n"
-        "                      SECONDS of CPU time (a decimal number; default %g, 0 for\n"
-        "                      no limit): its solution is null, with a warning\n"
-        "  -h, --help          show this help and exit\n"
-        "  -V, --version       show the version and exit\n"
-        "\n"
-        "Formats:\n",
-        PROGRAM, formatNames(true).c_str(), outputs.substr(0, split).c_str(),
-        outputs.substr(split + 2).c_str(), spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS);
+        "Formats:\n");
     for (const FormatName& format : FORMATS) {
         std::string help = format.help;
         for (std::size_t end = 0; (end = help.find('\n', end)) != std::string::npos; end += 13)
@@ -381,23 +399,13 @@ void Converter::convertFile(const char* path) {
 
 int main(int argc, char** argv) {
     spanwright::secureStandardDescriptors();
-    enum { TIME_LIMIT = 256 };
-    static const option options[] = {
-        {"from", required_argument, nullptr, 'f'},
-        {"to", required_argument, nullptr, 't'},
-        {"time-limit", required_argument, nullptr, TIME_LIMIT},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {nullptr, 0, nullptr, 0},
-    };
-    opterr = 0;
     Format from = Format::Line;
     Format to = Format::Line;
     spanwright::exact::ExactLimits limits;
     limits.seconds = spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS;
+    static const spanwright::OptionReader reader(ROWS, ":");
     for (;;) {
-        // NOLINTNEXTLINE(concurrency-mt-unsafe): this program runs on one thread
-        const int choice = getopt_long(argc, argv, ":f:t:hV", options, nullptr);
+        const int choice = reader.next(argc, argv);
         if (choice == -1) break;
         const FormatName* format = nullptr;
         switch (choice) {

@@ -5,12 +5,34 @@
 
 #include <cstdio>
 
+#include "app/cli/option_table.h"
 #include "app/cli/program.h"
 #include "explain/explain.h"
 
 namespace spanwright::explain {
 
 namespace {
+
+enum OptionId : int { TIME_LIMIT = FIRST_LONG_ONLY };
+
+constexpr OptionRow ROWS[] = {
+    {'H', "hint", nullptr,
+     "give the easiest step the board does not show yet (for a save,\n"
+     "from its bridges and marks); with --json, also the game's moves"},
+    {'p', "pictures", nullptr, "draw the board after every step"},
+    {'j', "json", nullptr, "one JSON object per problem instead of the text"},
+    {TIME_LIMIT, "time-limit", "SECONDS",
+     "how much CPU time the exact search that checks a saved\n"
+     "position may take (default 60, 0 for no limit)"},
+    {'h', "help", nullptr, "show this help and exit"},
+    {'V', "version", nullptr, "show the version and exit"},
+};
+static_assert(isSoundTable(ROWS));
+// The help text above spells out this value; a change here must be made there too.
+static_assert(exact::DEFAULT_TIME_LIMIT_SECONDS == 60);
+
+/// Where the text of each option starts in the help.
+constexpr int HELP_COLUMN = 18;
 
 void printHelp() {
     std::printf(
@@ -23,22 +45,15 @@ void printHelp() {
         "number (a link's or pencil-box file's '.') needs at least one bridge; a solved\n"
         "puzzle ends with the numbers found for such islands.\n"
         "With no FILE, or when FILE is -, read standard input.\n"
-        "\n"
-        "  -H, --hint      give the easiest step the board does not show yet (for a save,\n"
-        "                  from its bridges and marks); with --json, also the game's moves\n"
-        "  -p, --pictures  draw the board after every step\n"
-        "  -j, --json      one JSON object per problem instead of the text\n"
-        "      --time-limit SECONDS\n"
-        "                  how much CPU time the exact search that checks a saved\n"
-        "                  position may take (default %g, 0 for no limit)\n"
-        "  -h, --help      show this help and exit\n"
-        "  -V, --version   show the version and exit\n"
+        "\n",
+        PROGRAM);
+    std::fputs(optionHelp(ROWS, HELP_COLUMN).c_str(), stdout);
+    std::printf(
         "\n"
         "Cells are given as (row,column), counted from 1 at the top left (from 0 in JSON).\n"
         "Bridges and marks of a saved game that the solution contradicts are named, to be\n"
         "taken back before any step.\n"
-        "\n",
-        PROGRAM, spanwright::exact::DEFAULT_TIME_LIMIT_SECONDS);
+        "\n");
     std::fputs(ladderText().c_str(), stdout);
     std::printf(
         "\n"
@@ -50,20 +65,9 @@ void printHelp() {
 }  // namespace
 
 int readExplainOptions(int argc, char** argv, Settings& settings) {
-    static const option options[] = {
-        {"hint", no_argument, nullptr, 'H'},
-        {"pictures", no_argument, nullptr, 'p'},
-        {"json", no_argument, nullptr, 'j'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {"time-limit", required_argument, nullptr, 'T'},
-        {nullptr, 0, nullptr, 0},
-    };
-    opterr = 0;
+    static const OptionReader reader(ROWS, ":");
     for (;;) {
-        // The command line is read once, before anything else runs.
-        const int choice =
-            getopt_long(argc, argv, ":HpjhV", options, nullptr);  // NOLINT(concurrency-mt-unsafe)
+        const int choice = reader.next(argc, argv);
         if (choice == -1) break;
         switch (choice) {
             case 'H':
@@ -75,7 +79,7 @@ int readExplainOptions(int argc, char** argv, Settings& settings) {
             case 'j':
                 settings.json = true;
                 break;
-            case 'T':
+            case TIME_LIMIT:
                 if (!spanwright::readTimeLimit(PROGRAM, optarg, settings.timeLimit))
                     return spanwright::USAGE_STATUS;
                 break;

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "app/cli/option_table.h"
 #include "app/cli/program.h"
 #include "explain/explain.h"
 
@@ -19,6 +20,44 @@ namespace {
 
 using maker::Symmetry;
 
+enum OptionId : int { SCORE = FIRST_LONG_ONLY, ORDER, PROGRESS };
+
+constexpr OptionRow ROWS[] = {
+    {'l', "level", "LEVEL", "easy, medium (default), hard, expert or extreme (below)"},
+    {'i', "islands", "PERCENT",
+     "share of cells that are islands, 5 to 40; by default\n"
+     "16 for easy, 22 medium, 25 hard and expert, 22 extreme"},
+    {'s', "symmetry", "KIND",
+     "none (default), rotate (island positions unchanged by a\n"
+     "half turn) or mirror (unchanged left to right)"},
+    {'S', "seed", "N",
+     "the run's seed, 0 to 4294967295 (default: a fresh one,\n"
+     "named on standard error)"},
+    {'a', "avoid", "FILE",
+     "make nothing that is in FILE, turned or mirrored: problem\n"
+     "lines, game IDs, JSON or CSV pack records, a benchmark file;\n"
+     "give it again for more files"},
+    {SCORE, "score", "MIN-MAX",
+     "keep only puzzles whose score is MIN to MAX; without\n"
+     "--level, every rung that can give such a score, in turn"},
+    {ORDER, "order", "ORDER", "made (default) or score: from the lowest score up"},
+    {PROGRESS, "progress", nullptr, "show a progress line on standard error"},
+    {'q', "quiet", nullptr, "show none (default: only on a terminal)"},
+    {'j', "jobs", "N", "threads, 1 to 256 (default: every core)"},
+    {'f', "format", "FORMAT",
+     "line (problem lines, default), id (game IDs) or json\n"
+     "(JSON Lines records)"},
+    {'h', "help", nullptr, "show this help and exit"},
+    {'V', "version", nullptr, "show the version and exit"},
+};
+static_assert(isSoundTable(ROWS));
+// The help texts above spell out these values; a change here must be made there too.
+static_assert(maker::MIN_ISLAND_PERCENT == 5 && maker::MAX_ISLAND_PERCENT == 40);
+static_assert(MAX_JOBS == 256);
+
+/// Where the text of each option starts in the help.
+constexpr int HELP_COLUMN = 27;
+
 void printHelp() {
     std::printf(
         "Usage: %s [OPTION]... WxH COUNT\n"
@@ -27,35 +66,16 @@ void printHelp() {
         "none a repeat of another of the run or of an archive, turned or mirrored. Each run\n"
         "takes a fresh seed and names it on standard error; the same command line with\n"
         "that --seed gives the same puzzles in the same order, whatever --jobs.\n"
-        "\n"
-        "  -l, --level LEVEL        easy, medium (default), hard, expert or extreme (below)\n"
-        "  -i, --islands PERCENT    share of cells that are islands, %d to %d; by default\n"
-        "                           16 for easy, 22 medium, 25 hard and expert, 22 extreme\n"
-        "  -s, --symmetry KIND      none (default), rotate (island positions unchanged by a\n"
-        "                           half turn) or mirror (unchanged left to right)\n"
-        "  -S, --seed N             the run's seed, 0 to 4294967295 (default: a fresh one,\n"
-        "                           named on standard error)\n"
-        "  -a, --avoid FILE         make nothing that is in FILE, turned or mirrored: problem\n"
-        "                           lines, game IDs, JSON or CSV pack records, a benchmark file;\n"
-        "                           give it again for more files\n"
-        "      --score MIN-MAX      keep only puzzles whose score is MIN to MAX; without\n"
-        "                           --level, every rung that can give such a score, in turn\n"
-        "      --order ORDER        made (default) or score: from the lowest score up\n"
-        "      --progress           show a progress line on standard error\n"
-        "  -q, --quiet              show none (default: only on a terminal)\n"
-        "  -j, --jobs N             threads, 1 to %ld (default: every core)\n"
-        "  -f, --format FORMAT      line (problem lines, default), id (game IDs) or json\n"
-        "                           (JSON Lines records)\n"
-        "  -h, --help               show this help and exit\n"
-        "  -V, --version            show the version and exit\n"
+        "\n",
+        PROGRAM, maker::MIN_SIDE, maker::MAX_SIDE);
+    std::fputs(optionHelp(ROWS, HELP_COLUMN).c_str(), stdout);
+    std::printf(
         "\n"
         "A request that is not met within %lld boards or %g s of CPU time for one puzzle is\n"
         "out of reach at that size and share: the program says so and ends with status 1.\n"
         "Exit status: 0 when all COUNT puzzles were written, 1 for an unreachable request\n"
         "or a write error, 2 for a wrong command line or an archive that cannot be read.\n\n",
-        PROGRAM, maker::MIN_SIDE, maker::MAX_SIDE, maker::MIN_ISLAND_PERCENT,
-        maker::MAX_ISLAND_PERCENT, MAX_JOBS, static_cast<long long>(maker::MAX_BOARDS_PER_PUZZLE),
-        maker::MAX_SECONDS_PER_PUZZLE);
+        static_cast<long long>(maker::MAX_BOARDS_PER_PUZZLE), maker::MAX_SECONDS_PER_PUZZLE);
     std::fputs(explain::ladderText().c_str(), stdout);
 }
 
@@ -107,17 +127,7 @@ bool readSize(const char* text, int& width, int& height) {
 }
 
 int readMakeOptions(int argc, char** argv, MakeOptions& parsed) {
-    enum { SCORE = 256, ORDER, PROGRESS };
-    static const option options[] = {
-        {"level", required_argument, nullptr, 'l'},    {"islands", required_argument, nullptr, 'i'},
-        {"symmetry", required_argument, nullptr, 's'}, {"seed", required_argument, nullptr, 'S'},
-        {"jobs", required_argument, nullptr, 'j'},     {"format", required_argument, nullptr, 'f'},
-        {"avoid", required_argument, nullptr, 'a'},    {"score", required_argument, nullptr, SCORE},
-        {"order", required_argument, nullptr, ORDER},  {"progress", no_argument, nullptr, PROGRESS},
-        {"quiet", no_argument, nullptr, 'q'},          {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},        {nullptr, 0, nullptr, 0},
-    };
-    opterr = 0;
+    static const OptionReader reader(ROWS, ":");
     maker::MakeRequest request;
     int islandPercent = 0;  // 0: the level's default
     unsigned cores = std::thread::hardware_concurrency();
@@ -126,9 +136,7 @@ int readMakeOptions(int argc, char** argv, MakeOptions& parsed) {
     MakeOptions extra;  // what the options add beyond the request
     bool levelGiven = false;
     for (;;) {
-        // The command line is read before any thread starts.
-        // NOLINTNEXTLINE(concurrency-mt-unsafe)
-        const int choice = getopt_long(argc, argv, ":l:i:s:S:j:f:a:qhV", options, nullptr);
+        const int choice = reader.next(argc, argv);
         if (choice == -1) break;
         long value = 0;
         switch (choice) {

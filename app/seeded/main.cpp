@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "app/cli/option_table.h"
 #include "app/cli/program.h"
 #include "generator/derivation.h"
 #include "generator/technique.h"
@@ -54,6 +55,19 @@ struct Request {
     }
 };
 
+constexpr spanwright::OptionRow ROWS[] = {
+    {'g', "grade", "G", "print only problems of grade G (1 to 5)"},
+    {'t', "technique", "LEVEL",
+     "print only problems whose solve needs LEVEL: basic,\n"
+     "pair, isolation or trial"},
+    {'h', "help", nullptr, "show this help and exit"},
+    {'V', "version", nullptr, "show the version and exit"},
+};
+static_assert(spanwright::isSoundTable(ROWS));
+
+/// Where the text of each option starts in the help.
+constexpr int HELP_COLUMN = 27;
+
 void printHelp() {
     std::printf(
         "Usage: %s [OPTION]... SEED SIZE COUNT\n"
@@ -66,13 +80,9 @@ void printHelp() {
         "         (-2147483648 to 4294967295)\n"
         "  SIZE   board side, %ld to %ld (the create mode uses 10, 15 and 20)\n"
         "  COUNT  number of problems, 0 to %ld\n"
-        "\n"
-        "  -g, --grade G            print only problems of grade G (1 to 5)\n"
-        "  -t, --technique LEVEL    print only problems whose solve needs LEVEL: basic,\n"
-        "                           pair, isolation or trial\n"
-        "  -h, --help               show this help and exit\n"
-        "  -V, --version            show the version and exit\n",
+        "\n",
         PROGRAM, MAX_MISSES_IN_A_ROW, MIN_SIDE, MAX_SIDE, MAX_COUNT);
+    std::fputs(spanwright::optionHelp(ROWS, HELP_COLUMN).c_str(), stdout);
 }
 
 /// A negative seed such as "-7" is an operand, not an option.
@@ -84,19 +94,10 @@ bool isNegativeNumber(const char* text) {
 
 int main(int argc, char** argv) {
     spanwright::secureStandardDescriptors();
-    static const option options[] = {
-        {"grade", required_argument, nullptr, 'g'},
-        {"technique", required_argument, nullptr, 't'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {nullptr, 0, nullptr, 0},
-    };
-    opterr = 0;
+    static const spanwright::OptionReader reader(ROWS, "+:");
     Request request;
     while (optind < argc && !isNegativeNumber(argv[optind])) {
-        // The command line is read before any thread starts.
-        const int choice =
-            getopt_long(argc, argv, "+:g:t:hV", options, nullptr);  // NOLINT(concurrency-mt-unsafe)
+        const int choice = reader.next(argc, argv);
         if (choice == -1) break;
         long grade = 0;
         switch (choice) {

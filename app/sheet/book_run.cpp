@@ -35,7 +35,7 @@ spanwright::SolutionSource exactSolutionSource(double timeLimit) {
                 key.verdict = spanwright::KeyVerdict::None;
                 break;
             case spanwright::exact::Verdict::Multiple:
-                key.verdict = spanwright::KeyVerdict::Several;
+                key.verdict = spanwright::KeyVerdict::Multiple;
                 break;
             case spanwright::exact::Verdict::Unique:
                 key.verdict = spanwright::KeyVerdict::Unique;
@@ -56,7 +56,7 @@ static std::string faultOf(const spanwright::KeySolution& key, double timeLimit)
             return "";
         case spanwright::KeyVerdict::None:
             return "has no solution";
-        case spanwright::KeyVerdict::Several:
+        case spanwright::KeyVerdict::Multiple:
             return "has several solutions";
         case spanwright::KeyVerdict::Unknown:
             break;

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "app/cli/option_table.h"
 #include "app/cli/program.h"
 
 namespace spanwright::sheet {
@@ -23,7 +24,7 @@ enum OptionId : int {
     DPI = 'r',
     HELP = 'h',
     VERSION = 'V',
-    NO_DOTS = 256,
+    NO_DOTS = FIRST_LONG_ONLY,
     MAX_PAGES_OPTION,
     TIME_LIMIT,
     SECTION,
@@ -49,16 +50,7 @@ enum OptionId : int {
     CELL,
 };
 
-/// One option of the command line, or, without a name, a paragraph of the help between
-/// groups of options. The help text's lines after the first are indented under it.
-struct Row {
-    int id;
-    const char* name;
-    const char* value;  ///< the name of its value in the help; nullptr for a flag
-    const char* help;
-};
-
-constexpr Row ROWS[] = {
+constexpr OptionRow ROWS[] = {
     {0, nullptr, nullptr,
      "Section options apply to the FILEs after them until changed (after the last FILE,\n"
      "to the last section). Each --section, and each change of density between two\n"
@@ -151,12 +143,10 @@ constexpr Row ROWS[] = {
     {VERSION, "version", nullptr, "show the version and exit"},
 };
 
-constexpr std::size_t OPTION_COUNT = [] {
-    std::size_t count = 0;
-    for (const Row& row : ROWS)
-        if (row.name) ++count;
-    return count;
-}();
+static_assert(isSoundTable(ROWS));
+
+/// Where the text of each option starts in the help.
+constexpr int HELP_COLUMN = 23;
 
 // The help texts above spell out these values; a change here must be made there too.
 static_assert(MAX_PER_PAGE == 30 && MIN_DPI == 30 && MAX_DPI == 600 && DEFAULT_DPI == 150);
@@ -164,26 +154,6 @@ static_assert(MAX_PAD_TO == 64 && DEFAULT_MAX_PAGES == 2000 && MAX_PAGES == 1000
 static_assert(DEFAULT_MIN_CELL_MM == 5 && DEFAULT_MIN_KEY_CELL_MM == 3);
 static_assert(MIN_CELL_MM == 2 && MAX_CELL_MM == 20 && DEFAULT_CELL_MM == 6);
 static_assert(DEFAULT_SINGLE_DPI == 300 && MAX_IMAGE_PIXELS == 10000);
-
-/// getopt_long's list, made from the rows.
-struct LongOptions {
-    option list[OPTION_COUNT + 1]{};
-    std::string shortOptions = "-:";  ///< FILEs come in their place among the options
-    LongOptions() {
-        std::size_t at = 0;
-        for (const Row& row : ROWS) {
-            if (!row.name) continue;
-            list[at++] =
-                option{row.name, row.value ? required_argument : no_argument, nullptr, row.id};
-            if (row.id < 256) {
-                shortOptions += char(row.id);
-                if (row.value) shortOptions += ':';
-            }
-        }
-    }
-};
-
-constexpr int HELP_COLUMN = 23;
 
 void printHelp() {
     std::printf(
@@ -196,25 +166,7 @@ void printHelp() {
         "write one file a page, OUT itself for a single page, OUT-1, OUT-2, ... otherwise\n"
         "(book-1.svg for book.svg).\n",
         PROGRAM);
-    for (const Row& row : ROWS) {
-        if (!row.name) {
-            std::printf("\n%s%s", row.help, *row.help ? "\n" : "");
-            continue;
-        }
-        std::string head = row.id < 256 ? std::string("  -") + char(row.id) + ", --" : "      --";
-        head += row.name;
-        if (row.value) head += std::string(" ") + row.value;
-        if (head.size() + 1 > std::size_t(HELP_COLUMN))
-            head += "\n" + std::string(HELP_COLUMN, ' ');
-        else
-            head.resize(std::size_t(HELP_COLUMN), ' ');
-        std::string text = head;
-        for (const char* c = row.help; *c; ++c) {
-            text += *c;
-            if (*c == '\n') text.append(std::size_t(HELP_COLUMN), ' ');
-        }
-        std::printf("%s\n", text.c_str());
-    }
+    std::fputs(optionHelp(ROWS, HELP_COLUMN).c_str(), stdout);
     std::printf(
         "\nExit status: 0 when the pages were written, 1 when a file could not be read or\n"
         "written, --strict refused a puzzle or --pages could not be met, 2 for a usage "
@@ -573,16 +525,12 @@ long pagePixels(double points, long dpi) {
 }
 
 int readSheetOptions(int argc, char** argv, Options& options) {
-    static const LongOptions longOptions;
-    opterr = 0;
+    static const OptionReader reader(ROWS, "-:");
     SectionReader sections(options);
     for (;;) {
         // A leading '-' hands FILEs over in their place among the options, as the section
         // options before a FILE apply to it.
-        // The front end runs on one thread; getopt's shared state is safe here.
-        const char* const shortOptions = longOptions.shortOptions.c_str();
-        // NOLINTNEXTLINE(concurrency-mt-unsafe)
-        const int choice = getopt_long(argc, argv, shortOptions, longOptions.list, nullptr);
+        const int choice = reader.next(argc, argv);
         if (choice == -1) break;
         const int status = readOption(choice, argv, sections, options);
         if (status != GO_ON) return status;
