@@ -1,13 +1,15 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <utility>
 
-#include "app/check/check.h"
+#include "pack/problem_check.h"
 #include "puzzle/cpu_time.h"
 #include "solver/solve.h"
 
 namespace spanwright {
-ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits) {
+ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits,
+                          explain::Explanation* kept) {
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = threadCpuSeconds();
     ProblemCheck check;
@@ -43,7 +45,7 @@ ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits
         explain::Options options;
         if (limits.seconds > 0)
             options.cpuSeconds = std::max(1e-9, limits.seconds - (threadCpuSeconds() - cpuStart));
-        const explain::Explanation explanation = explain::explainPuzzle(puzzle, options);
+        explain::Explanation explanation = explain::explainPuzzle(puzzle, options);
         if (explanation.stopped && check.exact.verdict == exact::Verdict::Unique) {
             check.ratingStopped = true;
             check.exact.verdict = exact::Verdict::Unknown;
@@ -53,6 +55,7 @@ ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits
         check.rated = explanation.solved;
         check.level = explanation.level;
         check.score = explanation.score;
+        if (kept) *kept = std::move(explanation);
     }
 
     // Every stage runs from where the last one ended; what the exact search did not
