@@ -64,68 +64,66 @@ Suggestion suggestUnique(const Puzzle& puzzle, const exact::ExactResult& several
         return suggestion;
     const Search search(puzzle, seconds);
     const int width = puzzle.width;
+    std::vector<char> tried(std::size_t(puzzle.cellCount()), 0);
 
-    // An island in the middle of a bridge that one solution has and the other lacks (or
-    // has fewer of): numbered twice the bridge, it keeps that solution and asks the other
-    // for bridges it may not be able to give.
-    for (int keep = 0; keep < 2; ++keep) {
-        const Solution& kept = several.solutions[std::size_t(keep)];
-        const Solution& other = several.solutions[std::size_t(1 - keep)];
-        for (const Bridge& b : kept) {
-            if (bridgesOn(other, b.row1, b.column1, b.row2, b.column2) >= b.bridges) continue;
-            const bool across = b.row1 == b.row2;
-            const int length = across ? b.column2 - b.column1 : b.row2 - b.row1;
-            // The cells nearest the middle first: they split the bridge most evenly.
-            std::vector<int> steps;
-            for (int k = 1; k < length; ++k)
-                steps.push_back(k);
-            std::stable_sort(steps.begin(), steps.end(), [&](int x, int y) {
-                return std::abs(2 * x - length) < std::abs(2 * y - length);
-            });
-            for (const int k : steps) {
-                if (!search.timeLeft()) return suggestion;
-                const int row = across ? b.row1 : b.row1 + k;
-                const int column = across ? b.column1 + k : b.column1;
-                if (!standsAlone(puzzle, row, column)) continue;
-                const int number = 2 * b.bridges;
-                if (!search.uniqueWith(row * width + column, std::uint8_t(ISLAND_BASE + number)))
-                    continue;
-                suggestion.found = true;
-                suggestion.kind = Suggestion::Kind::Add;
-                suggestion.row = row;
-                suggestion.column = column;
-                suggestion.number = number;
-                suggestion.reason =
-                    "an island of " + std::to_string(number) + " at " + cellName(row, column) +
-                    ", on the " + (b.bridges == 2 ? "double bridge" : "bridge") + " between " +
-                    cellName(b.row1, b.column1) + " and " + cellName(b.row2, b.column2) +
-                    " of one solution, leaves that solution alone";
-                return suggestion;
+    // An island in the middle of a bridge of one solution, numbered twice the bridge: it
+    // keeps that solution and asks the others for bridges they may not be able to give.
+    // `differing` takes only the bridges the other solution lacks (or has fewer of), which
+    // rule it out at once.
+    const auto addOnBridges = [&](bool differing) {
+        for (int keep = 0; keep < 2; ++keep) {
+            const Solution& kept = several.solutions[std::size_t(keep)];
+            const Solution& other = several.solutions[std::size_t(1 - keep)];
+            for (const Bridge& b : kept) {
+                const bool differs =
+                    bridgesOn(other, b.row1, b.column1, b.row2, b.column2) < b.bridges;
+                if (differs != differing) continue;
+                const bool across = b.row1 == b.row2;
+                const int length = across ? b.column2 - b.column1 : b.row2 - b.row1;
+                // The cells nearest the middle first: they split the bridge most evenly.
+                std::vector<int> steps;
+                for (int k = 1; k < length; ++k)
+                    steps.push_back(k);
+                std::stable_sort(steps.begin(), steps.end(), [&](int x, int y) {
+                    return std::abs(2 * x - length) < std::abs(2 * y - length);
+                });
+                for (const int k : steps) {
+                    if (!search.timeLeft()) return true;
+                    const int row = across ? b.row1 : b.row1 + k;
+                    const int column = across ? b.column1 + k : b.column1;
+                    const int cell = row * width + column;
+                    if (tried[std::size_t(cell)] || !standsAlone(puzzle, row, column)) continue;
+                    tried[std::size_t(cell)] = 1;
+                    const int number = 2 * b.bridges;
+                    if (!search.uniqueWith(cell, std::uint8_t(ISLAND_BASE + number))) continue;
+                    suggestion.found = true;
+                    suggestion.kind = Suggestion::Kind::Add;
+                    suggestion.row = row;
+                    suggestion.column = column;
+                    suggestion.number = number;
+                    suggestion.reason =
+                        "an island of " + std::to_string(number) + " at " + cellName(row, column) +
+                        ", on the " + (b.bridges == 2 ? "double bridge" : "bridge") + " between " +
+                        cellName(b.row1, b.column1) + " and " + cellName(b.row2, b.column2) +
+                        " of one solution, leaves that solution alone";
+                    return true;
+                }
             }
         }
-    }
-
-    // One number changed, at an end of a line the two solutions bridge differently: the
-    // numbers nearest the old one first.
-    std::vector<int> ends;
-    const auto differing = [&](const Solution& a, const Solution& b) {
-        for (const Bridge& x : a)
-            if (bridgesOn(b, x.row1, x.column1, x.row2, x.column2) != x.bridges) {
-                ends.push_back(x.row1 * width + x.column1);
-                ends.push_back(x.row2 * width + x.column2);
-            }
+        return false;
     };
-    differing(several.solutions[0], several.solutions[1]);
-    differing(several.solutions[1], several.solutions[0]);
-    std::vector<char> seen(std::size_t(puzzle.cellCount()), 0);
-    for (const int cell : ends) {
-        if (seen[std::size_t(cell)]) continue;
-        seen[std::size_t(cell)] = 1;
+
+    // One number changed, the numbers nearest the old one first. Every bridge has two
+    // ends, so the numbers of a solvable puzzle add up to an even sum: only an even
+    // change can leave a solution.
+    const auto change = [&](int cell) {
+        if (tried[std::size_t(cell)]) return false;
+        tried[std::size_t(cell)] = 1;
         const int old = puzzle.cells[cell] - ISLAND_BASE;
-        for (int distance = 1; distance < MAX_CLUE; ++distance)
+        for (int distance = 2; distance < MAX_CLUE; distance += 2)
             for (const int number : {old - distance, old + distance}) {
                 if (number < 1 || number > MAX_CLUE) continue;
-                if (!search.timeLeft()) return suggestion;
+                if (!search.timeLeft()) return true;
                 if (!search.uniqueWith(cell, std::uint8_t(ISLAND_BASE + number))) continue;
                 suggestion.found = true;
                 suggestion.kind = Suggestion::Kind::Change;
@@ -135,9 +133,28 @@ Suggestion suggestUnique(const Puzzle& puzzle, const exact::ExactResult& several
                 suggestion.reason = "changing the " + std::to_string(old) + " at " +
                                     cellName(suggestion.row, suggestion.column) + " to " +
                                     std::to_string(number) + " leaves exactly one solution";
-                return suggestion;
+                return true;
             }
-    }
+        return false;
+    };
+
+    // The ends of the lines the two solutions bridge differently come first.
+    std::vector<int> ends;
+    for (int one = 0; one < 2; ++one)
+        for (const Bridge& x : several.solutions[std::size_t(one)])
+            if (bridgesOn(several.solutions[std::size_t(1 - one)], x.row1, x.column1, x.row2,
+                          x.column2) != x.bridges) {
+                ends.push_back(x.row1 * width + x.column1);
+                ends.push_back(x.row2 * width + x.column2);
+            }
+
+    if (addOnBridges(true)) return suggestion;
+    for (const int cell : ends)
+        if (change(cell)) return suggestion;
+    if (addOnBridges(false)) return suggestion;
+    for (int cell = 0; cell < puzzle.cellCount(); ++cell)
+        if (puzzle.cells[cell] != 0 && change(cell)) return suggestion;
+
     return suggestion;
 }
 

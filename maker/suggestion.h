@@ -22,9 +22,10 @@ struct Suggestion {
 /// Looks for a change that leaves exactly one solution of `puzzle`, whose exact search
 /// found the two differing solutions of `several`. First an island splitting a bridge of
 /// one solution that the other lacks, numbered so that the first solution still holds;
-/// then one number changed at an island where the two differ. Every candidate is solved
-/// exactly; the search stops after `seconds` of CPU time (the calling thread's) with
-/// nothing found.
+/// then one number changed at an island where the two differ; then the same on the other
+/// bridges and islands. (An island elsewhere would need bridges from islands that are
+/// full already: it leaves no solution.) Every candidate is solved exactly; the search
+/// stops after `seconds` of CPU time (the calling thread's) with nothing found.
 Suggestion suggestUnique(const Puzzle& puzzle, const exact::ExactResult& several, double seconds);
 
 }  // namespace spanwright::maker

@@ -41,7 +41,7 @@ namespace {
 
 /// The most a check spends looking for a change that makes a puzzle unique: a page checks
 /// after every edit, and a constructor waits for the verdict, not the suggestion.
-constexpr double SUGGESTION_SECONDS = 1;
+constexpr double SUGGESTION_SECONDS = 0.25;
 
 /// The last answer, kept until the next call so that JavaScript can read it.
 std::string answer;
