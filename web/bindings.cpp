@@ -43,6 +43,18 @@ namespace {
 /// after every edit, and a constructor waits for the verdict, not the suggestion.
 constexpr double SUGGESTION_SECONDS = 0.25;
 
+/// What a hint needs of the blank puzzle, kept for the next hint on the same puzzle.
+struct SolvedPuzzle {
+    std::string key;  ///< the puzzle's problem line; empty when nothing is kept
+    bool rated = false;
+    explain::Rung level = explain::Rung::Easy;
+    double score = 0;
+    bool checkable = false;  ///< one solution, in `solution`
+    Solution solution;
+    std::string verdict;  ///< the exact verdict, when the ladder did not solve it
+};
+SolvedPuzzle solved;
+
 /// The last answer, kept until the next call so that JavaScript can read it.
 std::string answer;
 
@@ -326,28 +338,40 @@ EMSCRIPTEN_KEEPALIVE const char* spanwright_hint(const char* text, const char* b
 
     // The rating is the blank puzzle's; the solution the position is checked against is
     // the ladder's when it solves the puzzle (every step is sound), else the exact one.
-    explain::Options options;
-    options.cpuSeconds = seconds(timeLimit);
-    const explain::Explanation blank = explain::explainPuzzle(puzzle, options);
-    Solution solution;
-    bool checkable = blank.solved;
-    std::string verdict;
-    if (checkable) {
-        solution = blank.solution;
-    } else {
-        exact::ExactLimits limits;
-        limits.seconds = seconds(timeLimit);
-        const exact::ExactResult exact = exact::solveExactly(puzzle, limits);
-        checkable = exact.verdict == exact::Verdict::Unique;
-        if (checkable) solution = exact.solutions.front();
-        verdict = exact::verdictName(exact.verdict);
+    // A player asks again and again on the same puzzle: what was settled is kept.
+    const std::string key = formatProblemLine(puzzle);
+    if (key != solved.key) {
+        solved = {};
+        explain::Options options;
+        options.cpuSeconds = seconds(timeLimit);
+        const explain::Explanation blank = explain::explainPuzzle(puzzle, options);
+        solved.rated = blank.solved;
+        solved.level = blank.level;
+        solved.score = blank.score;
+        solved.checkable = blank.solved;
+        bool settled = blank.solved;
+        if (blank.solved) {
+            solved.solution = blank.solution;
+        } else {
+            exact::ExactLimits limits;
+            limits.seconds = seconds(timeLimit);
+            const exact::ExactResult exact = exact::solveExactly(puzzle, limits);
+            solved.checkable = exact.verdict == exact::Verdict::Unique;
+            if (solved.checkable) solved.solution = exact.solutions.front();
+            solved.verdict = exact::verdictName(exact.verdict);
+            // A rating or search cut short by the limit may finish with more time.
+            settled = !blank.stopped && exact.verdict != exact::Verdict::Unknown;
+        }
+        if (settled) solved.key = key;
     }
+    const bool checkable = solved.checkable;
+    const Solution& solution = solved.solution;
     explain::Hint hint;
     if (checkable) hint = explain::nextHint(puzzle, solution, board);
     std::string json = "{\"width\":" + std::to_string(puzzle.width) +
                        ",\"height\":" + std::to_string(puzzle.height);
-    json += levelFields(blank.solved, blank.level, blank.score);
-    if (!checkable) json += ",\"verdict\":\"" + verdict + "\"";
+    json += levelFields(solved.rated, solved.level, solved.score);
+    if (!checkable) json += ",\"verdict\":\"" + solved.verdict + "\"";
     return give(json + explain::hintJsonFields(hint, checkable, nullptr, true));
 }
 
