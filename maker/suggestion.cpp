@@ -15,22 +15,21 @@ std::string cellName(int row, int column) {
 
 /// How many bridges `solution` gives the line between two cells, 0 for none.
 int bridgesOn(const Solution& solution, int r1, int c1, int r2, int c2) {
-    for (const Bridge& b : solution)
-        if (b.row1 == r1 && b.column1 == c1 && b.row2 == r2 && b.column2 == c2) return b.bridges;
-    return 0;
+    const auto found = std::find_if(solution.begin(), solution.end(), [&](const Bridge& b) {
+        return b.row1 == r1 && b.column1 == c1 && b.row2 == r2 && b.column2 == c2;
+    });
+    return found == solution.end() ? 0 : found->bridges;
 }
 
 /// True when no island is beside the cell (across an edge): islands side by side cannot
 /// be bridged and no game ID holds them.
 bool standsAlone(const Puzzle& puzzle, int row, int column) {
-    constexpr int STEPS[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
-    for (const auto& step : STEPS) {
-        const int r = row + step[0], c = column + step[1];
-        if (r >= 0 && r < puzzle.height && c >= 0 && c < puzzle.width &&
-            puzzle.cells[r * puzzle.width + c] != 0)
-            return false;
-    }
-    return true;
+    const auto island = [&](int r, int c) {
+        return r >= 0 && r < puzzle.height && c >= 0 && c < puzzle.width &&
+               puzzle.cells[r * puzzle.width + c] != 0;
+    };
+    return !island(row - 1, column) && !island(row + 1, column) && !island(row, column - 1) &&
+           !island(row, column + 1);
 }
 
 class Search {
@@ -105,7 +104,7 @@ Suggestion suggestUnique(const Puzzle& puzzle, const exact::ExactResult& several
                         "an island of " + std::to_string(number) + " at " + cellName(row, column) +
                         ", on the " + (b.bridges == 2 ? "double bridge" : "bridge") + " between " +
                         cellName(b.row1, b.column1) + " and " + cellName(b.row2, b.column2) +
-                        " of one solution, leaves that solution alone";
+                        " of one solution, leaves that one the only solution";
                     return true;
                 }
             }

@@ -9,7 +9,7 @@
 
 namespace spanwright {
 ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits,
-                          explain::Explanation* kept) {
+                          explain::Explanation* explanation) {
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = threadCpuSeconds();
     ProblemCheck check;
@@ -45,17 +45,17 @@ ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits
         explain::Options options;
         if (limits.seconds > 0)
             options.cpuSeconds = std::max(1e-9, limits.seconds - (threadCpuSeconds() - cpuStart));
-        explain::Explanation explanation = explain::explainPuzzle(puzzle, options);
-        if (explanation.stopped && check.exact.verdict == exact::Verdict::Unique) {
+        explain::Explanation explained = explain::explainPuzzle(puzzle, options);
+        if (explained.stopped && check.exact.verdict == exact::Verdict::Unique) {
             check.ratingStopped = true;
             check.exact.verdict = exact::Verdict::Unknown;
             check.exact.solutions.clear();
             check.disagreement = false;
         }
-        check.rated = explanation.solved;
-        check.level = explanation.level;
-        check.score = explanation.score;
-        if (kept) *kept = std::move(explanation);
+        check.rated = explained.solved;
+        check.level = explained.level;
+        check.score = explained.score;
+        if (explanation) *explanation = std::move(explained);
     }
 
     // Every stage runs from where the last one ended; what the exact search did not

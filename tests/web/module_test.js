@@ -112,7 +112,7 @@ function fitsNumbers(puzzleLine, solution) {
     const s = several.suggestion;
     assert.ok(s !== null, 'a suggestion');
     assert.strictEqual(s.kind, 'add');
-    assert.match(s.reason, /island of 4/);
+    assert.match(s.reason, /island of 4 .* the only solution/);
     const rows = ring.split('/').slice(3, -1).map((row) => [...row]);
     assert.strictEqual(rows[s.cell[0]][s.cell[1]], '.');
     rows[s.cell[0]][s.cell[1]] = String(s.number);
