@@ -37,11 +37,28 @@
     return limit;
   }
 
+  // Text reaches the module on its stack, four bytes a character at most: a text past
+  // these bounds would overrun it and leave the module broken for every later call. No
+  // puzzle comes near them (a 125 x 125 problem line is 16 KiB; a position of that board
+  // under 1 MiB).
+  var MAX_PUZZLE_TEXT = 1 << 16;
+  var MAX_POSITION_TEXT = 1 << 20;
+
   function textOf(puzzle) {
     if (typeof puzzle !== 'string') {
       throw new Error('the puzzle is not text: give a problem line, a game ID or a puzz.link link');
     }
+    if (puzzle.length > MAX_PUZZLE_TEXT) {
+      throw new Error('the puzzle text is longer than any puzzle (' + MAX_PUZZLE_TEXT +
+                      ' characters at most)');
+    }
     return puzzle;
+  }
+
+  function shortText(value, what) {
+    var text = String(value);
+    if (text.length > 64) throw new Error('the ' + what + ' \'' + text.slice(0, 64) + '...\' is unknown');
+    return text;
   }
 
   // Runs one call of the module once it is loaded: its JSON answer, or a rejection with
@@ -68,7 +85,11 @@
       }
       flat.push(line.join(','));
     });
-    return flat.join(',');
+    var text = flat.join(',');
+    if (text.length > MAX_POSITION_TEXT) {
+      throw new Error('the position\'s ' + what + ' are more than any board holds');
+    }
+    return text;
   }
 
   var spanwright = {
@@ -117,8 +138,8 @@
         }
         return core.ccall('spanwright_make', 'string',
                           ['number', 'number', 'string', 'string', 'number', 'number'],
-                          [width, height, String(r.level || 'medium'),
-                           String(r.symmetry || 'none'), seed, timeLimitOf(r)]);
+                          [width, height, shortText(r.level || 'medium', 'level'),
+                           shortText(r.symmetry || 'none', 'symmetry'), seed, timeLimitOf(r)]);
       });
     },
 
@@ -129,7 +150,7 @@
           throw new Error('the form to convert to is not text');
         }
         return core.ccall('spanwright_convert', 'string', ['string', 'string'],
-                          [textOf(puzzle), to || '']);
+                          [textOf(puzzle), shortText(to || '', 'form')]);
       });
     }
   };

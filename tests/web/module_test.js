@@ -204,6 +204,12 @@ function fitsNumbers(puzzleLine, solution) {
     await rejects(spanwright.hint(UNIQUE, {bridges: [[0, 0, 5, 5, 1]]}), /facing islands/);
     await rejects(spanwright.hint(UNIQUE, {bridges: [[0, 0]]}), /5 whole numbers/);
     await rejects(spanwright.check(UNIQUE, {timeLimit: -1}), /time limit/);
+    // Text past the module's stack once broke it for every later call.
+    await rejects(spanwright.check('1/1/3/' + '.'.repeat(3000000) + '/'), /longer than any/);
+    const bridges = Array.from({length: 300000}, () => [0, 0, 0, 9, 1]);
+    await rejects(spanwright.hint(UNIQUE, {bridges}), /more than any board/);
+    await rejects(spanwright.make({level: 'x'.repeat(3000000)}), /level/);
+    assert.strictEqual((await spanwright.check(UNIQUE)).verdict, 'unique');
   });
 
   // WebAssembly has no thread CPU clock: the limits once read a clock that stood still,
