@@ -119,7 +119,7 @@ bool mendStuckSpots(RandomSource& random, Symmetry symmetry, Layout& layout,
     return true;
 }
 
-/// Attempts to finish one board before drawing the next, doubling a bridge after each
+/// Attempts to finish one board before drawing the next, mending it after each
 /// attempt the ladder could not finish.
 constexpr int DOUBLINGS_PER_BOARD = 4;
 /// More on a crowded board, which has more places to stick: one more per this many islands.
@@ -163,6 +163,7 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
     std::vector<int> spots, counts;
     std::vector<std::pair<int, int>> lines;
     std::vector<std::size_t> picked;
+    Layout before;
     // The top rungs need a rare spot of their own, which mending many spots at once
     // mends away as well: there only one mend per spot.
     const int mendedLines = request.level >= Rung::Expert ? INT_MAX : MENDED_LINES;
@@ -174,17 +175,26 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
         if (!drawLayout(random, shape, layout)) continue;
         const int doublings =
             DOUBLINGS_PER_BOARD + int(layout.islands.size()) / ISLANDS_PER_DOUBLING;
+        bool mended = false;
         for (int attempt = 0; attempt <= doublings; ++attempt) {
             Puzzle puzzle = layout.puzzle();
             const QuickVerdict verdict = quick.rate(puzzle, request.level);
             if (verdict == QuickVerdict::TooHard) {
+                before = layout;
+                mended = true;
                 if (!mendStuckSpots(random, request.symmetry, layout, quick, spots, counts, lines,
                                     picked, mendedLines))
                     break;
                 continue;
             }
-            // Mending only makes a board easier.
-            if (verdict == QuickVerdict::TooEasy) break;
+            // A mend that went too far (most often at the top rungs, where it takes away the
+            // one spot that needed the rung) is taken back, and the next mend draws anew.
+            if (verdict == QuickVerdict::TooEasy) {
+                if (!mended) break;
+                layout = before;
+                mended = false;
+                continue;
+            }
             // The ladder itself has the last word, and gives the score.
             const RungRating rating = rateWithin(puzzle, request.level);
             if (!rating.solved) break;
