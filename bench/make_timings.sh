@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # CPU time per puzzle of spanwright-make on one thread, by size and rung: the table of the
 # README. Each cell is one run of PUZZLES puzzles (seed 1); a cell whose run does not finish
-# within LIMIT seconds of CPU time, or that the program calls out of reach, is marked.
+# within LIMIT seconds of CPU time shows ">" and the bound per puzzle that implies, one the
+# program calls out of reach "none".
 #
 # usage: bench/make_timings.sh [MAKE] [PUZZLES]
 #   MAKE     path to spanwright-make (default build/release/bin/spanwright-make)
@@ -34,8 +35,10 @@ for size in "${sizes[@]}"; do
     (ulimit -t "$limit"
      exec /usr/bin/time -f '%U %S' -o "$timing" "$make" --quiet --jobs 1 --seed 1 \
        --level "$level" "${islands[@]}" "$size" "$puzzles" >/dev/null 2>&1) || status=$?
-    if [[ $status -ne 0 ]]; then
+    if [[ $status -eq 1 ]]; then
       printf ' %9s' "none"
+    elif [[ $status -ne 0 ]]; then
+      printf ' %9s' ">$((1000 * limit / puzzles))"
     else
       printf ' %9.1f' "$(awk -v n="$puzzles" '/^[0-9.]+ [0-9.]+$/ { print 1000 * ($1 + $2) / n }' "$timing")"
     fi
