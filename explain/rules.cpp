@@ -704,12 +704,56 @@ void StepFinder::apply(State& state, const Found& found) const {
         state.narrow(g_, c.line, c.least, c.most);
 }
 
+void StepFinder::narrowQueued(State& s, int line, int least, int most) {
+    const std::size_t l = std::size_t(line);
+    const int before = s.least[l] * 4 + s.most[l];
+    const int beforeLeast = s.least[l];
+    s.narrow(g_, line, least, most);
+    if (s.least[l] * 4 + s.most[l] == before) return;
+    for (const int end : {g_.lineA[l], g_.lineB[l]})
+        if (!settleQueued_[std::size_t(end)]) {
+            settleQueued_[std::size_t(end)] = 1;
+            settleQueue_.push_back(end);
+        }
+    if (beforeLeast > 0 || s.least[l] == 0 || s.contradiction) return;
+    Found crossed;
+    if (crossRule(s, line, crossed))
+        for (const Change& c : crossed.changes)
+            narrowQueued(s, c.line, c.least, c.most);
+}
+
+void StepFinder::settleEasy(State& s) {
+    while (!settleQueue_.empty() && !s.contradiction) {
+        const int x = settleQueue_.back();
+        settleQueue_.pop_back();
+        settleQueued_[std::size_t(x)] = 0;
+        if (!clueRule(s, x, settleStep_)) continue;
+        for (const Change& c : settleStep_.changes)
+            narrowQueued(s, c.line, c.least, c.most);
+    }
+}
+
+// Only the fixed point matters here, not the rounds a person would take: the easy rules,
+// which most of the work is, run from a queue of the islands whose lines changed, and a
+// round of the whole board is taken only when they have nothing left. Every rule only
+// narrows, so the order does not change where they stop.
 bool StepFinder::settle(State& state, Rung highest) {
-    while (!state.contradiction && !state.solved(g_)) {
+    const int islands = g_.islandCount();
+    settleQueued_.assign(std::size_t(islands), 1);
+    settleQueue_.resize(std::size_t(islands));
+    std::iota(settleQueue_.rbegin(), settleQueue_.rend(), 0);
+    for (int l = 0; l < g_.lineCount() && !state.contradiction; ++l)
+        if (crossRule(state, l, settleStep_))
+            for (const Change& c : settleStep_.changes)
+                narrowQueued(state, c.line, c.least, c.most);
+    for (;;) {
+        settleEasy(state);
+        if (state.contradiction || state.solved(g_)) break;
         const int count = round(state, highest, settleFound_);
         if (count == 0) break;
         for (int k = 0; k < count && !state.contradiction; ++k)
-            apply(state, settleFound_[std::size_t(k)]);
+            for (const Change& c : settleFound_[std::size_t(k)].changes)
+                narrowQueued(state, c.line, c.least, c.most);
     }
     return !state.contradiction;
 }

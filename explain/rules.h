@@ -76,6 +76,11 @@ class StepFinder {
     bool settle(State& state, Rung highest);
 
   private:
+    /// Within settle: narrows a line and queues what that can wake (its ends for the clue
+    /// rule, the lines it crosses once it holds a bridge).
+    void narrowQueued(State& s, int line, int least, int most);
+    /// Within settle: the easy rules to their fixed point over the queued islands.
+    void settleEasy(State& s);
     bool clueRule(State& s, int x, Found& f) const;
     bool capacityRule(State& s, int x, Found& f) const;
     bool crossRule(State& s, int l, Found& f) const;
@@ -113,6 +118,9 @@ class StepFinder {
     State trialState_;
     std::vector<Found> trialFound_;
     std::vector<Found> settleFound_;
+    std::vector<int> settleQueue_;
+    std::vector<char> settleQueued_;
+    Found settleStep_;
     int depth_ = 0;
     int trialBound_ = 0;  ///< the fewest steps a trial of this round was refuted in so far
 };

@@ -331,6 +331,88 @@ bool drawLayout(RandomSource& random, const LayoutShape& shape, Layout& layout) 
     return drawer.draw();
 }
 
+namespace {
+
+/// Whether `cell` is inside a bridge with no island beside it.
+bool splittableCell(const Layout& layout, int cell) {
+    const std::uint8_t code = layout.cells[std::size_t(cell)];
+    if (code != LAYOUT_ACROSS && code != LAYOUT_DOWN) return false;
+    const int w = layout.width, r = cell / w, c = cell % w;
+    for (int d = 0; d < 4; ++d) {
+        const int nr = r + ROW_STEP[std::size_t(d)], nc = c + COLUMN_STEP[std::size_t(d)];
+        if (nr < 0 || nr >= layout.height || nc < 0 || nc >= w) continue;
+        if (layout.cells[std::size_t(nr * w + nc)] == LAYOUT_ISLAND) return false;
+    }
+    return true;
+}
+
+/// Whether bridge `edge` runs along a row.
+bool across(const Layout& layout, const Edge& edge) {
+    return edge.a / layout.width == edge.b / layout.width;
+}
+
+/// The cells strictly inside bridge `edge`, in order from its first end.
+void insideCells(const Layout& layout, const Edge& edge, std::vector<int>& cells) {
+    cells.clear();
+    const int step = across(layout, edge) ? 1 : layout.width;
+    for (int cell = edge.a + step; cell < edge.b; cell += step)
+        cells.push_back(cell);
+}
+
+/// Splits the bridge that passes through `cell` with a new island there.
+void splitAt(Layout& layout, int cell) {
+    const int w = layout.width;
+    for (Edge& edge : layout.edges) {
+        if (cell <= edge.a || cell >= edge.b) continue;
+        if (across(layout, edge) ? cell / w != edge.a / w : cell % w != edge.a % w) continue;
+        const Edge after{cell, edge.b, edge.count};
+        edge.b = cell;
+        layout.edges.push_back(after);
+        layout.cells[std::size_t(cell)] = LAYOUT_ISLAND;
+        layout.islands.push_back(cell);
+        return;
+    }
+}
+
+}  // namespace
+
+bool splitEdge(RandomSource& random, Symmetry symmetry, Layout& layout, std::size_t edge) {
+    std::vector<int> inside;
+    insideCells(layout, layout.edges[edge], inside);
+    const int w = layout.width, h = layout.height;
+    const auto beside = [w](int x, int y) {
+        return (x / w == y / w && (x - y == 1 || y - x == 1)) || x - y == w || y - x == w;
+    };
+    const auto fits = [&](int cell) {
+        if (!splittableCell(layout, cell)) return false;
+        const int mirrored = imageOf(cell, w, h, symmetry);
+        return mirrored == cell || (splittableCell(layout, mirrored) && !beside(cell, mirrored));
+    };
+    inside.erase(
+        std::remove_if(inside.begin(), inside.end(), [&](int cell) { return !fits(cell); }),
+        inside.end());
+    if (inside.empty()) return false;
+    const int cell = inside[std::size_t(random.drawBelow(int(inside.size())))];
+    const int mirrored = imageOf(cell, w, h, symmetry);
+    splitAt(layout, cell);
+    if (mirrored != cell) splitAt(layout, mirrored);
+    return true;
+}
+
+bool addBridge(Layout& layout, int a, int b, int count) {
+    const Edge edge{a, b, count};
+    std::vector<int> inside;
+    insideCells(layout, edge, inside);
+    if (std::any_of(inside.begin(), inside.end(),
+                    [&](int cell) { return layout.cells[std::size_t(cell)] != LAYOUT_WATER; }))
+        return false;
+    const std::uint8_t code = across(layout, edge) ? LAYOUT_ACROSS : LAYOUT_DOWN;
+    for (const int cell : inside)
+        layout.cells[std::size_t(cell)] = code;
+    layout.edges.push_back(edge);
+    return true;
+}
+
 void redrawCounts(RandomSource& random, int doublePercent, Layout& layout) {
     for (Edge& edge : layout.edges)
         edge.count = random.drawBelow(100) < doublePercent ? MAX_BRIDGES_PER_LINE : 1;

@@ -64,6 +64,18 @@ int imageOf(int cell, int width, int height, Symmetry symmetry);
 /// into one group; the record is then unusable and a new draw is needed.
 bool drawLayout(RandomSource& random, const LayoutShape& shape, Layout& layout);
 
+/// Puts a new island on a cell inside bridge `edge` with no island beside it, splitting
+/// the bridge in two of its count (and the image bridge likewise on a symmetric layout).
+/// A ring of islands whose counts could all shift by one around it is what the rules of
+/// the lower rungs cannot settle; an island on one of its sides makes the ring odd, which
+/// no such shift fits. False, changing nothing, when no cell fits.
+bool splitEdge(RandomSource& random, Symmetry symmetry, Layout& layout, std::size_t edge);
+
+/// Lays a new bridge of `count` between the islands at cells `a` < `b`, which face each
+/// other along a row or a column. False, changing nothing, when anything but water lies
+/// between them.
+bool addBridge(Layout& layout, int a, int b, int count);
+
 /// Draws new bridge counts for the same islands and bridges, then rewrites nothing else.
 void redrawCounts(RandomSource& random, int doublePercent, Layout& layout);
 

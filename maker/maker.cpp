@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <condition_variable>
 #include <ctime>
 #include <mutex>
@@ -39,30 +40,88 @@ std::int32_t taskSeed(const MakeRequest& request, std::uint64_t index, std::uint
     return std::int32_t(std::uint32_t(state >> 33));
 }
 
-/// Doubles one single bridge of the layout: a double is fully settled by its clues far more
-/// often, so a board the ladder could not finish often becomes one it can. The bridge is
-/// drawn from those the rating left unsettled where there are any, as doubling one far from
-/// where the solver stuck changes nothing there. False when every bridge is double already.
-bool doubleOne(RandomSource& random, Layout& layout, const QuickRater& rated) {
-    const auto open = [&](const Edge& edge) {
-        return edge.count == 1 && rated.unsettled(edge.a, edge.b);
+/// Unsettled lines of a spot per mend beyond its first.
+constexpr int MENDED_LINES = 8;
+
+/// Mends the spots where the rating stuck, so that a board the ladder could not finish
+/// becomes one it can instead of being thrown away. The lines left unsettled fall into
+/// spots, each a group of them joined end to end; a bridge of each spot changes (one per
+/// spot, and one more per `mendedLines` of its lines). A single bridge is doubled where the
+/// spot has one, as a double is fully settled by its clues far more often. A spot of
+/// doubles alone is a ring whose counts could all shift by one around it: a double on a
+/// free side fills the ring, or else an island splitting a bridge makes it odd, or else a
+/// double is made single. Every spot is mended at once, as a large board sticks in many
+/// places and mending one spot per rating cost a rating of the whole board each, most of
+/// a 60 x 60 board's time. False when no bridge of the layout is unsettled.
+
+bool mendStuckSpots(RandomSource& random, Symmetry symmetry, Layout& layout,
+                    const QuickRater& rated, std::vector<int>& spot, std::vector<int>& counts,
+                    std::vector<std::pair<int, int>>& lines, std::vector<std::size_t>& picked,
+                    int mendedLines) {
+    const std::size_t cells = layout.cells.size();
+    spot.assign(cells, -1);
+    const auto root = [&](int cell) {
+        while (spot[std::size_t(cell)] != cell)
+            cell = spot[std::size_t(cell)];
+        return cell;
     };
-    const bool stuck = std::any_of(layout.edges.begin(), layout.edges.end(), open);
-    const auto eligible = [&](const Edge& edge) { return stuck ? open(edge) : edge.count == 1; };
-    const int candidates = int(std::count_if(layout.edges.begin(), layout.edges.end(), eligible));
-    if (candidates == 0) return false;
-    int pick = random.drawBelow(candidates);
-    for (Edge& edge : layout.edges) {
-        if (!eligible(edge)) continue;
-        if (pick-- == 0) {
-            edge.count = MAX_BRIDGES_PER_LINE;
-            break;
-        }
+    // Spots: union-find over the ends of unsettled lines, bridges of the layout or not: two
+    // parallel bridges whose ends also face each other stick together, and mending each
+    // alone keeps them alike.
+    rated.unsettledLines(lines);
+    for (const auto& [a, b] : lines) {
+        for (const int end : {a, b})
+            if (spot[std::size_t(end)] < 0) spot[std::size_t(end)] = end;
+        const int ra = root(a), rb = root(b);
+        if (ra != rb) spot[std::size_t(std::max(ra, rb))] = std::min(ra, rb);
+    }
+    const bool stuck = std::any_of(layout.edges.begin(), layout.edges.end(), [&](const Edge& edge) {
+        return rated.unsettled(edge.a, edge.b);
+    });
+    if (!stuck) return false;
+    counts.assign(cells, 0);
+    std::vector<char> hasSingle(cells, 0);
+    for (const Edge& edge : layout.edges)
+        if (edge.count == 1 && rated.unsettled(edge.a, edge.b))
+            hasSingle[std::size_t(root(edge.a))] = 1;
+    const auto eligible = [&](const Edge& edge) {
+        return rated.unsettled(edge.a, edge.b) &&
+               (edge.count == 1 || !hasSingle[std::size_t(root(edge.a))]);
+    };
+    // Per spot (by its root cell): its unsettled lines, then the candidates to mend.
+    std::vector<int> size(cells, 0);
+    for (const auto& [a, b] : lines)
+        ++size[std::size_t(root(a))];
+    for (const Edge& edge : layout.edges)
+        if (eligible(edge)) ++counts[std::size_t(root(edge.a))];
+    // A spot of doubles alone where no bridge can be split: a ring of doubles with free
+    // water on a side is settled by a double there, as every line of the ring is full.
+    for (const auto& [a, b] : lines) {
+        const int r = root(a);
+        if (hasSingle[std::size_t(r)] || counts[std::size_t(r)] < 0) continue;
+        if (addBridge(layout, a, b, MAX_BRIDGES_PER_LINE)) counts[std::size_t(r)] = -1;
+    }
+    // One mend per spot, and one more per MENDED_LINES of its unsettled lines, as spots
+    // joined by unsettled water lines grow to cover much of a large board.
+    picked.clear();
+    for (std::size_t k = 0; k < layout.edges.size(); ++k) {
+        if (!eligible(layout.edges[k])) continue;
+        const int r = root(layout.edges[k].a);
+        const int candidates = counts[std::size_t(r)];
+        if (candidates <= 0) continue;
+        const int quota = 1 + size[std::size_t(r)] / mendedLines;
+        if (random.drawBelow(candidates) < quota) picked.push_back(k);
+    }
+    for (const std::size_t k : picked) {
+        if (layout.edges[k].count == MAX_BRIDGES_PER_LINE && splitEdge(random, symmetry, layout, k))
+            continue;
+        // A single becomes double and a double single.
+        layout.edges[k].count = 1 + MAX_BRIDGES_PER_LINE - layout.edges[k].count;
     }
     return true;
 }
 
-/// Attempts to finish one board before drawing the next, doubling a bridge after each
+/// Attempts to finish one board before drawing the next, mending it after each
 /// attempt the ladder could not finish.
 constexpr int DOUBLINGS_PER_BOARD = 4;
 /// More on a crowded board, which has more places to stick: one more per this many islands.
@@ -103,6 +162,13 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
     shape.symmetry = request.symmetry;
     Layout layout;
     QuickRater quick;
+    std::vector<int> spots, counts;
+    std::vector<std::pair<int, int>> lines;
+    std::vector<std::size_t> picked;
+    Layout before;
+    // The top rungs need a rare spot of their own, which mending many spots at once
+    // mends away as well: there only one mend per spot.
+    const int mendedLines = request.level >= Rung::Expert ? INT_MAX : MENDED_LINES;
     for (std::int64_t drawn = 0; drawn < MAX_BOARDS_PER_PUZZLE; ++drawn) {
         if (request.secondsPerPuzzle > 0 && drawn % BOARDS_PER_CLOCK_LOOK == 0 && drawn > 0 &&
             threadCpuSeconds() >= end)
@@ -111,15 +177,26 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
         if (!drawLayout(random, shape, layout)) continue;
         const int doublings =
             DOUBLINGS_PER_BOARD + int(layout.islands.size()) / ISLANDS_PER_DOUBLING;
+        bool mended = false;
         for (int attempt = 0; attempt <= doublings; ++attempt) {
             Puzzle puzzle = layout.puzzle();
             const QuickVerdict verdict = quick.rate(puzzle, request.level);
             if (verdict == QuickVerdict::TooHard) {
-                if (!doubleOne(random, layout, quick)) break;
+                before = layout;
+                mended = true;
+                if (!mendStuckSpots(random, request.symmetry, layout, quick, spots, counts, lines,
+                                    picked, mendedLines))
+                    break;
                 continue;
             }
-            // Doubling a bridge only makes a board easier.
-            if (verdict == QuickVerdict::TooEasy) break;
+            // A mend that went too far (most often at the top rungs, where it takes away the
+            // one spot that needed the rung) is taken back, and the next mend draws anew.
+            if (verdict == QuickVerdict::TooEasy) {
+                if (!mended) break;
+                layout = before;
+                mended = false;
+                continue;
+            }
             // The ladder itself has the last word, and gives the score.
             const RungRating rating = rateWithin(puzzle, request.level);
             if (!rating.solved) break;

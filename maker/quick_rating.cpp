@@ -8,6 +8,17 @@ bool QuickRater::unsettled(int a, int b) const {
     return line >= 0 && board_.least[std::size_t(line)] < board_.most[std::size_t(line)];
 }
 
+void QuickRater::unsettledLines(std::vector<std::pair<int, int>>& ends) const {
+    ends.clear();
+    const int w = g_.width;
+    for (int line = 0; line < g_.lineCount(); ++line) {
+        if (board_.least[std::size_t(line)] >= board_.most[std::size_t(line)]) continue;
+        const std::size_t a = std::size_t(g_.lineA[std::size_t(line)]);
+        const std::size_t b = std::size_t(g_.lineB[std::size_t(line)]);
+        ends.emplace_back(g_.row[a] * w + g_.column[a], g_.row[b] * w + g_.column[b]);
+    }
+}
+
 QuickVerdict QuickRater::rate(const Puzzle& puzzle, Rung target) {
     g_.build(puzzle);
     board_.reset(g_);

@@ -8,6 +8,9 @@
 // would too. A candidate is still rated by the ladder itself before it is kept, which
 // gives its score.
 
+#include <utility>
+#include <vector>
+
 #include "explain/model.h"
 #include "explain/rules.h"
 #include "maker/rung_check.h"
@@ -32,6 +35,9 @@ class QuickRater {
     /// After a rating: whether the line between the islands at cells `a` and `b` (row-major)
     /// was left with more than one possible count.
     bool unsettled(int a, int b) const;
+    /// After a rating: the cells (row-major) at the ends of every line left with more than
+    /// one possible count, bridges of the solution or not.
+    void unsettledLines(std::vector<std::pair<int, int>>& ends) const;
 
   private:
     explain::Geometry g_;
