@@ -118,9 +118,10 @@ void printHelp() {
         "  -t, --to FORMAT     the output format (default line): %s,\n"
         "                      %s\n"
         "      --time-limit SECONDS\n"
-        "                      give up the exact search of a json or csv problem after\n"
-        "                      SECONDS of CPU time (a decimal number; default %g, 0 for\n"
-        "                      no limit): its solution is null, with a warning\n"
+        "                      give up the exact search of a json, csv or pencil-box\n"
+        "                      problem after SECONDS of CPU time (a decimal number;\n"
+        "                      default %g, 0 for no limit): its solution is null or not\n"
+        "                      written, with a warning\n"
         "  -h, --help          show this help and exit\n"
         "  -V, --version       show the version and exit\n"
         "\n"
@@ -248,7 +249,11 @@ void Converter::write(const Puzzle& puzzle, const std::string& where) {
         case Format::PencilBox: {
             // The answer is written when the board has exactly one solution.
             spanwright::exact::ExactResult exact;
-            if (unknown < 0) exact = spanwright::exact::solveExactly(puzzle);
+            if (unknown < 0) exact = spanwright::exact::solveExactly(puzzle, limits_);
+            if (exact.verdict == spanwright::exact::Verdict::Unknown)
+                warnings.push_back(
+                    "the exact search reached its time limit; the puzzle is written without "
+                    "its answer");
             const bool unique = exact.verdict == spanwright::exact::Verdict::Unique;
             text = (wroteProblem_ ? "\n" : "") +
                    spanwright::formatPencilBox(puzzle, unique ? &exact.solutions.front() : nullptr);
