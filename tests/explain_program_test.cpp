@@ -58,7 +58,9 @@ TEST(ExplainProgram, UnsettledPuzzlesSayWhyTheStepsStop) {
          ".............../2.2.2.2.2.2.2.2..../.................../2.2.2.2.2.2.2.2..../"
          ".................../2.2.2.2.2.2.2.2..../.................../2.2.2.2.2.2.2.2."
          ".../",
-         "the exact search shows the puzzle has no solution\n", R"("verdict":"none")"},
+         "the exact search shows the puzzle has no solution: the group of the 2 at (1,17) and "
+         "three other islands is cut off: every line that could leave it must stay empty\n",
+         R"("verdict":"none","reason":"the group of the 2 at (1,17) and three other islands)"},
         {"1/3/3/3.3/.../3.3/", "the puzzle has several solutions", R"("verdict":"several")"},
     };
     for (const auto& c : cases) {

@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <numeric>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -17,6 +18,7 @@
 #include "app/cli/program.h"
 #include "app/explain/explain_options.h"
 #include "exact/exact_solver.h"
+#include "exact/none_reason.h"
 #include "explain/explain.h"
 #include "explain/hint.h"
 #include "puzzle/cpu_time.h"
@@ -258,8 +260,13 @@ class Explainer {
         // can: no solution, or several, which no step could ever settle.
         stepsStopped_ = fromPosition.stopped;
         unsettled_ = spanwright::exact::Verdict::Unique;
+        noneReason_.reset();
+        if (explained && problem.laid.empty() && blank.contradiction)
+            noneReason_ = spanwright::exact::reasonForNone(problem.puzzle);
         if (explained && problem.laid.empty() && !blank.solved && !blank.contradiction) {
             unsettled_ = solveWithinLimit(problem.puzzle).verdict;
+            if (unsettled_ == spanwright::exact::Verdict::None)
+                noneReason_ = spanwright::exact::reasonForNone(problem.puzzle);
         }
 
         const std::string report = settings_.json
@@ -499,8 +506,10 @@ class Explainer {
         }
         if (settings_.hint && shown == 1) return text;
         if (steps.contradiction)
-            text += problem.laid.empty() ? "  the puzzle has no solution\n"
-                                         : "  this position has no solution\n";
+            text += problem.laid.empty()
+                        ? "  the puzzle has no solution" +
+                              (noneReason_ ? ": " + *noneReason_ : std::string()) + "\n"
+                        : "  this position has no solution\n";
         else if (steps.solved)
             text += steps.steps.empty() ? "  the puzzle is solved\n"
                                         : formatText("  solved in %zu step%s\n", steps.steps.size(),
@@ -511,7 +520,8 @@ class Explainer {
         else if (unsettled_ == spanwright::exact::Verdict::None)
             text +=
                 "  no further step is found: the exact search shows the puzzle has no "
-                "solution\n";
+                "solution" +
+                (noneReason_ ? ": " + *noneReason_ : std::string()) + "\n";
         else if (unsettled_ == spanwright::exact::Verdict::Multiple)
             text +=
                 "  no further step is found: the puzzle has several solutions, and no "
@@ -541,6 +551,8 @@ class Explainer {
                  unsettled_ == spanwright::exact::Verdict::Multiple)
             json += formatText(",\"verdict\":\"%s\"",
                                unsettled_ == spanwright::exact::Verdict::None ? "none" : "several");
+        if (!stepsStopped_ && noneReason_)
+            json += ",\"reason\":" + spanwright::jsonString(*noneReason_);
         if (problem.saved) {
             json += ",\"laid\":" + bridgeList(problem.laid);
             if (!checkable) {
@@ -595,7 +607,9 @@ class Explainer {
     Settings settings_;
     int status_ = ALL_EXPLAINED;
     bool outputFailed_ = false;
-    bool timedOut_ = false;      ///< the check of the current position ran out of time
+    bool timedOut_ = false;  ///< the check of the current position ran out of time
+    /// Why the exact search found no solution, where the reasoning can say so.
+    std::optional<std::string> noneReason_;
     bool stepsStopped_ = false;  ///< the time limit stopped the current problem's steps
     double end_ = 0;  ///< when the current problem's time is up (threadCpuSeconds), 0 never
     /// The exact verdict on a blank puzzle the steps leave unsolved (Unique when not asked).
