@@ -17,8 +17,8 @@ std::string countWord(int n) {
 }
 
 std::string islandName(const Island& island) {
-    return "the " + std::to_string(island.need) + " at (" + std::to_string(island.row + 1) + "," +
-           std::to_string(island.column + 1) + ")";
+    return (island.unknown ? std::string("the island") : "the " + std::to_string(island.need)) +
+           " at (" + std::to_string(island.row + 1) + "," + std::to_string(island.column + 1) + ")";
 }
 
 }  // namespace

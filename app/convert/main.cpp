@@ -118,7 +118,7 @@ void printHelp() {
         "  -t, --to FORMAT     the output format (default line): %s,\n"
         "                      %s\n"
         "      --time-limit SECONDS\n"
-        "                      give up the exact search of a json, csv or pencil-box\n"
+        "                      give up the exact search of a json, csv or pencilbox\n"
         "                      problem after SECONDS of CPU time (a decimal number;\n"
         "                      default %g, 0 for no limit): its solution is null or not\n"
         "                      written, with a warning\n"
