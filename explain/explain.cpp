@@ -426,6 +426,7 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
         return true;
     };
     const double end = options.cpuSeconds > 0 ? threadCpuSeconds() + options.cpuSeconds : 0;
+    finder.stopAt(end);
     while (!s.contradiction && result.steps.size() < options.maxSteps &&
            !(s.solved(g) && settled())) {
         if (end > 0 && threadCpuSeconds() >= end) {
@@ -434,6 +435,10 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
         }
         const bool closing = s.solved(g);
         const int count = finder.round(s, closing ? Rung::Easy : options.highest, round);
+        if (finder.stopped()) {
+            result.stopped = true;
+            break;
+        }
         if (count == 0) break;
         // The round's steps were all found on this state, and the score counts them all, so
         // neither the order they are shown in nor those that an earlier one of the round
@@ -497,7 +502,9 @@ Explanation explainPuzzle(const Puzzle& puzzle, const Options& options) {
     }
     result.score = std::round(1000 * result.score / (g.islandCount() + ISLAND_OFFSET)) / 10;
     result.contradiction = s.contradiction;
-    result.solved = s.solved(g);
+    // A solve stopped while it was still settling the last lines is not told as solved:
+    // its steps would leave a line undecided.
+    result.solved = s.solved(g) && !result.stopped;
     if (result.solved) {
         for (int l = 0; l < g.lineCount(); ++l) {
             if (s.least[std::size_t(l)] == 0) continue;

@@ -65,7 +65,8 @@ struct Shown {
 
 }  // namespace
 
-Hint nextHint(const Puzzle& puzzle, const Solution& solution, const PlayerBoard& board) {
+Hint nextHint(const Puzzle& puzzle, const Solution& solution, const PlayerBoard& board,
+              double cpuSeconds) {
     Geometry g;
     g.build(puzzle);
     Shown shown(g, board);
@@ -141,6 +142,7 @@ Hint nextHint(const Puzzle& puzzle, const Solution& solution, const PlayerBoard&
     // lines of a finished island as they are.
     Options options;
     options.laid = board.laid;
+    options.cpuSeconds = cpuSeconds;
     for (int l = 0; l < g.lineCount(); ++l) {
         const auto [r1, c1, r2, c2] = ends(l);
         const int a = g.lineA[std::size_t(l)], b = g.lineB[std::size_t(l)];
@@ -191,6 +193,7 @@ Hint nextHint(const Puzzle& puzzle, const Solution& solution, const PlayerBoard&
                                        e.steps[j].sets.end());
             supposing.given.push_back(step.supposed);
             supposing.highest = Rung::Expert;
+            supposing.cpuSeconds = 0;  // the chain is the trial's own steps: short
             hint.chain = explainPuzzle(puzzle, supposing).steps;
         }
         return hint;

@@ -49,7 +49,10 @@ struct Hint {
     PlayerBoard after;
 };
 
-/// The hint for `board` on `puzzle`, whose only solution is `solution`.
-Hint nextHint(const Puzzle& puzzle, const Solution& solution, const PlayerBoard& board);
+/// The hint for `board` on `puzzle`, whose only solution is `solution`. With `cpuSeconds`
+/// above 0 the steps looked for stop after that much CPU time; the hint is then from the
+/// steps found so far, or a bridge of the solution.
+Hint nextHint(const Puzzle& puzzle, const Solution& solution, const PlayerBoard& board,
+              double cpuSeconds = 0);
 
 }  // namespace spanwright::explain

@@ -5,6 +5,8 @@
 #include <limits>
 #include <numeric>
 
+#include "puzzle/cpu_time.h"
+
 namespace spanwright::explain {
 
 // A change is worth a step when it raises a line's least, or lowers its most to something
@@ -588,6 +590,7 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
     const auto each = [&](const std::vector<int>* list, int n, const auto& rule) {
         const int size = list != nullptr ? int(list->size()) : n;
         for (int k = 0; k < size && !state.contradiction; ++k) {
+            if (depth_ == 0 && timeUp()) return;
             if (found.size() <= count) found.emplace_back();
             Found& f = found[count];
             if (rule(list != nullptr ? (*list)[std::size_t(k)] : k, f)) {
@@ -672,17 +675,28 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                 case TRIAL_RULE:
                     if (depth_ > 0) break;  // one level only
                     trialBound_ = std::numeric_limits<int>::max();
+                    trialRound_ = true;
                     each(nullptr, lines, [&](int l, Found& f) { return trial(state, l, f); });
+                    trialRound_ = false;
                     count = shortestTrials(found, count);
                     break;
                 case PROCEDURE_COUNT:
                     break;
             }
-            if (state.contradiction) return 0;
+            if (state.contradiction || stopped_) return 0;
             if (count > 0) return int(count);
         }
     }
     return 0;
+}
+
+bool StepFinder::timeUp() {
+    if (end_ <= 0 || stopped_) return stopped_;
+    // A trial is a whole run of the lower rungs, so each one is worth a look at the clock.
+    if (++sinceClock_ < 64 && !trialRound_) return false;
+    sinceClock_ = 0;
+    stopped_ = threadCpuSeconds() >= end_;
+    return stopped_;
 }
 
 // Of the trials a round finds, a person would see first those refuted soonest; keeping

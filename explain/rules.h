@@ -74,6 +74,12 @@ class StepFinder {
     /// is left; the bounds a player reaches with those rungs alone. False when the state
     /// turned out impossible. This is what the maker asks of the ladder.
     bool settle(State& state, Rung highest);
+    /// Stops the rounds of the top level once the calling thread's CPU clock reaches `end`
+    /// (threadCpuSeconds; 0 for never): a round then ends early with nothing found and
+    /// stopped() set. A round on a large board can take seconds, so a bound on the whole
+    /// work looks at the clock within it too; one that is never reached changes nothing.
+    void stopAt(double end) { end_ = end; }
+    bool stopped() const { return stopped_; }
 
   private:
     /// Within settle: narrows a line and queues what that can wake (its ends for the clue
@@ -123,6 +129,13 @@ class StepFinder {
     Found settleStep_;
     int depth_ = 0;
     int trialBound_ = 0;  ///< the fewest steps a trial of this round was refuted in so far
+    double end_ = 0;
+    bool stopped_ = false;
+    int sinceClock_ = 0;  ///< rule runs since the clock was last read
+    bool trialRound_ = false;
+    /// Whether the time set by stopAt has come; reads the clock only every so often, as
+    /// the rules on one island are far cheaper than reading it.
+    bool timeUp();
 };
 
 }  // namespace spanwright::explain

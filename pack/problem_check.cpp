@@ -20,14 +20,24 @@ ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits
     // island whose number is not given gets the exact verdict alone.
     for (int i = 0; i < puzzle.cellCount(); ++i)
         check.unknownIslands += puzzle.cells[i] == UNKNOWN_ISLAND;
+    // The limit bounds the whole check, deduction first: what it leaves goes to the exact
+    // search, and what that leaves to the rating.
+    check.timeLimit = limits.seconds > 0 ? limits.seconds : 0;
+    const auto timeUp = [&] {
+        return limits.seconds > 0 && threadCpuSeconds() - cpuStart >= limits.seconds;
+    };
     SolverBoard board;
+    bool deductionStopped = false;  // then the search and the rating stop at once
     if (check.unknownIslands == 0) {
         board.loadPuzzle(puzzle);
-        check.deduced = solveBoard(check.stats, board, false);
+        check.deduced = solveBoardUntil(check.stats, board, timeUp, deductionStopped);
     }
-    check.timeLimit = limits.seconds > 0 ? limits.seconds : 0;
     const double cpuDeduced = threadCpuSeconds();
-    check.exact = exact::solveExactly(puzzle, limits);
+    exact::ExactLimits rest = limits;
+    if (limits.seconds > 0) rest.seconds = std::max(1e-9, limits.seconds - (cpuDeduced - cpuStart));
+    // Past the limit the search still gets its reasoning before the SAT solver, which
+    // settles a board without solution at once.
+    check.exact = exact::solveExactly(puzzle, rest);
     const double cpuExact = threadCpuSeconds();
     // Deduction only ever lays bridges that every solution has, so a board it finishes
     // has exactly that one solution. Anything else is a fault in one of the two solvers;

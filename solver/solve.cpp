@@ -17,27 +17,43 @@ bool solveBoard(SolveStats& stats, SolverBoard& board, TrialWorkspace& trials, b
     return solveScannedBoard(stats, board, trials, draw, out);
 }
 
-bool solveScannedBoard(SolveStats& stats, SolverBoard& board, TrialWorkspace& trials, bool draw,
-                       std::FILE* out) {
+namespace {
+
+/// The solve itself; `stop` is asked between rounds and ends it unsolved when true. The
+/// core program's solve never stops, so its rounds and counters are those of the loop alone.
+template <typename Stop>
+bool solveLoop(SolveStats& stats, SolverBoard& board, TrialWorkspace& trials, const Stop& stop) {
     stats = SolveStats{};
     stats.interiorCells = (board.width - 2) * (board.height - 2);
     std::int32_t scanPosition = 0;
 
-    bool solved = false;
-    if (propagateExtended(stats, board)) {
-        for (;;) {
-            if (board.isSolved()) {
-                solved = true;
-                break;
-            }
-            if (!trialSearch(stats, board, trials, scanPosition)) break;
-            if (trials.takeSettledBoard(stats, board)) continue;
-            if (!propagateExtended(stats, board)) break;
-        }
+    // The first propagation is about as costly as reading the board, and always runs.
+    if (!propagateExtended(stats, board)) return false;
+    for (;;) {
+        // Solved is returned only on a solved board, and nothing changes the board after that.
+        if (board.isSolved()) return true;
+        if (stop() || !trialSearch(stats, board, trials, scanPosition)) return false;
+        if (trials.takeSettledBoard(stats, board)) continue;
+        // The first propagation is about as costly as reading the board, and always runs.
+        if (!propagateExtended(stats, board)) return false;
     }
+}
+
+}  // namespace
+
+bool solveScannedBoard(SolveStats& stats, SolverBoard& board, TrialWorkspace& trials, bool draw,
+                       std::FILE* out) {
+    const bool solved = solveLoop(stats, board, trials, [] { return false; });
     if (draw) drawBoard(board, out);
-    // Solved is set only on a solved board, and nothing changes the board after that.
     return solved;
+}
+
+bool solveBoardUntil(SolveStats& stats, SolverBoard& board, const std::function<bool()>& stop,
+                     bool& stopped) {
+    TrialWorkspace trials;
+    board.scanLines();
+    stopped = false;
+    return solveLoop(stats, board, trials, [&] { return stopped = stopped || stop(); });
 }
 
 // A bridge leaves an island through the water cell beside it; the code of that cell says

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "puzzle/solution.h"
@@ -22,6 +23,12 @@ bool solveBoard(SolveStats& stats, SolverBoard& board, TrialWorkspace& trials, b
 /// The same for a board already scanned (scanLines, or copyFrom and recodeIslands).
 bool solveScannedBoard(SolveStats& stats, SolverBoard& board, TrialWorkspace& trials, bool draw,
                        std::FILE* out = stdout);
+
+/// solveBoard for a program that bounds its whole work on a board: asks `stop` between
+/// rounds (a propagation, a trial) and ends unsolved, with `stopped` set, once it says
+/// true. Until then it does exactly what solveBoard does, to the counters.
+bool solveBoardUntil(SolveStats& stats, SolverBoard& board, const std::function<bool()>& stop,
+                     bool& stopped);
 
 /// The bridges of a board that solveBoard finished, in the order of a Solution.
 Solution solutionOf(const SolverBoard& board);

@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/check/check.h"
+#include "puzzle/problem_line.h"
+#include "tests/support/random_board.h"
 #include "tests/support/run_command.h"
 
 namespace spanwright {
@@ -110,8 +113,8 @@ TEST(CheckProgram, AnExpiredTimeLimitGivesUnknownAndGoesOn) {
 // well under a second and the rating several (it has many solutions, so it stays
 // unrated), and the check ends well inside the CPU time the shell allows it.
 TEST(CheckProgram, TheTimeLimitCoversTheRatingToo) {
-    // Deduction before the search is not yet bounded, and under AddressSanitizer it alone
-    // takes some 25 s on this board: there the bound only keeps the run from hanging.
+    // Under AddressSanitizer everything runs several times slower: there the bound only
+    // keeps the run from hanging.
 #ifdef __SANITIZE_ADDRESS__
     const std::string cpuBound = "ulimit -t 90; ";
 #else
@@ -124,6 +127,39 @@ TEST(CheckProgram, TheTimeLimitCoversTheRatingToo) {
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("\"islands\":1600"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("\"level\":null"), std::string::npos) << result.out;
+}
+
+// The limit bounds all the work on a board in every program that rates or decides it: on a
+// 123 x 123 lattice whose rating alone takes some 25 s, each ends within a few seconds.
+TEST(TimeLimit, BoundsTheWholeWorkOfEveryProgram) {
+    TempDir dir;
+    std::mt19937 random(62);
+    const std::string board = dir.write(
+        "tree.txt", formatProblemLine(spanwright::testing::spanningTreeLattice(random, 62)) + "\n");
+#ifdef __SANITIZE_ADDRESS__
+    const std::string cpuBound = "ulimit -t 30; ";
+#else
+    const std::string cpuBound = "ulimit -t 4; ";
+#endif
+    const struct {
+        std::string program, options, says;
+        int status;
+    } runs[] = {
+        {CHECK, "--json", "\"verdict\":\"unknown\"", 1},
+        {SPANWRIGHT_EXPLAIN_EXE, "--json", "\"verdict\":\"unknown\"", 1},
+        {SPANWRIGHT_EXPLAIN_EXE, "", "the time limit of 0.5 s was reached", 1},
+        {SPANWRIGHT_SHEET_EXE, "--solutions -o " + dir.path() + "/book.pdf",
+         "puzzle 1 was not decided", 0},
+    };
+    for (const auto& run : runs) {
+        const auto result = runCommand(
+            "/bin/sh",
+            {"-c", cpuBound + "exec \"$0\" --time-limit 0.5 " + run.options + " \"$1\" 2>&1",
+             run.program, board});
+        EXPECT_EQ(result.signal, 0) << run.program;
+        EXPECT_EQ(result.status, run.status) << run.program << result.out;
+        EXPECT_NE(result.out.find(run.says), std::string::npos) << run.program << result.out;
+    }
 }
 
 TEST(CheckProgram, JsonLinesWithEscapedNamesAndSolutions) {

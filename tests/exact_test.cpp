@@ -11,6 +11,7 @@
 
 #include "exact/counting.h"
 #include "exact/exact_solver.h"
+#include "exact/none_reason.h"
 #include "exact/reasoning.h"
 #include "puzzle/problem_line.h"
 #include "solver/solve.h"
@@ -378,6 +379,42 @@ TEST(ExactSolver, FirstDifferenceNamesThePairAndBothCounts) {
     EXPECT_EQ(difference->first, (exact::Bridge{0, 0, 3, 0, 1}));
     EXPECT_EQ(difference->second, (exact::Bridge{0, 0, 3, 0, 0}));
     EXPECT_FALSE(exact::firstDifference(a, a));
+}
+
+// Each argument on a board it alone settles: the sentence names what rules the board out,
+// and the exact verdict agrees. A board with a solution never gets a reason.
+TEST(ExactReason, SaysWhyABoardHasNoSolution) {
+    const struct {
+        const char* line;
+        const char* reason;
+    } cases[] = {
+        {"0/1/3/1.2", "the numbers add up to 3, an odd total, but every bridge has two ends"},
+        {"0/1/3/1.3", "the 3 at (1,3) can reach only one bridge"},
+        {"0/2/5/1.1../..1.1",
+         "the group of the 1 at (1,1) and one other island is cut off: no line leaves it, so "
+         "the islands cannot all be joined"},
+        {"0/3/3/2.2/.../1.3",
+         "colour the islands black and white so that every line joins one of each: the black "
+         "ones need 5 bridge ends, the white ones 3, but every bridge has one end on each"},
+        {"0/5/9/2.4.2.2.2/........./2.2.2..../........./2.2.2.2.2/",
+         "the group of the 2 at (1,7) and three other islands is cut off: every line that "
+         "could leave it must stay empty"},
+        {"0/5/9/2.4.2.2../........./2.2.2..../........./2.2.2.2../",
+         "no way of giving every island its number exists"},
+    };
+    for (const auto& c : cases) {
+        Puzzle puzzle;
+        ASSERT_TRUE(parseProblemLine(puzzle, c.line)) << c.line;
+        EXPECT_EQ(exact::solveExactly(puzzle).verdict, Verdict::None) << c.line;
+        EXPECT_EQ(exact::reasonForNone(puzzle).value_or("").rfind(c.reason, 0), 0u)
+            << c.line << ": " << exact::reasonForNone(puzzle).value_or("(none)");
+    }
+    std::mt19937 random(35);
+    for (int i = 0; i < 100; ++i) {
+        const int side = 4 + i % 12;
+        const Puzzle puzzle = testing::randomSolvableBoard(random, side, side, side * side / 3, 4);
+        EXPECT_FALSE(exact::reasonForNone(puzzle)) << formatProblemLine(puzzle);
+    }
 }
 
 }  // namespace

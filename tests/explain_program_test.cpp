@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <regex>
 #include <string>
 
 #include "exact/exact_solver.h"
 #include "puzzle/peer_save.h"
+#include "puzzle/problem_line.h"
+#include "tests/support/random_board.h"
 #include "tests/support/run_command.h"
 
 namespace spanwright {
@@ -55,7 +58,9 @@ TEST(ExplainProgram, UnsettledPuzzlesSayWhyTheStepsStop) {
          ".............../2.2.2.2.2.2.2.2..../.................../2.2.2.2.2.2.2.2..../"
          ".................../2.2.2.2.2.2.2.2..../.................../2.2.2.2.2.2.2.2."
          ".../",
-         "the exact search shows the puzzle has no solution\n", R"("verdict":"none")"},
+         "the exact search shows the puzzle has no solution: the group of the 2 at (1,17) and "
+         "three other islands is cut off: every line that could leave it must stay empty\n",
+         R"("verdict":"none","reason":"the group of the 2 at (1,17) and three other islands)"},
         {"1/3/3/3.3/.../3.3/", "the puzzle has several solutions", R"("verdict":"several")"},
     };
     for (const auto& c : cases) {
@@ -140,6 +145,30 @@ TEST(ExplainProgram, StopsAtTheFirstFailedWrite) {
                                                lines, dir.path() + "/missing"});
     EXPECT_EQ(result.err, "spanwright-explain: failed to write to standard output\n");
     EXPECT_EQ(result.status, 1);
+}
+
+// Pictures go out step by step: on this board all of them come to some 150 MB and 12 s of
+// CPU time, yet a reader that takes the first 64 KiB and goes gets them at once, and the
+// program ends at its next write (SIGPIPE) instead of making the rest first.
+TEST(ExplainProgram, PicturesAreStreamed) {
+    TempDir dir;
+    std::mt19937 random(1);
+    const std::string board = dir.write(
+        "big.txt",
+        formatProblemLine(testing::randomSolvableBoard(random, 123, 123, 123 * 123 / 4, 4)) + "\n");
+#ifdef __SANITIZE_ADDRESS__
+    const std::string cpuBound = "ulimit -t 30; ";
+#else
+    const std::string cpuBound = "ulimit -t 3; ";
+#endif
+    const auto result = runCommand(
+        "/bin/sh", {"-c",
+                    "{ " + cpuBound +
+                        "\"$0\" --pictures --time-limit 0 \"$1\"; echo \"status $?\" >&2; } "
+                        "| head -c 65536 | wc -c",
+                    EXPLAIN, board});
+    EXPECT_EQ(result.out, "65536\n");
+    EXPECT_EQ(result.err, "status 141\n");  // 128 + SIGPIPE, not a CPU limit's kill
 }
 
 TEST(ExplainProgram, UnreadableInputIsNamedAndSkipped) {

@@ -46,10 +46,10 @@ constexpr spanwright::OptionRow ROWS[] = {
      "included) in DIMACS CNF for any SAT solver: the first to\n"
      "FILE, the n-th to FILE with -n before its extension"},
     {TIME_LIMIT, "time-limit", "SECONDS",
-     "give up a problem's exact search and rating after SECONDS\n"
-     "of CPU time in all (a decimal number; default 60, 0 for no\n"
-     "limit) with the verdict unknown, and go on with the next\n"
-     "problem"},
+     "give up a problem's deduction, exact search and rating\n"
+     "after SECONDS of CPU time in all (a decimal number; default\n"
+     "60, 0 for no limit) with the verdict unknown, and go on\n"
+     "with the next problem"},
     {'h', "help", nullptr, "show this help and exit"},
     {'V', "version", nullptr, "show the version and exit"},
 };

@@ -1,5 +1,7 @@
 #include "app/cli/staged_output.h"
 
+#include "app/cli/program.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
@@ -105,6 +107,26 @@ const char* refusal(mode_t mode) {
     return "it is not a regular file";
 }
 
+/// Whether a staging directory holds an old file a publishing kept ("o..." or "e..."): one
+/// that a run killed while publishing, or one that could not give back nor name, left.
+/// Such a file may be the only copy of a page, so the directory is never swept.
+bool holdsOldFiles(int staging) {
+    // A descriptor of its own: a duplicate would share the position the sweep reads from.
+    const int inner = openat(staging, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* files = inner >= 0 ? fdopendir(inner) : nullptr;
+    if (!files) {
+        if (inner >= 0) close(inner);
+        return true;
+    }
+    bool old = false;
+    // cppcheck-suppress readdirCalled
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): a stream of this thread's own
+    while (const dirent* file = readdir(files))
+        old = old || file->d_name[0] == 'o' || file->d_name[0] == 'e';
+    closedir(files);
+    return old;
+}
+
 /// Removes the staging directories under `directoryFd` that runs killed outright left:
 /// those older than STALE_STAGING_SECONDS whose lock no living run holds. Only the files
 /// directly in them go, never what a link in them points to.
@@ -133,7 +155,7 @@ void sweepStaleStaging(int directoryFd) {
         const bool stale = fstat(staging, &info) == 0 && info.st_uid == geteuid() &&
                            now - info.st_mtime >= STALE_STAGING_SECONDS &&
                            flock(staging, LOCK_EX | LOCK_NB) == 0;
-        if (stale) {
+        if (stale && !holdsOldFiles(staging)) {
             const int inner = dup(staging);
             if (DIR* files = inner >= 0 ? fdopendir(inner) : nullptr) {
                 // cppcheck-suppress readdirCalled
@@ -241,6 +263,7 @@ StagedOutput::StagedOutput(const std::string& output) {
         return;
     }
     const char* name = staging.c_str() + staging.size() - (sizeof STAGING_PATTERN - 1);
+    stagingPath_ = staging;
     stagingFd_ = open(staging.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (stagingFd_ < 0) {
         fail(errno);
@@ -292,14 +315,14 @@ void StagedOutput::removeStaged() {
         stagedName(name, number, false);
         unlinkat(stagingFd_, name, 0);
         stagedName(name, number, true);
-        unlinkat(stagingFd_, name, 0);
+        if (!keepStaging_) unlinkat(stagingFd_, name, 0);
     }
-    for (int number = 1; number <= setAside_; ++number) {
+    for (int number = 1; number <= setAside_ && !keepStaging_; ++number) {
         stagedName(name, number, true, 'e');
         unlinkat(stagingFd_, name, 0);
     }
     signalStagingFd.store(-1);
-    unlinkat(directoryFd_, signalStagingName, AT_REMOVEDIR);
+    unlinkat(directoryFd_, signalStagingName, AT_REMOVEDIR);  // fails where old files stay
     close(stagingFd_);
     stagingFd_ = -1;
     ready_ = false;
@@ -382,6 +405,7 @@ PublishOutcome StagedOutput::publish(const std::vector<std::string>& targets,
             failedTarget_ = file;
             fail(errno);
             const bool back = putBack(aside);
+            if (!back) keepUnreturned({}, aside);
             removeStaged();
             flock(directoryFd_, LOCK_UN);
             return back ? PublishOutcome::Untouched : PublishOutcome::Mixed;
@@ -425,8 +449,10 @@ PublishOutcome StagedOutput::publish(const std::vector<std::string>& targets,
         outcome = PublishOutcome::Restored;
         // The target that failed holds its old file, or gets it back.
         stagedName(keptName, int(placed) + 1, true);
-        if (kept[placed] == Kept::Moved &&
-            renameat(stagingFd_, keptName, AT_FDCWD, failedTarget_.c_str()) != 0)
+        if (kept[placed] == Kept::Linked)
+            unlinkat(stagingFd_, keptName, 0);  // the target never lost it
+        else if (kept[placed] == Kept::Moved &&
+                 renameat(stagingFd_, keptName, AT_FDCWD, failedTarget_.c_str()) != 0)
             outcome = PublishOutcome::Mixed;
         for (std::size_t i = placed; i-- > 0;) {
             stagedName(keptName, int(i) + 1, true);
@@ -436,10 +462,58 @@ PublishOutcome StagedOutput::publish(const std::vector<std::string>& targets,
             if (!back) outcome = PublishOutcome::Mixed;
         }
         if (!putBack(aside)) outcome = PublishOutcome::Mixed;
+        if (outcome == PublishOutcome::Mixed) keepUnreturned(targets, aside);
     }
     removeStaged();
     flock(directoryFd_, LOCK_UN);
     return outcome;
+}
+
+// An old file that could not go back to its name is the only copy of what stood there: it
+// gets a name of its own beside its target, and where even that fails it stays where it
+// is, and the staging directory with it.
+void StagedOutput::keepUnreturned(const std::vector<std::string>& targets,
+                                  const std::vector<std::string>& aside) {
+    char name[16];
+    const auto keep = [&](const std::string& target) {
+        if (faccessat(stagingFd_, name, F_OK, AT_SYMLINK_NOFOLLOW) != 0) return;  // went back
+        for (int number = 1; number <= 100; ++number) {
+            const std::string kept =
+                target + (number == 1 ? ".old" : ".old-" + std::to_string(number));
+            // Never over a file that stands: a link refuses to, and without links the name
+            // is looked at first.
+            if (linkat(stagingFd_, name, AT_FDCWD, kept.c_str(), 0) == 0) {
+                unlinkat(stagingFd_, name, 0);
+            } else if (errno == EEXIST) {
+                continue;
+            } else {
+                struct stat info {};
+                if (lstat(kept.c_str(), &info) == 0) continue;
+                if (errno != ENOENT || renameat(stagingFd_, name, AT_FDCWD, kept.c_str()) != 0)
+                    break;
+            }
+            keptOld_.push_back({target, kept});
+            return;
+        }
+        keptOld_.push_back({target, stagingPath_ + "/" + name});
+        keepStaging_ = true;
+    };
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        stagedName(name, int(i) + 1, true);
+        keep(targets[i]);
+    }
+    for (std::size_t i = 0; i < aside.size(); ++i) {
+        stagedName(name, int(i) + 1, true, 'e');
+        keep(aside[i]);
+    }
+}
+
+std::string keptOldText(const StagedOutput& staged) {
+    std::string text;
+    for (const StagedOutput::KeptFile& kept : staged.keptOld())
+        text +=
+            "; the old " + printableName(kept.target) + " is kept as " + printableName(kept.place);
+    return text;
 }
 
 bool StagedOutput::putBack(const std::vector<std::string>& aside) {

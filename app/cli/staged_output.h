@@ -9,7 +9,9 @@
 //     pages; if any page cannot be put in place, the old pages are put back. Files of an
 //     earlier, longer set under the same name (pages or pictures beyond the new count,
 //     the other naming of a book) go with the old set: after publishing only the new set
-//     stands, and on failure the old one stands whole.
+//     stands, and on failure the old one stands whole. An old file that cannot be put
+//     back either is never deleted: it is kept as "NAME.old" beside its target, or, where
+//     even that fails, in the staging directory, which then stays and is never swept.
 // Only regular files are ever replaced: a directory, device node, FIFO or symbolic link at
 // a target is refused before anything moves. An ending signal (SIGINT, SIGTERM, SIGHUP,
 // SIGPIPE, SIGXCPU, SIGXFSZ) removes whatever is staged and then ends the program as the
@@ -62,6 +64,14 @@ class StagedOutput {
     PublishOutcome publish(const std::vector<std::string>& targets,
                            const std::vector<std::string>& earlier = {});
     const std::string& failedTarget() const { return failedTarget_; }
+    /// After a Mixed outcome: each old file that could not go back to its target and where
+    /// it is kept instead (target, place): "TARGET.old" (or ".old-2", ...) beside it, or,
+    /// where not even that could be made, in the staging directory, which then stays and
+    /// which no later run sweeps away.
+    struct KeptFile {
+        std::string target, place;
+    };
+    const std::vector<KeptFile>& keptOld() const { return keptOld_; }
 
     /// Gives the one staged file the first name of `nameFor(1)`, `nameFor(2)`, ... that is
     /// not taken, never replacing anything, even a file that appears meanwhile. False when
@@ -74,6 +84,9 @@ class StagedOutput {
     /// Puts the files of an earlier set set aside back in their places; false when some
     /// could not be.
     bool putBack(const std::vector<std::string>& aside);
+    /// Names the old files still in the staging directory after a failed publishing.
+    void keepUnreturned(const std::vector<std::string>& targets,
+                        const std::vector<std::string>& aside);
 
     bool ready_ = false;
     int directoryFd_ = -1;  ///< the output's directory: the parent of the staging one
@@ -82,7 +95,14 @@ class StagedOutput {
     int setAside_ = 0;  ///< files of an earlier set moved into the staging directory
     std::string error_;
     std::string failedTarget_;
+    std::string stagingPath_;
+    std::vector<KeptFile> keptOld_;
+    bool keepStaging_ = false;  ///< old files stay in the staging directory
 };
+
+/// What a Mixed outcome's message adds: where each old file that could not go back is
+/// kept ("; the old NAME is kept as PLACE", names made printable); "" when none is.
+std::string keptOldText(const StagedOutput& staged);
 
 /// The names of a numbered series that stand: those of `namesFor(1)`, `namesFor(2)`, ...
 /// up to the first number none of whose names stands (at most `longest` numbers). What an

@@ -108,9 +108,10 @@ constexpr spanwright::OptionRow ROWS[] = {
     {'f', "from", "FORMAT", nullptr},
     {'t', "to", "FORMAT", nullptr},
     {TIME_LIMIT, "time-limit", "SECONDS",
-     "give up the exact search of a json or csv problem after\n"
-     "SECONDS of CPU time (a decimal number; default 60, 0 for\n"
-     "no limit): its solution is null, with a warning"},
+     "give up the exact search of a json, csv or pencilbox\n"
+     "problem after SECONDS of CPU time (a decimal number;\n"
+     "default 60, 0 for no limit): its solution is null or not\n"
+     "written, with a warning"},
     {'h', "help", nullptr, "show this help and exit"},
     {'V', "version", nullptr, "show the version and exit"},
 };
@@ -266,7 +267,11 @@ void Converter::write(const Puzzle& puzzle, const std::string& where) {
         case Format::PencilBox: {
             // The answer is written when the board has exactly one solution.
             spanwright::exact::ExactResult exact;
-            if (unknown < 0) exact = spanwright::exact::solveExactly(puzzle);
+            if (unknown < 0) exact = spanwright::exact::solveExactly(puzzle, limits_);
+            if (exact.verdict == spanwright::exact::Verdict::Unknown)
+                warnings.push_back(
+                    "the exact search reached its time limit; the puzzle is written without "
+                    "its answer");
             const bool unique = exact.verdict == spanwright::exact::Verdict::Unique;
             text = (wroteProblem_ ? "\n" : "") +
                    spanwright::formatPencilBox(puzzle, unique ? &exact.solutions.front() : nullptr);

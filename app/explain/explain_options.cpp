@@ -22,8 +22,9 @@ constexpr OptionRow ROWS[] = {
     {'p', "pictures", nullptr, "draw the board after every step"},
     {'j', "json", nullptr, "one JSON object per problem instead of the text"},
     {TIME_LIMIT, "time-limit", "SECONDS",
-     "how much CPU time the exact search that checks a saved\n"
-     "position may take (default 60, 0 for no limit)"},
+     "how much CPU time all the work on one puzzle may take:\n"
+     "its rating, its steps and the exact search that checks a\n"
+     "saved position (default 60, 0 for no limit)"},
     {'h', "help", nullptr, "show this help and exit"},
     {'V', "version", nullptr, "show the version and exit"},
 };

@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <numeric>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -16,9 +17,11 @@
 #include "app/cli/program.h"
 #include "app/explain/explain_options.h"
 #include "exact/exact_solver.h"
+#include "exact/none_reason.h"
 #include "explain/explain.h"
 #include "explain/hint.h"
 #include "explain/step_json.h"
+#include "puzzle/cpu_time.h"
 #include "puzzle/game_id.h"
 #include "puzzle/json_text.h"
 #include "puzzle/line_reader.h"
@@ -213,8 +216,26 @@ class Explainer {
     }
 
     void explainProblem(const Problem& problem) {
+        // The time limit bounds all the work on one problem: the rating, the steps from a
+        // position and the exact searches share it.
+        end_ = settings_.timeLimit > 0 ? spanwright::threadCpuSeconds() + settings_.timeLimit : 0;
+        stepsStopped_ = false;
         // The rating is the blank puzzle's, whatever the position.
-        const explain::Explanation blank = explain::explainPuzzle(problem.puzzle);
+        explain::Options rating;
+        rating.cpuSeconds = timeLeft();
+        const explain::Explanation blank = explain::explainPuzzle(problem.puzzle, rating);
+        if (blank.stopped) {
+            // Nothing from a position can be said without the solution the rating gives
+            // or the search would find; a blank puzzle's steps so far are shown.
+            status_ = NOT_ALL;
+            stepsStopped_ = true;
+            unsettled_ = spanwright::exact::Verdict::Unique;
+            const explain::Explanation none;
+            const bool shown = !settings_.hint && problem.laid.empty();
+            emit(settings_.json ? jsonReport(problem, blank, true, {}, shown ? blank : none)
+                                : textReport(problem, blank, true, {}, shown ? blank : none));
+            return;
+        }
         if (settings_.hint) return hintProblem(problem, blank);
 
         // A position is checked before anything is said from it: a step from a wrong
@@ -232,15 +253,22 @@ class Explainer {
         if (explained) {
             explain::Options options;
             options.laid = problem.laid;
+            options.cpuSeconds = timeLeft();
             fromPosition =
                 problem.laid.empty() ? blank : explain::explainPuzzle(problem.puzzle, options);
         }
         if (!explained || !fromPosition.solved) status_ = NOT_ALL;
         // Where the steps stop short on the blank puzzle, the exact search says why when it
         // can: no solution, or several, which no step could ever settle.
+        stepsStopped_ = fromPosition.stopped;
         unsettled_ = spanwright::exact::Verdict::Unique;
+        noneReason_.reset();
+        if (explained && problem.laid.empty() && blank.contradiction)
+            noneReason_ = spanwright::exact::reasonForNone(problem.puzzle);
         if (explained && problem.laid.empty() && !blank.solved && !blank.contradiction) {
             unsettled_ = solveWithinLimit(problem.puzzle).verdict;
+            if (unsettled_ == spanwright::exact::Verdict::None)
+                noneReason_ = spanwright::exact::reasonForNone(problem.puzzle);
         }
 
         const std::string report = settings_.json
@@ -249,9 +277,14 @@ class Explainer {
         emit(report);
     }
 
+    /// What is left of the problem's time, for a stage that takes 0 as no limit.
+    double timeLeft() const {
+        return end_ > 0 ? std::max(1e-9, end_ - spanwright::threadCpuSeconds()) : 0;
+    }
+
     spanwright::exact::ExactResult solveWithinLimit(const spanwright::Puzzle& puzzle) const {
         spanwright::exact::ExactLimits limits;
-        limits.seconds = settings_.timeLimit;
+        limits.seconds = timeLeft();
         return spanwright::exact::solveExactly(puzzle, limits);
     }
 
@@ -295,7 +328,7 @@ class Explainer {
             board.laid = problem.laid;
             board.markedEmpty = problem.markedEmpty;
             board.markedFinished = problem.markedFinished;
-            hint = explain::nextHint(problem.puzzle, solution, board);
+            hint = explain::nextHint(problem.puzzle, solution, board, timeLeft());
         }
         if (!checkable || hint.kind == explain::Hint::Kind::TakeBack) status_ = NOT_ALL;
         const std::string report = settings_.json ? jsonHint(problem, blank, checkable, hint)
@@ -357,6 +390,8 @@ class Explainer {
         if (blank.solved)
             text += formatText("level %s, score %.1f",
                                std::string(explain::rungName(blank.level)).c_str(), blank.score);
+        else if (blank.stopped)
+            text += "level unknown: the time limit was reached";
         else
             text += "level unknown: the steps do not reach a solution";
         if (problem.saved) {
@@ -445,18 +480,24 @@ class Explainer {
         }
         if (settings_.hint && shown == 1) return text;
         if (steps.contradiction)
-            text += problem.laid.empty() ? "  the puzzle has no solution\n"
-                                         : "  this position has no solution\n";
+            text += problem.laid.empty()
+                        ? "  the puzzle has no solution" +
+                              (noneReason_ ? ": " + *noneReason_ : std::string()) + "\n"
+                        : "  this position has no solution\n";
         else if (steps.solved)
             text +=
                 (steps.steps.empty() ? "  the puzzle is solved\n"
                                      : formatText("  solved in %zu step%s\n", steps.steps.size(),
                                                   steps.steps.size() == 1 ? "" : "s")) +
                 foundNumbers(steps);
+        else if (stepsStopped_)
+            text += formatText("  the time limit of %g s was reached: the steps stop here\n",
+                               settings_.timeLimit);
         else if (unsettled_ == spanwright::exact::Verdict::None)
             text +=
                 "  no further step is found: the exact search shows the puzzle has no "
-                "solution\n";
+                "solution" +
+                (noneReason_ ? ": " + *noneReason_ : std::string()) + "\n";
         else if (unsettled_ == spanwright::exact::Verdict::Multiple)
             text +=
                 "  no further step is found: the puzzle has several solutions, and no "
@@ -488,10 +529,16 @@ class Explainer {
         else
             json += ",\"level\":null,\"score\":null";
         json += formatText(",\"solved\":%s", steps.solved ? "true" : "false");
-        if (unsettled_ == spanwright::exact::Verdict::None ||
-            unsettled_ == spanwright::exact::Verdict::Multiple)
+        // A verdict where the steps stop short: the exact search's, or unknown when the
+        // time limit stopped the steps themselves.
+        if (stepsStopped_)
+            json += ",\"verdict\":\"unknown\"";
+        else if (unsettled_ == spanwright::exact::Verdict::None ||
+                 unsettled_ == spanwright::exact::Verdict::Multiple)
             json += formatText(",\"verdict\":\"%s\"",
                                unsettled_ == spanwright::exact::Verdict::None ? "none" : "several");
+        if (!stepsStopped_ && noneReason_)
+            json += ",\"reason\":" + spanwright::jsonString(*noneReason_);
         if (problem.saved) {
             json += ",\"laid\":" + explain::bridgeListJson(problem.laid);
             if (!checkable) {
@@ -532,6 +579,10 @@ class Explainer {
     int status_ = ALL_EXPLAINED;
     bool outputFailed_ = false;
     bool timedOut_ = false;  ///< the check of the current position ran out of time
+    /// Why the exact search found no solution, where the reasoning can say so.
+    std::optional<std::string> noneReason_;
+    bool stepsStopped_ = false;  ///< the time limit stopped the current problem's steps
+    double end_ = 0;  ///< when the current problem's time is up (threadCpuSeconds), 0 never
     /// The exact verdict on a blank puzzle the steps leave unsolved (Unique when not asked).
     spanwright::exact::Verdict unsettled_ = spanwright::exact::Verdict::Unique;
 };

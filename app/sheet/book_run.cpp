@@ -15,6 +15,7 @@
 #include "app/sheet/sheet_input.h"
 #include "exact/exact_solver.h"
 #include "explain/explain.h"
+#include "puzzle/cpu_time.h"
 #include "puzzle/problem_line.h"
 #include "render/page_layout.h"
 
@@ -23,13 +24,14 @@ namespace spanwright::sheet {
 // The exact solver decides every board that deduction leaves open: a unique solution goes
 // into the key like any other, no solution or several get a marked tile, and so does a
 // board whose search ran out of time (KeyVerdict::Unknown).
-spanwright::SolutionSource exactSolutionSource(double timeLimit) {
-    return [timeLimit](const spanwright::Puzzle& puzzle) {
+spanwright::SolutionSource exactSolutionSource(double timeLimit, const double* left) {
+    return [timeLimit, left](const spanwright::Puzzle& puzzle) {
+        spanwright::KeySolution key;
         spanwright::exact::ExactLimits limits;
-        limits.seconds = timeLimit;
+        limits.seconds = left != nullptr && timeLimit > 0 ? *left : timeLimit;
+        if (timeLimit > 0 && limits.seconds <= 0) return key;  // not decided
         const spanwright::exact::ExactResult result =
             spanwright::exact::solveExactly(puzzle, limits);
-        spanwright::KeySolution key;
         switch (result.verdict) {
             case spanwright::exact::Verdict::None:
                 key.verdict = spanwright::KeyVerdict::None;
@@ -428,7 +430,7 @@ class BookRun {
         spanwright::Puzzle puzzle;
         spanwright::PuzzleOrigin origin;
         spanwright::PagePlan page;
-        const spanwright::SolutionSource exact = exactSolutionSource(options_.timeLimit);
+        const spanwright::SolutionSource exact = exactSolutionSource(options_.timeLimit, &left_);
         bool failed = false;
         int next = -1;
         while (nextChosen(puzzle, origin, next, taken, failed)) {
@@ -447,13 +449,30 @@ class BookRun {
                 !drawPuzzlePage(page))
                 return false;
             const Origin shown{shownNames_[std::size_t(origin.file)], origin.line};
+            // The time limit bounds all the work on one puzzle: the strict check, the
+            // rating and the key's search share it, the key drawn later included.
+            const double start = spanwright::threadCpuSeconds();
             if (options_.strict &&
                 !fitForStrict(puzzle, numberOf(index), shown, options_.timeLimit))
                 ++refused_;
             // The caption names the level a player knows a puzzle by; the problem line's
             // grade weighs the solver's work, which mostly follows the size.
+            spanwright::explain::Options ratingOptions;
+            if (options_.timeLimit > 0)
+                ratingOptions.cpuSeconds =
+                    std::max(1e-9, options_.timeLimit - (spanwright::threadCpuSeconds() - start));
             const spanwright::explain::Explanation rating =
-                spanwright::explain::explainPuzzle(puzzle);
+                spanwright::explain::explainPuzzle(puzzle, ratingOptions);
+            left_ = options_.timeLimit - (spanwright::threadCpuSeconds() - start);
+            if (rating.stopped) {
+                left_ = 0;
+                std::fprintf(stderr,
+                             "%s: %s:%ld: warning: puzzle %ld was not rated: the time limit of "
+                             "%g s was reached; its caption has no level\n",
+                             PROGRAM, shown.file.c_str(), shown.line, numberOf(index),
+                             options_.timeLimit);
+            }
+            if (withKey()) timeLeft_.push_back(left_);
             std::string level;
             if (rating.solved) level = spanwright::explain::rungName(rating.level);
             spanwright::KeySolution key;
@@ -532,7 +551,7 @@ class BookRun {
         if (!spool_.rewind()) return fail("cannot keep the puzzles for the key");
         read_ = 0;
         std::vector<int> taken(counts_.size(), 0);
-        const spanwright::SolutionSource exact = exactSolutionSource(options_.timeLimit);
+        const spanwright::SolutionSource exact = exactSolutionSource(options_.timeLimit, &left_);
         std::unique_ptr<spanwright::PageStream> keyPages;
         int drawn = 0;  // key pages of the sections before
         int section = -1;
@@ -556,6 +575,8 @@ class BookRun {
             if (keyPages->add(spanwright::BoardSize{puzzle.width, puzzle.height}, page) &&
                 !drawAndMoveOn(page))
                 return false;
+            left_ = std::size_t(index) < timeLeft_.size() ? timeLeft_[std::size_t(index)]
+                                                          : options_.timeLimit;
             spanwright::KeySolution key =
                 solveForKey(exact, options_.timeLimit, puzzle, numberOf(index),
                             Origin{shownNames_[std::size_t(origin.file)], origin.line});
@@ -595,6 +616,10 @@ class BookRun {
     int count_ = 0;  ///< puzzles read
     int read_ = 0;   ///< puzzles read back from the spool in this pass
     int refused_ = 0;
+    /// What the current puzzle's earlier work left of the time limit, and that of every
+    /// puzzle of the book for its key, which is drawn in a pass of its own.
+    double left_ = 0;
+    std::vector<double> timeLeft_;
     std::vector<std::string> noted_;
     KeySpool spool_;
 };

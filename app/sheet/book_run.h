@@ -17,8 +17,9 @@ struct Origin {
 };
 
 /// The exact solver, for the boards deduction leaves open, giving up after `timeLimit`
-/// seconds a board.
-SolutionSource exactSolutionSource(double timeLimit);
+/// CPU seconds a board. With `left`, it reads there instead what the board's earlier work
+/// left of its limit, and answers "not decided" at once when that is nothing.
+SolutionSource exactSolutionSource(double timeLimit, const double* left = nullptr);
 
 /// Solves a puzzle for the key, warning when it gets no answer, and when only the exact
 /// search found it.

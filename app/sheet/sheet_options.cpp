@@ -122,9 +122,10 @@ constexpr OptionRow ROWS[] = {
      "write nothing when the book would have more than N pages,\n"
      "1 to 1000000 (default 2000)"},
     {TIME_LIMIT, "time-limit", "SECONDS",
-     "give up the exact search for a key solution after SECONDS\n"
-     "a puzzle (default 60, 0 for no limit); the key tile then\n"
-     "says it was not decided"},
+     "CPU time all the work on one puzzle may take: its rating\n"
+     "and its key's exact search (default 60, 0 for no limit);\n"
+     "past it the caption has no level, the key tile says it\n"
+     "was not decided"},
     {0, nullptr, nullptr,
      "Single puzzles for print layout, cropped to the board without title, caption or\n"
      "page number, numbered before the extension of OUT: sun.png gives sun-01.png,\n"

@@ -107,9 +107,10 @@ bool BookOutput::publish() {
             return failed(staged_.failedTarget(),
                           staged_.error() + "; nothing was written, the old pages were put back");
         case PublishOutcome::Mixed:
-            return failed(
-                staged_.failedTarget(),
-                staged_.error() + "; the old pages could not all be put back: some pages are new");
+            return failed(staged_.failedTarget(),
+                          staged_.error() +
+                              "; the old pages could not all be put back: some pages are new" +
+                              keptOldText(staged_));
     }
     return false;
 }

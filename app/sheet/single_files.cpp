@@ -178,7 +178,8 @@ class SingleWriter {
             case PublishOutcome::Mixed:
                 return failed(staged_.failedTarget(),
                               staged_.error() +
-                                  "; the old files could not all be put back: some files are new");
+                                  "; the old files could not all be put back: some files are new" +
+                                  keptOldText(staged_));
         }
         return false;
     }

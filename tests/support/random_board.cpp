@@ -1,5 +1,7 @@
 #include "tests/support/random_board.h"
 
+#include <algorithm>
+#include <numeric>
 #include <vector>
 
 namespace spanwright::testing {
@@ -122,6 +124,36 @@ void nudgeIsland(std::mt19937& random, Puzzle& puzzle) {
             raisable.push_back(i);
     if (raisable.empty()) return;
     ++puzzle.cells[raisable[std::size_t(draw(random, 0, int(raisable.size()) - 1))]];
+}
+
+Puzzle spanningTreeLattice(std::mt19937& random, int side) {
+    // Kruskal's way over the links in random order: a uniform-looking tree with many
+    // branches, each link adding one bridge end to both islands.
+    std::vector<std::pair<int, int>> links;
+    for (int k = 0; k < side * side; ++k) {
+        if (k % side + 1 < side) links.emplace_back(k, k + 1);
+        if (k + side < side * side) links.emplace_back(k, k + side);
+    }
+    std::shuffle(links.begin(), links.end(), random);
+    std::vector<int> degree(std::size_t(side * side), 0), root(degree.size());
+    std::iota(root.begin(), root.end(), 0);
+    const auto find = [&](int x) {
+        while (root[std::size_t(x)] != x)
+            x = root[std::size_t(x)] = root[std::size_t(root[std::size_t(x)])];
+        return x;
+    };
+    for (const auto& [a, b] : links) {
+        if (find(a) == find(b)) continue;
+        root[std::size_t(find(a))] = find(b);
+        ++degree[std::size_t(a)], ++degree[std::size_t(b)];
+    }
+    Puzzle puzzle;
+    puzzle.width = puzzle.height = std::int8_t(2 * side - 1);
+    puzzle.allocateCells();
+    for (int k = 0; k < side * side; ++k)
+        puzzle.cells[2 * (k / side) * puzzle.width + 2 * (k % side)] =
+            std::uint8_t(ISLAND_BASE + degree[std::size_t(k)]);
+    return puzzle;
 }
 
 }  // namespace spanwright::testing

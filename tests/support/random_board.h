@@ -20,6 +20,11 @@ namespace spanwright::testing {
 Puzzle randomSolvableBoard(std::mt19937& random, int width, int height, int islands, int longest,
                            Solution* laid = nullptr);
 
+/// A board of (2 side - 1) squared cells with an island on every other cell of every other
+/// row, numbered by the degrees of a random spanning tree of that lattice: many solutions,
+/// a long rating and a long exact search on a large board.
+Puzzle spanningTreeLattice(std::mt19937& random, int side);
+
 /// `puzzle` with the number of one island raised by one, where one is below 8.
 void nudgeIsland(std::mt19937& random, Puzzle& puzzle);
 
