@@ -12,12 +12,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <tuple>
 #include <vector>
 
 #include "exact/exact_solver.h"
+#include "exact/none_reason.h"
 #include "explain/explain.h"
 #include "explain/hint.h"
 #include "explain/model.h"
@@ -152,32 +154,12 @@ std::string furthestJson(const Puzzle& puzzle, const explain::Explanation& expla
     return json + "]";
 }
 
-/// For a puzzle without a solution, the plainest reason that can be read off the board
-/// at once, or "null". The exact search proves the verdict; this only names a cause a
-/// constructor can see.
+/// For a puzzle without a solution, the simplest argument the exact reasoning can put in
+/// words, as spanwright-explain says it, or "null". The exact search proves the verdict;
+/// this only names a cause a constructor can see.
 std::string noSolutionReason(const Puzzle& puzzle) {
-    explain::Geometry g;
-    g.build(puzzle);
-    if (g.islandCount() == 0) return jsonString("a board without islands is no puzzle");
-    if (g.islandCount() == 1) return jsonString("a single island cannot get its bridges");
-    int sum = 0;
-    for (int x = 0; x < g.islandCount(); ++x)
-        sum += g.need[std::size_t(x)];
-    if (sum % 2 != 0)
-        return jsonString("the numbers add up to " + std::to_string(sum) +
-                          ", an odd total, but every bridge has two ends");
-    for (int x = 0; x < g.islandCount(); ++x) {
-        int most = 0;
-        for (const int line : g.lineAt[std::size_t(x)])
-            if (line >= 0) most += g.initialMost[std::size_t(line)];
-        if (most < g.need[std::size_t(x)])
-            return jsonString("the " + std::to_string(g.need[std::size_t(x)]) + " at (" +
-                              std::to_string(g.row[std::size_t(x)] + 1) + "," +
-                              std::to_string(g.column[std::size_t(x)] + 1) +
-                              ") needs more bridges than its neighbours can give (" +
-                              std::to_string(most) + " at most)");
-    }
-    return "null";
+    const std::optional<std::string> reason = exact::reasonForNone(puzzle);
+    return reason ? jsonString(*reason) : "null";
 }
 
 /// Reads numbers separated by commas, in groups of `group`; false for anything else.
