@@ -141,13 +141,6 @@ int fixedGrade(const Puzzle& puzzle) {
     return gradeOf(ratingScore(stats));
 }
 
-namespace {
-
-/// Boards drawn between looks at the clock.
-constexpr std::int64_t BOARDS_PER_CLOCK_LOOK = 8;
-
-}  // namespace
-
 bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t round,
                 MadePuzzle& made, std::int64_t& boards) {
     const double end = threadCpuSeconds() + request.secondsPerPuzzle;
@@ -169,16 +162,18 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
     // The top rungs need a rare spot of their own, which mending many spots at once
     // mends away as well: there only one mend per spot.
     const int mendedLines = request.level >= Rung::Expert ? INT_MAX : MENDED_LINES;
+    // The clock is read before every rating: one rating of a large board at the top rungs
+    // takes seconds, and a look every few boards let a run go minutes past its bound.
+    const auto timeUp = [&] { return request.secondsPerPuzzle > 0 && threadCpuSeconds() >= end; };
     for (std::int64_t drawn = 0; drawn < MAX_BOARDS_PER_PUZZLE; ++drawn) {
-        if (request.secondsPerPuzzle > 0 && drawn % BOARDS_PER_CLOCK_LOOK == 0 && drawn > 0 &&
-            threadCpuSeconds() >= end)
-            return false;
+        if (timeUp()) return false;
         ++boards;
         if (!drawLayout(random, shape, layout)) continue;
         const int doublings =
             DOUBLINGS_PER_BOARD + int(layout.islands.size()) / ISLANDS_PER_DOUBLING;
         bool mended = false;
         for (int attempt = 0; attempt <= doublings; ++attempt) {
+            if (attempt > 0 && timeUp()) return false;
             Puzzle puzzle = layout.puzzle();
             const QuickVerdict verdict = quick.rate(puzzle, request.level);
             if (verdict == QuickVerdict::TooHard) {
