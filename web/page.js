@@ -10,9 +10,9 @@
 
   var S = {
     w: 7, h: 7, grid: [], mode: 'construct',
-    hist: [], fut: [],            // construct: snapshots of {w, h, grid}
+    undos: [], redos: [],            // construct: snapshots of {w, h, grid}
     bridges: {}, empty: {},       // play: line key -> 1|2, line key -> true
-    phist: [], pfut: [],          // play: snapshots of {bridges, empty}
+    playUndo: [], playRedo: [],          // play: snapshots of {bridges, empty}
     cursor: [0, 0], pending: null, drag: null,
     check: null, checkSeq: 0, checkMs: null, hint: null, hintMs: null,
     share: null, lower: false, markMode: false
@@ -116,7 +116,7 @@
     if (!inside(r, c)) return;
     var v = Math.max(0, Math.min(8, value(at(r, c))));
     if (v === at(r, c)) return;
-    S.hist.push(snapshot()); S.fut = [];
+    S.undos.push(snapshot()); S.redos = [];
     partners(r, c).forEach(function (p) { S.grid[p[0] * S.w + p[1]] = v; });
     puzzleChanged();
   }
@@ -134,7 +134,7 @@
       say('A grid is from 3 x 3 to ' + MAX_SIDE + ' x ' + MAX_SIDE + '; ' + w + ' x ' + h + ' is not.');
       return;
     }
-    S.hist.push(snapshot()); S.fut = [];
+    S.undos.push(snapshot()); S.redos = [];
     S.w = w; S.h = h; S.grid = blank(w, h); S.cursor = [0, 0];
     say('');
     puzzleChanged();
@@ -142,7 +142,7 @@
 
   // Every change of the puzzle: a new verdict, new share texts, a fresh game.
   function puzzleChanged() {
-    S.bridges = {}; S.empty = {}; S.phist = []; S.pfut = []; S.hint = null;
+    S.bridges = {}; S.empty = {}; S.playUndo = []; S.playRedo = []; S.hint = null;
     S.check = null; S.share = null;
     render(); runCheck();
   }
@@ -167,7 +167,7 @@
         say('That bridge would cross another one.'); return;
       }
     }
-    S.phist.push(psnap()); S.pfut = [];
+    S.playUndo.push(psnap()); S.playRedo = [];
     if (mark) {
       if (S.empty[k]) delete S.empty[k]; else { S.empty[k] = true; delete S.bridges[k]; }
     } else {
@@ -208,7 +208,7 @@
   }
   function applyHint() {
     if (!S.hint || !S.hint.steps || !S.hint.steps.length) return;
-    S.phist.push(psnap()); S.pfut = [];
+    S.playUndo.push(psnap()); S.playRedo = [];
     S.hint.steps[0].sets.forEach(function (s) {
       if (s[4] !== s[5]) return;
       var k = key(s[0], s[1], s[2], s[3]);
@@ -238,7 +238,7 @@
     var asLine = /^\d+\/\d+\/\d+\//.test(text) ? Promise.resolve({text: text}) : SW.convert(text, 'line');
     return asLine.then(function (res) {
       var b = parseLine(res.text);
-      S.hist.push(snapshot()); S.fut = [];
+      S.undos.push(snapshot()); S.redos = [];
       S.w = b.w; S.h = b.h; S.grid = b.grid; S.cursor = [0, 0];
       say('');
       puzzleChanged();
@@ -567,8 +567,8 @@
     }
     if (done) ev.preventDefault();
   }
-  function undo() { if (S.mode === 'play') prestore(S.phist, S.pfut); else restore(S.hist, S.fut); }
-  function redo() { if (S.mode === 'play') prestore(S.pfut, S.phist); else restore(S.fut, S.hist); }
+  function undo() { if (S.mode === 'play') prestore(S.playUndo, S.playRedo); else restore(S.undos, S.redos); }
+  function redo() { if (S.mode === 'play') prestore(S.playRedo, S.playUndo); else restore(S.redos, S.undos); }
 
   function toggle(id, prop) {
     S[prop] = !S[prop];
@@ -617,7 +617,7 @@
     $('lower').onclick = function () { toggle('lower', 'lower'); };
     $('mark').onclick = function () { toggle('mark', 'markMode'); };
     $('hint').onclick = takeHint;
-    $('restart').onclick = function () { S.phist.push(psnap()); S.bridges = {}; S.empty = {}; S.hint = null; positionChanged(); };
+    $('restart').onclick = function () { S.playUndo.push(psnap()); S.bridges = {}; S.empty = {}; S.hint = null; positionChanged(); };
     $('apply').onclick = function () {
       var s = S.check && S.check.suggestion;
       if (s) edit(s.cell[0], s.cell[1], function () { return s.number; });
