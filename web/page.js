@@ -142,6 +142,7 @@
 
   // Every change of the puzzle: a new verdict, new share texts, a fresh game.
   function puzzleChanged() {
+    $('new-w').value = S.w; $('new-h').value = S.h;
     S.bridges = {}; S.empty = {}; S.playUndo = []; S.playRedo = []; S.hint = null;
     S.check = null; S.share = null;
     render(); runCheck();
@@ -324,7 +325,7 @@
     var W = S.w * CELL, H = S.h * CELL, o = [], chk = S.check, play = S.mode === 'play';
     var attrs = opts.standalone
       ? ' xmlns="http://www.w3.org/2000/svg" width="' + (W + 8) + '" height="' + (H + 8) + '"'
-      : ' role="img" aria-label="' + S.w + ' by ' + S.h + ' board" style="width: min(100%, calc(78vh * ' +
+      : ' role="img" aria-label="' + S.w + ' by ' + S.h + ' board" style="width: min(100%, calc((100vh - 13em) * ' +
         ((W + 8) / (H + 8)).toFixed(4) + '))"';
     o.push('<svg' + attrs + ' viewBox="-4 -4 ' + (W + 8) + ' ' + (H + 8) + '">');
     if (opts.standalone)
@@ -336,8 +337,14 @@
         for (var x = 0; x <= S.w; x++) o.push('<line class="grid" x1="' + x * CELL + '" y1="0" x2="' + x * CELL + '" y2="' + H + '"/>');
         for (var y = 0; y <= S.h; y++) o.push('<line class="grid" x1="0" y1="' + y * CELL + '" x2="' + W + '" y2="' + y * CELL + '"/>');
       } else {
+        // Dots on open water only: a dot between the strokes of a double bridge reads as a third.
+        var under = {};
+        for (var bk in S.bridges) {
+          var bl = unkey(bk);
+          for (var ur = bl[0]; ur <= bl[2]; ur++) for (var uc = bl[1]; uc <= bl[3]; uc++) under[ur + ',' + uc] = true;
+        }
         for (var r = 0; r < S.h; r++) for (var c = 0; c < S.w; c++)
-          if (!at(r, c)) o.push('<circle class="dot" cx="' + cx(c) + '" cy="' + cx(r) + '" r="1.5"/>');
+          if (!at(r, c) && !under[r + ',' + c]) o.push('<circle class="dot" cx="' + cx(c) + '" cy="' + cx(r) + '" r="1.5"/>');
       }
     }
     if (opts.bridges) {
