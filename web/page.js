@@ -474,6 +474,8 @@
     }
     return boardSvg({standalone: true, bridges: sol});
   }
+  S.picture = exportSvg;  // the picture the SVG button saves, for the tests
+
   function download(href, name) {
     var a = document.createElement('a');
     a.href = href; a.download = name;

@@ -9,6 +9,7 @@ import pathlib
 import statistics
 import tempfile
 import unittest
+from xml.etree import ElementTree
 
 from selenium import webdriver
 from selenium.webdriver.common.action_chains import ActionChains
@@ -125,6 +126,12 @@ class PageTest(unittest.TestCase):
                 self.drag((r1, c1), (r2, c2))
         self.assertEqual(len(self.d.find_elements(By.CSS_SELECTOR, "g.island.done")), 8)
         self.assertTrue(self.d.find_element(By.ID, "solved").is_displayed())
+        # The saved picture stands alone: well-formed, with the solution's strokes when asked.
+        self.d.find_element(By.CSS_SELECTOR, "#share-box summary").click()
+        self.d.find_element(By.ID, "share-solution").click()
+        svg = ElementTree.fromstring(self.state("S.picture()"))
+        strokes = svg.findall(".//{http://www.w3.org/2000/svg}line")
+        self.assertEqual(len(strokes), sum(b[4] for b in self.state("S.check.solutions[0]")))
 
     def test_keyboard_lays_a_bridge(self):
         self.open(f"#play={EASY}")
