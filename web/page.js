@@ -332,20 +332,19 @@
       o.push('<style>.bridge{stroke:#222;stroke-width:2.5}.island circle{fill:#fff;stroke:#222;stroke-width:2}' +
              'text{font:bold 20px sans-serif;text-anchor:middle;dominant-baseline:central}</style>');
     o.push('<rect class="water" x="-4" y="-4" width="' + (W + 8) + '" height="' + (H + 8) + '" fill="#fff"/>');
-    if (!opts.standalone) {
-      if (!play) {
-        for (var x = 0; x <= S.w; x++) o.push('<line class="grid" x1="' + x * CELL + '" y1="0" x2="' + x * CELL + '" y2="' + H + '"/>');
-        for (var y = 0; y <= S.h; y++) o.push('<line class="grid" x1="0" y1="' + y * CELL + '" x2="' + W + '" y2="' + y * CELL + '"/>');
-      } else {
-        // Dots on open water only: a dot between the strokes of a double bridge reads as a third.
-        var under = {};
-        for (var bk in S.bridges) {
-          var bl = unkey(bk);
-          for (var ur = bl[0]; ur <= bl[2]; ur++) for (var uc = bl[1]; uc <= bl[3]; uc++) under[ur + ',' + uc] = true;
-        }
-        for (var r = 0; r < S.h; r++) for (var c = 0; c < S.w; c++)
-          if (!at(r, c) && !under[r + ',' + c]) o.push('<circle class="dot" cx="' + cx(c) + '" cy="' + cx(r) + '" r="1.5"/>');
-      }
+    if (!play && !opts.standalone) {
+      for (var x = 0; x <= S.w; x++) o.push('<line class="grid" x1="' + x * CELL + '" y1="0" x2="' + x * CELL + '" y2="' + H + '"/>');
+      for (var y = 0; y <= S.h; y++) o.push('<line class="grid" x1="0" y1="' + y * CELL + '" x2="' + W + '" y2="' + y * CELL + '"/>');
+    } else {
+      // Dots on open water only (a dot between the strokes of a double bridge reads as a
+      // third); a saved picture also gets a frame, so that its empty edges still show.
+      var under = {}, laid = opts.bridges || Object.keys(S.bridges).map(unkey);
+      laid.forEach(function (bl) {
+        for (var ur = bl[0]; ur <= bl[2]; ur++) for (var uc = bl[1]; uc <= bl[3]; uc++) under[ur + ',' + uc] = true;
+      });
+      for (var r = 0; r < S.h; r++) for (var c = 0; c < S.w; c++)
+        if (!at(r, c) && !under[r + ',' + c]) o.push('<circle class="dot" cx="' + cx(c) + '" cy="' + cx(r) + '" r="1.5" fill="#aaa"/>');
+      if (opts.standalone) o.push('<rect x="-2" y="-2" width="' + (W + 4) + '" height="' + (H + 4) + '" fill="none" stroke="#888"/>');
     }
     if (opts.bridges) {
       opts.bridges.forEach(function (b) { o.push(bridgeSvg(b, b[4], 'bridge')); });
