@@ -94,12 +94,14 @@ Hint nextHint(const Puzzle& puzzle, const Solution& solution, const PlayerBoard&
                           : "the double bridge between " + between +
                                 " is wrong: only one bridge belongs there");
             hint.moves.push_back(lineMove('L', r1, c1, r2, c2) + "," + std::to_string(want));
+            hint.wrongLines.push_back({r1, c1, r2, c2, laid});
             shown.count[std::size_t(l)] = want;
         }
         if (shown.empty[std::size_t(l)] && want > 0) {
             hint.wrong.push_back("the line between " + between +
                                  " is marked empty, but a bridge belongs there");
             hint.moves.push_back(lineMove('N', r1, c1, r2, c2));
+            hint.wrongLines.push_back({r1, c1, r2, c2, 0});
             shown.empty[std::size_t(l)] = 0;
         }
     }

@@ -36,6 +36,10 @@ struct Hint {
     /// For a trial: the steps that follow from its supposition, up to the contradiction.
     std::vector<Step> chain;
     std::vector<std::string> wrong;  ///< one sentence per wrong bridge or mark
+    /// The lines of `wrong` that are bridges or empty marks, as the board shows them: a
+    /// bridge with the count laid, a line marked empty with 0 (islands marked finished
+    /// are in the sentences only).
+    Solution wrongLines;
     /// The moves that carry the hint out on the board, as the peer's game writes them
     /// in its MOVE records (columns before rows): "Lx1,y1,x2,y2,n" lays n bridges,
     /// "Nx1,y1,x2,y2" marks or unmarks a line as empty, "Mx,y" marks or unmarks an island

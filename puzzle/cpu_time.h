@@ -7,10 +7,16 @@
 
 namespace spanwright {
 
-/// CPU seconds the calling thread has used so far.
+/// CPU seconds the calling thread has used so far. WebAssembly in a browser has no CPU
+/// clock (asking for one fails and leaves the time at 0, so no limit would ever end a
+/// search): there the page's one thread is timed by the monotonic clock instead.
 inline double threadCpuSeconds() {
     timespec now{};
+#ifdef __EMSCRIPTEN__
+    clock_gettime(CLOCK_MONOTONIC, &now);
+#else
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+#endif
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "puzzle/json_text.h"
+
 namespace spanwright {
 
 /// The release of this tool, the same for every program.
@@ -35,11 +37,6 @@ int usageError(const char* program, const char* format, ...) __attribute__((form
 /// and an unknown option (a usage error naming it). Returns the exit status, or -1 when
 /// `choice` is none of these.
 int answerCommonOption(const char* program, int choice, char* const* argv, void (*printHelp)());
-
-/// The UTF-8 sequence at `at` of `text`: its length, with its code point in `code`, or 0
-/// when the bytes there are no UTF-8 (a stray or cut sequence, an over-long form, a
-/// surrogate, a value past U+10FFFF).
-int utf8Sequence(std::string_view text, std::size_t at, char32_t& code);
 
 /// The printf-style `pattern` filled in, however long the result: reports build their lines
 /// with it, and a cut line would be a wrong report.

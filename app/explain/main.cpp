@@ -13,13 +13,14 @@
 #include <system_error>
 
 #include "app/cli/input_file.h"
-#include "app/cli/json.h"
 #include "app/cli/program.h"
 #include "app/explain/explain_options.h"
 #include "exact/exact_solver.h"
 #include "explain/explain.h"
 #include "explain/hint.h"
+#include "explain/step_json.h"
 #include "puzzle/game_id.h"
+#include "puzzle/json_text.h"
 #include "puzzle/line_reader.h"
 #include "puzzle/peer_save.h"
 #include "puzzle/problem_line.h"
@@ -364,32 +365,8 @@ class Explainer {
         return text + '\n';
     }
 
-    static std::string stepJson(const explain::Step& step) {
-        std::string json = "{\"technique\":" + spanwright::jsonString(step.technique);
-        json += ",\"rung\":\"" + std::string(explain::rungName(step.rung)) + "\"";
-        json += ",\"islands\":[";
-        for (std::size_t k = 0; k < step.islands.size(); ++k)
-            json += formatText("%s[%d,%d]", k == 0 ? "" : ",", step.islands[k].first,
-                               step.islands[k].second);
-        json += "],\"sets\":[";
-        for (std::size_t k = 0; k < step.sets.size(); ++k) {
-            const explain::LineBounds& s = step.sets[k];
-            json += formatText("%s[%d,%d,%d,%d,%d,%d]", k == 0 ? "" : ",", s.row1, s.column1,
-                               s.row2, s.column2, s.least, s.most);
-        }
-        return json + "],\"reason\":" + spanwright::jsonString(step.reason);
-    }
-
-    static std::string stepList(const std::vector<explain::Step>& steps) {
-        std::string json = "[";
-        for (std::size_t i = 0; i < steps.size(); ++i)
-            json += (i == 0 ? "" : ",") + stepJson(steps[i]) + "}";
-        return json + "]";
-    }
-
     std::string jsonHint(const Problem& problem, const explain::Explanation& blank, bool checkable,
                          const explain::Hint& hint) const {
-        using Kind = explain::Hint::Kind;
         std::string json = "{\"file\":" + spanwright::jsonString(problem.name);
         json += formatText(",\"line\":%ld,\"width\":%d,\"height\":%d", problem.line,
                            problem.puzzle.width, problem.puzzle.height);
@@ -398,20 +375,9 @@ class Explainer {
                                std::string(explain::rungName(blank.level)).c_str(), blank.score);
         else
             json += ",\"level\":null,\"score\":null";
-        json +=
-            formatText(",\"solved\":%s", checkable && hint.kind == Kind::Solved ? "true" : "false");
-        if (problem.saved) json += ",\"laid\":" + bridgeList(problem.laid);
-        if (!checkable) return json + ",\"wrong\":null,\"steps\":[],\"moves\":[]}\n";
-        json += ",\"wrong\":[";
-        for (std::size_t i = 0; i < hint.wrong.size(); ++i)
-            json += (i == 0 ? "" : ",") + spanwright::jsonString(hint.wrong[i]);
-        json += "],\"unseen\":" + stepList(hint.unseen) + ",\"steps\":[";
-        if (hint.kind == Kind::Step)
-            json += stepJson(hint.step) + ",\"chain\":" + stepList(hint.chain) + "}";
-        json += "],\"moves\":[";
-        for (std::size_t i = 0; i < hint.moves.size(); ++i)
-            json += (i == 0 ? "" : ",") + spanwright::jsonString(hint.moves[i]);
-        return json + "]}\n";
+        return json +
+               explain::hintJsonFields(hint, checkable, problem.saved ? &problem.laid : nullptr) +
+               "\n";
     }
 
     std::size_t shownSteps(const explain::Explanation& explanation) const {
@@ -507,46 +473,22 @@ class Explainer {
             json += formatText(",\"verdict\":\"%s\"",
                                unsettled_ == spanwright::exact::Verdict::None ? "none" : "several");
         if (problem.saved) {
-            json += ",\"laid\":" + bridgeList(problem.laid);
+            json += ",\"laid\":" + explain::bridgeListJson(problem.laid);
             if (!checkable) {
                 json += ",\"wrong\":null";
             } else {
                 Solution named(wrong.size());
                 std::transform(wrong.begin(), wrong.end(), named.begin(),
                                [](const WrongBridge& w) { return w.bridge; });
-                json += ",\"wrong\":" + bridgeList(named);
+                json += ",\"wrong\":" + explain::bridgeListJson(named);
             }
         }
         json += ",\"steps\":[";
         const std::size_t shown = shownSteps(steps);
         for (std::size_t i = 0; i < shown; ++i) {
-            const explain::Step& step = steps.steps[i];
-            json += i == 0 ? "{" : ",{";
-            json += "\"technique\":" + spanwright::jsonString(step.technique);
-            json += ",\"rung\":\"" + std::string(explain::rungName(step.rung)) + "\"";
-            json += ",\"islands\":[";
-            for (std::size_t k = 0; k < step.islands.size(); ++k)
-                json += formatText("%s[%d,%d]", k == 0 ? "" : ",", step.islands[k].first,
-                                   step.islands[k].second);
-            json += "],\"sets\":[";
-            for (std::size_t k = 0; k < step.sets.size(); ++k) {
-                const explain::LineBounds& s = step.sets[k];
-                json += formatText("%s[%d,%d,%d,%d,%d,%d]", k == 0 ? "" : ",", s.row1, s.column1,
-                                   s.row2, s.column2, s.least, s.most);
-            }
-            json += "],\"reason\":" + spanwright::jsonString(step.reason) + "}";
+            json += (i == 0 ? "" : ",") + explain::stepJsonOpen(steps.steps[i]) + "}";
         }
         return json + "]}\n";
-    }
-
-    static std::string bridgeList(const Solution& bridges) {
-        std::string list = "[";
-        for (std::size_t i = 0; i < bridges.size(); ++i) {
-            const Bridge& b = bridges[i];
-            list += formatText("%s[%d,%d,%d,%d,%d]", i == 0 ? "" : ",", b.row1, b.column1, b.row2,
-                               b.column2, b.bridges);
-        }
-        return list + "]";
     }
 
     void fail(const char* format, ...) __attribute__((format(printf, 2, 3))) {

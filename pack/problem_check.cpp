@@ -1,13 +1,15 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <utility>
 
-#include "app/check/check.h"
+#include "pack/problem_check.h"
 #include "puzzle/cpu_time.h"
 #include "solver/solve.h"
 
 namespace spanwright {
-ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits) {
+ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits,
+                          explain::Explanation* explanation) {
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = threadCpuSeconds();
     ProblemCheck check;
@@ -43,16 +45,17 @@ ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits
         explain::Options options;
         if (limits.seconds > 0)
             options.cpuSeconds = std::max(1e-9, limits.seconds - (threadCpuSeconds() - cpuStart));
-        const explain::Explanation explanation = explain::explainPuzzle(puzzle, options);
-        if (explanation.stopped && check.exact.verdict == exact::Verdict::Unique) {
+        explain::Explanation explained = explain::explainPuzzle(puzzle, options);
+        if (explained.stopped && check.exact.verdict == exact::Verdict::Unique) {
             check.ratingStopped = true;
             check.exact.verdict = exact::Verdict::Unknown;
             check.exact.solutions.clear();
             check.disagreement = false;
         }
-        check.rated = explanation.solved;
-        check.level = explanation.level;
-        check.score = explanation.score;
+        check.rated = explained.solved;
+        check.level = explained.level;
+        check.score = explained.score;
+        if (explanation) *explanation = std::move(explained);
     }
 
     // Every stage runs from where the last one ended; what the exact search did not

@@ -1,10 +1,37 @@
-#include "app/cli/json.h"
+#include "puzzle/json_text.h"
 
 #include <cstdio>
 
-#include "app/cli/program.h"
-
 namespace spanwright {
+
+int utf8Sequence(std::string_view text, std::size_t at, char32_t& code) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    int length = 0;
+    if (lead < 0x80) {
+        length = 1;
+        code = lead;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        code = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        code = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        code = lead & 0x07u;
+    } else {
+        return 0;
+    }
+    if (at + std::size_t(length) > text.size()) return 0;
+    for (int k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[at + std::size_t(k)]);
+        if ((next & 0xC0u) != 0x80u) return 0;
+        code = (code << 6) | (next & 0x3Fu);
+    }
+    constexpr char32_t LEAST[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < LEAST[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+    return length;
+}
 
 std::string jsonString(std::string_view text) {
     std::string json = "\"";
