@@ -58,10 +58,11 @@
   }
   function unkey(k) { return k.split(',').map(Number); }
 
-  // The island next to (r,c) in direction (dr,dc), or null.
+  // The island next to (r,c) in direction (dr,dc), or null. Bridges run through water, so
+  // an island right beside (r,c) blocks that way.
   function neighbour(r, c, dr, dc) {
     for (var y = r + dr, x = c + dc; inside(y, x); y += dr, x += dc)
-      if (at(y, x)) return [y, x];
+      if (at(y, x)) return y === r + dr && x === c + dc ? null : [y, x];
     return null;
   }
   // Whether two lines cross (one across, one down, meeting strictly inside both).

@@ -92,22 +92,22 @@ class PageTest(unittest.TestCase):
     def test_construct_several_then_one(self):
         self.open()
         self.d.find_element(By.ID, "new-w").clear()
-        self.d.find_element(By.ID, "new-w").send_keys("3")
+        self.d.find_element(By.ID, "new-w").send_keys("5")
         self.d.find_element(By.ID, "new-h").clear()
-        self.d.find_element(By.ID, "new-h").send_keys("3")
+        self.d.find_element(By.ID, "new-h").send_keys("5")
         self.d.find_element(By.ID, "new-grid").click()
         # Four 3s in the corners: a ring whose doubled pair of opposite sides can be either.
-        for r, c in ((0, 0), (0, 2), (2, 0), (2, 2)):
+        for r, c in ((0, 0), (0, 4), (4, 0), (4, 4)):
             for _ in range(3):
                 self.cell(r, c)
         self.wait_text("verdict", "Several solutions")
         self.assertEqual(len(self.d.find_elements(By.CSS_SELECTOR, "line.differ")), 4)
-        self.cell(0, 1)
-        self.cell(0, 1)  # a 2 between the top pair settles it
+        self.cell(0, 2)
+        self.cell(0, 2)  # a 2 between the top pair settles it
         self.wait_text("verdict", "One solution")
         self.assertIn("Level", self.text("level"))
         # Right-click lowers, undo and redo step through the edits.
-        self.at(0, 1).context_click().perform()
+        self.at(0, 2).context_click().perform()
         self.wait_text("verdict", "No solution")  # thirteen bridge ends
         self.d.find_element(By.ID, "undo").click()
         self.wait_text("verdict", "One solution")
