@@ -102,7 +102,10 @@
   }
 
   // ---- messages ----------------------------------------------------------------------
-  function say(text) { var m = $('message'); m.textContent = text; m.hidden = !text; }
+  function say(text, info) {
+    var m = $('message');
+    m.textContent = text; m.hidden = !text; m.className = info ? 'info' : '';
+  }
   function fail(what) { return function (e) { say(what + ': ' + (e && e.message ? e.message : e)); }; }
 
   // ---- construct ---------------------------------------------------------------------
@@ -212,9 +215,9 @@
     if (!S.hint || !S.hint.steps || !S.hint.steps.length) return;
     S.playUndo.push(psnap()); S.playRedo = [];
     S.hint.steps[0].sets.forEach(function (s) {
-      if (s[4] !== s[5]) return;
-      var k = key(s[0], s[1], s[2], s[3]);
-      if (s[4]) { S.bridges[k] = s[4]; delete S.empty[k]; } else { delete S.bridges[k]; S.empty[k] = true; }
+      // Each line into the step's range: "at least one" lays one, "empty" marks the line.
+      var k = key(s[0], s[1], s[2], s[3]), n = Math.min(Math.max(S.bridges[k] || 0, s[4]), s[5]);
+      if (n) { S.bridges[k] = n; delete S.empty[k]; } else if (!s[5]) { delete S.bridges[k]; S.empty[k] = true; }
     });
     S.hint = null; positionChanged();
   }
@@ -326,7 +329,7 @@
     var W = S.w * CELL, H = S.h * CELL, o = [], chk = S.check, play = S.mode === 'play';
     var attrs = opts.standalone
       ? ' xmlns="http://www.w3.org/2000/svg" width="' + (W + 8) + '" height="' + (H + 8) + '"'
-      : ' role="img" aria-label="' + S.w + ' by ' + S.h + ' board" style="width: min(100%, calc((100vh - 13em) * ' +
+      : ' role="img" aria-label="' + S.w + ' by ' + S.h + ' board" style="width: min(100%, calc((100vh - 17em) * ' +
         ((W + 8) / (H + 8)).toFixed(4) + '))"';
     o.push('<svg' + attrs + ' viewBox="-4 -4 ' + (W + 8) + ' ' + (H + 8) + '">');
     if (opts.standalone)
@@ -422,7 +425,7 @@
       $('suggestion-text').textContent = (sug.kind === 'add' ? 'Add a ' + sug.number + ' at ' : 'Make the island at ' + cell(sug.cell) + ' a ' + sug.number)
         .replace(/ at $/, ' at ' + cell(sug.cell)) + ' for one solution' + (sug.reason ? ': ' + sug.reason : '.');
     var fur = '';
-    if (!play && chk && chk.furthest && chk.furthest.length) {
+    if (!play && chk && chk.verdict !== 'none' && chk.furthest && chk.furthest.length) {
       var settled = chk.furthest.filter(function (f) { return f[4] === f[5]; }).length;
       fur = settled === chk.furthest.length ? 'The steps of the ladder settle every line.'
           : 'The steps of the ladder settle ' + settled + ' of ' + chk.furthest.length + ' lines (grey) and stop there.';
@@ -595,10 +598,10 @@
       if (!/^\d+$/.test(seed)) { say('A seed is a whole number; "' + shorten(seed) + '" is not.'); return; }
       opts.seed = +seed;
     }
-    say('Making a ' + opts.level + ' ' + opts.width + ' x ' + opts.height + ' puzzle...');
+    say('Making a ' + opts.level + ' ' + opts.width + ' x ' + opts.height + ' puzzle...', true);
     SW.make(opts).then(function (res) {
       return openPuzzle(res.line, mode).then(function (ok) {
-        if (ok) say('Made with seed ' + res.seed + ' (level ' + res.level + ', score ' + res.score + ').');
+        if (ok) say('Made with seed ' + res.seed + ' (level ' + res.level + ', score ' + res.score + ').', true);
       });
     }).catch(fail('Make'));
   }
