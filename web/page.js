@@ -422,8 +422,9 @@
     var sug = !play && chk && chk.suggestion;
     $('suggestion').hidden = !sug;
     if (sug)
-      $('suggestion-text').textContent = (sug.kind === 'add' ? 'Add a ' + sug.number + ' at ' : 'Make the island at ' + cell(sug.cell) + ' a ' + sug.number)
-        .replace(/ at $/, ' at ' + cell(sug.cell)) + ' for one solution' + (sug.reason ? ': ' + sug.reason : '.');
+      $('suggestion-text').textContent = 'Suggestion: ' + (sug.reason ? sug.reason + '.' :
+        (sug.kind === 'add' ? 'add a ' + sug.number + ' at ' : 'make the island at ') + cell(sug.cell) +
+        (sug.kind === 'add' ? '' : ' a ' + sug.number) + ' for one solution.');
     var fur = '';
     if (!play && chk && chk.verdict !== 'none' && chk.furthest && chk.furthest.length) {
       var settled = chk.furthest.filter(function (f) { return f[4] === f[5]; }).length;

@@ -160,6 +160,7 @@ class PageTest(unittest.TestCase):
             self.assertIn(expected, self.text("message"))
 
     def test_timings_on_20x20(self):
+        self.open()
         line = self.d.execute_async_script(
             "var done = arguments[0]; window.spanwright.ready.then(function () {"
             " return spanwright.make({width: 20, height: 20, level: 'hard', symmetry: 'none', seed: 7}); })"
