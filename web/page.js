@@ -270,7 +270,8 @@
       var k = key(l[0], l[1], l[2], l[3]);
       if (n === 'x') S.empty[k] = true; else S.bridges[k] = +n;
     });
-    if (bad) say(bad + ' of the moves in the address are not lines of this puzzle and were left out.');
+    if (bad === 1) say('1 of the moves in the address is not a line of this puzzle and was left out.');
+    else if (bad) say(bad + ' of the moves in the address are not lines of this puzzle and were left out.');
     positionChanged();
   }
   function readAddress(hash) {
@@ -418,7 +419,7 @@
                                    : (chk && S.checkMs != null ? 'checked in ' + S.checkMs.toFixed(1) + ' ms' : '');
     $('level').textContent = chk && chk.level ? 'Level ' + chk.level : '';
     $('score').textContent = chk && chk.score != null && chk.level ? ', score ' + chk.score : '';
-    show('reason', !play && chk && chk.verdict === 'none' && chk.reason ? 'Why: ' + chk.reason : '');
+    show('reason', !play && chk && chk.verdict === 'none' && chk.reason ? 'Why: ' + chk.reason + '.' : '');
     var sug = !play && chk && chk.suggestion;
     $('suggestion').hidden = !sug;
     if (sug)
