@@ -1,6 +1,7 @@
 #include "exact/none_reason.h"
 
 #include <algorithm>
+#include <numeric>
 #include <vector>
 
 #include "exact/model.h"
@@ -36,9 +37,9 @@ std::optional<std::string> reasonForNone(const Puzzle& puzzle) {
     };
 
     // Each bridge has two ends, so the numbers add up to an even total.
-    int total = 0;
-    for (const Island& island : islands)
-        total += island.need;
+    const int total =
+        std::accumulate(islands.begin(), islands.end(), 0,
+                        [](int sum, const Island& island) { return sum + island.need; });
     if (numbered && total % 2 != 0)
         return "the numbers add up to " + std::to_string(total) +
                ", an odd total, but every bridge has two ends";

@@ -236,16 +236,16 @@ class Writer {
         const std::string who = upper(island(x));
         const std::string so = ", so " + conclusions(s, x, f.changes) + ".";
         if (f.technique == FINISHED_ISLAND) return who + " already has all its bridges" + so;
-        const std::string needs = this->needs(s, x, f.remaining);
+        const std::string wants = needs(s, x, f.remaining);
         // An island without a number gives a line a bridge this way only when it is its
         // only open line, which the sentence below says.
         if (f.technique == ONE_EACH_WAY && !unnumbered)
-            return who + needs + " and cannot get them with any line left empty" + so;
+            return who + wants + " and cannot get them with any line left empty" + so;
         const auto& around = g_.lineAt[std::size_t(x)];
         const int open = int(std::count_if(around.begin(), around.end(), [&](int l) {
             return l >= 0 && s.least[std::size_t(l)] < s.most[std::size_t(l)];
         }));
-        std::string text = who + needs;
+        std::string text = who + wants;
         const int room = f.capacity - s.known[std::size_t(x)];
         const int lines =
             int(std::count_if(around.begin(), around.end(), [](int l) { return l >= 0; }));

@@ -1,6 +1,7 @@
 #include "explain/model.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace spanwright::explain {
 
@@ -64,10 +65,11 @@ void Geometry::build(const Puzzle& puzzle) {
     // An island without a number takes at most what its lines can carry.
     for (int island = 0; island < islandCount(); ++island) {
         if (!unnumbered[std::size_t(island)]) continue;
-        int most = 0;
-        for (const int line : lineAt[std::size_t(island)])
-            if (line >= 0) most += initialMost[std::size_t(line)];
-        need[std::size_t(island)] = most;
+        const auto& around = lineAt[std::size_t(island)];
+        need[std::size_t(island)] =
+            std::accumulate(around.begin(), around.end(), 0, [&](int most, int line) {
+                return line >= 0 ? most + initialMost[std::size_t(line)] : most;
+            });
     }
 
     // Crossings: a vertical line crosses every horizontal line over one of its cells.
@@ -186,8 +188,11 @@ bool State::solved(const Geometry& g) const {
         if (spare(g, island) == 0) continue;
         // An island without a number is done when no line of it can change any more.
         if (!g.unnumbered[std::size_t(island)]) return false;
-        for (const int line : g.lineAt[std::size_t(island)])
-            if (line >= 0 && effectiveMost(g, line) != least[std::size_t(line)]) return false;
+        const auto& around = g.lineAt[std::size_t(island)];
+        if (std::any_of(around.begin(), around.end(), [&](int line) {
+                return line >= 0 && effectiveMost(g, line) != least[std::size_t(line)];
+            }))
+            return false;
     }
     if (size[std::size_t(root(0))] != g.islandCount()) return false;
     // The easy rules do not look at crossings, so a board they finish may still hold two

@@ -721,7 +721,7 @@ void StepFinder::apply(State& state, const Found& found) const {
 void StepFinder::narrowQueued(State& s, int line, int least, int most) {
     const std::size_t l = std::size_t(line);
     const int before = s.least[l] * 4 + s.most[l];
-    const int beforeLeast = s.least[l];
+    const bool hadBridge = s.least[l] > 0;
     s.narrow(g_, line, least, most);
     if (s.least[l] * 4 + s.most[l] == before) return;
     for (const int end : {g_.lineA[l], g_.lineB[l]})
@@ -729,7 +729,7 @@ void StepFinder::narrowQueued(State& s, int line, int least, int most) {
             settleQueued_[std::size_t(end)] = 1;
             settleQueue_.push_back(end);
         }
-    if (beforeLeast > 0 || s.least[l] == 0 || s.contradiction) return;
+    if (hadBridge || s.least[l] == 0 || s.contradiction) return;
     Found crossed;
     if (crossRule(s, line, crossed))
         for (const Change& c : crossed.changes)

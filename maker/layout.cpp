@@ -341,7 +341,8 @@ bool splittableCell(const Layout& layout, int cell) {
     for (int d = 0; d < 4; ++d) {
         const int nr = r + ROW_STEP[std::size_t(d)], nc = c + COLUMN_STEP[std::size_t(d)];
         if (nr < 0 || nr >= layout.height || nc < 0 || nc >= w) continue;
-        if (layout.cells[std::size_t(nr * w + nc)] == LAYOUT_ISLAND) return false;
+        if (layout.cells[std::size_t(nr) * std::size_t(w) + std::size_t(nc)] == LAYOUT_ISLAND)
+            return false;
     }
     return true;
 }

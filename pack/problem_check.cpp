@@ -27,8 +27,9 @@ ProblemCheck checkProblem(const Puzzle& puzzle, const exact::ExactLimits& limits
         return limits.seconds > 0 && threadCpuSeconds() - cpuStart >= limits.seconds;
     };
     SolverBoard board;
-    bool deductionStopped = false;  // then the search and the rating stop at once
     if (check.unknownIslands == 0) {
+        // Stopped or not, the search and the rating below go by the same clock.
+        bool deductionStopped = false;
         board.loadPuzzle(puzzle);
         check.deduced = solveBoardUntil(check.stats, board, timeUp, deductionStopped);
     }

@@ -29,7 +29,9 @@ struct OptionTable {
     const OptionRow* rows;
     std::size_t count;
 
+    // Implicit on purpose: every call passes a program's row array as it stands.
     template <std::size_t N>
+    // cppcheck-suppress noExplicitConstructor
     constexpr OptionTable(const OptionRow (&table)[N]) : rows(table), count(N) {}
     constexpr const OptionRow* begin() const { return rows; }
     constexpr const OptionRow* end() const { return rows + count; }

@@ -230,6 +230,7 @@ class Explainer {
             status_ = NOT_ALL;
             stepsStopped_ = true;
             unsettled_ = spanwright::exact::Verdict::Unique;
+            // cppcheck-suppress unassignedVariable
             const explain::Explanation none;
             const bool shown = !settings_.hint && problem.laid.empty();
             emit(settings_.json ? jsonReport(problem, blank, true, {}, shown ? blank : none)
