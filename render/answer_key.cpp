@@ -1,16 +1,23 @@
 #include "render/answer_key.h"
 
+#include "puzzle/cpu_time.h"
 #include "solver/solve.h"
 #include "solver/solve_stats.h"
 
 namespace spanwright {
 
-KeySolution solveByDeduction(const Puzzle& puzzle) {
+KeySolution solveByDeduction(const Puzzle& puzzle, double cpuSeconds) {
     SolverBoard board;
     board.loadPuzzle(puzzle);
     SolveStats stats;
     KeySolution solution;
-    if (solveBoard(stats, board, false)) {
+    const double end = threadCpuSeconds() + cpuSeconds;
+    bool stopped = false;
+    const bool solved =
+        cpuSeconds > 0 ? solveBoardUntil(
+                             stats, board, [end] { return threadCpuSeconds() >= end; }, stopped)
+                       : solveBoard(stats, board, false);
+    if (solved) {
         solution.verdict = KeyVerdict::Unique;
         solution.bridges = solutionOf(board);
     }

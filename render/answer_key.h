@@ -16,8 +16,10 @@ using SolutionSource = std::function<KeySolution(const Puzzle&)>;
 
 /// The deduction solver's answer: Unique with the bridges when it finishes the board,
 /// Unknown when it stalls or finds a contradiction. Every step of deduction is forced, so
-/// a finished board is the one solution there is.
-KeySolution solveByDeduction(const Puzzle& puzzle);
+/// a finished board is the one solution there is. With `cpuSeconds` above 0, deduction
+/// stops after that much CPU time, with Unknown: a large board's deduction alone can take
+/// longer than a run's time limit allows.
+KeySolution solveByDeduction(const Puzzle& puzzle, double cpuSeconds = 0);
 
 /// Deduction first; when it does not finish, `fallback` decides, if there is one.
 KeySolution findKeySolution(const Puzzle& puzzle, const SolutionSource& fallback);

@@ -71,7 +71,7 @@ static std::string faultOf(const spanwright::KeySolution& key, double timeLimit)
 /// search found it: a puzzle that deduction cannot finish asks a guess of the player.
 spanwright::KeySolution solveForKey(const spanwright::SolutionSource& exact, double timeLimit,
                                     const spanwright::Puzzle& puzzle, long number, Origin origin) {
-    spanwright::KeySolution key = spanwright::solveByDeduction(puzzle);
+    spanwright::KeySolution key = spanwright::solveByDeduction(puzzle, timeLimit);
     if (key.verdict == spanwright::KeyVerdict::Unique) return key;
     key = exact(puzzle);
     if (key.verdict == spanwright::KeyVerdict::Unique) {
@@ -90,7 +90,8 @@ spanwright::KeySolution solveForKey(const spanwright::SolutionSource& exact, dou
 /// solution; anything else is told, with the reason the exact search finds, and the run is
 /// refused once every puzzle has been looked at.
 bool fitForStrict(const spanwright::Puzzle& puzzle, long number, Origin origin, double timeLimit) {
-    if (spanwright::solveByDeduction(puzzle).verdict == spanwright::KeyVerdict::Unique) return true;
+    if (spanwright::solveByDeduction(puzzle, timeLimit).verdict == spanwright::KeyVerdict::Unique)
+        return true;
     const spanwright::KeySolution key = exactSolutionSource(timeLimit)(puzzle);
     std::string why = faultOf(key, timeLimit);
     if (why.empty()) why = "has one solution, but deduction cannot reach it";
