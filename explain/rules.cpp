@@ -606,6 +606,8 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
     for (int rung = int(Rung::Easy); rung <= int(highest); ++rung) {
         for (int p = 0; p < PROCEDURE_COUNT; ++p) {
             if (int(procedureRung(Procedure(p))) != rung) continue;
+            // Within settle the easy rules have just run to their fixed point.
+            if (easySettled_ && (Procedure(p) == CLUE_RULE || Procedure(p) == CROSS_RULE)) continue;
             switch (Procedure(p)) {
                 case CLUE_RULE:
                     if (local) std::sort(nearIslands_.begin(), nearIslands_.end());
@@ -763,7 +765,9 @@ bool StepFinder::settle(State& state, Rung highest) {
     for (;;) {
         settleEasy(state);
         if (state.contradiction || state.solved(g_)) break;
+        easySettled_ = true;
         const int count = round(state, highest, settleFound_);
+        easySettled_ = false;
         if (count == 0) break;
         for (int k = 0; k < count && !state.contradiction; ++k)
             for (const Change& c : settleFound_[std::size_t(k)].changes)

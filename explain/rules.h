@@ -133,6 +133,9 @@ class StepFinder {
     bool stopped_ = false;
     int sinceClock_ = 0;  ///< rule runs since the clock was last read
     bool trialRound_ = false;
+    /// Within settle: the clue and cross rules are at their fixed point, so a round need
+    /// not look for them again over the whole board.
+    bool easySettled_ = false;
     /// Whether the time set by stopAt has come; reads the clock only every so often, as
     /// the rules on one island are far cheaper than reading it.
     bool timeUp();

@@ -55,9 +55,9 @@ constexpr int MENDED_LINES = 8;
 /// a 60 x 60 board's time. False when no bridge of the layout is unsettled.
 
 bool mendStuckSpots(RandomSource& random, Symmetry symmetry, Layout& layout,
-                    const QuickRater& rated, std::vector<int>& spot, std::vector<int>& counts,
-                    std::vector<std::pair<int, int>>& lines, std::vector<std::size_t>& picked,
-                    int mendedLines) {
+                    const QuickRater& rated, bool keepTarget, std::vector<int>& spot,
+                    std::vector<int>& counts, std::vector<std::pair<int, int>>& lines,
+                    std::vector<std::size_t>& picked, int mendedLines) {
     const std::size_t cells = layout.cells.size();
     spot.assign(cells, -1);
     const auto root = [&](int cell) {
@@ -84,12 +84,16 @@ bool mendStuckSpots(RandomSource& random, Symmetry symmetry, Layout& layout,
     for (const Edge& edge : layout.edges)
         if (edge.count == 1 && rated.unsettled(edge.a, edge.b))
             hasSingle[std::size_t(root(edge.a))] = 1;
+    const auto kept = [&](int a, int b) {
+        return keepTarget && (rated.nearTargetStep(a) || rated.nearTargetStep(b));
+    };
     const auto eligible = [&](const Edge& edge) {
-        return rated.unsettled(edge.a, edge.b) &&
+        return rated.unsettled(edge.a, edge.b) && !kept(edge.a, edge.b) &&
                (edge.count == 1 || !hasSingle[std::size_t(root(edge.a))]);
     };
     // Per spot (by its root cell): its unsettled lines, then the candidates to mend.
     std::vector<int> size(cells, 0);
+    bool changed = false;
     for (const auto& [a, b] : lines)
         ++size[std::size_t(root(a))];
     for (const Edge& edge : layout.edges)
@@ -98,8 +102,9 @@ bool mendStuckSpots(RandomSource& random, Symmetry symmetry, Layout& layout,
     // water on a side is settled by a double there, as every line of the ring is full.
     for (const auto& [a, b] : lines) {
         const int r = root(a);
-        if (hasSingle[std::size_t(r)] || counts[std::size_t(r)] < 0) continue;
-        if (addBridge(layout, a, b, MAX_BRIDGES_PER_LINE)) counts[std::size_t(r)] = -1;
+        if (hasSingle[std::size_t(r)] || counts[std::size_t(r)] < 0 || kept(a, b)) continue;
+        if (addBridge(layout, a, b, MAX_BRIDGES_PER_LINE))
+            counts[std::size_t(r)] = -1, changed = true;
     }
     // One mend per spot, and one more per MENDED_LINES of its unsettled lines, as spots
     // joined by unsettled water lines grow to cover much of a large board.
@@ -112,6 +117,11 @@ bool mendStuckSpots(RandomSource& random, Symmetry symmetry, Layout& layout,
         const int quota = 1 + size[std::size_t(r)] / mendedLines;
         if (random.drawBelow(candidates) < quota) picked.push_back(k);
     }
+    // Every spot left touches what the target's rules settled: mended all the same, as
+    // the board would stay as it is.
+    if (picked.empty() && !changed && keepTarget)
+        return mendStuckSpots(random, symmetry, layout, rated, false, spot, counts, lines, picked,
+                              mendedLines);
     for (const std::size_t k : picked) {
         if (layout.edges[k].count == MAX_BRIDGES_PER_LINE && splitEdge(random, symmetry, layout, k))
             continue;
@@ -119,6 +129,91 @@ bool mendStuckSpots(RandomSource& random, Symmetry symmetry, Layout& layout,
         layout.edges[k].count = 1 + MAX_BRIDGES_PER_LINE - layout.edges[k].count;
     }
     return true;
+}
+
+/// Lines left unsettled at most for trying every single mend of a board whose target
+/// rules settled something, rather than one drawn at random.
+constexpr std::size_t SEARCHED_LINES = 16;
+/// Lines left unsettled at most on a board the target's rules made no progress on for the
+/// board to be given up: mending so few lines most often leaves it too easy, and a new
+/// board is cheaper than the mends it would take.
+constexpr std::size_t HOPELESS_LINES = 8;
+
+/// One change to a layout tried by searchMends.
+struct Mend {
+    enum Kind { Toggle, Split, AddSingle, AddDouble } kind;
+    std::size_t edge;  ///< Toggle, Split
+    int a, b;          ///< AddSingle, AddDouble
+};
+
+/// Every single mend of the lines `rated` left unsettled on `layout`: each bridge on them
+/// made single or double, or split by an island, and a bridge laid on each line between
+/// islands that has none.
+void listMends(const Layout& layout, const QuickRater& rated,
+               const std::vector<std::pair<int, int>>& lines, std::vector<Mend>& mends) {
+    mends.clear();
+    for (std::size_t k = 0; k < layout.edges.size(); ++k) {
+        const Edge& edge = layout.edges[k];
+        if (!rated.unsettled(edge.a, edge.b)) continue;
+        mends.push_back({Mend::Toggle, k, 0, 0});
+        if (edge.count == MAX_BRIDGES_PER_LINE) mends.push_back({Mend::Split, k, 0, 0});
+    }
+    for (const auto& [a, b] : lines) {
+        const bool bridged = std::any_of(layout.edges.begin(), layout.edges.end(),
+                                         [&](const Edge& e) { return e.a == a && e.b == b; });
+        if (bridged) continue;
+        mends.push_back({Mend::AddSingle, 0, a, b});
+        mends.push_back({Mend::AddDouble, 0, a, b});
+    }
+}
+
+bool applyMend(RandomSource& random, Symmetry symmetry, Layout& layout, const Mend& mend) {
+    switch (mend.kind) {
+        case Mend::Toggle:
+            layout.edges[mend.edge].count =
+                1 + MAX_BRIDGES_PER_LINE - layout.edges[mend.edge].count;
+            return true;
+        case Mend::Split:
+            return splitEdge(random, symmetry, layout, mend.edge);
+        case Mend::AddSingle:
+            return addBridge(layout, mend.a, mend.b, 1);
+        case Mend::AddDouble:
+            return addBridge(layout, mend.a, mend.b, MAX_BRIDGES_PER_LINE);
+    }
+    return false;
+}
+
+enum class Searched { Candidate, Closer, Nothing, TimeUp };
+
+/// Tries every single mend of `layout`, which `rated` found stuck with the target's rules
+/// having settled something and `lines` left open, rating each with `trial`. Candidate:
+/// a mend made a candidate, now in `layout`. Closer: none did, and `layout` is now the one
+/// that kept the target's progress and left the fewest lines open. Nothing: `layout` is
+/// unchanged.
+template <typename TimeUp>
+Searched searchMends(RandomSource& random, const MakeRequest& request, Layout& layout,
+                     const QuickRater& rated, QuickRater& trial,
+                     std::vector<std::pair<int, int>>& lines, std::vector<Mend>& mends,
+                     Layout& closest, const TimeUp& timeUp) {
+    listMends(layout, rated, lines, mends);
+    const Layout base = layout;
+    std::size_t fewest = lines.size();
+    bool closer = false;
+    for (const Mend& mend : mends) {
+        if (timeUp()) return Searched::TimeUp;
+        layout = base;
+        if (!applyMend(random, request.symmetry, layout, mend)) continue;
+        const QuickVerdict tried = trial.rate(layout.puzzle(), request.level);
+        if (tried == QuickVerdict::Candidate) return Searched::Candidate;
+        if (tried != QuickVerdict::TooHard || !trial.targetSettled()) continue;
+        trial.unsettledLines(lines);
+        if (lines.size() >= fewest) continue;
+        fewest = lines.size();
+        closest = layout;
+        closer = true;
+    }
+    layout = closer ? closest : base;
+    return closer ? Searched::Closer : Searched::Nothing;
 }
 
 /// Attempts to finish one board before drawing the next, mending it after each
@@ -154,14 +249,24 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
     shape.doublePercent = tuning.doublePercent;
     shape.symmetry = request.symmetry;
     Layout layout;
-    QuickRater quick;
+    // Two raters, so that a mend taken back goes back to a rating already made: `before`
+    // is the layout rated by raters[saved].
+    QuickRater raters[2];
+    int now = 0, saved = -1;
     std::vector<int> spots, counts;
     std::vector<std::pair<int, int>> lines;
     std::vector<std::size_t> picked;
-    Layout before;
-    // The top rungs need a rare spot of their own, which mending many spots at once
-    // mends away as well: there only one mend per spot.
-    const int mendedLines = request.level >= Rung::Expert ? INT_MAX : MENDED_LINES;
+    std::vector<Mend> mends;
+    Layout before, best;
+    // The top rung needs a rare spot of its own, which mending many spots at once mends
+    // away as well: there only one mend per spot.
+    const int mendedLines = request.level >= Rung::Extreme ? INT_MAX : MENDED_LINES;
+    // Expert's own rules settle something on few boards, and mending elsewhere on the
+    // board keeps that rather than waiting for a board that needs nothing else: once they
+    // have, mends keep away from it, one that loses it is taken back, and with few lines
+    // left open every single mend is tried. A board where they settled nothing is given
+    // up once few lines are left open.
+    const bool keepsTarget = request.level == Rung::Expert;
     // The clock is read before every rating: one rating of a large board at the top rungs
     // takes seconds, and a look every few boards let a run go minutes past its bound.
     const auto timeUp = [&] { return request.secondsPerPuzzle > 0 && threadCpuSeconds() >= end; };
@@ -171,25 +276,49 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
         if (!drawLayout(random, shape, layout)) continue;
         const int doublings =
             DOUBLINGS_PER_BOARD + int(layout.islands.size()) / ISLANDS_PER_DOUBLING;
-        bool mended = false;
+        saved = -1;
+        bool keeping = false;
         for (int attempt = 0; attempt <= doublings; ++attempt) {
             if (attempt > 0 && timeUp()) return false;
             Puzzle puzzle = layout.puzzle();
-            const QuickVerdict verdict = quick.rate(puzzle, request.level);
-            if (verdict == QuickVerdict::TooHard) {
-                before = layout;
-                mended = true;
-                if (!mendStuckSpots(random, request.symmetry, layout, quick, spots, counts, lines,
-                                    picked, mendedLines))
-                    break;
-                continue;
+            QuickVerdict verdict = raters[now].rate(puzzle, request.level);
+            // Few lines left open on a board the target's rules made progress on: every
+            // single mend is tried, as a mend drawn at random most often loses what they
+            // settled or leaves the board too easy.
+            if (verdict == QuickVerdict::TooHard && keepsTarget && raters[now].targetSettled()) {
+                raters[now].unsettledLines(lines);
+                if (lines.size() <= SEARCHED_LINES) {
+                    const Searched searched =
+                        searchMends(random, request, layout, raters[now], raters[now ^ 1], lines,
+                                    mends, best, timeUp);
+                    if (searched == Searched::TimeUp) return false;
+                    if (searched == Searched::Closer) continue;
+                    if (searched == Searched::Candidate) verdict = QuickVerdict::Candidate;
+                    puzzle = layout.puzzle();
+                }
             }
-            // A mend that went too far (most often at the top rungs, where it takes away the
-            // one spot that needed the rung) is taken back, and the next mend draws anew.
-            if (verdict == QuickVerdict::TooEasy) {
-                if (!mended) break;
-                layout = before;
-                mended = false;
+            if (verdict != QuickVerdict::Candidate) {
+                // A mend that went too far (most often at the top rungs, where it takes
+                // away the one spot that needed the rung), or one that lost the spot the
+                // target's rules settled, is taken back, and the next mend draws anew.
+                bool back = verdict == QuickVerdict::TooEasy;
+                if (back && saved < 0) break;
+                if (!back && keepsTarget && !raters[now].targetSettled()) {
+                    raters[now].unsettledLines(lines);
+                    if (lines.size() <= HOPELESS_LINES) break;
+                }
+                if (!back && keeping && !raters[now].targetSettled()) back = true;
+                if (back) {
+                    layout = before;
+                } else {
+                    before = layout;
+                    saved = now;
+                    now ^= 1;
+                    keeping = keepsTarget && raters[saved].targetSettled();
+                }
+                if (!mendStuckSpots(random, request.symmetry, layout, raters[saved], keeping, spots,
+                                    counts, lines, picked, keeping ? MENDED_LINES : mendedLines))
+                    break;
                 continue;
             }
             // The ladder itself has the last word, and gives the score.

@@ -8,6 +8,7 @@
 // would too. A candidate is still rated by the ladder itself before it is kept, which
 // gives its score.
 
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -38,11 +39,19 @@ class QuickRater {
     /// After a rating: the cells (row-major) at the ends of every line left with more than
     /// one possible count, bridges of the solution or not.
     void unsettledLines(std::vector<std::pair<int, int>>& ends) const;
+    /// After a rating that reached the target's own rules: whether they settled any line
+    /// the rungs below left open, and whether the island at cell `cell` ends such a line.
+    /// The maker keeps such places, which are what makes a board need the target.
+    bool targetSettled() const { return targetSettled_; }
+    bool nearTargetStep(int cell) const;
 
   private:
     explain::Geometry g_;
-    explain::StepFinder finder_;  // over g_
-    explain::State board_;        // the board being rated
+    explain::StepFinder finder_;      // over g_
+    explain::State board_;            // the board being rated
+    std::vector<std::int8_t> below_;  // per line: its range after the rungs below
+    std::vector<char> nearTarget_;    // per island: ends a line only the target settled
+    bool targetSettled_ = false;
 };
 
 }  // namespace spanwright::maker

@@ -517,6 +517,29 @@ TEST(MakerLayout, LargeCrowdedBoardsAreMadeInAFewBoards) {
     }
 }
 
+// Expert on a board larger than the batch tests': once its own rules settle something,
+// mends keep away from that place and, with few lines left open, every single mend is
+// tried; what comes out of those mends is still unique and needs exactly expert.
+TEST(MakerLayout, LargerExpertPuzzlesNeedExactlyExpert) {
+    for (std::uint32_t seed = 1; seed <= 2; ++seed) {
+        MakeRequest request;
+        request.level = Rung::Expert;
+        request.width = request.height = 16;
+        request.islandPercent = defaultIslandPercent(Rung::Expert);
+        request.seed = seed;
+        request.secondsPerPuzzle = 0;
+        MadePuzzle made;
+        std::int64_t boards = 0;
+        ASSERT_TRUE(makePuzzle(request, 0, 0, made, boards)) << seed;
+        SCOPED_TRACE(formatProblemLine(made.puzzle));
+        const exact::ExactResult exact = exact::solveExactly(made.puzzle);
+        ASSERT_EQ(exact.verdict, exact::Verdict::Unique);
+        EXPECT_EQ(exact.solutions.front(), made.solution);
+        EXPECT_EQ(rateWithin(made.puzzle, Rung::Expert).level, Rung::Expert);
+        EXPECT_FALSE(rateWithin(made.puzzle, Rung::Hard).solved);
+    }
+}
+
 // Killed as soon as anything has come out, the run has written whole records only: each
 // goes out as it is made, not in stdio's 4 KiB blocks, which cut a record of a 30 x 30
 // puzzle (about 4.5 KB) in two.
