@@ -607,7 +607,9 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
         for (int p = 0; p < PROCEDURE_COUNT; ++p) {
             if (int(procedureRung(Procedure(p))) != rung) continue;
             // Within settle the easy rules have just run to their fixed point.
-            if (easySettled_ && (Procedure(p) == CLUE_RULE || Procedure(p) == CROSS_RULE)) continue;
+            if (easySettled_ && depth_ == 0 &&
+                (Procedure(p) == CLUE_RULE || Procedure(p) == CROSS_RULE))
+                continue;
             switch (Procedure(p)) {
                 case CLUE_RULE:
                     if (local) std::sort(nearIslands_.begin(), nearIslands_.end());
