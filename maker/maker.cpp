@@ -216,6 +216,12 @@ Searched searchMends(RandomSource& random, const MakeRequest& request, Layout& l
     return closer ? Searched::Closer : Searched::Nothing;
 }
 
+/// Times a fresh board found too easy has some of its doubles made single before it is
+/// given up, and the chance of each double to be made single: measured for the fewest
+/// ratings per puzzle on small crowded boards, where most boards drawn are too easy.
+constexpr int HARDENINGS_PER_BOARD = 2;
+constexpr int HARDENED_PERCENT = 60;
+
 /// Attempts to finish one board before drawing the next, mending it after each
 /// attempt the ladder could not finish.
 constexpr int DOUBLINGS_PER_BOARD = 4;
@@ -267,6 +273,8 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
     // left open every single mend is tried. A board where they settled nothing is given
     // up once few lines are left open.
     const bool keepsTarget = request.level == Rung::Expert;
+    // Only the rungs that deduce: the top rung's boards want their doubles.
+    const bool hardens = request.level > Rung::Easy && request.level < explain::SUPPOSING_RUNG;
     // The clock is read before every rating: one rating of a large board at the top rungs
     // takes seconds, and a look every few boards let a run go minutes past its bound.
     const auto timeUp = [&] { return request.secondsPerPuzzle > 0 && threadCpuSeconds() >= end; };
@@ -278,6 +286,7 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
             DOUBLINGS_PER_BOARD + int(layout.islands.size()) / ISLANDS_PER_DOUBLING;
         saved = -1;
         bool keeping = false;
+        int hardened = 0;
         for (int attempt = 0; attempt <= doublings; ++attempt) {
             if (attempt > 0 && timeUp()) return false;
             Puzzle puzzle = layout.puzzle();
@@ -302,6 +311,17 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
                 // away the one spot that needed the rung), or one that lost the spot the
                 // target's rules settled, is taken back, and the next mend draws anew.
                 bool back = verdict == QuickVerdict::TooEasy;
+                // A fresh board the rungs below finish has its doubles made single here and
+                // there instead of being thrown away: single bridges are what makes a board
+                // need more, and a new board costs a drawing and its ratings.
+                if (back && saved < 0 && hardens && hardened < HARDENINGS_PER_BOARD) {
+                    ++hardened;
+                    for (Edge& edge : layout.edges)
+                        if (edge.count == MAX_BRIDGES_PER_LINE &&
+                            random.drawBelow(100) < HARDENED_PERCENT)
+                            edge.count = 1;
+                    continue;
+                }
                 if (back && saved < 0) break;
                 if (!back && keepsTarget && !raters[now].targetSettled()) {
                     raters[now].unsettledLines(lines);
