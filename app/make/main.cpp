@@ -315,8 +315,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (outcome.end == maker::BatchOutcome::End::Unreachable && mixed && outcome.rungs.empty()) {
-        std::fprintf(stderr, "%s: no rung that gives scores of %g to %g is in reach at %dx%d\n",
-                     PROGRAM, options.scoreLow, options.scoreHigh, request.width, request.height);
+        std::fprintf(stderr,
+                     "%s: no rung that gives scores of %g to %g is in reach at %dx%d (0 of %ld "
+                     "written)\n",
+                     PROGRAM, options.scoreLow, options.scoreHigh, request.width, request.height,
+                     count);
         return 1;
     }
     if (outcome.end == maker::BatchOutcome::End::Unreachable) {
