@@ -255,8 +255,15 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
         }
         return one;
     };
-    // The share a quick look found for the first puzzle, when it was not met at once.
+    // The share a quick look found for the first puzzle, when it was not met at once. The
+    // other shares are looked at beside the full look, not before it, so that a request
+    // out of reach is refused no later than without them; they stop when the run does or
+    // the first puzzle's look has ended, as nothing is left to report then.
     std::atomic<int> firstShare{-1};
+    std::atomic<bool> firstLooked{false};
+    std::atomic<bool> firstMet{false};
+    std::atomic<bool> ended{false};
+    std::thread scout;
     // One round of one puzzle, at the rung the filter names for it; true when it was made
     // and kept.
     const auto attempt = [&](std::uint64_t index, std::uint32_t round, MadePuzzle& made,
@@ -277,11 +284,19 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
             slow.asked = one;
             slow.boards = drawn;
             slow.seconds = threadCpuSeconds() - start;
-            if (slow.seconds >= notices.slowStartSeconds) {
-                slow.workingShare = workingShare(one);
-                firstShare = slow.workingShare;
-                notices.slowStart(slow);
-            }
+            if (slow.seconds >= notices.slowStartSeconds)
+                scout = std::thread([&, slow]() mutable {
+                    slow.workingShare =
+                        workingShare(slow.asked, [&] { return firstMet.load() || ended.load(); });
+                    firstShare = slow.workingShare;
+                    if (!firstLooked && slow.workingShare >= 0) notices.slowStart(slow);
+                });
+            const bool met = makePuzzle(one, index, round, made, drawn);
+            firstMet = met;
+            firstLooked = true;
+            if (!met) return false;
+            kept = !filter.accept || filter.accept(made);
+            return true;
         }
         if (!makePuzzle(one, index, round, made, drawn)) return false;
         kept = !filter.accept || filter.accept(made);
@@ -386,10 +401,12 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
     changed.notify_all();
     for (std::thread& worker : workers)
         worker.join();
+    ended = outcome.end != BatchOutcome::End::Unreachable;
+    if (scout.joinable()) scout.join();
     // A request out of reach names the share that would work.
     if (outcome.end == BatchOutcome::End::Unreachable && !mixed) {
         const bool first = taken == 0 && firstShare >= 0;
-        outcome.workingShare = first ? firstShare.load() : workingShare(outcome.missed);
+        outcome.workingShare = first ? firstShare.load() : workingShare(outcome.missed, {});
     }
     outcome.boards = boards.load();
     return outcome;

@@ -115,8 +115,8 @@ struct SlowStart {
 };
 
 /// What a run says as it goes besides its progress, each at most once and from any
-/// thread: a slow start, while the run goes on looking; and, in a run mixing rungs, the
-/// trial of each rung, before anything is made.
+/// thread: a slow start, while the first puzzle is still looked for; and, in a run mixing
+/// rungs, the trial of each rung, before anything is made.
 struct BatchNotices {
     std::function<void(const SlowStart&)> slowStart;
     /// CPU seconds the quick look must have taken for a slow start to be looked into and
@@ -148,8 +148,9 @@ struct BatchFilter {
 /// round. Memory stays bounded: at most a few puzzles per thread wait to be written.
 /// A run mixing rungs first tries each (tryRungs) and leaves out those out of reach or
 /// whose puzzles the filter refuses, while another rung can fill the run. With
-/// notices.slowStart, the first puzzle is looked for quickly first, and when that fails
-/// the share that would work is found and reported before the full look goes on.
+/// notices.slowStart, the first puzzle is looked for quickly first; when that fails, the
+/// share that would work is looked for beside the full look, and reported unless the full
+/// look has ended by then.
 BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
                       const std::function<bool(const MadePuzzle&)>& write,
                       const ProgressReport& progress = {}, const BatchFilter& filter = {},

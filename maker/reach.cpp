@@ -28,8 +28,9 @@ std::vector<int> sharesToTry(const MakeRequest& request) {
     return above;
 }
 
-int workingShare(const MakeRequest& request) {
+int workingShare(const MakeRequest& request, const std::function<bool()>& stopped) {
     for (const int share : sharesToTry(request)) {
+        if (stopped && stopped()) return -1;
         MakeRequest look = quickLook(request);
         look.islandPercent = share;
         MadePuzzle made;

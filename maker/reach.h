@@ -28,8 +28,9 @@ MakeRequest quickLook(const MakeRequest& request);
 std::vector<int> sharesToTry(const MakeRequest& request);
 
 /// The first of sharesToTry(request) at which a quick look meets the rung; 0 when none
-/// does. The share named is one that worked, not a guess.
-int workingShare(const MakeRequest& request);
+/// does, -1 when `stopped` (if given) said to stop before a look. The share named is one
+/// that worked, not a guess.
+int workingShare(const MakeRequest& request, const std::function<bool()>& stopped);
 
 /// Puzzles of one rung a mixed run makes before leaving the rung out as one whose puzzles
 /// the run refuses: enough that a rung which meets a score range now and then stays.
