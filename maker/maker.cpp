@@ -284,7 +284,7 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
             slow.asked = one;
             slow.boards = drawn;
             slow.seconds = threadCpuSeconds() - start;
-            if (slow.seconds >= notices.slowStartSeconds)
+            if (slow.seconds >= notices.slowStartSeconds && !scout.joinable())
                 scout = std::thread([&, slow]() mutable {
                     slow.workingShare =
                         workingShare(slow.asked, [&] { return firstMet.load() || ended.load(); });
