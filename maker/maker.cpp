@@ -13,6 +13,7 @@
 #include "exact/exact_solver.h"
 #include "generator/derivation.h"
 #include "maker/quick_rating.h"
+#include "maker/reach.h"
 #include "puzzle/canonical.h"
 #include "puzzle/cpu_time.h"
 #include "solver/solve.h"
@@ -278,7 +279,7 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
     // The clock is read before every rating: one rating of a large board at the top rungs
     // takes seconds, and a look every few boards let a run go minutes past its bound.
     const auto timeUp = [&] { return request.secondsPerPuzzle > 0 && threadCpuSeconds() >= end; };
-    for (std::int64_t drawn = 0; drawn < MAX_BOARDS_PER_PUZZLE; ++drawn) {
+    for (std::int64_t drawn = 0; drawn < request.boardsPerPuzzle; ++drawn) {
         if (timeUp()) return false;
         ++boards;
         if (!drawLayout(random, shape, layout)) continue;
@@ -367,19 +368,86 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
 
 BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
                       const std::function<bool(const MadePuzzle&)>& write,
-                      const ProgressReport& progress, const BatchFilter& filter) {
+                      const ProgressReport& progress, const BatchFilter& asked,
+                      const BatchNotices& notices) {
     BatchOutcome outcome;
+    BatchFilter filter = asked;
+    // Each rung of a mixed run takes its own share, or the one asked for all: no one share
+    // to name instead.
+    const bool mixed = asked.rungs.size() > 1;
+    // A mixed run leaves out, before it begins, the rungs that would end it: one out of
+    // reach at this size, or one whose puzzles the filter keeps refusing, while another
+    // can fill the run. Only when none is usable does the run go on with all those in
+    // reach, and say so as before.
+    if (mixed && count > 0) {
+        const std::vector<RungTrial> trials =
+            tryRungs(request, filter.rungs, filter.rungShares, filter.accept, jobs);
+        std::vector<Rung> usable, reachable;
+        for (const RungTrial& trial : trials) {
+            if (trial.verdict == RungTrial::Verdict::Usable) usable.push_back(trial.level);
+            if (trial.verdict != RungTrial::Verdict::Unreachable) reachable.push_back(trial.level);
+        }
+        filter.rungs = !usable.empty() ? usable : reachable;
+        outcome.rungs = filter.rungs;
+        if (notices.rungsTried) notices.rungsTried(trials, filter.rungs);
+        if (filter.rungs.empty()) {
+            outcome.end = BatchOutcome::End::Unreachable;
+            outcome.missed = request;
+            return outcome;
+        }
+    }
+    const auto requestFor = [&](std::uint64_t index, std::uint32_t round) {
+        MakeRequest one = request;
+        if (!filter.rungs.empty()) {
+            one.level = filter.rungs[(index + round) % filter.rungs.size()];
+            if (filter.rungShares) one.islandPercent = defaultIslandPercent(one.level);
+        }
+        return one;
+    };
+    // The share a quick look found for the first puzzle, when it was not met at once. The
+    // other shares are looked at beside the full look, not before it, so that a request
+    // out of reach is refused no later than without them; they stop when the run does or
+    // the first puzzle's look has ended, as nothing is left to report then.
+    std::atomic<int> firstShare{-1};
+    std::atomic<bool> firstLooked{false};
+    std::atomic<bool> firstMet{false};
+    std::atomic<bool> ended{false};
+    std::thread scout;
     // One round of one puzzle, at the rung the filter names for it; true when it was made
     // and kept.
     const auto attempt = [&](std::uint64_t index, std::uint32_t round, MadePuzzle& made,
                              std::int64_t& drawn, bool& kept) {
-        MakeRequest asked = request;
-        if (!filter.rungs.empty()) {
-            asked.level = filter.rungs[(index + round) % filter.rungs.size()];
-            if (filter.rungShares) asked.islandPercent = defaultIslandPercent(asked.level);
-        }
+        const MakeRequest one = requestFor(index, round);
         kept = false;
-        if (!makePuzzle(asked, index, round, made, drawn)) return false;
+        // The first puzzle of a run of one rung is looked for in a tenth of the bounds
+        // first: when that meets nothing, the run may be out of reach, and the share that
+        // would work is worth saying long before the full bound runs out. The quick look
+        // draws the same boards the full one starts with, so what is made stays the same.
+        if (index == 0 && round == 0 && notices.slowStart && !mixed) {
+            const double start = threadCpuSeconds();
+            if (makePuzzle(quickLook(one), index, round, made, drawn)) {
+                kept = !filter.accept || filter.accept(made);
+                return true;
+            }
+            SlowStart slow;
+            slow.asked = one;
+            slow.boards = drawn;
+            slow.seconds = threadCpuSeconds() - start;
+            if (slow.seconds >= notices.slowStartSeconds && !scout.joinable())
+                scout = std::thread([&, slow]() mutable {
+                    slow.workingShare =
+                        workingShare(slow.asked, [&] { return firstMet.load() || ended.load(); });
+                    firstShare = slow.workingShare;
+                    if (!firstLooked && slow.workingShare >= 0) notices.slowStart(slow);
+                });
+            const bool met = makePuzzle(one, index, round, made, drawn);
+            firstMet = met;
+            firstLooked = true;
+            if (!met) return false;
+            kept = !filter.accept || filter.accept(made);
+            return true;
+        }
+        if (!makePuzzle(one, index, round, made, drawn)) return false;
         kept = !filter.accept || filter.accept(made);
         return true;
     };
@@ -459,6 +527,7 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
             outcome.end = !made   ? BatchOutcome::End::Unreachable
                           : !kept ? BatchOutcome::End::Refused
                                   : BatchOutcome::End::Exhausted;
+            outcome.missed = requestFor(std::uint64_t(taken), round);
             break;
         }
         if (!write(slot.puzzle)) {
@@ -481,6 +550,13 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
     changed.notify_all();
     for (std::thread& worker : workers)
         worker.join();
+    ended = outcome.end != BatchOutcome::End::Unreachable;
+    if (scout.joinable()) scout.join();
+    // A request out of reach names the share that would work.
+    if (outcome.end == BatchOutcome::End::Unreachable && !mixed) {
+        const bool first = taken == 0 && firstShare >= 0;
+        outcome.workingShare = first ? firstShare.load() : workingShare(outcome.missed, {});
+    }
     outcome.boards = boards.load();
     return outcome;
 }

@@ -29,6 +29,10 @@ int defaultIslandPercent(Rung level);
 /// minutes before saying so. Well above what any rung in reach needs at 60 x 60.
 inline constexpr double MAX_SECONDS_PER_PUZZLE = 20;
 
+/// Boards drawn for one puzzle before the request is called unreachable: a rung met less
+/// often than once in this many boards is out of reach at that size and share.
+inline constexpr std::int64_t MAX_BOARDS_PER_PUZZLE = 20000;
+
 /// A request: what every puzzle of the run must be.
 struct MakeRequest {
     int width = 10;
@@ -39,6 +43,9 @@ struct MakeRequest {
     std::uint32_t seed = 1;
     /// CPU seconds of its thread one puzzle may take; 0 for no bound.
     double secondsPerPuzzle = MAX_SECONDS_PER_PUZZLE;
+    /// Boards one puzzle may take: less than the full bound for a quick look at whether a
+    /// request is in reach at all.
+    std::int64_t boardsPerPuzzle = MAX_BOARDS_PER_PUZZLE;
 };
 
 /// One made puzzle.
@@ -52,16 +59,12 @@ struct MadePuzzle {
     std::uint64_t hash = 0;  ///< the hash of its canonical form
 };
 
-/// Boards drawn for one puzzle before the request is called unreachable: a rung met less
-/// often than once in this many boards is out of reach at that size and share.
-inline constexpr std::int64_t MAX_BOARDS_PER_PUZZLE = 20000;
-
 /// Remakes of one puzzle that repeated an earlier one before the run is called exhausted:
 /// small boards hold few different puzzles, and a run that asks for more would never end.
 inline constexpr std::uint32_t MAX_REPEAT_ROUNDS = 200;
 
 /// Draws boards for puzzle `index` of a run, round `round` (a later round replaces a
-/// repeat), until one needs exactly the rung asked for. False after MAX_BOARDS_PER_PUZZLE
+/// repeat), until one needs exactly the rung asked for. False after request.boardsPerPuzzle
 /// boards or request.secondsPerPuzzle of CPU time. `boards` counts every board drawn. The result
 /// depends on nothing but the arguments.
 bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t round,
@@ -82,6 +85,45 @@ struct BatchOutcome {
     std::int64_t written = 0;
     std::int64_t boards = 0;   ///< boards drawn in all
     std::int64_t islands = 0;  ///< islands of the puzzles written, in all
+    /// With Unreachable or Refused: what the puzzle that ended the run was asked to be.
+    MakeRequest missed;
+    /// With Unreachable in a run of one rung: the share nearest the one asked at which a
+    /// quick look met the rung, or 0 when none did.
+    int workingShare = 0;
+    /// In a run mixing rungs: those it made, the others left out before it began.
+    std::vector<Rung> rungs;
+};
+
+/// What a mixed run found about one of its rungs before making anything.
+struct RungTrial {
+    Rung level = Rung::Easy;
+    enum class Verdict {
+        Usable,
+        Unreachable,  ///< not met within a puzzle's bounds at its size and share
+        Refused,      ///< met, but none of its first puzzles was kept
+    } verdict = Verdict::Usable;
+    int islandPercent = 0;  ///< the share it was tried at
+};
+
+/// The first puzzle of a run of one rung not met in a quick look: what the look spent,
+/// and the share nearest the one asked at which the rung was met, or 0 for none.
+struct SlowStart {
+    MakeRequest asked;
+    std::int64_t boards = 0;
+    double seconds = 0;  ///< CPU time
+    int workingShare = 0;
+};
+
+/// What a run says as it goes besides its progress, each at most once and from any
+/// thread: a slow start, while the first puzzle is still looked for; and, in a run mixing
+/// rungs, the trial of each rung, before anything is made.
+struct BatchNotices {
+    std::function<void(const SlowStart&)> slowStart;
+    /// CPU seconds the quick look must have taken for a slow start to be looked into and
+    /// reported: after a quicker one the full look ends soon as well, and says as much.
+    double slowStartSeconds = 0;
+    /// The trial of each rung and those the run goes on with.
+    std::function<void(const std::vector<RungTrial>&, const std::vector<Rung>& kept)> rungsTried;
 };
 
 /// Progress of a run, for a status line: puzzles written and boards drawn so far.
@@ -104,8 +146,14 @@ struct BatchFilter {
 /// `write` returns false when the output failed, which ends the run. No puzzle repeats an
 /// earlier one of the run under rotation or mirroring: a repeat is remade in its next
 /// round. Memory stays bounded: at most a few puzzles per thread wait to be written.
+/// A run mixing rungs first tries each (tryRungs) and leaves out those out of reach or
+/// whose puzzles the filter refuses, while another rung can fill the run. With
+/// notices.slowStart, the first puzzle is looked for quickly first; when that fails, the
+/// share that would work is looked for beside the full look, and reported unless the full
+/// look has ended by then.
 BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
                       const std::function<bool(const MadePuzzle&)>& write,
-                      const ProgressReport& progress = {}, const BatchFilter& filter = {});
+                      const ProgressReport& progress = {}, const BatchFilter& filter = {},
+                      const BatchNotices& notices = {});
 
 }  // namespace spanwright::maker

@@ -2,6 +2,7 @@
 // and symmetry asked for, never repeated, the same whatever the thread count; and the
 // program's refusals.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <map>
@@ -14,6 +15,7 @@
 #include "maker/layout.h"
 #include "maker/maker.h"
 #include "maker/quick_rating.h"
+#include "maker/reach.h"
 #include "puzzle/canonical.h"
 #include "puzzle/cpu_time.h"
 #include "puzzle/game_id.h"
@@ -558,6 +560,113 @@ TEST(MakeProgram, AKilledRunLeavesWholeRecords) {
     ASSERT_FALSE(written.empty());
     EXPECT_EQ(written.back(), '\n');
     EXPECT_EQ(written.front(), '{');
+}
+
+/// CPU seconds used so far by the programs this test started and waited for.
+double childCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+}
+
+std::int64_t lineCount(const std::string& text) {
+    return std::count(text.begin(), text.end(), '\n');
+}
+
+// A share out of reach is said within a second or so of CPU time, naming a share that was
+// met; a run at that share, from another seed, is made. Where no share helps, the message
+// says the size is what is out of reach.
+TEST(MakeProgram, OutOfReachNamesAShareThatWorks) {
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr double bound = 60;
+#else
+    constexpr double bound = 3;
+#endif
+    const double start = childCpuSeconds();
+    const CommandResult sparse =
+        runCommand(kMake, {"--seed", "1", "--level", "extreme", "--islands", "10", "6x6", "1"});
+    EXPECT_LT(childCpuSeconds() - start, bound);
+    EXPECT_EQ(sparse.status, 1);
+    const std::string advice = "% islands would work (--islands ";
+    const std::size_t at = sparse.err.find(advice);
+    ASSERT_NE(at, std::string::npos) << sparse.err;
+    const std::size_t from = at + advice.size();
+    const std::string share = sparse.err.substr(from, sparse.err.find(')', from) - from);
+    const CommandResult made =
+        runCommand(kMake, {"--seed", "2", "--level", "extreme", "--islands", share, "6x6", "3"});
+    EXPECT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(lineCount(made.out), 3);
+
+    const CommandResult tiny = runCommand(kMake, {"--level", "extreme", "3x3", "1"});
+    EXPECT_EQ(tiny.status, 1);
+    EXPECT_NE(tiny.err.find("out of reach at this size: no share from 5% to 22%"),
+              std::string::npos)
+        << tiny.err;
+}
+
+// The first puzzle looked for in a quick look that falls short, then in full, is the one a
+// full look at once makes; when the full look fails too, the run names the share the
+// quick looks beside it found.
+TEST(MakeBatch, QuickLookKeepsThePuzzlesItFallsShortOf) {
+    MakeRequest request;
+    request.width = request.height = 12;
+    request.level = Rung::Extreme;
+    request.islandPercent = 22;
+    request.secondsPerPuzzle = 0;
+    // A seed whose first puzzle takes a few boards, so that a tenth of the bound can miss it.
+    std::int64_t needed = 0;
+    for (request.seed = 1; request.seed < 50 && needed < 2; ++request.seed) {
+        MadePuzzle first;
+        needed = 0;
+        ASSERT_TRUE(makePuzzle(request, 0, 0, first, needed));
+    }
+    --request.seed;
+    ASSERT_GE(needed, 2);
+    BatchNotices notices;
+    notices.slowStart = [](const SlowStart&) {};
+    const auto hashes = [&](const BatchNotices& told, int jobs, BatchOutcome& outcome) {
+        std::vector<std::uint64_t> made;
+        outcome = runBatch(
+            request, 3, jobs,
+            [&](const MadePuzzle& puzzle) {
+                made.push_back(puzzle.hash);
+                return true;
+            },
+            {}, {}, told);
+        return made;
+    };
+    request.boardsPerPuzzle = needed * QUICK_LOOK_PARTS - 1;
+    BatchOutcome direct, looked;
+    const std::vector<std::uint64_t> expected = hashes({}, 1, direct);
+    EXPECT_EQ(hashes(notices, 2, looked), expected);
+    EXPECT_EQ(looked.end, BatchOutcome::End::Done);
+    // The quick look was taken, and fell short by one board.
+    EXPECT_EQ(looked.boards, direct.boards + needed - 1);
+
+    request.boardsPerPuzzle = needed - 1;
+    hashes(notices, 2, looked);
+    EXPECT_EQ(looked.end, BatchOutcome::End::Unreachable);
+    EXPECT_EQ(looked.workingShare, workingShare(request, {}));
+}
+
+// A run mixing rungs leaves out the one out of reach at its size and the one whose puzzles
+// all miss the range, each said once, instead of ending there; and stays the same whatever
+// the threads.
+TEST(MakeProgram, MixedRunLeavesOutRungsThatCannotFillIt) {
+    const CommandResult one =
+        runCommand(kMake, {"--seed", "1", "--jobs", "1", "--score", "10-30", "5x5", "4"});
+    const CommandResult three =
+        runCommand(kMake, {"--seed", "1", "--jobs", "3", "--score", "10-30", "5x5", "4"});
+    ASSERT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(lineCount(one.out), 4);
+    EXPECT_EQ(three.out, one.out);
+    for (const std::string said : {"leaving out expert: out of reach at 5x5",
+                                   "leaving out medium: its first 8 puzzles were all outside"}) {
+        const std::size_t at = one.err.find(said);
+        EXPECT_NE(at, std::string::npos) << one.err;
+        EXPECT_EQ(one.err.find(said, at + 1), std::string::npos) << one.err;
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "app/make/make_options.h"
 #include "generator/derivation.h"
 #include "maker/maker.h"
+#include "maker/reach.h"
 #include "pack/pack.h"
 #include "puzzle/archive_reader.h"
 #include "puzzle/fingerprint.h"
@@ -30,6 +32,32 @@ using spanwright::make::PROGRAM;
 /// Percentage points of islands a run may fall short of the share asked before it says so:
 /// a share is met only to the nearest island, and a small board has few.
 constexpr int SHARE_TOLERANCE = 2;
+/// CPU seconds a quick look at the first puzzle must have taken before its failure is
+/// said while the run goes on: a quicker one means the full bound is near as well.
+constexpr double SLOW_START_SECONDS = 0.5;
+
+/// What a request out of reach (or perhaps so, as `lead` says) can be changed to: the
+/// share that was met, or none.
+std::string shareAdvice(const maker::MakeRequest& asked, int share, const char* lead) {
+    if (share == 0) {
+        // The shares looked at, with the one asked: a claim about those alone.
+        std::vector<int> shares = maker::sharesToTry(asked);
+        shares.push_back(asked.islandPercent);
+        const auto [low, high] = std::minmax_element(shares.begin(), shares.end());
+        return std::string(lead) + " at this size: no share from " + std::to_string(*low) +
+               "% to " + std::to_string(*high) + "% turned one up in a quick look";
+    }
+    const std::string percent = std::to_string(share);
+    return std::string(lead) + " at this share; " + percent + "% islands would work (--islands " +
+           percent + ")";
+}
+
+/// Why a made puzzle was not kept.
+std::string refusalReason(bool scoreGiven, bool avoiding) {
+    return !scoreGiven ? "in an --avoid archive"
+           : !avoiding ? "outside the --score range"
+                       : "outside the --score range or in an --avoid archive";
+}
 
 const char* symmetryName(Symmetry symmetry) {
     return symmetry == Symmetry::Rotate   ? "rotate"
@@ -195,6 +223,8 @@ int main(int argc, char** argv) {
         return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
                std::fflush(stdout) == 0;
     };
+    // A run that mixes rungs: no one share to change, and its rungs are tried first.
+    const bool mixed = options.rungs.size() > 1;
     maker::BatchFilter filter;
     filter.rungs = options.rungs;
     filter.rungShares = !options.islandsGiven;
@@ -206,10 +236,45 @@ int main(int argc, char** argv) {
                 return false;
             return avoid.empty() || !avoid.contains(made.puzzle);
         };
+    // Notices come from the threads that make the puzzles, the progress line from the one
+    // that writes them: one at a time on standard error.
+    std::mutex saying;
+    maker::BatchNotices notices;
+    notices.slowStartSeconds = SLOW_START_SECONDS;
+    notices.slowStart = [&](const maker::SlowStart& slow) {
+        const std::lock_guard<std::mutex> guard(saying);
+        progress.clear();
+        std::fprintf(stderr,
+                     "%s: no %s puzzle of %dx%d with %d%% islands in the first %lld boards "
+                     "(%.1f s of CPU time): %s; still looking\n",
+                     PROGRAM, std::string(spanwright::explain::rungName(slow.asked.level)).c_str(),
+                     slow.asked.width, slow.asked.height, slow.asked.islandPercent,
+                     static_cast<long long>(slow.boards), slow.seconds,
+                     shareAdvice(slow.asked, slow.workingShare, "it may be out of reach").c_str());
+    };
+    notices.rungsTried = [&](const std::vector<maker::RungTrial>& trials,
+                             const std::vector<spanwright::explain::Rung>& kept) {
+        const std::lock_guard<std::mutex> guard(saying);
+        for (const maker::RungTrial& trial : trials) {
+            if (std::find(kept.begin(), kept.end(), trial.level) != kept.end()) continue;
+            const bool unreachable = trial.verdict == maker::RungTrial::Verdict::Unreachable;
+            std::fprintf(stderr, "%s: leaving out %s: %s at %dx%d with %d%% islands\n", PROGRAM,
+                         std::string(spanwright::explain::rungName(trial.level)).c_str(),
+                         unreachable ? "out of reach"
+                                     : ("its first " + std::to_string(maker::ACCEPT_TRIALS) +
+                                        " puzzles were all " +
+                                        refusalReason(options.scoreGiven, !avoid.empty()))
+                                           .c_str(),
+                         request.width, request.height, trial.islandPercent);
+        }
+    };
     maker::BatchOutcome outcome = maker::runBatch(
         request, count, int(jobs), write,
-        [&](std::int64_t written, std::int64_t boards) { progress.report(written, boards); },
-        filter);
+        [&](std::int64_t written, std::int64_t boards) {
+            const std::lock_guard<std::mutex> guard(saying);
+            progress.report(written, boards);
+        },
+        filter, notices);
     progress.clear();
     if (options.order == spanwright::make::Order::Score) {
         // Equal scores keep the order they were made in.
@@ -244,23 +309,32 @@ int main(int argc, char** argv) {
                      "%s: puzzle %lld of %dx%d was %s %lu times in a row: the request is out of "
                      "reach (%lld of %lld written)\n",
                      PROGRAM, static_cast<long long>(outcome.written) + 1, request.width,
-                     request.height,
-                     !options.scoreGiven ? "in an --avoid archive"
-                     : avoid.empty()     ? "outside the --score range"
-                                         : "outside the --score range or in an --avoid archive",
+                     request.height, refusalReason(options.scoreGiven, !avoid.empty()).c_str(),
                      static_cast<unsigned long>(maker::MAX_REPEAT_ROUNDS) + 1,
                      static_cast<long long>(outcome.written), static_cast<long long>(count));
         return 1;
     }
-    if (outcome.end == maker::BatchOutcome::End::Unreachable) {
+    if (outcome.end == maker::BatchOutcome::End::Unreachable && mixed && outcome.rungs.empty()) {
         std::fprintf(stderr,
-                     "%s: no %s puzzle of %dx%d with %d%% islands and symmetry %s turned up in "
-                     "%lld boards or %g s of CPU time: out of reach at this size and share "
-                     "(%lld of %ld written)\n",
-                     PROGRAM, std::string(levelName).c_str(), request.width, request.height,
-                     request.islandPercent, symmetryName(request.symmetry),
-                     static_cast<long long>(maker::MAX_BOARDS_PER_PUZZLE),
-                     maker::MAX_SECONDS_PER_PUZZLE, static_cast<long long>(outcome.written), count);
+                     "%s: no rung that gives scores of %g to %g is in reach at %dx%d (0 of %ld "
+                     "written)\n",
+                     PROGRAM, options.scoreLow, options.scoreHigh, request.width, request.height,
+                     count);
+        return 1;
+    }
+    if (outcome.end == maker::BatchOutcome::End::Unreachable) {
+        // The rung and share of the puzzle that was missed: in a mixed run, not the first.
+        const maker::MakeRequest& missed = outcome.missed;
+        std::fprintf(
+            stderr,
+            "%s: no %s puzzle of %dx%d with %d%% islands and symmetry %s turned up in "
+            "%lld boards or %g s of CPU time: %s (%lld of %ld written)\n",
+            PROGRAM, std::string(spanwright::explain::rungName(missed.level)).c_str(), missed.width,
+            missed.height, missed.islandPercent, symmetryName(missed.symmetry),
+            static_cast<long long>(maker::MAX_BOARDS_PER_PUZZLE), maker::MAX_SECONDS_PER_PUZZLE,
+            mixed ? "out of reach at this size and share"
+                  : shareAdvice(missed, outcome.workingShare, "out of reach").c_str(),
+            static_cast<long long>(outcome.written), count);
         return 1;
     }
     // A crowded share may not fit (symmetry and the rule that islands never touch leave
