@@ -244,8 +244,10 @@ int fixedGrade(const Puzzle& puzzle) {
 }
 
 bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t round,
-                MadePuzzle& made, std::int64_t& boards) {
-    const double end = threadCpuSeconds() + request.secondsPerPuzzle;
+                MadePuzzle& made, std::int64_t& boards, const SlowCall& slow) {
+    const double start = threadCpuSeconds();
+    const double end = start + request.secondsPerPuzzle;
+    const MakeRequest quick = quickLook(request);
     RandomSource random(taskSeed(request, index, round));
     const explain::RungRow& tuning = explain::rungRow(request.level);
     LayoutShape shape;
@@ -278,8 +280,15 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
     const bool hardens = request.level > Rung::Easy && request.level < explain::SUPPOSING_RUNG;
     // The clock is read before every rating: one rating of a large board at the top rungs
     // takes seconds, and a look every few boards let a run go minutes past its bound.
-    const auto timeUp = [&] { return request.secondsPerPuzzle > 0 && threadCpuSeconds() >= end; };
-    for (std::int64_t drawn = 0; drawn < request.boardsPerPuzzle; ++drawn) {
+    std::int64_t drawn = 0;
+    const auto timeUp = [&] {
+        const double clock = threadCpuSeconds();
+        if (slow && (drawn >= quick.boardsPerPuzzle ||
+                     (quick.secondsPerPuzzle > 0 && clock - start >= quick.secondsPerPuzzle)))
+            slow(drawn, clock - start);
+        return request.secondsPerPuzzle > 0 && clock >= end;
+    };
+    for (; drawn < request.boardsPerPuzzle; ++drawn) {
         if (timeUp()) return false;
         ++boards;
         if (!drawLayout(random, shape, layout)) continue;
@@ -419,28 +428,25 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
                              std::int64_t& drawn, bool& kept) {
         const MakeRequest one = requestFor(index, round);
         kept = false;
-        // The first puzzle of a run of one rung is looked for in a tenth of the bounds
-        // first: when that meets nothing, the run may be out of reach, and the share that
-        // would work is worth saying long before the full bound runs out. The quick look
-        // draws the same boards the full one starts with, so what is made stays the same.
+        // The first puzzle of a run of one rung that is not met within a tenth of the
+        // bounds may be out of reach, and the share that would work is worth saying long
+        // before the full bound runs out: it is looked for on a thread of its own while
+        // this look goes on, which the watch leaves as it is.
         if (index == 0 && round == 0 && notices.slowStart && !mixed) {
-            const double start = threadCpuSeconds();
-            if (makePuzzle(quickLook(one), index, round, made, drawn)) {
-                kept = !filter.accept || filter.accept(made);
-                return true;
-            }
-            SlowStart slow;
-            slow.asked = one;
-            slow.boards = drawn;
-            slow.seconds = threadCpuSeconds() - start;
-            if (slow.seconds >= notices.slowStartSeconds && !scout.joinable())
+            const auto watch = [&](std::int64_t boardsSoFar, double seconds) {
+                if (scout.joinable() || seconds < notices.slowStartSeconds) return;
+                SlowStart slow;
+                slow.asked = one;
+                slow.boards = boardsSoFar;
+                slow.seconds = seconds;
                 scout = std::thread([&, slow]() mutable {
                     slow.workingShare =
                         workingShare(slow.asked, [&] { return firstMet.load() || ended.load(); });
                     firstShare = slow.workingShare;
                     if (!firstLooked && slow.workingShare >= 0) notices.slowStart(slow);
                 });
-            const bool met = makePuzzle(one, index, round, made, drawn);
+            };
+            const bool met = makePuzzle(one, index, round, made, drawn, watch);
             firstMet = met;
             firstLooked = true;
             if (!met) return false;

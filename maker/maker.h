@@ -67,8 +67,12 @@ inline constexpr std::uint32_t MAX_REPEAT_ROUNDS = 200;
 /// repeat), until one needs exactly the rung asked for. False after request.boardsPerPuzzle
 /// boards or request.secondsPerPuzzle of CPU time. `boards` counts every board drawn. The result
 /// depends on nothing but the arguments.
+/// With `slow`, it is called (from the calling thread) at every look at the clock once a
+/// tenth of the bounds (quickLook) has gone without the rung being met, with the boards
+/// drawn and the CPU seconds spent so far; it changes nothing of what is made.
+using SlowCall = std::function<void(std::int64_t boards, double seconds)>;
 bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t round,
-                MadePuzzle& made, std::int64_t& boards);
+                MadePuzzle& made, std::int64_t& boards, const SlowCall& slow = {});
 
 /// The fixed solver's grade of `puzzle`: that of its score when it finishes, 5 when not.
 int fixedGrade(const Puzzle& puzzle);

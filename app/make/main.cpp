@@ -32,8 +32,8 @@ using spanwright::make::PROGRAM;
 /// Percentage points of islands a run may fall short of the share asked before it says so:
 /// a share is met only to the nearest island, and a small board has few.
 constexpr int SHARE_TOLERANCE = 2;
-/// CPU seconds a quick look at the first puzzle must have taken before its failure is
-/// said while the run goes on: a quicker one means the full bound is near as well.
+/// CPU seconds the first puzzle must have taken, besides a tenth of its bounds, before a
+/// slow start is said while the run goes on: sooner, the full board bound is near as well.
 constexpr double SLOW_START_SECONDS = 0.5;
 
 /// What a request out of reach (or perhaps so, as `lead` says) can be changed to: the

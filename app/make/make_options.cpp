@@ -73,9 +73,9 @@ void printHelp() {
         "\n"
         "A request that is not met within %lld boards or %g s of CPU time for one puzzle is\n"
         "out of reach at that size and share: the program says so, names the island share\n"
-        "nearest the one asked that would work, and ends with status 1. The first puzzle\n"
-        "is looked for in a tenth of that first; when nothing turns up, the share is named\n"
-        "at once while the run goes on. A run mixing rungs leaves out, with a line on\n"
+        "nearest the one asked that would work, and ends with status 1. When a tenth of\n"
+        "that goes by on the first puzzle with nothing met, the share is named at once\n"
+        "while the run goes on. A run mixing rungs leaves out, with a line on\n"
         "standard error, those out of reach or whose puzzles all miss the --score range.\n"
         "Exit status: 0 when all COUNT puzzles were written, 1 for an unreachable request\n"
         "or a write error, 2 for a wrong command line or an archive that cannot be read.\n\n",
