@@ -256,6 +256,7 @@ class Checker {
 
 int main(int argc, char** argv) {
     spanwright::secureStandardDescriptors();
+    spanwright::bufferWholeRecords();
     bool json = false;
     bool csv = false;
     std::string cnfPath;

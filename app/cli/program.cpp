@@ -16,6 +16,15 @@ void printVersion(const char* program) {
     std::printf("%s %s\n", program, VERSION);
 }
 
+void bufferWholeRecords() {
+    // A terminal keeps its line buffering: a person reads the lines as they come.
+    // The C library sizes a buffer it allocates itself by the file's block size whatever
+    // size is asked, so the buffer is given.
+    constexpr std::size_t RECORD_BUFFER_BYTES = std::size_t(1) << 20;
+    static char buffer[RECORD_BUFFER_BYTES];
+    if (!isatty(STDOUT_FILENO)) std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+}
+
 void secureStandardDescriptors() {
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
         if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;

@@ -67,6 +67,13 @@ bool readTimeLimit(const char* program, const char* text, double& seconds);
 /// cannot be opened, as nothing it could open afterwards would be safe.
 void secureStandardDescriptors();
 
+/// Records larger than stdio's own buffer (a JSON record of a 30 x 30 puzzle is about
+/// 4.5 KB, one of 60 x 60 tens of KB) went out in two writes, so a run killed between
+/// them left half a record behind. This gives standard output, when it is not a
+/// terminal, a buffer that holds any record whole, so that a program that flushes after
+/// each record writes each in one piece. Call it before any output.
+void bufferWholeRecords();
+
 /// A file name as messages show it: control characters escaped, so that a name cannot
 /// drive the terminal or split a message. C0 and DEL are escaped as \\n, \\t, \\r or \\ooo
 /// in octal; a C1 character (U+0080 to U+009F, such as CSI and OSC) as the octal of its two

@@ -404,6 +404,7 @@ void Converter::convertFile(const char* path) {
 
 int main(int argc, char** argv) {
     spanwright::secureStandardDescriptors();
+    spanwright::bufferWholeRecords();
     Format from = Format::Line;
     Format to = Format::Line;
     spanwright::exact::ExactLimits limits;

@@ -592,6 +592,7 @@ class Explainer {
 
 int main(int argc, char** argv) {
     spanwright::secureStandardDescriptors();
+    spanwright::bufferWholeRecords();
     Settings settings;
     if (const int status = explain::readExplainOptions(argc, argv, settings);
         status != explain::GO_ON)

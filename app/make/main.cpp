@@ -140,6 +140,7 @@ bool readArchives(const std::vector<std::string>& paths, spanwright::Fingerprint
 
 int main(int argc, char** argv) {
     spanwright::secureStandardDescriptors();
+    spanwright::bufferWholeRecords();
     spanwright::make::MakeOptions options;
     if (const int status = spanwright::make::readMakeOptions(argc, argv, options);
         status != spanwright::make::GO_ON)
@@ -280,10 +281,12 @@ int main(int argc, char** argv) {
         // Equal scores keep the order they were made in.
         std::stable_sort(held.begin(), held.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
+        // Flushed per record, as above, so that each goes out whole.
         for (const auto& record : held)
             if (std::fwrite(record.second.data(), 1, record.second.size(), stdout) !=
-                // cppcheck-suppress useStlAlgorithm
-                record.second.size()) {
+                    // cppcheck-suppress useStlAlgorithm
+                    record.second.size() ||
+                std::fflush(stdout) != 0) {
                 outcome.end = maker::BatchOutcome::End::WriteFailed;
                 break;
             }
