@@ -603,6 +603,12 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
     found[0].clear();
     const bool local = depth_ > 0;
     const int islands = g_.islandCount(), lines = g_.lineCount();
+    // The rules visit islands and lines in their order; nothing is added to these lists
+    // within a round, so they are sorted once for all its procedures.
+    if (local) {
+        std::sort(nearIslands_.begin(), nearIslands_.end());
+        std::sort(changedLines_.begin(), changedLines_.end());
+    }
     for (int rung = int(Rung::Easy); rung <= int(highest); ++rung) {
         for (int p = 0; p < PROCEDURE_COUNT; ++p) {
             if (int(procedureRung(Procedure(p))) != rung) continue;
@@ -612,17 +618,14 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                 continue;
             switch (Procedure(p)) {
                 case CLUE_RULE:
-                    if (local) std::sort(nearIslands_.begin(), nearIslands_.end());
                     each(local ? &nearIslands_ : nullptr, islands,
                          [&](int x, Found& f) { return clueRule(state, x, f); });
                     break;
                 case AT_LEAST_RULE:
-                    if (local) std::sort(nearIslands_.begin(), nearIslands_.end());
                     each(local ? &nearIslands_ : nullptr, islands,
                          [&](int x, Found& f) { return atLeastRule(state, x, f); });
                     break;
                 case CAPACITY_RULE:
-                    if (local) std::sort(nearIslands_.begin(), nearIslands_.end());
                     each(local ? &nearIslands_ : nullptr, islands,
                          [&](int x, Found& f) { return capacityRule(state, x, f); });
                     break;
@@ -638,7 +641,6 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                     });
                     break;
                 case CROSS_RULE:
-                    if (local) std::sort(changedLines_.begin(), changedLines_.end());
                     each(local ? &changedLines_ : nullptr, lines,
                          [&](int l, Found& f) { return crossRule(state, l, f); });
                     break;

@@ -247,7 +247,8 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
                 MadePuzzle& made, std::int64_t& boards, const SlowCall& slow) {
     const double start = threadCpuSeconds();
     const double end = start + request.secondsPerPuzzle;
-    const MakeRequest quick = quickLook(request);
+    const std::int64_t slowBoards = request.boardsPerPuzzle / SLOW_START_PARTS;
+    const double slowSeconds = request.secondsPerPuzzle / SLOW_START_PARTS;
     RandomSource random(taskSeed(request, index, round));
     const explain::RungRow& tuning = explain::rungRow(request.level);
     LayoutShape shape;
@@ -280,17 +281,16 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
     const bool hardens = request.level > Rung::Easy && request.level < explain::SUPPOSING_RUNG;
     // The clock is read before every rating: one rating of a large board at the top rungs
     // takes seconds, and a look every few boards let a run go minutes past its bound.
-    std::int64_t drawn = 0;
+    std::int64_t drawn = 0, begun = 0;
     const auto timeUp = [&] {
         const double clock = threadCpuSeconds();
-        if (slow && (drawn >= quick.boardsPerPuzzle ||
-                     (quick.secondsPerPuzzle > 0 && clock - start >= quick.secondsPerPuzzle)))
-            slow(drawn, clock - start);
+        if (slow && (drawn >= slowBoards || (slowSeconds > 0 && clock - start >= slowSeconds)))
+            slow(begun, clock - start);
         return request.secondsPerPuzzle > 0 && clock >= end;
     };
     for (; drawn < request.boardsPerPuzzle; ++drawn) {
         if (timeUp()) return false;
-        ++boards;
+        ++boards, ++begun;
         if (!drawLayout(random, shape, layout)) continue;
         const int doublings =
             DOUBLINGS_PER_BOARD + int(layout.islands.size()) / ISLANDS_PER_DOUBLING;

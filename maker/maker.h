@@ -33,6 +33,11 @@ inline constexpr double MAX_SECONDS_PER_PUZZLE = 20;
 /// often than once in this many boards is out of reach at that size and share.
 inline constexpr std::int64_t MAX_BOARDS_PER_PUZZLE = 20000;
 
+/// The part of a puzzle's bounds after which its look is a slow start: late enough that a
+/// rung in reach but slow at a large size is rarely taken for one out of reach, early
+/// enough to say so long before the bound.
+inline constexpr int SLOW_START_PARTS = 4;
+
 /// A request: what every puzzle of the run must be.
 struct MakeRequest {
     int width = 10;
@@ -67,9 +72,9 @@ inline constexpr std::uint32_t MAX_REPEAT_ROUNDS = 200;
 /// repeat), until one needs exactly the rung asked for. False after request.boardsPerPuzzle
 /// boards or request.secondsPerPuzzle of CPU time. `boards` counts every board drawn. The result
 /// depends on nothing but the arguments.
-/// With `slow`, it is called (from the calling thread) at every look at the clock once a
-/// tenth of the bounds (quickLook) has gone without the rung being met, with the boards
-/// drawn and the CPU seconds spent so far; it changes nothing of what is made.
+/// With `slow`, it is called (from the calling thread) at every look at the clock once
+/// 1 / SLOW_START_PARTS of the bounds has gone without the rung being met, with the boards
+/// begun and the CPU seconds spent so far; it changes nothing of what is made.
 using SlowCall = std::function<void(std::int64_t boards, double seconds)>;
 bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t round,
                 MadePuzzle& made, std::int64_t& boards, const SlowCall& slow = {});

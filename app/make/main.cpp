@@ -32,7 +32,7 @@ using spanwright::make::PROGRAM;
 /// Percentage points of islands a run may fall short of the share asked before it says so:
 /// a share is met only to the nearest island, and a small board has few.
 constexpr int SHARE_TOLERANCE = 2;
-/// CPU seconds the first puzzle must have taken, besides a tenth of its bounds, before a
+/// CPU seconds the first puzzle must have taken, besides a quarter of its bounds, before a
 /// slow start is said while the run goes on: sooner, the full board bound is near as well.
 constexpr double SLOW_START_SECONDS = 0.5;
 

@@ -73,7 +73,7 @@ void printHelp() {
         "\n"
         "A request that is not met within %lld boards or %g s of CPU time for one puzzle is\n"
         "out of reach at that size and share: the program says so, names the island share\n"
-        "nearest the one asked that would work, and ends with status 1. When a tenth of\n"
+        "nearest the one asked that would work, and ends with status 1. When a quarter of\n"
         "that goes by on the first puzzle with nothing met, the share is named at once\n"
         "while the run goes on. A run mixing rungs leaves out, with a line on\n"
         "standard error, those out of reach or whose puzzles all miss the --score range.\n"
