@@ -329,6 +329,7 @@ bool StepFinder::pairSeal(const State& s, int l, Found& f) const {
 void StepFinder::countExits(State& s) {
     const int total = g_.islandCount();
     exitCount_.assign(std::size_t(total), 0);
+    exitsCleared_ = false;
     for (int l = 0; l < g_.lineCount(); ++l) {
         const int ra = s.root(g_.lineA[std::size_t(l)]), rb = s.root(g_.lineB[std::size_t(l)]);
         if (ra == rb || s.effectiveMost(g_, l) == 0) continue;
@@ -445,10 +446,26 @@ bool StepFinder::islandSeal(State& s, int x, Found& f) const {
 // time; a supposition that ends in a contradiction leaves the rest of the range.
 bool StepFinder::refuted(const State& s, int line, int least, int most, Found& f) {
     trialState_.copyFrom(s);
-    lineMark_.assign(std::size_t(g_.lineCount()), 0);
-    islandMark_.assign(std::size_t(g_.islandCount()), 0);
-    listMark_.assign(std::size_t(g_.islandCount()), 0);
-    exitCount_.assign(std::size_t(g_.islandCount()), -1);
+    // The marks of the supposition before are all on its lists: clearing just those, not
+    // whole arrays, keeps a round of trials from growing with the square of the board.
+    const std::size_t lines = std::size_t(g_.lineCount()), islands = std::size_t(g_.islandCount());
+    if (lineMark_.size() != lines || islandMark_.size() != islands) {
+        lineMark_.assign(lines, 0);
+        islandMark_.assign(islands, 0);
+    } else {
+        for (const int l : changedLines_)
+            lineMark_[std::size_t(l)] = 0;
+        for (const int x : nearIslands_)
+            islandMark_[std::size_t(x)] = 0;
+        for (const int x : ends_)
+            islandMark_[std::size_t(x)] = 0;
+    }
+    if (listMark_.size() != islands) listMark_.assign(islands, 0);  // regionOfGroups clears it
+    // A round's local exits are cleared at its end; the whole-board count leaves counts.
+    if (!exitsCleared_ || exitCount_.size() != islands) {
+        exitCount_.assign(islands, -1);
+        exitsCleared_ = true;
+    }
     changedLines_.clear(), nearIslands_.clear(), ends_.clear();
     markChange(trialState_, line, least, most);
     int steps = 0;
@@ -684,7 +701,9 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                     trialRound_ = true;
                     each(nullptr, lines, [&](int l, Found& f) { return trial(state, l, f); });
                     trialRound_ = false;
-                    count = shortestTrials(found, count);
+                    // A person sees the quickest refutations first; settling, which wants
+                    // only the fixed point, takes them all at once, in fewer rounds.
+                    if (!easySettled_) count = shortestTrials(found, count);
                     break;
                 case PROCEDURE_COUNT:
                     break;

@@ -121,6 +121,7 @@ class StepFinder {
     // Looking only there keeps a trial's cost to the part of the board it reaches.
     std::vector<char> lineMark_, islandMark_, listMark_;
     std::vector<int> changedLines_, nearIslands_, ends_, region_, regionLines_;
+    bool exitsCleared_ = false;  ///< exitCount_ is -1 for every island, as a trial needs
     State trialState_;
     std::vector<Found> trialFound_;
     std::vector<Found> settleFound_;
