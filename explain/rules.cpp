@@ -601,6 +601,25 @@ bool StepFinder::trial(const State& s, int l, Found& f) {
     return true;
 }
 
+namespace {
+/// The procedures in order of their cost on a whole board, cheapest first: those that look
+/// at one island or line alone, then those that count a group's ways out, then those that
+/// suppose bridges around an island, then the trial.
+constexpr Procedure SETTLE_ORDER[PROCEDURE_COUNT] = {
+    CLUE_RULE,   CROSS_RULE,     AT_LEAST_RULE, PAIR_SEAL,      KEEP_OPEN_RULE,
+    ISLAND_SEAL, ONLY_EXIT_RULE, CAPACITY_RULE, LOOKAHEAD_RULE, TRIAL_RULE};
+constexpr bool settleOrderHasEach() {
+    for (int p = 0; p < PROCEDURE_COUNT; ++p) {
+        int seen = 0;
+        for (const Procedure q : SETTLE_ORDER)
+            seen += q == Procedure(p);
+        if (seen != 1) return false;
+    }
+    return SETTLE_ORDER[PROCEDURE_COUNT - 1] == TRIAL_RULE;  // the trial only when all else fails
+}
+static_assert(settleOrderHasEach(), "every procedure once, the trial last");
+}  // namespace
+
 int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
     std::size_t count = 0;
     // Runs `rule` on every island or line of `list`, or on all of them (list null).
@@ -626,14 +645,17 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
         std::sort(nearIslands_.begin(), nearIslands_.end());
         std::sort(changedLines_.begin(), changedLines_.end());
     }
+    // Settling wants only the fixed point, which the order of the rules does not change:
+    // there the cheap ones go first, and the dear ones run only when those find nothing.
+    const bool settling = easySettled_ && depth_ == 0;
+    const Procedure* const order = settling ? SETTLE_ORDER : nullptr;
     for (int rung = int(Rung::Easy); rung <= int(highest); ++rung) {
-        for (int p = 0; p < PROCEDURE_COUNT; ++p) {
-            if (int(procedureRung(Procedure(p))) != rung) continue;
+        for (int k = 0; k < PROCEDURE_COUNT; ++k) {
+            const Procedure p = order != nullptr ? order[k] : Procedure(k);
+            if (settling ? procedureRung(p) > highest : int(procedureRung(p)) != rung) continue;
             // Within settle the easy rules have just run to their fixed point.
-            if (easySettled_ && depth_ == 0 &&
-                (Procedure(p) == CLUE_RULE || Procedure(p) == CROSS_RULE))
-                continue;
-            switch (Procedure(p)) {
+            if (settling && (p == CLUE_RULE || p == CROSS_RULE)) continue;
+            switch (p) {
                 case CLUE_RULE:
                     each(local ? &nearIslands_ : nullptr, islands,
                          [&](int x, Found& f) { return clueRule(state, x, f); });
@@ -711,6 +733,7 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
             if (state.contradiction || stopped_) return 0;
             if (count > 0) return int(count);
         }
+        if (settling) break;  // every rung's procedures were in the one pass
     }
     return 0;
 }
