@@ -612,6 +612,7 @@ constexpr bool settleOrderHasEach() {
     for (int p = 0; p < PROCEDURE_COUNT; ++p) {
         int seen = 0;
         for (const Procedure q : SETTLE_ORDER)
+            // cppcheck-suppress useStlAlgorithm
             seen += q == Procedure(p);
         if (seen != 1) return false;
     }

@@ -159,7 +159,8 @@ void listMends(const Layout& layout, const QuickRater& rated,
         mends.push_back({Mend::Toggle, k, 0, 0});
         if (edge.count == MAX_BRIDGES_PER_LINE) mends.push_back({Mend::Split, k, 0, 0});
     }
-    for (const auto& [a, b] : lines) {
+    for (const auto& ends : lines) {
+        const int a = ends.first, b = ends.second;
         const bool bridged = std::any_of(layout.edges.begin(), layout.edges.end(),
                                          [&](const Edge& e) { return e.a == a && e.b == b; });
         if (bridged) continue;

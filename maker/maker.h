@@ -162,7 +162,7 @@ struct BatchFilter {
 /// look has ended by then.
 BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
                       const std::function<bool(const MadePuzzle&)>& write,
-                      const ProgressReport& progress = {}, const BatchFilter& filter = {},
+                      const ProgressReport& progress = {}, const BatchFilter& asked = {},
                       const BatchNotices& notices = {});
 
 }  // namespace spanwright::maker

@@ -21,8 +21,9 @@ void bufferWholeRecords() {
     // The C library sizes a buffer it allocates itself by the file's block size whatever
     // size is asked, so the buffer is given.
     constexpr std::size_t RECORD_BUFFER_BYTES = std::size_t(1) << 20;
+    if (isatty(STDOUT_FILENO)) return;
     static char buffer[RECORD_BUFFER_BYTES];
-    if (!isatty(STDOUT_FILENO)) std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
 }
 
 void secureStandardDescriptors() {

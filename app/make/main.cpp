@@ -282,14 +282,12 @@ int main(int argc, char** argv) {
         std::stable_sort(held.begin(), held.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         // Flushed per record, as above, so that each goes out whole.
-        for (const auto& record : held)
-            if (std::fwrite(record.second.data(), 1, record.second.size(), stdout) !=
-                    // cppcheck-suppress useStlAlgorithm
-                    record.second.size() ||
-                std::fflush(stdout) != 0) {
-                outcome.end = maker::BatchOutcome::End::WriteFailed;
-                break;
-            }
+        const bool failed = std::any_of(held.begin(), held.end(), [](const auto& record) {
+            return std::fwrite(record.second.data(), 1, record.second.size(), stdout) !=
+                       record.second.size() ||
+                   std::fflush(stdout) != 0;
+        });
+        if (failed) outcome.end = maker::BatchOutcome::End::WriteFailed;
     }
     if (outcome.end == maker::BatchOutcome::End::WriteFailed || std::fflush(stdout) != 0 ||
         std::ferror(stdout) != 0) {
