@@ -44,6 +44,30 @@ std::int32_t taskSeed(const MakeRequest& request, std::uint64_t index, std::uint
 /// Unsettled lines of a spot per mend beyond its first.
 constexpr int MENDED_LINES = 8;
 
+/// One change to a layout, as mendStuckSpots draws and searchMends tries them.
+struct Mend {
+    enum Kind { Toggle, Split, AddSingle, AddDouble } kind;
+    std::size_t edge;  ///< Toggle, Split
+    int a, b;          ///< AddSingle, AddDouble
+};
+
+/// Applies `mend`; false, changing nothing, where a split or a new bridge does not fit.
+bool applyMend(RandomSource& random, Symmetry symmetry, Layout& layout, const Mend& mend) {
+    switch (mend.kind) {
+        case Mend::Toggle:
+            layout.edges[mend.edge].count =
+                1 + MAX_BRIDGES_PER_LINE - layout.edges[mend.edge].count;
+            return true;
+        case Mend::Split:
+            return splitEdge(random, symmetry, layout, mend.edge);
+        case Mend::AddSingle:
+            return addBridge(layout, mend.a, mend.b, 1);
+        case Mend::AddDouble:
+            return addBridge(layout, mend.a, mend.b, MAX_BRIDGES_PER_LINE);
+    }
+    return false;
+}
+
 /// Mends the spots where the rating stuck, so that a board the ladder could not finish
 /// becomes one it can instead of being thrown away. The lines left unsettled fall into
 /// spots, each a group of them joined end to end; a bridge of each spot changes (one per
@@ -104,7 +128,7 @@ bool mendStuckSpots(RandomSource& random, Symmetry symmetry, Layout& layout,
     for (const auto& [a, b] : lines) {
         const int r = root(a);
         if (hasSingle[std::size_t(r)] || counts[std::size_t(r)] < 0 || kept(a, b)) continue;
-        if (addBridge(layout, a, b, MAX_BRIDGES_PER_LINE))
+        if (applyMend(random, symmetry, layout, {Mend::AddDouble, 0, a, b}))
             counts[std::size_t(r)] = -1, changed = true;
     }
     // One mend per spot, and one more per MENDED_LINES of its unsettled lines, as spots
@@ -124,10 +148,12 @@ bool mendStuckSpots(RandomSource& random, Symmetry symmetry, Layout& layout,
         return mendStuckSpots(random, symmetry, layout, rated, false, spot, counts, lines, picked,
                               mendedLines);
     for (const std::size_t k : picked) {
-        if (layout.edges[k].count == MAX_BRIDGES_PER_LINE && splitEdge(random, symmetry, layout, k))
+        // A double is split where an island fits; otherwise a single becomes double and a
+        // double single.
+        if (layout.edges[k].count == MAX_BRIDGES_PER_LINE &&
+            applyMend(random, symmetry, layout, {Mend::Split, k, 0, 0}))
             continue;
-        // A single becomes double and a double single.
-        layout.edges[k].count = 1 + MAX_BRIDGES_PER_LINE - layout.edges[k].count;
+        applyMend(random, symmetry, layout, {Mend::Toggle, k, 0, 0});
     }
     return true;
 }
@@ -139,13 +165,6 @@ constexpr std::size_t SEARCHED_LINES = 16;
 /// board to be given up: mending so few lines most often leaves it too easy, and a new
 /// board is cheaper than the mends it would take.
 constexpr std::size_t HOPELESS_LINES = 8;
-
-/// One change to a layout tried by searchMends.
-struct Mend {
-    enum Kind { Toggle, Split, AddSingle, AddDouble } kind;
-    std::size_t edge;  ///< Toggle, Split
-    int a, b;          ///< AddSingle, AddDouble
-};
 
 /// Every single mend of the lines `rated` left unsettled on `layout`: each bridge on them
 /// made single or double, or split by an island, and a bridge laid on each line between
@@ -167,22 +186,6 @@ void listMends(const Layout& layout, const QuickRater& rated,
         mends.push_back({Mend::AddSingle, 0, a, b});
         mends.push_back({Mend::AddDouble, 0, a, b});
     }
-}
-
-bool applyMend(RandomSource& random, Symmetry symmetry, Layout& layout, const Mend& mend) {
-    switch (mend.kind) {
-        case Mend::Toggle:
-            layout.edges[mend.edge].count =
-                1 + MAX_BRIDGES_PER_LINE - layout.edges[mend.edge].count;
-            return true;
-        case Mend::Split:
-            return splitEdge(random, symmetry, layout, mend.edge);
-        case Mend::AddSingle:
-            return addBridge(layout, mend.a, mend.b, 1);
-        case Mend::AddDouble:
-            return addBridge(layout, mend.a, mend.b, MAX_BRIDGES_PER_LINE);
-    }
-    return false;
 }
 
 enum class Searched { Candidate, Closer, Nothing, TimeUp };
@@ -429,12 +432,14 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
                              std::int64_t& drawn, bool& kept) {
         const MakeRequest one = requestFor(index, round);
         kept = false;
-        // The first puzzle of a run of one rung that is not met within a tenth of the
-        // bounds may be out of reach, and the share that would work is worth saying long
-        // before the full bound runs out: it is looked for on a thread of its own while
-        // this look goes on, which the watch leaves as it is.
-        if (index == 0 && round == 0 && notices.slowStart && !mixed) {
-            const auto watch = [&](std::int64_t boardsSoFar, double seconds) {
+        // The first puzzle of a run of one rung that is not met within a part of the bounds
+        // (SLOW_START_PARTS) may be out of reach, and the share that would work is worth
+        // saying long before the full bound runs out: it is looked for on a thread of its
+        // own while this look goes on, which the watch leaves as it is.
+        const bool first = index == 0 && round == 0 && notices.slowStart && !mixed;
+        SlowCall watch;
+        if (first)
+            watch = [&](std::int64_t boardsSoFar, double seconds) {
                 if (scout.joinable() || seconds < notices.slowStartSeconds) return;
                 SlowStart slow;
                 slow.asked = one;
@@ -447,14 +452,9 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
                     if (!firstLooked && slow.workingShare >= 0) notices.slowStart(slow);
                 });
             };
-            const bool met = makePuzzle(one, index, round, made, drawn, watch);
-            firstMet = met;
-            firstLooked = true;
-            if (!met) return false;
-            kept = !filter.accept || filter.accept(made);
-            return true;
-        }
-        if (!makePuzzle(one, index, round, made, drawn)) return false;
+        const bool met = makePuzzle(one, index, round, made, drawn, watch);
+        if (first) firstMet = met, firstLooked = true;
+        if (!met) return false;
         kept = !filter.accept || filter.accept(made);
         return true;
     };
