@@ -228,6 +228,12 @@ TEST(MakeScore, KeepsTheRangeAndOrdersItRising) {
         runCommand(kMake, {"--level", "easy", "--score", "50-60", "7x7", "1"});
     EXPECT_EQ(missed.status, 2);
     EXPECT_NE(missed.err.find("out of reach at --level easy"), std::string::npos) << missed.err;
+    // A range between two rungs' bands, with no level, once read past the end of no rungs.
+    const CommandResult between = runCommand(kMake, {"--score", "3-3", "7x7", "1"});
+    EXPECT_EQ(between.status, 2);
+    EXPECT_NE(between.err.find("falls between the rungs' scores: easy 0 to 2.5, medium 3.5"),
+              std::string::npos)
+        << between.err;
 }
 
 // A repeat, turned or not, is named by spanwright-convert and spanwright-sheet, and

@@ -92,6 +92,23 @@ bool readScoreRange(const char* text, double& low, double& high) {
            spanwright::readDecimal(dash + 1, 0, MAX_SCORE, high) && low <= high;
 }
 
+/// "easy 0 to 2.5, medium 3.5 to 15, ...", the scores each rung gives.
+std::string bandsText() {
+    std::string text;
+    for (int k = 1; k <= explain::RUNG_COUNT; ++k) {
+        const ScoreBand& band = SCORE_BANDS[k - 1];
+        char range[64];
+        if (band.high >= MAX_SCORE)
+            std::snprintf(range, sizeof range, " %g and up", band.low);
+        else
+            std::snprintf(range, sizeof range, " %g to %g", band.low, band.high);
+        if (k > 1) text += ", ";
+        text += explain::rungName(explain::Rung(k));
+        text += range;
+    }
+    return text;
+}
+
 bool meetsBand(explain::Rung rung, double low, double high) {
     const ScoreBand& band = SCORE_BANDS[int(rung) - 1];
     return low <= band.high && high >= band.low;
@@ -255,7 +272,13 @@ int readMakeOptions(int argc, char** argv, MakeOptions& parsed) {
             for (int k = 1; k <= explain::RUNG_COUNT; ++k)
                 if (meetsBand(explain::Rung(k), extra.scoreLow, extra.scoreHigh))
                     extra.rungs.push_back(explain::Rung(k));
-            // Every score meets some band; the lowest rung stands as the request's own.
+            // The bands leave gaps (an easy puzzle scores at most 2.5, a medium one at
+            // least 3.5), so a narrow range can fall between two rungs.
+            if (extra.rungs.empty())
+                return spanwright::usageError(PROGRAM,
+                                              "--score %g-%g falls between the rungs' scores: %s",
+                                              extra.scoreLow, extra.scoreHigh, bandsText().c_str());
+            // The lowest rung stands as the request's own.
             request.level = extra.rungs.front();
         }
     }
