@@ -224,16 +224,23 @@ TEST(MakeScore, KeepsTheRangeAndOrdersItRising) {
         }
         EXPECT_EQ(linesOf(run.out).size(), 8u);
     }
-    const CommandResult missed =
-        runCommand(kMake, {"--level", "easy", "--score", "50-60", "7x7", "1"});
-    EXPECT_EQ(missed.status, 2);
-    EXPECT_NE(missed.err.find("out of reach at --level easy"), std::string::npos) << missed.err;
-    // A range between two rungs' bands, with no level, once read past the end of no rungs.
-    const CommandResult between = runCommand(kMake, {"--score", "3-3", "7x7", "1"});
-    EXPECT_EQ(between.status, 2);
-    EXPECT_NE(between.err.find("falls between the rungs' scores: easy 0 to 2.5, medium 3.5"),
-              std::string::npos)
-        << between.err;
+    // Ranges refused: one a level never gives (the top rung's band has no end to print),
+    // and one between two rungs' bands, which once read past the end of no rungs.
+    const struct {
+        std::vector<std::string> asked;
+        const char* said;
+    } refused[] = {
+        {{"--level", "easy", "--score", "50-60"}, "out of reach at --level easy"},
+        {{"--level", "extreme", "--score", "1-2"}, "whose puzzles score 60 and up"},
+        {{"--score", "3-3"}, "falls between the rungs' scores: easy 0 to 2.5, medium 3.5"},
+    };
+    for (const auto& r : refused) {
+        std::vector<std::string> args = r.asked;
+        args.insert(args.end(), {"7x7", "1"});
+        const CommandResult run = runCommand(kMake, args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find(r.said), std::string::npos) << run.err;
+    }
 }
 
 // A repeat, turned or not, is named by spanwright-convert and spanwright-sheet, and

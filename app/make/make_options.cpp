@@ -92,19 +92,24 @@ bool readScoreRange(const char* text, double& low, double& high) {
            spanwright::readDecimal(dash + 1, 0, MAX_SCORE, high) && low <= high;
 }
 
+/// The scores a rung gives: "3.5 to 15", or "60 and up" for the top rung's open band.
+std::string bandText(explain::Rung rung) {
+    const ScoreBand& band = SCORE_BANDS[int(rung) - 1];
+    char text[64];
+    if (band.high >= MAX_SCORE)
+        std::snprintf(text, sizeof text, "%g and up", band.low);
+    else
+        std::snprintf(text, sizeof text, "%g to %g", band.low, band.high);
+    return text;
+}
+
 /// "easy 0 to 2.5, medium 3.5 to 15, ...", the scores each rung gives.
 std::string bandsText() {
     std::string text;
     for (int k = 1; k <= explain::RUNG_COUNT; ++k) {
-        const ScoreBand& band = SCORE_BANDS[k - 1];
-        char range[64];
-        if (band.high >= MAX_SCORE)
-            std::snprintf(range, sizeof range, " %g and up", band.low);
-        else
-            std::snprintf(range, sizeof range, " %g to %g", band.low, band.high);
         if (k > 1) text += ", ";
         text += explain::rungName(explain::Rung(k));
-        text += range;
+        text += ' ' + bandText(explain::Rung(k));
     }
     return text;
 }
@@ -260,14 +265,12 @@ int readMakeOptions(int argc, char** argv, MakeOptions& parsed) {
         return spanwright::usageError(PROGRAM, "COUNT '%s' is not a number from 0 to %ld",
                                       operands[1], MAX_COUNT);
     if (extra.scoreGiven) {
-        if (levelGiven && !meetsBand(request.level, extra.scoreLow, extra.scoreHigh)) {
-            const ScoreBand& band = SCORE_BANDS[int(request.level) - 1];
+        if (levelGiven && !meetsBand(request.level, extra.scoreLow, extra.scoreHigh))
             return spanwright::usageError(
-                PROGRAM,
-                "--score %g-%g is out of reach at --level %s, whose puzzles score %g to %g",
+                PROGRAM, "--score %g-%g is out of reach at --level %s, whose puzzles score %s",
                 extra.scoreLow, extra.scoreHigh,
-                std::string(explain::rungName(request.level)).c_str(), band.low, band.high);
-        }
+                std::string(explain::rungName(request.level)).c_str(),
+                bandText(request.level).c_str());
         if (!levelGiven) {
             for (int k = 1; k <= explain::RUNG_COUNT; ++k)
                 if (meetsBand(explain::Rung(k), extra.scoreLow, extra.scoreHigh))
