@@ -653,7 +653,9 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
     for (int rung = int(Rung::Easy); rung <= int(highest); ++rung) {
         for (int k = 0; k < PROCEDURE_COUNT; ++k) {
             const Procedure p = order != nullptr ? order[k] : Procedure(k);
-            if (settling ? procedureRung(p) > highest : int(procedureRung(p)) != rung) continue;
+            if (settling ? procedureRung(p) > highest || int(procedureRung(p)) <= settledRung_
+                         : int(procedureRung(p)) != rung)
+                continue;
             // Within settle the easy rules have just run to their fixed point.
             if (settling && (p == CLUE_RULE || p == CROSS_RULE)) continue;
             switch (p) {
@@ -800,21 +802,28 @@ void StepFinder::settleEasy(State& s) {
 // which most of the work is, run from a queue of the islands whose lines changed, and a
 // round of the whole board is taken only when they have nothing left. Every rule only
 // narrows, so the order does not change where they stop.
-bool StepFinder::settle(State& state, Rung highest) {
-    const int islands = g_.islandCount();
-    settleQueued_.assign(std::size_t(islands), 1);
-    settleQueue_.resize(std::size_t(islands));
-    std::iota(settleQueue_.rbegin(), settleQueue_.rend(), 0);
-    for (int l = 0; l < g_.lineCount() && !state.contradiction; ++l)
-        if (crossRule(state, l, settleStep_))
-            for (const Change& c : settleStep_.changes)
-                narrowQueued(state, c.line, c.least, c.most);
+bool StepFinder::settle(State& state, Rung highest, std::optional<Rung> reached) {
+    // Taken on from an earlier settle, the easy rules are at their fixed point and the
+    // queue is empty; the rungs up to `reached` found nothing in their last round, which is
+    // most of a round over a large board saved.
+    if (!reached) {
+        const int islands = g_.islandCount();
+        settleQueued_.assign(std::size_t(islands), 1);
+        settleQueue_.resize(std::size_t(islands));
+        std::iota(settleQueue_.rbegin(), settleQueue_.rend(), 0);
+        for (int l = 0; l < g_.lineCount() && !state.contradiction; ++l)
+            if (crossRule(state, l, settleStep_))
+                for (const Change& c : settleStep_.changes)
+                    narrowQueued(state, c.line, c.least, c.most);
+    }
+    settledRung_ = reached ? int(*reached) : 0;
     for (;;) {
         settleEasy(state);
         if (state.contradiction || state.solved(g_)) break;
         easySettled_ = true;
         const int count = round(state, highest, settleFound_);
         easySettled_ = false;
+        settledRung_ = 0;
         if (count == 0) break;
         for (int k = 0; k < count && !state.contradiction; ++k)
             for (const Change& c : settleFound_[std::size_t(k)].changes)

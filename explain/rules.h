@@ -2,6 +2,7 @@
 // The techniques of the stepwise solver and the search for the easiest step available.
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "explain/explain.h"
@@ -72,8 +73,10 @@ class StepFinder {
     void apply(State& state, const Found& found) const;
     /// Applies every step the rungs up to `highest` offer, round after round, until none
     /// is left; the bounds a player reaches with those rungs alone. False when the state
-    /// turned out impossible. This is what the maker asks of the ladder.
-    bool settle(State& state, Rung highest);
+    /// turned out impossible. This is what the maker asks of the ladder. A `state` that
+    /// an earlier settle with this finder left at the fixed point of the rungs up to
+    /// `reached` is taken on from there: the first round looks only for the rungs above.
+    bool settle(State& state, Rung highest, std::optional<Rung> reached = std::nullopt);
     /// Stops the rounds of the top level once the calling thread's CPU clock reaches `end`
     /// (threadCpuSeconds; 0 for never): a round then ends early with nothing found and
     /// stopped() set. A round on a large board can take seconds, so a bound on the whole
@@ -137,6 +140,9 @@ class StepFinder {
     /// Within settle: the clue and cross rules are at their fixed point, so a round need
     /// not look for them again over the whole board.
     bool easySettled_ = false;
+    /// Within settle's first round on a state taken on: its rungs up to this one are at
+    /// their fixed point already (0 for none).
+    int settledRung_ = 0;
     /// Whether the time set by stopAt has come; reads the clock only every so often, as
     /// the rules on one island are far cheaper than reading it.
     bool timeUp();

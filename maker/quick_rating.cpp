@@ -1,5 +1,7 @@
 #include "maker/quick_rating.h"
 
+#include <optional>
+
 namespace spanwright::maker {
 
 bool QuickRater::unsettled(int a, int b) const {
@@ -38,7 +40,9 @@ QuickVerdict QuickRater::rate(const Puzzle& puzzle, Rung target) {
     below_.resize(board_.least.size());
     for (std::size_t line = 0; line < below_.size(); ++line)
         below_[line] = std::int8_t(board_.most[line] - board_.least[line]);
-    if (!finder_.settle(board_, target)) return QuickVerdict::TooHard;
+    const std::optional<Rung> reached =
+        target > Rung::Easy ? std::optional<Rung>(Rung(int(target) - 1)) : std::nullopt;
+    if (!finder_.settle(board_, target, reached)) return QuickVerdict::TooHard;
     for (std::size_t line = 0; line < below_.size(); ++line) {
         if (below_[line] == 0 || board_.least[line] < board_.most[line]) continue;
         targetSettled_ = true;
