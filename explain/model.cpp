@@ -72,28 +72,35 @@ void Geometry::build(const Puzzle& puzzle) {
             });
     }
 
-    // Crossings: a vertical line crosses every horizontal line over one of its cells.
-    std::vector<std::pair<int, int>> pairs;
-    for (int line = 0; line < lineCount(); ++line) {
-        if (horizontal[std::size_t(line)]) continue;
-        const int a = lineA[std::size_t(line)];
-        for (int cell = (row[std::size_t(a)] + 1) * width + column[std::size_t(a)];
-             islandAtCell[std::size_t(cell)] < 0; cell += width) {
-            const int across = lineOfCell[std::size_t(cell)];
-            if (across < 0) continue;
-            pairs.push_back({line, across});
-            pairs.push_back({across, line});
-        }
-    }
-    std::sort(pairs.begin(), pairs.end());
+    // Crossings: a vertical line crosses every horizontal line over one of its cells. Each
+    // line's list is in rising order: a vertical line meets the horizontal ones from the
+    // top down, which is the order of their numbers, and a horizontal one meets the
+    // vertical ones in the order they are walked. So two passes place them, the first
+    // counting and the second filling, with no sort.
     crossStart.assign(std::size_t(lineCount()) + 1, 0);
-    crossList.resize(pairs.size());
-    for (std::size_t k = 0; k < pairs.size(); ++k) {
-        ++crossStart[std::size_t(pairs[k].first) + 1];
-        crossList[k] = pairs[k].second;
-    }
+    const auto eachCrossing = [&](const auto& visit) {
+        for (int line = 0; line < lineCount(); ++line) {
+            if (horizontal[std::size_t(line)]) continue;
+            const int a = lineA[std::size_t(line)];
+            for (int cell = (row[std::size_t(a)] + 1) * width + column[std::size_t(a)];
+                 islandAtCell[std::size_t(cell)] < 0; cell += width) {
+                const int across = lineOfCell[std::size_t(cell)];
+                if (across >= 0) visit(line, across);
+            }
+        }
+    };
+    eachCrossing([&](int down, int across) {
+        ++crossStart[std::size_t(down) + 1];
+        ++crossStart[std::size_t(across) + 1];
+    });
     for (int line = 0; line < lineCount(); ++line)
         crossStart[std::size_t(line) + 1] += crossStart[std::size_t(line)];
+    crossList.resize(std::size_t(crossStart.back()));
+    std::vector<int> filled(crossStart.begin(), crossStart.end() - 1);
+    eachCrossing([&](int down, int across) {
+        crossList[std::size_t(filled[std::size_t(down)]++)] = across;
+        crossList[std::size_t(filled[std::size_t(across)]++)] = down;
+    });
 }
 
 int Geometry::lineBetween(int row1, int column1, int row2, int column2) const {
@@ -139,14 +146,6 @@ void State::copyFrom(const State& other) {
     contradiction = other.contradiction;
     faultIsland = other.faultIsland;
     faultKind = other.faultKind;
-}
-
-int State::effectiveMost(const Geometry& g, int line) const {
-    const std::size_t l = std::size_t(line);
-    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
-    const int low = least[l];
-    return std::max(
-        low, std::min({int(most[l]), low + spare(g, g.lineA[l]), low + spare(g, g.lineB[l])}));
 }
 
 void State::narrow(const Geometry& g, int line, int newLeast, int newMost) {

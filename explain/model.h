@@ -4,6 +4,7 @@
 // rules look at is in flat arrays indexed by island or line, so a state is copied for a
 // trial by copying a handful of vectors of the same size (no allocation once sized).
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -83,8 +84,15 @@ struct State {
     int wanting(const Geometry& g, int island) const {
         return g.fewest[std::size_t(island)] - known[std::size_t(island)];
     }
-    /// The most the line can carry given what both ends can still take.
-    int effectiveMost(const Geometry& g, int line) const;
+    /// The most the line can carry given what both ends can still take. Inline, as every
+    /// rule asks it of every line it looks at.
+    int effectiveMost(const Geometry& g, int line) const {
+        const std::size_t l = std::size_t(line);
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
+        const int low = least[l];
+        return std::max(
+            low, std::min({int(most[l]), low + spare(g, g.lineA[l]), low + spare(g, g.lineB[l])}));
+    }
     void fail(int island, Fault kind) {
         if (!contradiction) faultIsland = island, faultKind = kind;
         contradiction = true;
