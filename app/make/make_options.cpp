@@ -26,7 +26,7 @@ constexpr OptionRow ROWS[] = {
     {'l', "level", "LEVEL", "easy, medium (default), hard, expert or extreme (below)"},
     {'i', "islands", "PERCENT",
      "share of cells that are islands, 5 to 40; by default\n"
-     "16 for easy, 22 medium, 25 hard and expert, 22 extreme"},
+     "16 for easy, 22 medium, 25 hard, 20 expert, 22 extreme"},
     {'s', "symmetry", "KIND",
      "none (default), rotate (island positions unchanged by a\n"
      "half turn) or mirror (unchanged left to right)"},
