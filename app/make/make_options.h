@@ -35,7 +35,7 @@ inline constexpr ScoreBand SCORE_BANDS[explain::RUNG_COUNT] = {
     {0, 2.5},   // easy
     {3.5, 15},  // medium
     {10, 70},   // hard
-    {20, 80},   // expert
+    {20, 100},  // expert: 24 to 102 over 150 puzzles of 9 x 13 to 20 x 20
     {60, 1e9},  // extreme
 };
 
