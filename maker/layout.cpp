@@ -302,12 +302,13 @@ bool Drawer::draw() {
         // lets a board fill up to the share asked for instead of stalling with gaps.
         // Only lengths over open water can grow (the cell at `open` is the first that is
         // not), so the walk along it is made once rather than once per length.
+        const int drawn = 2 + pick / 4;
         int open = 1;
         for (int cell = moved(from, d, 1);
-             open <= 2 + pick / 4 && cell >= 0 && layout_.cells[std::size_t(cell)] == LAYOUT_WATER;)
+             open <= drawn && cell >= 0 && layout_.cells[std::size_t(cell)] == LAYOUT_WATER;)
             cell = moved(from, d, ++open);
         bool grown = false;
-        for (int length = std::min(2 + pick / 4, open - 1); length >= 2 && !grown; --length)
+        for (int length = std::min(drawn, open - 1); length >= 2 && !grown; --length)
             grown = grow(from, d, length);
         misses = grown ? 0 : misses + 1;
     }

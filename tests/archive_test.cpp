@@ -241,6 +241,9 @@ TEST(MakeScore, KeepsTheRangeAndOrdersItRising) {
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find(r.said), std::string::npos) << run.err;
     }
+    // A range a rung does give is taken (COUNT 0: only the command line is judged); expert
+    // puzzles score up to about 100, and this one was once refused.
+    EXPECT_EQ(runCommand(kMake, {"--level", "expert", "--score", "85-95", "7x7", "0"}).status, 0);
 }
 
 // A repeat, turned or not, is named by spanwright-convert and spanwright-sheet, and

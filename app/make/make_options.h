@@ -24,9 +24,10 @@ enum class Order { Made, Score };
 enum class ProgressMode { Terminal, Always, Never };
 
 /// The scores each rung gives, about: measured on puzzles of every size from 7 x 7 to
-/// 20 x 20 at the rungs' default shares, widened by a half, since the score is taken per
-/// hundred islands and hardly moves with the size. A score range picks the rungs whose
-/// band it meets, and is refused for a rung whose band it misses.
+/// 20 x 20 at the rungs' default shares, widened by a half (expert's only to 100: few of
+/// its puzzles score more, and the top rung's band takes over there), since the score is
+/// taken per hundred islands and hardly moves with the size. A score range picks the rungs
+/// whose band it meets, and is refused for a rung whose band it misses.
 struct ScoreBand {
     double low;
     double high;
