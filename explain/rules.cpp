@@ -251,9 +251,16 @@ bool StepFinder::keepOpen(const State& s, int x, Found& f) const {
             space[d] =
                 std::max(0, std::min(missing, s.most[std::size_t(l)] - s.least[std::size_t(l)]));
     }
+    // It seals only groups that take exactly twice what the island still takes, and they
+    // take at least what the island and its neighbours over the other lines do: where
+    // those alone take more, its groups need not be looked up.
+    int around = 0, nearSpare[4] = {};
+    for (int d = 0; d < 4; ++d)
+        if (space[d] > 0) around += nearSpare[d] = s.spare(g_, g_.other(lines[std::size_t(d)], x));
     for (int d = 0; d < 4; ++d) {
         const int l = lines[std::size_t(d)];
         if (l < 0 || space[d] == 0 || s.least[std::size_t(l)] > 0) continue;
+        if (missing + around - nearSpare[d] > 2 * missing) continue;
         int sum = 0;
         int roots[4], rootCount = 0;
         const int own = s.root(x);
@@ -303,13 +310,18 @@ bool StepFinder::crossRule(State& s, int l, Found& f) const {
 // cut off from the islands left out. Once a first bridge joins two 2s, a second one seals
 // them just as a double one would have before, so the line inside a group counts too.
 bool StepFinder::pairSeal(const State& s, int l, Found& f) const {
-    const int ra = s.root(g_.lineA[std::size_t(l)]), rb = s.root(g_.lineB[std::size_t(l)]);
+    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
+    const int low = s.least[std::size_t(l)], high = s.effectiveMost(g_, l);
+    // A group takes at least what each of its islands still takes, so the two groups take
+    // at least what the line's ends do: most lines fail this before their groups are
+    // looked up.
+    const int a = g_.lineA[std::size_t(l)], b = g_.lineB[std::size_t(l)];
+    if (s.spare(g_, a) + s.spare(g_, b) > 2 * (high - low)) return false;
+    const int ra = s.root(a), rb = s.root(b);
     const bool apart = ra != rb;
     const int joined = s.demand[std::size_t(ra)] + (apart ? s.demand[std::size_t(rb)] : 0);
     const int size = s.size[std::size_t(ra)] + (apart ? s.size[std::size_t(rb)] : 0);
     if (size >= g_.islandCount()) return false;
-    // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
-    const int low = s.least[std::size_t(l)], high = s.effectiveMost(g_, l);
     int most = high;
     while (most > low && joined == 2 * (most - low))
         --most;
@@ -650,6 +662,18 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
     // there the cheap ones go first, and the dear ones run only when those find nothing.
     const bool settling = easySettled_ && depth_ == 0;
     const Procedure* const order = settling ? SETTLE_ORDER : nullptr;
+    // Within a settle, where a rule looks: everywhere on its first look, then only where
+    // what it reads changed since.
+    const auto near = [&](Procedure p, const std::vector<int>* list) -> const std::vector<int>* {
+        if (!settling || everywhere_ || !watched(p)) return list;
+        if (looksEverywhere_[std::size_t(p)]) {
+            looksEverywhere_[std::size_t(p)] = false;
+            lookedUpTo_[std::size_t(p)] = narrowed_.size();
+            return nullptr;
+        }
+        whereChanged(state, p);
+        return &watched_;
+    };
     for (int rung = int(Rung::Easy); rung <= int(highest); ++rung) {
         for (int k = 0; k < PROCEDURE_COUNT; ++k) {
             const Procedure p = order != nullptr ? order[k] : Procedure(k);
@@ -664,11 +688,11 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                          [&](int x, Found& f) { return clueRule(state, x, f); });
                     break;
                 case AT_LEAST_RULE:
-                    each(local ? &nearIslands_ : nullptr, islands,
+                    each(near(p, local ? &nearIslands_ : nullptr), islands,
                          [&](int x, Found& f) { return atLeastRule(state, x, f); });
                     break;
                 case CAPACITY_RULE:
-                    each(local ? &nearIslands_ : nullptr, islands,
+                    each(near(p, local ? &nearIslands_ : nullptr), islands,
                          [&](int x, Found& f) { return capacityRule(state, x, f); });
                     break;
                 case LOOKAHEAD_RULE:
@@ -677,7 +701,7 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                     // what these two find there the capacity rule and the seals find soon
                     // after; leaving them out keeps a trial's cost to its neighbourhood.
                     if (local) break;
-                    each(nullptr, islands, [&](int x, Found& f) {
+                    each(near(p, nullptr), islands, [&](int x, Found& f) {
                         return Procedure(p) == LOOKAHEAD_RULE ? lookahead(state, x, f)
                                                               : keepOpen(state, x, f);
                     });
@@ -700,7 +724,7 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                         regionLines_.erase(std::unique(regionLines_.begin(), regionLines_.end()),
                                            regionLines_.end());
                     }
-                    each(local ? &regionLines_ : nullptr, lines,
+                    each(near(p, local ? &regionLines_ : nullptr), lines,
                          [&](int l, Found& f) { return pairSeal(state, l, f); });
                     break;
                 case ONLY_EXIT_RULE:
@@ -733,12 +757,152 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                 case PROCEDURE_COUNT:
                     break;
             }
-            if (state.contradiction || stopped_) return 0;
+            if (state.contradiction || stopped_) {
+                // A look cut short leaves places unseen.
+                if (settling) looksEverywhere_[std::size_t(p)] = true;
+                return 0;
+            }
             if (count > 0) return int(count);
         }
         if (settling) break;  // every rung's procedures were in the one pass
     }
     return 0;
+}
+
+bool StepFinder::watched(Procedure p) {
+    return p == AT_LEAST_RULE || p == CAPACITY_RULE || p == PAIR_SEAL || p == KEEP_OPEN_RULE ||
+           p == LOOKAHEAD_RULE;
+}
+
+// What each rule reads, from the lines narrowed: their bounds, and where a line gained a
+// bridge, what its ends still take and their groups (a group changes only through a line
+// at one of its islands, so the groups to look at are those of those ends, as merged now):
+// - at least: the island's lines and bridges;
+// - capacity: also what its neighbours still take (the most its lines can carry);
+// - pair seal: the line's bounds and what its ends take, and their groups, which it can
+//   seal only while they take at most one line's bridges more;
+// - keep open: the island's lines, and its own and its neighbours' groups, which it can
+//   seal only while they take at most what one island can more;
+// - lookahead: what islands up to two lines away take and the bounds of their lines, and
+//   what those islands' neighbours take; the same of the ends of the lines crossing one at
+//   the island (a supposed first bridge blocks those); and the groups of its ends, which a
+//   supposed bridge seals only while they take at most one line's bridges more.
+void StepFinder::whereChanged(const State& s, Procedure p) {
+    const std::size_t islands = std::size_t(g_.islandCount()), lines = std::size_t(g_.lineCount());
+    // Marks are set without asking whether they were set, and read back in order in one
+    // pass: which places a change reaches is data the branches cannot guess, and a sort
+    // of what a round touches cost more than the rules it spared.
+    islandWatched_.resize(islands);
+    lineWatched_.resize(lines);
+    char* const marked = islandWatched_.data();
+    const auto collect = [](std::vector<char>& marks, std::vector<int>& into) {
+        const std::size_t size = marks.size();
+        into.resize(size);
+        char* const mark = marks.data();
+        int* const out = into.data();
+        std::size_t count = 0;
+        for (std::size_t k = 0; k < size; ++k) {
+            out[count] = int(k);
+            count += std::size_t(mark[k]);
+        }
+        std::fill(mark, mark + size, char(0));
+        into.resize(count);
+    };
+    const auto markNeighbours = [&](int x) {
+        for (const int l : g_.lineAt[std::size_t(x)])
+            if (l >= 0) marked[g_.other(l, x)] = 1;
+    };
+    // The ends of the lines narrowed since, and of those that gained a bridge, with
+    // repeats where a line changed more than once: marking again costs less than asking.
+    std::vector<int>& ends = nearChange_;
+    std::vector<int>& fuller = fullerEnds_;
+    ends.clear(), fuller.clear();
+    for (std::size_t k = lookedUpTo_[std::size_t(p)]; k < narrowed_.size(); ++k) {
+        const std::size_t l = std::size_t(narrowed_[k] >> 1);
+        ends.push_back(g_.lineA[l]);
+        ends.push_back(g_.lineB[l]);
+        if (narrowed_[k] & 1) fuller.push_back(g_.lineA[l]), fuller.push_back(g_.lineB[l]);
+    }
+    const std::size_t from = lookedUpTo_[std::size_t(p)];
+    lookedUpTo_[std::size_t(p)] = narrowed_.size();
+    // Every island of the groups of `fuller` that take at most `maxDemand` more, with their
+    // neighbours when asked; each group once, by its root.
+    const auto markGroups = [&](int maxDemand, bool withNeighbours) {
+        walkedRoots_.clear();
+        for (const int end : fuller) {
+            const int root = s.root(end);
+            if (s.demand[std::size_t(root)] > maxDemand ||
+                std::find(walkedRoots_.begin(), walkedRoots_.end(), root) != walkedRoots_.end())
+                continue;
+            walkedRoots_.push_back(root);
+            for (int member = root;;) {
+                marked[member] = 1;
+                if (withNeighbours) markNeighbours(member);
+                member = s.next[std::size_t(member)];
+                if (member == root) break;
+            }
+        }
+    };
+    if (p == PAIR_SEAL) {
+        // The lines narrowed, and every line at an island that gained a bridge or is in a
+        // group that might seal.
+        markGroups(2 * MAX_BRIDGES_PER_LINE, false);
+        for (const int x : fuller)
+            marked[x] = 1;
+        collect(islandWatched_, ends);
+        for (const int x : ends)
+            for (const int l : g_.lineAt[std::size_t(x)])
+                if (l >= 0) lineWatched_[std::size_t(l)] = 1;
+        for (std::size_t k = from; k < narrowed_.size(); ++k)
+            lineWatched_[std::size_t(narrowed_[k] >> 1)] = 1;
+        collect(lineWatched_, watched_);
+        return;
+    }
+    for (const int x : ends)
+        marked[x] = 1;
+    switch (p) {
+        case CAPACITY_RULE:
+            for (const int x : fuller)
+                markNeighbours(x);
+            break;
+        case KEEP_OPEN_RULE:
+            markGroups(2 * MAX_CLUE, true);
+            break;
+        case LOOKAHEAD_RULE: {
+            // The islands next to a change: the ends, and the neighbours of those that
+            // gained a bridge.
+            for (const int x : fuller)
+                markNeighbours(x);
+            std::vector<int>& ring = ringScratch_;
+            collect(islandWatched_, ring);
+            // The ends of the lines crossing one at those islands.
+            for (const int x : ring)
+                for (const int l : g_.lineAt[std::size_t(x)]) {
+                    if (l < 0) continue;
+                    for (int c = g_.crossStart[std::size_t(l)];
+                         c < g_.crossStart[std::size_t(l) + 1]; ++c) {
+                        const std::size_t across = std::size_t(g_.crossList[std::size_t(c)]);
+                        marked[g_.lineA[across]] = 1;
+                        marked[g_.lineB[across]] = 1;
+                    }
+                }
+            // Two lines on from those: two from an end, three from one that gained a bridge.
+            for (const int x : ring) {
+                marked[x] = 1;
+                markNeighbours(x);
+            }
+            collect(islandWatched_, ring);
+            for (const int x : ring) {
+                marked[x] = 1;
+                markNeighbours(x);
+            }
+            markGroups(2 * MAX_BRIDGES_PER_LINE, true);
+            break;
+        }
+        default:
+            break;
+    }
+    collect(islandWatched_, watched_);
 }
 
 bool StepFinder::timeUp() {
@@ -773,8 +937,11 @@ void StepFinder::narrowQueued(State& s, int line, int least, int most) {
     const std::size_t l = std::size_t(line);
     const int before = s.least[l] * 4 + s.most[l];
     const bool hadBridge = s.least[l] > 0;
+    const std::int8_t leastBefore = s.least[l];
     s.narrow(g_, line, least, most);
     if (s.least[l] * 4 + s.most[l] == before) return;
+    // The line, and whether it gained a bridge: only then do its ends take less.
+    narrowed_.push_back(line * 2 + int(s.least[l] > leastBefore));
     for (const int end : {g_.lineA[l], g_.lineB[l]})
         if (!settleQueued_[std::size_t(end)]) {
             settleQueued_[std::size_t(end)] = 1;
@@ -807,6 +974,8 @@ bool StepFinder::settle(State& state, Rung highest, std::optional<Rung> reached)
     // queue is empty; the rungs up to `reached` found nothing in their last round, which is
     // most of a round over a large board saved.
     if (!reached) {
+        narrowed_.clear();
+        looksEverywhere_.fill(true);
         const int islands = g_.islandCount();
         settleQueued_.assign(std::size_t(islands), 1);
         settleQueue_.resize(std::size_t(islands));

@@ -57,7 +57,7 @@ struct Found {
 /// Finds steps on one puzzle; keeps its scratch space between calls.
 class StepFinder {
   public:
-    explicit StepFinder(const Geometry& geometry) : g_(geometry) {}
+    explicit StepFinder(const Geometry& geometry) : g_(geometry) { looksEverywhere_.fill(true); }
     /// Every step of the easiest kind available on `state` up to `highest` (the first
     /// procedure, in the order of rungs and procedures, that offers one), each found on
     /// `state` as it is, none applied: one per island or line that offers it, in the order
@@ -82,6 +82,10 @@ class StepFinder {
     /// stopped() set. A round on a large board can take seconds, so a bound on the whole
     /// work looks at the clock within it too; one that is never reached changes nothing.
     void stopAt(double end) { end_ = end; }
+    /// Makes every round of a settle look over the whole board, not only where what a rule
+    /// reads changed since it last looked: slower, and the same in every step, which is
+    /// what checks that the places looked at are enough.
+    void lookEverywhere() { everywhere_ = true; }
     bool stopped() const { return stopped_; }
 
   private:
@@ -90,6 +94,11 @@ class StepFinder {
     void narrowQueued(State& s, int line, int least, int most);
     /// Within settle: the easy rules to their fixed point over the queued islands.
     void settleEasy(State& s);
+    /// Within settle: whether `p` looks only where its inputs changed (see narrowed_).
+    static bool watched(Procedure p);
+    /// Within settle: the islands (or for the pair seal, the lines) where `p` could find
+    /// something it did not find when it last looked, in rising order, into watched_.
+    void whereChanged(const State& s, Procedure p);
     bool clueRule(State& s, int x, Found& f) const;
     bool capacityRule(State& s, int x, Found& f) const;
     bool crossRule(State& s, int l, Found& f) const;
@@ -130,6 +139,20 @@ class StepFinder {
     std::vector<Found> settleFound_;
     std::vector<int> settleQueue_;
     std::vector<char> settleQueued_;
+    // A rule at one island or line reads only a few things: the bounds of lines nearby, what
+    // islands nearby still take, and for the rules about groups the groups there. Where
+    // none of those changed since a rule last looked and found nothing, it finds nothing
+    // again, so a round of a settle looks only where they did: every line narrowed within
+    // the settle, in order (twice its number, plus one where it gained a bridge), and per
+    // procedure how much of that log it has looked at.
+    // Without this most of a settle of a large board is rounds looking over all of it for
+    // the few places one step changed.
+    std::vector<int> narrowed_;
+    std::array<std::size_t, PROCEDURE_COUNT> lookedUpTo_{};
+    std::array<bool, PROCEDURE_COUNT> looksEverywhere_{};
+    bool everywhere_ = false;
+    std::vector<int> watched_, nearChange_, fullerEnds_, walkedRoots_, ringScratch_;
+    std::vector<char> islandWatched_, lineWatched_;
     Found settleStep_;
     int depth_ = 0;
     int trialBound_ = 0;  ///< the fewest steps a trial of this round was refuted in so far

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "exact/exact_solver.h"
+#include "explain/rules.h"
 #include "maker/layout.h"
 #include "maker/maker.h"
 #include "maker/quick_rating.h"
@@ -308,6 +309,58 @@ TEST(MakerLayout, QuickSortingAgreesWithTheLadder) {
         }
     }
     EXPECT_GT(candidates, 30);
+}
+
+// The maker's settle looks again only where a rule's inputs changed since it last looked.
+// A change it fails to pass on shows as a step it takes later or never: against a settle
+// that looks everywhere every round, its bounds differ. Both must also end where the
+// ladder's own rounds do, also when a settle takes on from the rungs below. Large boards,
+// where most rounds touch little.
+TEST(MakerLayout, SettleEndsWhereTheLaddersRoundsEnd) {
+    int unfinished = 0;
+    for (int k = 0; k < 300; ++k) {
+        LayoutShape shape;
+        shape.width = 12 + k % 5 * 6;
+        shape.height = 10 + k % 7 * 4;
+        shape.islandPercent = 15 + k % 4 * 5;
+        shape.loopPercent = k % 3 * 10;
+        shape.doublePercent = 10 + k % 5 * 15;
+        RandomSource random(k * 31 + 7);
+        Layout layout;
+        if (!drawLayout(random, shape, layout)) continue;
+        const Puzzle puzzle = layout.puzzle();
+        const Rung target = Rung(2 + k % 3);
+        SCOPED_TRACE(formatProblemLine(puzzle) + " at " + std::string(explain::rungName(target)));
+        explain::Geometry g;
+        g.build(puzzle);
+        explain::State settled, everywhere, stepped;
+        settled.reset(g), everywhere.reset(g), stepped.reset(g);
+        explain::StepFinder settler(g), looker(g), stepper(g);
+        looker.lookEverywhere();
+        const auto settle = [&](explain::StepFinder& finder, explain::State& state) {
+            return finder.settle(state, Rung(int(target) - 1)) &&
+                   finder.settle(state, target, Rung(int(target) - 1));
+        };
+        const bool possible = settle(settler, settled);
+        ASSERT_EQ(settle(looker, everywhere), possible);
+        EXPECT_EQ(settled.least, everywhere.least);
+        EXPECT_EQ(settled.most, everywhere.most);
+        std::vector<explain::Found> found;
+        for (int count = 1; count > 0;) {
+            count = stepper.round(stepped, target, found);
+            for (int s = 0; s < count; ++s)
+                stepper.apply(stepped, found[std::size_t(s)]);
+        }
+        ASSERT_EQ(possible, !stepped.contradiction);
+        if (!possible) continue;
+        unfinished += !settled.solved(g);
+        EXPECT_EQ(settled.least, stepped.least);
+        // A rule lowers a line's most only where its ends do not already imply it, which
+        // depends on the order things were found in; the most it can carry does not.
+        for (int l = 0; l < g.lineCount(); ++l)
+            EXPECT_EQ(settled.effectiveMost(g, l), stepped.effectiveMost(g, l)) << "line " << l;
+    }
+    EXPECT_GT(unfinished, 50);
 }
 
 TEST(MakeProgram, SameRunWhateverTheJobsEveryFormatAgrees) {
