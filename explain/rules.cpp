@@ -215,11 +215,19 @@ bool StepFinder::strands(const State& s, int x, int line, int added, Found& f) c
 // Supposes one more bridge at a time on each of an island's lines, as far as the island
 // could still take them, and looks at the islands around: the first count that leaves one
 // of them without room for its bridges (or closes a pair off) is more than the line takes.
-bool StepFinder::lookahead(const State& s, int x, Found& f) const {
+bool StepFinder::lookahead(const State& s, int x, Found& f, const char* covered) const {
     const int missing = s.spare(g_, x);
     if (missing <= 0) return false;
     for (const int l : g_.lineAt[std::size_t(x)]) {
         if (l < 0) continue;
+        // What is supposed and looked at is the same from either end, but the end that can
+        // take more tries more counts, and what the other finds it finds too, at the same
+        // count: a settle, which wants only the fixed point, leaves the line to that end
+        // when it looks there as well (the lower one of two that take as much).
+        if (covered != nullptr) {
+            const int y = g_.other(l, x), theirs = s.spare(g_, y);
+            if (covered[y] && (theirs > missing || (theirs == missing && y < x))) continue;
+        }
         // NOLINTNEXTLINE(bugprone-signed-char-misuse): bounds 0 to MAX_BRIDGES_PER_LINE
         const int low = s.least[std::size_t(l)], high = s.most[std::size_t(l)];
         const int space = std::min(missing, high - low);
@@ -701,10 +709,22 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                     // what these two find there the capacity rule and the seals find soon
                     // after; leaving them out keeps a trial's cost to its neighbourhood.
                     if (local) break;
-                    each(near(p, nullptr), islands, [&](int x, Found& f) {
-                        return Procedure(p) == LOOKAHEAD_RULE ? lookahead(state, x, f)
-                                                              : keepOpen(state, x, f);
-                    });
+                    {
+                        const std::vector<int>* const list = near(p, nullptr);
+                        // Within a settle, which islands this look covers.
+                        const char* covered = nullptr;
+                        if (settling && p == LOOKAHEAD_RULE) {
+                            lookedAt_.assign(std::size_t(islands), char(list == nullptr ? 1 : 0));
+                            if (list != nullptr)
+                                for (const int x : *list)
+                                    lookedAt_[std::size_t(x)] = 1;
+                            covered = lookedAt_.data();
+                        }
+                        each(list, islands, [&](int x, Found& f) {
+                            return Procedure(p) == LOOKAHEAD_RULE ? lookahead(state, x, f, covered)
+                                                                  : keepOpen(state, x, f);
+                        });
+                    }
                     break;
                 case CROSS_RULE:
                     each(local ? &changedLines_ : nullptr, lines,

@@ -103,7 +103,8 @@ class StepFinder {
     bool capacityRule(State& s, int x, Found& f) const;
     bool crossRule(State& s, int l, Found& f) const;
     bool atLeastRule(const State& s, int x, Found& f) const;
-    bool lookahead(const State& s, int x, Found& f) const;
+    /// `covered`, within a settle: per island, whether this look also looks at it.
+    bool lookahead(const State& s, int x, Found& f, const char* covered = nullptr) const;
     /// Whether some island near `line` (between x and y) could no longer get all its
     /// bridges, or x and y would close their group off, with `added` more bridges on it.
     bool strands(const State& s, int x, int line, int added, Found& f) const;
@@ -152,7 +153,7 @@ class StepFinder {
     std::array<bool, PROCEDURE_COUNT> looksEverywhere_{};
     bool everywhere_ = false;
     std::vector<int> watched_, nearChange_, fullerEnds_, walkedRoots_, ringScratch_;
-    std::vector<char> islandWatched_, lineWatched_;
+    std::vector<char> islandWatched_, lineWatched_, lookedAt_;
     Found settleStep_;
     int depth_ = 0;
     int trialBound_ = 0;  ///< the fewest steps a trial of this round was refuted in so far
