@@ -32,6 +32,19 @@ using testing::runCommand;
 
 const std::string kMake = SPANWRIGHT_MAKE_EXE;
 
+/// The k-th of a spread of boards of the given size: 15 to 30 % islands, up to 40 % loops,
+/// 10 to 70 % doubles. False where none could be drawn.
+bool drawSpread(int k, int width, int height, std::int32_t seed, Layout& layout) {
+    LayoutShape shape;
+    shape.width = width;
+    shape.height = height;
+    shape.islandPercent = 15 + k % 4 * 5;
+    shape.loopPercent = k % 3 * 20;
+    shape.doublePercent = 10 + k % 5 * 15;
+    RandomSource random(seed);
+    return drawLayout(random, shape, layout);
+}
+
 /// The bordered plane of a solution, as the independent checker reads it.
 std::vector<std::uint8_t> planeOf(const Puzzle& puzzle, const Solution& solution) {
     const int w = puzzle.width + 2;
@@ -278,15 +291,8 @@ TEST(MakerLayout, QuickSortingAgreesWithTheLadder) {
     QuickRater quick;
     int candidates = 0;
     for (int k = 0; k < 800; ++k) {
-        LayoutShape shape;
-        shape.width = 7 + k % 9;
-        shape.height = 6 + k % 7;
-        shape.islandPercent = 15 + k % 4 * 5;
-        shape.loopPercent = k % 3 * 20;
-        shape.doublePercent = 10 + k % 5 * 15;
-        RandomSource random(k * 17 + 3);
         Layout layout;
-        if (!drawLayout(random, shape, layout)) continue;
+        if (!drawSpread(k, 7 + k % 9, 6 + k % 7, k * 17 + 3, layout)) continue;
         const Puzzle puzzle = layout.puzzle();
         const Rung target = Rung(1 + k % 5);
         SCOPED_TRACE(formatProblemLine(puzzle) + " at " + std::string(explain::rungName(target)));
@@ -319,15 +325,8 @@ TEST(MakerLayout, QuickSortingAgreesWithTheLadder) {
 TEST(MakerLayout, SettleEndsWhereTheLaddersRoundsEnd) {
     int unfinished = 0;
     for (int k = 0; k < 300; ++k) {
-        LayoutShape shape;
-        shape.width = 12 + k % 5 * 6;
-        shape.height = 10 + k % 7 * 4;
-        shape.islandPercent = 15 + k % 4 * 5;
-        shape.loopPercent = k % 3 * 10;
-        shape.doublePercent = 10 + k % 5 * 15;
-        RandomSource random(k * 31 + 7);
         Layout layout;
-        if (!drawLayout(random, shape, layout)) continue;
+        if (!drawSpread(k, 12 + k % 5 * 6, 10 + k % 7 * 4, k * 31 + 7, layout)) continue;
         const Puzzle puzzle = layout.puzzle();
         const Rung target = Rung(2 + k % 3);
         SCOPED_TRACE(formatProblemLine(puzzle) + " at " + std::string(explain::rungName(target)));
