@@ -674,8 +674,8 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
     // what it reads changed since.
     const auto near = [&](Procedure p, const std::vector<int>* list) -> const std::vector<int>* {
         if (!settling || everywhere_ || !watched(p)) return list;
-        if (looksEverywhere_[std::size_t(p)]) {
-            looksEverywhere_[std::size_t(p)] = false;
+        if (firstLook_[std::size_t(p)]) {
+            firstLook_[std::size_t(p)] = false;
             lookedUpTo_[std::size_t(p)] = narrowed_.size();
             return nullptr;
         }
@@ -779,7 +779,7 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
             }
             if (state.contradiction || stopped_) {
                 // A look cut short leaves places unseen.
-                if (settling) looksEverywhere_[std::size_t(p)] = true;
+                if (settling) firstLook_[std::size_t(p)] = true;
                 return 0;
             }
             if (count > 0) return int(count);
@@ -837,14 +837,14 @@ void StepFinder::whereChanged(const State& s, Procedure p) {
     std::vector<int>& ends = nearChange_;
     std::vector<int>& fuller = fullerEnds_;
     ends.clear(), fuller.clear();
-    for (std::size_t k = lookedUpTo_[std::size_t(p)]; k < narrowed_.size(); ++k) {
+    const std::size_t from = lookedUpTo_[std::size_t(p)];
+    lookedUpTo_[std::size_t(p)] = narrowed_.size();
+    for (std::size_t k = from; k < narrowed_.size(); ++k) {
         const std::size_t l = std::size_t(narrowed_[k] >> 1);
         ends.push_back(g_.lineA[l]);
         ends.push_back(g_.lineB[l]);
         if (narrowed_[k] & 1) fuller.push_back(g_.lineA[l]), fuller.push_back(g_.lineB[l]);
     }
-    const std::size_t from = lookedUpTo_[std::size_t(p)];
-    lookedUpTo_[std::size_t(p)] = narrowed_.size();
     // Every island of the groups of `fuller` that take at most `maxDemand` more, with their
     // neighbours when asked; each group once, by its root.
     const auto markGroups = [&](int maxDemand, bool withNeighbours) {
@@ -995,7 +995,7 @@ bool StepFinder::settle(State& state, Rung highest, std::optional<Rung> reached)
     // most of a round over a large board saved.
     if (!reached) {
         narrowed_.clear();
-        looksEverywhere_.fill(true);
+        firstLook_.fill(true);
         const int islands = g_.islandCount();
         settleQueued_.assign(std::size_t(islands), 1);
         settleQueue_.resize(std::size_t(islands));

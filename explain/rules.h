@@ -57,7 +57,7 @@ struct Found {
 /// Finds steps on one puzzle; keeps its scratch space between calls.
 class StepFinder {
   public:
-    explicit StepFinder(const Geometry& geometry) : g_(geometry) { looksEverywhere_.fill(true); }
+    explicit StepFinder(const Geometry& geometry) : g_(geometry) { firstLook_.fill(true); }
     /// Every step of the easiest kind available on `state` up to `highest` (the first
     /// procedure, in the order of rungs and procedures, that offers one), each found on
     /// `state` as it is, none applied: one per island or line that offers it, in the order
@@ -150,7 +150,8 @@ class StepFinder {
     // the few places one step changed.
     std::vector<int> narrowed_;
     std::array<std::size_t, PROCEDURE_COUNT> lookedUpTo_{};
-    std::array<bool, PROCEDURE_COUNT> looksEverywhere_{};
+    /// Per procedure: its next look within the settle is its first, over the whole board.
+    std::array<bool, PROCEDURE_COUNT> firstLook_{};
     bool everywhere_ = false;
     std::vector<int> watched_, nearChange_, fullerEnds_, walkedRoots_, ringScratch_;
     std::vector<char> islandWatched_, lineWatched_, lookedAt_;
