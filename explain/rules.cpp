@@ -8,6 +8,40 @@
 #include "puzzle/cpu_time.h"
 
 namespace spanwright::explain {
+namespace {
+
+/// The places marked in `marks` (each 0 or 1), in rising order, into `into`; clears the
+/// marks. Marks are set without asking whether they were set and read back in one pass
+/// without a branch: which places a change reaches is data the branches cannot guess.
+void readBack(std::vector<char>& marks, std::vector<int>& into) {
+    const std::size_t size = marks.size();
+    into.resize(size);
+    char* const mark = marks.data();
+    int* const out = into.data();
+    std::size_t count = 0;
+    for (std::size_t k = 0; k < size; ++k) {
+        out[count] = int(k);
+        count += std::size_t(mark[k]);
+    }
+    std::fill(mark, mark + size, char(0));
+    into.resize(count);
+}
+
+/// Puts `list` in rising order without repeats: a short one by sorting it, a long one by
+/// marking it in `marks` (all 0, one per place) and reading them back, which costs a pass
+/// over every place but no comparisons.
+void risingOnce(std::vector<int>& list, std::vector<char>& marks) {
+    if (list.size() * 16 < marks.size()) {
+        std::sort(list.begin(), list.end());
+        list.erase(std::unique(list.begin(), list.end()), list.end());
+        return;
+    }
+    for (const int x : list)
+        marks[std::size_t(x)] = 1;
+    readBack(marks, list);
+}
+
+}  // namespace
 
 // A change is worth a step when it raises a line's least, or lowers its most to something
 // the other bounds did not already imply: settling the line, or below what both ends can
@@ -481,12 +515,17 @@ bool StepFinder::refuted(const State& s, int line, int least, int most, Found& f
             islandMark_[std::size_t(x)] = 0;
     }
     if (listMark_.size() != islands) listMark_.assign(islands, 0);  // regionOfGroups clears it
+    // Marks for risingOnce, all 0 between uses.
+    islandWatched_.resize(islands);
+    lineWatched_.resize(lines);
     // A round's local exits are cleared at its end; the whole-board count leaves counts.
     if (!exitsCleared_ || exitCount_.size() != islands) {
         exitCount_.assign(islands, -1);
         exitsCleared_ = true;
     }
     changedLines_.clear(), nearIslands_.clear(), ends_.clear();
+    trialLog_.clear();
+    trialLooked_.fill(0);
     markChange(trialState_, line, least, most);
     int steps = 0;
     ++depth_;
@@ -515,9 +554,13 @@ void StepFinder::markChange(const State& s, int line, int least, int most) {
     // A line's bounds in one number: two bits each.
     static_assert(MAX_BRIDGES_PER_LINE < 4, "a line's least and most fit in two bits each");
     const int before = s.least[l] * 4 + s.most[l];
+    const std::int8_t leastBefore = s.least[l];
     trialState_.narrow(g_, line, least, most);
-    if (s.least[l] * 4 + s.most[l] == before || lineMark_[l]) return;
+    if (s.least[l] * 4 + s.most[l] == before) return;
+    trialLog_.push_back(line * 2 + int(s.least[l] > leastBefore));
+    if (lineMark_[l]) return;
     lineMark_[l] = 1;
+    nearSorted_ = false;
     changedLines_.push_back(line);
     for (const int end : {g_.lineA[l], g_.lineB[l]}) {
         if (islandMark_[std::size_t(end)] & 2) continue;
@@ -527,6 +570,27 @@ void StepFinder::markChange(const State& s, int line, int least, int most) {
         for (const int around : g_.lineAt[std::size_t(end)])
             if (around >= 0) addIsland(nearIslands_, g_.other(around, end));
     }
+}
+
+// A trial starts where these rules found nothing. The clue and at-least rules read an
+// island's own lines, so they can find something new only at the ends of a line changed
+// since they last looked; the capacity rule also reads what the neighbours take, which
+// changes only where a line at a neighbour gained a bridge.
+void StepFinder::trialChanged(Procedure p) {
+    std::vector<int>& list = trialWatched_;
+    list.clear();
+    std::size_t& from = trialLooked_[std::size_t(p)];
+    for (std::size_t k = from; k < trialLog_.size(); ++k) {
+        const std::size_t l = std::size_t(trialLog_[k] >> 1);
+        for (const int end : {g_.lineA[l], g_.lineB[l]}) {
+            list.push_back(end);
+            if (p != CAPACITY_RULE || (trialLog_[k] & 1) == 0) continue;
+            for (const int around : g_.lineAt[std::size_t(end)])
+                if (around >= 0) list.push_back(g_.other(around, end));
+        }
+    }
+    from = trialLog_.size();
+    risingOnce(list, islandWatched_);
 }
 
 void StepFinder::addIsland(std::vector<int>& list, int x) {
@@ -561,7 +625,7 @@ void StepFinder::regionOfGroups(const State& s, int maxDemand, bool withNeighbou
     }
     for (const int x : islands)
         listMark_[std::size_t(x)] = 0;
-    std::sort(islands.begin(), islands.end());
+    risingOnce(islands, islandWatched_);
 }
 
 // The ways out of every group near a change; the single ways out are the lines to look at.
@@ -661,11 +725,24 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
     const bool local = depth_ > 0;
     const int islands = g_.islandCount(), lines = g_.lineCount();
     // The rules visit islands and lines in their order; nothing is added to these lists
-    // within a round, so they are sorted once for all its procedures.
-    if (local) {
+    // within a round, so they are sorted once for all its procedures, when the first that
+    // reads them runs: most rounds of a trial end with the clue rule.
+    const auto sortNear = [&] {
+        if (!local || nearSorted_) return;
         std::sort(nearIslands_.begin(), nearIslands_.end());
         std::sort(changedLines_.begin(), changedLines_.end());
-    }
+        nearSorted_ = true;
+    };
+    // Within a trial, where the rules of one island look.
+    const auto changed = [&](Procedure p) -> const std::vector<int>* {
+        if (!local) return nullptr;
+        if (everywhere_) {
+            sortNear();
+            return &nearIslands_;
+        }
+        trialChanged(p);
+        return &trialWatched_;
+    };
     // Settling wants only the fixed point, which the order of the rules does not change:
     // there the cheap ones go first, and the dear ones run only when those find nothing.
     const bool settling = easySettled_ && depth_ == 0;
@@ -692,15 +769,15 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
             if (settling && (p == CLUE_RULE || p == CROSS_RULE)) continue;
             switch (p) {
                 case CLUE_RULE:
-                    each(local ? &nearIslands_ : nullptr, islands,
+                    each(changed(p), islands,
                          [&](int x, Found& f) { return clueRule(state, x, f); });
                     break;
                 case AT_LEAST_RULE:
-                    each(near(p, local ? &nearIslands_ : nullptr), islands,
+                    each(local ? changed(p) : near(p, nullptr), islands,
                          [&](int x, Found& f) { return atLeastRule(state, x, f); });
                     break;
                 case CAPACITY_RULE:
-                    each(near(p, local ? &nearIslands_ : nullptr), islands,
+                    each(local ? changed(p) : near(p, nullptr), islands,
                          [&](int x, Found& f) { return capacityRule(state, x, f); });
                     break;
                 case LOOKAHEAD_RULE:
@@ -727,10 +804,12 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                     }
                     break;
                 case CROSS_RULE:
+                    sortNear();
                     each(local ? &changedLines_ : nullptr, lines,
                          [&](int l, Found& f) { return crossRule(state, l, f); });
                     break;
                 case PAIR_SEAL:
+                    sortNear();
                     if (local) {  // a pair seals itself only with one line's bridges to go
                         regionOfGroups(state, 2 * MAX_BRIDGES_PER_LINE, false, region_);
                         regionLines_ = changedLines_;
@@ -740,14 +819,13 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                                          std::back_inserter(regionLines_),
                                          [](int l) { return l >= 0; });
                         }
-                        std::sort(regionLines_.begin(), regionLines_.end());
-                        regionLines_.erase(std::unique(regionLines_.begin(), regionLines_.end()),
-                                           regionLines_.end());
+                        risingOnce(regionLines_, lineWatched_);
                     }
                     each(near(p, local ? &regionLines_ : nullptr), lines,
                          [&](int l, Found& f) { return pairSeal(state, l, f); });
                     break;
                 case ONLY_EXIT_RULE:
+                    sortNear();
                     if (local)
                         localExits(state, regionLines_);
                     else
@@ -759,6 +837,7 @@ int StepFinder::round(State& state, Rung highest, std::vector<Found>& found) {
                             exitCount_[std::size_t(root)] = -1;
                     break;
                 case ISLAND_SEAL:
+                    sortNear();
                     // an island's bridges change its group's demand by twice its most at most
                     if (local) regionOfGroups(state, 2 * MAX_CLUE, true, region_);
                     each(local ? &region_ : nullptr, islands,
@@ -809,25 +888,11 @@ bool StepFinder::watched(Procedure p) {
 //   supposed bridge seals only while they take at most one line's bridges more.
 void StepFinder::whereChanged(const State& s, Procedure p) {
     const std::size_t islands = std::size_t(g_.islandCount()), lines = std::size_t(g_.lineCount());
-    // Marks are set without asking whether they were set, and read back in order in one
-    // pass: which places a change reaches is data the branches cannot guess, and a sort
-    // of what a round touches cost more than the rules it spared.
+    // Marks read back in order (readBack): a sort of what a round touches cost more than
+    // the rules it spared.
     islandWatched_.resize(islands);
     lineWatched_.resize(lines);
     char* const marked = islandWatched_.data();
-    const auto collect = [](std::vector<char>& marks, std::vector<int>& into) {
-        const std::size_t size = marks.size();
-        into.resize(size);
-        char* const mark = marks.data();
-        int* const out = into.data();
-        std::size_t count = 0;
-        for (std::size_t k = 0; k < size; ++k) {
-            out[count] = int(k);
-            count += std::size_t(mark[k]);
-        }
-        std::fill(mark, mark + size, char(0));
-        into.resize(count);
-    };
     const auto markNeighbours = [&](int x) {
         for (const int l : g_.lineAt[std::size_t(x)])
             if (l >= 0) marked[g_.other(l, x)] = 1;
@@ -869,13 +934,13 @@ void StepFinder::whereChanged(const State& s, Procedure p) {
         markGroups(2 * MAX_BRIDGES_PER_LINE, false);
         for (const int x : fuller)
             marked[x] = 1;
-        collect(islandWatched_, ends);
+        readBack(islandWatched_, ends);
         for (const int x : ends)
             for (const int l : g_.lineAt[std::size_t(x)])
                 if (l >= 0) lineWatched_[std::size_t(l)] = 1;
         for (std::size_t k = from; k < narrowed_.size(); ++k)
             lineWatched_[std::size_t(narrowed_[k] >> 1)] = 1;
-        collect(lineWatched_, watched_);
+        readBack(lineWatched_, watched_);
         return;
     }
     for (const int x : ends)
@@ -894,7 +959,7 @@ void StepFinder::whereChanged(const State& s, Procedure p) {
             for (const int x : fuller)
                 markNeighbours(x);
             std::vector<int>& ring = ringScratch_;
-            collect(islandWatched_, ring);
+            readBack(islandWatched_, ring);
             // The ends of the lines crossing one at those islands.
             for (const int x : ring)
                 for (const int l : g_.lineAt[std::size_t(x)]) {
@@ -911,7 +976,7 @@ void StepFinder::whereChanged(const State& s, Procedure p) {
                 marked[x] = 1;
                 markNeighbours(x);
             }
-            collect(islandWatched_, ring);
+            readBack(islandWatched_, ring);
             for (const int x : ring) {
                 marked[x] = 1;
                 markNeighbours(x);
@@ -922,7 +987,7 @@ void StepFinder::whereChanged(const State& s, Procedure p) {
         default:
             break;
     }
-    collect(islandWatched_, watched_);
+    readBack(islandWatched_, watched_);
 }
 
 bool StepFinder::timeUp() {

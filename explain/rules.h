@@ -82,9 +82,10 @@ class StepFinder {
     /// stopped() set. A round on a large board can take seconds, so a bound on the whole
     /// work looks at the clock within it too; one that is never reached changes nothing.
     void stopAt(double end) { end_ = end; }
-    /// Makes every round of a settle look over the whole board, not only where what a rule
-    /// reads changed since it last looked: slower, and the same in every step, which is
-    /// what checks that the places looked at are enough.
+    /// Makes every round of a settle look over the whole board, and every round of a
+    /// trial over everything the trial changed, not only where what a rule reads changed
+    /// since it last looked: slower, and the same in every step, which is what checks
+    /// that the places looked at are enough.
     void lookEverywhere() { everywhere_ = true; }
     bool stopped() const { return stopped_; }
 
@@ -121,6 +122,10 @@ class StepFinder {
     static std::size_t shortestTrials(std::vector<Found>& found, std::size_t count);
     // Within a trial: where the supposed state can differ from the one it was made on.
     void markChange(const State& s, int line, int least, int most);
+    /// Within a trial: the islands where `p` (clue, at-least or capacity) could find
+    /// something it did not find when it last looked in this trial, in rising order, into
+    /// trialWatched_.
+    void trialChanged(Procedure p);
     void regionOfGroups(const State& s, int maxDemand, bool withNeighbours,
                         std::vector<int>& islands);
     void localExits(State& s, std::vector<int>& lines);
@@ -134,6 +139,14 @@ class StepFinder {
     // Looking only there keeps a trial's cost to the part of the board it reaches.
     std::vector<char> lineMark_, islandMark_, listMark_;
     std::vector<int> changedLines_, nearIslands_, ends_, region_, regionLines_;
+    // The rules that read one island's lines (and what its neighbours take) need not look
+    // over everything a trial changed in every round: only where a line changed since they
+    // last looked. Every change of the trial in order (twice the line, plus one where it
+    // gained a bridge), and per procedure how much of that log it has looked at.
+    std::vector<int> trialLog_, trialWatched_;
+    std::array<std::size_t, PROCEDURE_COUNT> trialLooked_{};
+    /// nearIslands_ and changedLines_ are in rising order (they grow between rounds).
+    bool nearSorted_ = true;
     bool exitsCleared_ = false;  ///< exitCount_ is -1 for every island, as a trial needs
     State trialState_;
     std::vector<Found> trialFound_;

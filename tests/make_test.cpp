@@ -362,6 +362,47 @@ TEST(MakerLayout, SettleEndsWhereTheLaddersRoundsEnd) {
     EXPECT_GT(unfinished, 50);
 }
 
+// A trial's rules look only where a line changed since they last looked in it: every
+// round must find the same steps, down to how many steps refuted each supposition and
+// where it failed, as rounds that look over everything the trial changed.
+TEST(MakerLayout, TrialsFindTheSameStepsLookingOnlyWhereLinesChanged) {
+    int trials = 0;
+    for (int k = 0; k < 120; ++k) {
+        Layout layout;
+        if (!drawSpread(k, 8 + k % 7 * 2, 7 + k % 5 * 2, k * 13 + 5, layout)) continue;
+        const Puzzle puzzle = layout.puzzle();
+        SCOPED_TRACE(formatProblemLine(puzzle));
+        explain::Geometry g;
+        g.build(puzzle);
+        explain::State near, everywhere;
+        near.reset(g), everywhere.reset(g);
+        explain::StepFinder finder(g), looker(g);
+        looker.lookEverywhere();
+        std::vector<explain::Found> found, expected;
+        for (int count = 1; count > 0;) {
+            count = finder.round(near, Rung::Extreme, found);
+            ASSERT_EQ(looker.round(everywhere, Rung::Extreme, expected), count);
+            ASSERT_EQ(near.contradiction, everywhere.contradiction);
+            for (int s = 0; s < count; ++s) {
+                const explain::Found &f = found[std::size_t(s)], &e = expected[std::size_t(s)];
+                ASSERT_EQ(f.technique, e.technique);
+                EXPECT_EQ(f.line, e.line);
+                EXPECT_EQ(f.island, e.island);
+                EXPECT_EQ(f.trialSteps, e.trialSteps);
+                EXPECT_EQ(f.faultIsland, e.faultIsland);
+                EXPECT_EQ(f.faultKind, e.faultKind);
+                EXPECT_EQ(f.hypothesisLeast, e.hypothesisLeast);
+                trials += f.technique == explain::TRIAL;
+                finder.apply(near, f);
+                looker.apply(everywhere, e);
+            }
+            ASSERT_EQ(near.least, everywhere.least);
+            ASSERT_EQ(near.most, everywhere.most);
+        }
+    }
+    EXPECT_GT(trials, 100);
+}
+
 TEST(MakeProgram, SameRunWhateverTheJobsEveryFormatAgrees) {
     const std::vector<std::string> base = {"--seed",     "1",      "--level", "hard",
                                            "--symmetry", "rotate", "9x13",    "10"};
