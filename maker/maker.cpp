@@ -254,7 +254,8 @@ int fixedGrade(const Puzzle& puzzle) {
 }
 
 bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t round,
-                MadePuzzle& made, std::int64_t& boards, const SlowCall& slow) {
+                MadePuzzle& made, std::int64_t& boards, const SlowCall& slow,
+                const std::atomic<bool>* halt) {
     const double start = threadCpuSeconds();
     const double end = start + request.secondsPerPuzzle;
     const std::int64_t slowBoards = request.boardsPerPuzzle / SLOW_START_PARTS;
@@ -296,7 +297,8 @@ bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t r
         const double clock = threadCpuSeconds();
         if (slow && (drawn >= slowBoards || (slowSeconds > 0 && clock - start >= slowSeconds)))
             slow(begun, clock - start);
-        return request.secondsPerPuzzle > 0 && clock >= end;
+        return (request.secondsPerPuzzle > 0 && clock >= end) ||
+               (halt != nullptr && halt->load(std::memory_order_relaxed));
     };
     for (; drawn < request.boardsPerPuzzle; ++drawn) {
         if (timeUp()) return false;
@@ -427,8 +429,15 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
             one.level = filter.rungs[(index + round) % filter.rungs.size()];
             if (filter.rungShares) one.islandPercent = defaultIslandPercent(one.level);
         }
+        // Only the first puzzle says whether the rung is in reach (and a mixed run's rungs
+        // were each met before it began); the others may take longer, by their index alone,
+        // so that whether a run ends does not depend on the threads.
+        if (index > 0 || round > 0) one.boardsPerPuzzle *= MET_RUNG_BOARDS_FACTOR;
         return one;
     };
+    // Set once the run has ended: the puzzles still being looked for will not be written,
+    // and a later one may take many times the first one's bound.
+    std::atomic<bool> halted{false};
     // The share a quick look found for the first puzzle, when it was not met at once. The
     // other shares are looked at beside the full look, not before it, so that a request
     // out of reach is refused no later than without them; they stop when the run does or
@@ -464,7 +473,7 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
                     if (!firstLooked && slow.workingShare >= 0) notices.slowStart(slow);
                 });
             };
-        const bool met = makePuzzle(one, index, round, made, drawn, watch);
+        const bool met = makePuzzle(one, index, round, made, drawn, watch, &halted);
         if (first) firstMet = met, firstLooked = true;
         if (!met) return false;
         kept = !filter.accept || filter.accept(made);
@@ -562,6 +571,7 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
         changed.notify_all();
         if (progress) progress(outcome.written, boards.load());
     }
+    halted = true;
     {
         std::lock_guard<std::mutex> guard(lock);
         stop = true;
@@ -574,7 +584,10 @@ BatchOutcome runBatch(const MakeRequest& request, std::int64_t count, int jobs,
     // A request out of reach names the share that would work.
     if (outcome.end == BatchOutcome::End::Unreachable && !mixed) {
         const bool first = taken == 0 && firstShare >= 0;
-        outcome.workingShare = first ? firstShare.load() : workingShare(outcome.missed, {});
+        // Looked for within the first puzzle's bounds, as for the first puzzle.
+        MakeRequest look = outcome.missed;
+        look.boardsPerPuzzle = request.boardsPerPuzzle;
+        outcome.workingShare = first ? firstShare.load() : workingShare(look, {});
     }
     outcome.boards = boards.load();
     return outcome;

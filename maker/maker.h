@@ -4,6 +4,7 @@
 // the ladder asked for, unique, none repeating another of the run turned or flipped, and
 // the same puzzles in the same order for the same request however many threads make them.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -32,6 +33,13 @@ inline constexpr double MAX_SECONDS_PER_PUZZLE = 20;
 /// Boards drawn for one puzzle before the request is called unreachable: a rung met less
 /// often than once in this many boards is out of reach at that size and share.
 inline constexpr std::int64_t MAX_BOARDS_PER_PUZZLE = 20000;
+
+/// How many times MAX_BOARDS_PER_PUZZLE (or the bound asked) the puzzles of a run after its
+/// first may take. Once a rung has been met, the boards one puzzle takes only vary from
+/// puzzle to puzzle: an expert 3 x 60 takes about 8,000 boards on average, and at the
+/// first puzzle's bound one puzzle in ten missed, calling a run out of reach that had
+/// made the others. The CPU bound stays as it is.
+inline constexpr std::int64_t MET_RUNG_BOARDS_FACTOR = 10;
 
 /// The part of a puzzle's bounds after which its look is a slow start: late enough that a
 /// rung in reach but slow at a large size is rarely taken for one out of reach, early
@@ -70,14 +78,15 @@ inline constexpr std::uint32_t MAX_REPEAT_ROUNDS = 200;
 
 /// Draws boards for puzzle `index` of a run, round `round` (a later round replaces a
 /// repeat), until one needs exactly the rung asked for. False after request.boardsPerPuzzle
-/// boards or request.secondsPerPuzzle of CPU time. `boards` counts every board drawn. The result
-/// depends on nothing but the arguments.
+/// boards or request.secondsPerPuzzle of CPU time, or once `halt` (when given) is set.
+/// `boards` counts every board drawn. The result depends on nothing but the arguments.
 /// With `slow`, it is called (from the calling thread) at every look at the clock once
 /// 1 / SLOW_START_PARTS of the bounds has gone without the rung being met, with the boards
 /// begun and the CPU seconds spent so far; it changes nothing of what is made.
 using SlowCall = std::function<void(std::int64_t boards, double seconds)>;
 bool makePuzzle(const MakeRequest& request, std::uint64_t index, std::uint32_t round,
-                MadePuzzle& made, std::int64_t& boards, const SlowCall& slow = {});
+                MadePuzzle& made, std::int64_t& boards, const SlowCall& slow = {},
+                const std::atomic<bool>* halt = nullptr);
 
 /// The fixed solver's grade of `puzzle`: that of its score when it finishes, 5 when not.
 int fixedGrade(const Puzzle& puzzle);
@@ -152,6 +161,8 @@ struct BatchFilter {
 };
 
 /// Makes `count` puzzles with `jobs` threads and hands them to `write` in order of index;
+/// the first within the request's bounds, the others, of a rung in reach, within
+/// MET_RUNG_BOARDS_FACTOR times its boards;
 /// `write` returns false when the output failed, which ends the run. No puzzle repeats an
 /// earlier one of the run under rotation or mirroring: a repeat is remade in its next
 /// round. Memory stays bounded: at most a few puzzles per thread wait to be written.

@@ -747,6 +747,52 @@ TEST(MakeBatch, QuickLookKeepsThePuzzlesItFallsShortOf) {
     EXPECT_EQ(looked.workingShare, workingShare(request, {}));
 }
 
+// Only a run's first puzzle says whether its rung is in reach: a later one that takes more
+// boards than the first one's bound is still made, as it would be within the full bound,
+// whatever the threads (an expert 3 x 60 run made four puzzles, then called itself out of
+// reach at the fifth).
+TEST(MakeBatch, LaterPuzzlesMayTakeMoreBoardsThanTheFirst) {
+    MakeRequest request;
+    request.width = request.height = 10;
+    request.level = Rung::Extreme;
+    request.islandPercent = 22;
+    request.secondsPerPuzzle = 0;
+    constexpr int count = 6;
+    const auto boardsFor = [&](std::uint64_t index) {
+        MadePuzzle made;
+        std::int64_t boards = 0;
+        EXPECT_TRUE(makePuzzle(request, index, 0, made, boards));
+        return boards;
+    };
+    // A seed whose later puzzles take more boards than its first, but not ten times as many.
+    bool found = false;
+    for (request.seed = 1; request.seed < 40 && !found; ++request.seed) {
+        const std::int64_t first = boardsFor(0);
+        for (std::uint64_t index = 1; index < count && !found; ++index) {
+            const std::int64_t later = boardsFor(index);
+            found = later > first && later <= first * MET_RUNG_BOARDS_FACTOR;
+        }
+        if (found) request.boardsPerPuzzle = first;
+    }
+    --request.seed;
+    ASSERT_TRUE(found);
+    const auto run = [&](const MakeRequest& asked, int jobs) {
+        std::vector<std::uint64_t> made;
+        const BatchOutcome outcome = runBatch(asked, count, jobs, [&](const MadePuzzle& puzzle) {
+            made.push_back(puzzle.hash);
+            return true;
+        });
+        EXPECT_EQ(outcome.end, BatchOutcome::End::Done);
+        return made;
+    };
+    MakeRequest full = request;
+    full.boardsPerPuzzle = MAX_BOARDS_PER_PUZZLE;
+    const std::vector<std::uint64_t> expected = run(full, 1);
+    ASSERT_EQ(expected.size(), std::size_t(count));
+    EXPECT_EQ(run(request, 1), expected);
+    EXPECT_EQ(run(request, 3), expected);
+}
+
 // A run mixing rungs leaves out the one out of reach at its size and the one whose puzzles
 // all miss the range, each said once, instead of ending there; and stays the same whatever
 // the threads.

@@ -326,16 +326,16 @@ int main(int argc, char** argv) {
     if (outcome.end == maker::BatchOutcome::End::Unreachable) {
         // The rung and share of the puzzle that was missed: in a mixed run, not the first.
         const maker::MakeRequest& missed = outcome.missed;
-        std::fprintf(
-            stderr,
-            "%s: no %s puzzle of %dx%d with %d%% islands and symmetry %s turned up in "
-            "%lld boards or %g s of CPU time: %s (%lld of %ld written)\n",
-            PROGRAM, std::string(spanwright::explain::rungName(missed.level)).c_str(), missed.width,
-            missed.height, missed.islandPercent, symmetryName(missed.symmetry),
-            static_cast<long long>(maker::MAX_BOARDS_PER_PUZZLE), maker::MAX_SECONDS_PER_PUZZLE,
-            mixed ? "out of reach at this size and share"
-                  : shareAdvice(missed, outcome.workingShare, "out of reach").c_str(),
-            static_cast<long long>(outcome.written), count);
+        std::fprintf(stderr,
+                     "%s: no %s puzzle of %dx%d with %d%% islands and symmetry %s turned up in "
+                     "%lld boards or %g s of CPU time: %s (%lld of %ld written)\n",
+                     PROGRAM, std::string(spanwright::explain::rungName(missed.level)).c_str(),
+                     missed.width, missed.height, missed.islandPercent,
+                     symmetryName(missed.symmetry), static_cast<long long>(missed.boardsPerPuzzle),
+                     maker::MAX_SECONDS_PER_PUZZLE,
+                     mixed ? "out of reach at this size and share"
+                           : shareAdvice(missed, outcome.workingShare, "out of reach").c_str(),
+                     static_cast<long long>(outcome.written), count);
         return 1;
     }
     // A crowded share may not fit (symmetry and the rule that islands never touch leave

@@ -71,15 +71,17 @@ void printHelp() {
     std::fputs(optionHelp(ROWS, HELP_COLUMN).c_str(), stdout);
     std::printf(
         "\n"
-        "A request that is not met within %lld boards or %g s of CPU time for one puzzle is\n"
+        "A request whose first puzzle is not met within %lld boards or %g s of CPU time is\n"
         "out of reach at that size and share: the program says so, names the island share\n"
         "nearest the one asked that would work, and ends with status 1. When a quarter of\n"
         "that goes by on the first puzzle with nothing met, the share is named at once\n"
-        "while the run goes on. A run mixing rungs leaves out, with a line on\n"
-        "standard error, those out of reach or whose puzzles all miss the --score range.\n"
+        "while the run goes on. Once the first is met, each later puzzle may take %lld\n"
+        "times the boards, as their number varies. A run mixing rungs leaves out, with a\n"
+        "line on standard error, those out of reach or whose puzzles all miss --score.\n"
         "Exit status: 0 when all COUNT puzzles were written, 1 for an unreachable request\n"
         "or a write error, 2 for a wrong command line or an archive that cannot be read.\n\n",
-        static_cast<long long>(maker::MAX_BOARDS_PER_PUZZLE), maker::MAX_SECONDS_PER_PUZZLE);
+        static_cast<long long>(maker::MAX_BOARDS_PER_PUZZLE), maker::MAX_SECONDS_PER_PUZZLE,
+        static_cast<long long>(maker::MET_RUNG_BOARDS_FACTOR));
     std::fputs(explain::ladderText().c_str(), stdout);
 }
 
