@@ -365,7 +365,7 @@ TEST(MakerLayout, SettleEndsWhereTheLaddersRoundsEnd) {
 // A trial's rules look only where a line changed since they last looked in it: every
 // round must find the same steps, down to how many steps refuted each supposition and
 // where it failed, as rounds that look over everything the trial changed.
-TEST(MakerLayout, TrialsFindTheSameStepsLookingOnlyWhereLinesChanged) {
+TEST(MakerLayout, TrialsLookingOnlyWhereLinesChangedAgree) {
     int trials = 0;
     for (int k = 0; k < 120; ++k) {
         Layout layout;
