@@ -45,6 +45,17 @@ bool drawSpread(int k, int width, int height, std::int32_t seed, Layout& layout)
     return drawLayout(random, shape, layout);
 }
 
+/// The k-th board of drawSpread as a puzzle, its geometry built. False where none could be
+/// drawn.
+bool spreadPuzzle(int k, int width, int height, std::int32_t seed, Puzzle& puzzle,
+                  explain::Geometry& g) {
+    Layout layout;
+    if (!drawSpread(k, width, height, seed, layout)) return false;
+    puzzle = layout.puzzle();
+    g.build(puzzle);
+    return true;
+}
+
 /// The bordered plane of a solution, as the independent checker reads it.
 std::vector<std::uint8_t> planeOf(const Puzzle& puzzle, const Solution& solution) {
     const int w = puzzle.width + 2;
@@ -325,13 +336,11 @@ TEST(MakerLayout, QuickSortingAgreesWithTheLadder) {
 TEST(MakerLayout, SettleEndsWhereTheLaddersRoundsEnd) {
     int unfinished = 0;
     for (int k = 0; k < 300; ++k) {
-        Layout layout;
-        if (!drawSpread(k, 12 + k % 5 * 6, 10 + k % 7 * 4, k * 31 + 7, layout)) continue;
-        const Puzzle puzzle = layout.puzzle();
+        Puzzle puzzle;
+        explain::Geometry g;
+        if (!spreadPuzzle(k, 12 + k % 5 * 6, 10 + k % 7 * 4, k * 31 + 7, puzzle, g)) continue;
         const Rung target = Rung(2 + k % 3);
         SCOPED_TRACE(formatProblemLine(puzzle) + " at " + std::string(explain::rungName(target)));
-        explain::Geometry g;
-        g.build(puzzle);
         explain::State settled, everywhere, stepped;
         settled.reset(g), everywhere.reset(g), stepped.reset(g);
         explain::StepFinder settler(g), looker(g), stepper(g);
@@ -368,12 +377,10 @@ TEST(MakerLayout, SettleEndsWhereTheLaddersRoundsEnd) {
 TEST(MakerLayout, TrialsLookingOnlyWhereLinesChangedAgree) {
     int trials = 0;
     for (int k = 0; k < 120; ++k) {
-        Layout layout;
-        if (!drawSpread(k, 8 + k % 7 * 2, 7 + k % 5 * 2, k * 13 + 5, layout)) continue;
-        const Puzzle puzzle = layout.puzzle();
-        SCOPED_TRACE(formatProblemLine(puzzle));
+        Puzzle puzzle;
         explain::Geometry g;
-        g.build(puzzle);
+        if (!spreadPuzzle(k, 8 + k % 7 * 2, 7 + k % 5 * 2, k * 13 + 5, puzzle, g)) continue;
+        SCOPED_TRACE(formatProblemLine(puzzle));
         explain::State near, everywhere;
         near.reset(g), everywhere.reset(g);
         explain::StepFinder finder(g), looker(g);
